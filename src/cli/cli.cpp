@@ -1,0 +1,174 @@
+#include "cli.h"
+
+#include <array>
+#include <functional>
+#include <iostream>
+
+#include "data_file.h"
+#include "listings.h"
+#include "program_state.h"
+#include "settings_file.h"
+
+namespace kld::cli {
+
+namespace {
+
+struct Verb {
+    std::string_view name;
+    std::string_view usage;
+    std::size_t positional;  // exact count of positional words
+    std::set<std::string> flags;
+    std::set<std::string> options;
+    bool needsOutput;
+    std::function<int(Session&, const VerbArgs&)> run;
+};
+
+const std::vector<Verb>& Verbs() {
+    static const std::vector<Verb> verbs{
+        {"new", "new -o OUT                  save the start-up memory as a channel data file", 0,
+         {}, {"-o"}, true, RunNew},
+        {"listing", "listing FILE [-o OUT]       write the text listing of FILE", 1, {}, {"-o"},
+         false, RunListing},
+        {"dump", "dump FILE [-o OUT]          write the channel data dump of FILE", 1, {}, {"-o"},
+         false, RunDump},
+        {"convert", "convert FILE -o OUT [--old-540]\n"
+                    "                              save FILE as a channel data file",
+         1, {"--old-540"}, {"-o"}, true, RunConvert},
+        {"check", "check FILE [--repair-modes] [-o OUT]\n"
+                  "                              run the memory check on FILE",
+         1, {"--repair-modes"}, {"-o"}, false, RunCheck},
+    };
+    return verbs;
+}
+
+void PrintUsage(std::ostream& s) {
+    s << "Usage: kld540-cli [--modes TEXT] VERB ...\n\n"
+         "Verbs:\n";
+    for (const Verb& verb : Verbs()) {
+        s << "  " << verb.usage << "\n";
+    }
+    s << "\nOptions:\n"
+         "  --modes TEXT  operating modes to allow, as the desktop program's command line:\n"
+         "                \"w\", \"n\" and \"d\" separated by blanks (default: \"n d\")\n"
+         "  --help        show this text\n"
+         "  --version     show the program version\n\n"
+         "KLD540.ini in the working directory is read when present; it is never written.\n"
+         "Messages go to stderr. Exit status: 0 success, 1 failed or refused, 2 usage error.\n";
+}
+
+int UsageError(std::ostream& err, const std::string& why) {
+    err << "kld540-cli: " << why << "\n\n";
+    PrintUsage(err);
+    return kExitUsage;
+}
+
+}  // namespace
+
+std::optional<std::string> VerbArgs::Option(const std::string& name) const {
+    const auto it = options.find(name);
+    return it == options.end() ? std::nullopt : std::optional<std::string>(it->second);
+}
+
+std::optional<VerbArgs> ParseVerbArgs(const std::vector<std::string>& words,
+                                      const std::set<std::string>& knownFlags,
+                                      const std::set<std::string>& knownOptions,
+                                      std::string& error) {
+    VerbArgs args;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (knownOptions.count(word)) {
+            if (i + 1 >= words.size()) {
+                error = word + " needs a value";
+                return std::nullopt;
+            }
+            args.options[word] = words[++i];
+        } else if (knownFlags.count(word)) {
+            args.flags.insert(word);
+        } else if (word.size() > 1 && word[0] == '-') {
+            error = "unknown option " + word;
+            return std::nullopt;
+        } else {
+            args.positional.push_back(word);
+        }
+    }
+    return args;
+}
+
+Session::Session(std::ostream& out, std::ostream& err, const std::string& modes)
+    : out(out), err(err), op(err) {
+    std::error_code ec;
+    const auto folder = std::filesystem::current_path(ec);
+    PrepareMemory(memory, state, modes, ec ? std::filesystem::path(".") : folder,
+                  SettingsUse::ReadOnly);
+}
+
+int WriteOutput(Session& session, const std::optional<std::string>& path,
+                const std::string& text) {
+    if (!path) {
+        session.out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        session.out.flush();
+        return session.out ? kExitOk : kExitFailed;
+    }
+    return WriteTextFile(*path, text, session.op) ? kExitOk : kExitFailed;
+}
+
+bool OpenForVerb(Session& session, const std::string& file) {
+    return OpenChannelFile(file, session.memory, session.state, session.op) == OpenResult::Loaded;
+}
+
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string modes;
+    std::size_t i = 0;
+    for (; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            PrintUsage(out);
+            return kExitOk;
+        }
+        if (args[i] == "--version") {
+            out << "kld540-cli " << VersionText(ProgramVersion{}) << "\n";
+            return kExitOk;
+        }
+        if (args[i] == "--modes") {
+            if (i + 1 >= args.size()) {
+                return UsageError(err, "--modes needs a value");
+            }
+            modes = args[++i];
+        } else {
+            break;
+        }
+    }
+    if (i >= args.size()) {
+        return UsageError(err, "no verb given");
+    }
+    const std::string& name = args[i];
+    for (const Verb& verb : Verbs()) {
+        if (verb.name != name) {
+            continue;
+        }
+        const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                            args.end());
+        for (const std::string& word : rest) {
+            if (word == "--help" || word == "-h") {
+                out << "Usage: kld540-cli [--modes TEXT] " << verb.usage << "\n";
+                return kExitOk;
+            }
+        }
+        std::string error;
+        const auto parsed = ParseVerbArgs(rest, verb.flags, verb.options, error);
+        if (!parsed) {
+            return UsageError(err, name + ": " + error);
+        }
+        if (parsed->positional.size() != verb.positional) {
+            return UsageError(err, name + ": expected " + std::to_string(verb.positional) +
+                                       (verb.positional == 1 ? " file name" : " file names"));
+        }
+        if (verb.needsOutput && !parsed->Option("-o")) {
+            return UsageError(err, name + ": -o OUT is required");
+        }
+        Session session(out, err, modes);
+        return verb.run(session, *parsed);
+    }
+    return UsageError(err, "unknown verb " + name);
+}
+
+}  // namespace kld::cli

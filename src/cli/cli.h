@@ -1,0 +1,65 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "channel_memory.h"
+#include "cli_operator.h"
+#include "program_state.h"
+
+namespace kld::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// What a verb was given after its name: positional words, switches and options with a value.
+struct VerbArgs {
+    std::vector<std::string> positional;
+    std::set<std::string> flags;
+    std::map<std::string, std::string> options;
+
+    bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
+    std::optional<std::string> Option(const std::string& name) const;
+};
+
+// Splits words into a VerbArgs, accepting only the switches and value options listed. On a
+// word it does not know, it returns none and says why in `error`.
+std::optional<VerbArgs> ParseVerbArgs(const std::vector<std::string>& words,
+                                      const std::set<std::string>& knownFlags,
+                                      const std::set<std::string>& knownOptions,
+                                      std::string& error);
+
+// Everything a verb works on: the memory and state as the desktop program would have them at
+// start-up in the working directory, the operator and the output streams.
+struct Session {
+    ChannelMemory memory;
+    ProgramState state;
+    std::ostream& out;
+    std::ostream& err;
+    CliOperator op;
+
+    Session(std::ostream& out, std::ostream& err, const std::string& modes);
+};
+
+// Writes text to the file named by -o, or to stdout without it. Returns the exit status.
+int WriteOutput(Session& session, const std::optional<std::string>& path, const std::string& text);
+
+// Opens FILE as the open routine does. False when it failed or was declined.
+bool OpenForVerb(Session& session, const std::string& file);
+
+int RunNew(Session& session, const VerbArgs& args);
+int RunListing(Session& session, const VerbArgs& args);
+int RunDump(Session& session, const VerbArgs& args);
+int RunConvert(Session& session, const VerbArgs& args);
+int RunCheck(Session& session, const VerbArgs& args);
+
+// Entry point shared by main() and the tests.
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kld::cli

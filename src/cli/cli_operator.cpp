@@ -1,0 +1,22 @@
+#include "cli_operator.h"
+
+namespace kld::cli {
+
+Answer CliOperator::Ask(const Message& message) {
+    ++shown_;
+    err_ << message.text << "\n\n";
+    err_.flush();
+    switch (message.buttons) {
+        case Buttons::Ok:
+            return Answer::Ok;
+        case Buttons::OkCancel:
+            return okCancel;
+        case Buttons::YesNo:
+            return yesNo;
+        case Buttons::YesNoCancel:
+            return Answer::Cancel;
+    }
+    return Answer::Cancel;
+}
+
+}  // namespace kld::cli

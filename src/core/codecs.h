@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "channel_memory.h"
+
+namespace kld {
+
+class Operator;
+
+// The leading decimal number of a text, blanks before it skipped; 0 when the text does not
+// start with a number. This is how frequencies and typed numbers are read throughout.
+double LeadingNumber(std::string_view text);
+
+// A number written with a fixed count of decimals ("0.0000" style), rounding half away from zero.
+std::string FormatFixed(double value, int decimals);
+
+// Hexadecimal digits of the decimal number in value, upper case, left-padded with "0" to
+// finLen; never cut.
+std::string ToHex(std::string_view value, int finLen);
+// Decimal digits of the hexadecimal text value; "0" on any failure.
+std::string ToDec(std::string_view value);
+// 0 when the first length characters are hexadecimal digits, 1 otherwise.
+int IsHexString(std::string_view text, int length);
+
+inline constexpr int kBackspace = 8;
+
+// The hexadecimal key rule: the key to let through (upper case), or 0 after a beep.
+int HexCheck(int& key, Operator& op);
+
+// The digit key rule of the numeric fields. The field's text is trimmed on every key but
+// backspace; a key that is not a digit is swallowed silently.
+struct DigitKeyResult {
+    int key;           // the key to insert, 0 when swallowed
+    std::string text;  // the field's text before the key is inserted
+};
+DigitKeyResult DigitKeyRule(int key, std::string_view fieldText);
+
+// True when the record's receive and transmit settings are identical.
+bool CheckSx(const ChannelRecord& record);
+
+}  // namespace kld

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "fixed_text.h"
+
+namespace kld {
+
+// This release.
+struct ProgramVersion {
+    std::int16_t Major = 2;
+    std::int16_t Minor = 6;
+    std::int16_t Rev = 0;
+};
+
+// Dotted form, "2.6.0".
+std::string VersionText(const ProgramVersion& version);
+// The main window's start-up caption, "KLD - 540  [v2.6.0]".
+std::string StartupCaption(const ProgramVersion& version);
+
+inline constexpr std::uint8_t kFileKindSettings = 0;
+inline constexpr std::uint8_t kFileKindChannelData = 1;
+
+// The 32-byte header of channel data files and of the settings file.
+struct FileHeader {
+    FixedText<8> FileTag{"KLD540  "};
+    FixedText<2> VerMajor;
+    FixedText<2> VerMinor;
+    FixedText<2> VerRev;
+    std::uint8_t EofMark = 26;
+    std::uint8_t FileKind = kFileKindSettings;
+    std::uint8_t FormatRev = 1;
+    FixedText<8> RadioModel{"KVRX540 "};
+    FixedText<6> RadioVer{"000000"};
+    std::uint8_t Spare = 0;
+
+    friend bool operator==(const FileHeader&, const FileHeader&) = default;
+};
+
+// A header as the running program creates it for a new settings file.
+FileHeader FreshHeader(const ProgramVersion& version);
+
+inline constexpr std::string_view kNoStamp = "99999999999999";
+inline constexpr std::string_view kNoRadioVersion = "020000";
+
+// The main window's state that is not about widgets; it lives beside the ChannelMemory.
+struct ProgramState {
+    ProgramVersion Version;
+    FileHeader Header = FreshHeader(ProgramVersion{});
+    std::string MemoryStamp{kNoStamp};
+    std::string RadioVersion{kNoRadioVersion};
+    std::int16_t RxShadowCount = 0;
+    std::int16_t PurgeMode = 0;
+    bool DebugMode = false;
+};
+
+}  // namespace kld

@@ -1,0 +1,95 @@
+#include "data_file.h"
+
+#include "file_io.h"
+#include "file_messages.h"
+#include "memory_check.h"
+#include "older_files.h"
+#include "record_layout.h"
+
+namespace kld {
+
+FileHeader DataFileHeader(const ProgramState& state) {
+    FileHeader header = state.Header;
+    header.FileKind = kFileKindChannelData;
+    header.FormatRev = 1;
+    header.RadioModel = "KVRX540 ";
+    header.RadioVer = state.RadioVersion;
+    header.Spare = 0;
+    return header;
+}
+
+std::string EncodeDataFile(const ChannelMemory& memory, const ProgramState& state) {
+    std::string bytes;
+    bytes.reserve(kDataFileBytes);
+    AppendHeader(bytes, DataFileHeader(state));
+    for (int index = 0; index <= kLastRecord; ++index) {
+        AppendRecord(bytes, memory.Rec(index));
+    }
+    return bytes;
+}
+
+bool IsNativeHeader(const FileHeader& header, const FileHeader& current) {
+    return header.FileTag == current.FileTag && header.VerMajor == current.VerMajor &&
+           header.RadioModel.View() == "KVRX540 " && header.FileKind == kFileKindChannelData &&
+           header.FormatRev == 1;
+}
+
+bool SaveChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
+                     const ProgramState& state, Operator& op) {
+    if (!WriteFileAtomically(path, EncodeDataFile(memory, state))) {
+        op.Tell(WriteErrorMessage());
+        return false;
+    }
+    memory.Saved = true;
+    return true;
+}
+
+void LoadNativeRecords(std::span<const std::uint8_t> bytes, ChannelMemory& memory) {
+    ByteSource source(bytes);
+    ReadHeader(source);
+    memory.ZoneCounts[0] = 0;
+    memory.ZoneCounts[15] = 0;
+    for (int index = 0; index <= kLastRecord; ++index) {
+        ChannelRecord& r = memory.Rec(index);
+        r = ReadRecord(source);
+        if (index != kDefaultRecord && !r.IsShadow() && r.IsDefined()) {
+            ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
+        }
+    }
+}
+
+void FinishOpen(ChannelMemory& memory, ProgramState& state, Operator& op) {
+    const std::int16_t shadows = CheckDatabase(memory, op);
+    if (state.MemoryStamp != kNoStamp && (shadows != 0 || state.RxShadowCount != 0)) {
+        state.MemoryStamp = kNoStamp;
+    }
+    memory.Current = kFirstChannel;
+}
+
+OpenResult OpenChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
+                           ProgramState& state, Operator& op) {
+    ClearMemory(memory);
+    const auto bytes = ReadFileBytes(path);
+    if (!bytes) {
+        ClearMemory(memory);
+        op.Tell(ReadErrorMessage());
+        return OpenResult::Failed;
+    }
+    ByteSource headerSource(*bytes);
+    if (IsNativeHeader(ReadHeader(headerSource), state.Header)) {
+        LoadNativeRecords(*bytes, memory);
+    } else {
+        const OpenResult imported = ImportOlderFile(*bytes, memory, op);
+        if (imported != OpenResult::Loaded) {
+            return imported;
+        }
+    }
+    FinishOpen(memory, state, op);
+    return OpenResult::Loaded;
+}
+
+std::string FileCaption(const ProgramVersion& version, const std::filesystem::path& path) {
+    return StartupCaption(version) + "  -  " + path.filename().string();
+}
+
+}  // namespace kld

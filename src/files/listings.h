@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "channel_memory.h"
+#include "operator.h"
+
+namespace kld {
+
+// The three heading lines above the channel lines of every listing.
+inline constexpr std::array<std::string_view, 3> kListingHeadings{
+    "    Basic Information          Rx Information                 Tx Information",
+    "  Ch# Scan  Desc          Freq   SM Tone  Cod  TG  Nac   Freq   SM Tone  Cod  TG  Nac",
+    "  --------------------- ------------------------------ ------------------------------",
+};
+
+// The text listing: the headings and the summary lines of records 0 to 232, each line with
+// one leading space and CR LF.
+std::string TextListing(const ChannelMemory& memory);
+
+// The channel data dump: zone counts, then every field of records 0 to 232 in hexadecimal.
+std::string ChannelDump(const ChannelMemory& memory);
+
+// Writes text to path; tells the operator "Error writing to file." and returns false when it
+// cannot.
+bool WriteTextFile(const std::filesystem::path& path, std::string_view text, Operator& op);
+
+}  // namespace kld

@@ -1,0 +1,92 @@
+#include "settings_file.h"
+
+#include "codecs.h"
+#include "file_io.h"
+#include "modes.h"
+#include "record_layout.h"
+
+namespace kld {
+
+ChannelRecord TemplateRecord() {
+    ChannelRecord r;
+    r.Select = kSelDefined;
+    r.Desc = "Desc";
+    r.EFlags = 32;
+    r.Mode = kModeNarrow;
+    r.RFrq = FormatFixed(141, 4);
+    r.TFrq = r.RFrq;
+    r.RSql = r.TSql = kSqlNoise;
+    r.RTG = r.TTG = "0001";
+    r.RCTCSS = r.TCTCSS = 1;
+    r.RDCS = r.TDCS = 1;
+    r.RNAC = r.TNAC = "293";
+    r.IDCall = {0, 0, 0, 1, 0};
+    r.RFRec = 1;
+    return r;
+}
+
+std::optional<Settings> ReadSettingsFile(const std::filesystem::path& path,
+                                         const ProgramVersion& version) {
+    const auto bytes = ReadFileBytes(path, kSettingsFileBytes);
+    if (!bytes || bytes->size() < kSettingsFileBytes) {
+        return std::nullopt;
+    }
+    ByteSource source(*bytes);
+    Settings settings{ReadHeader(source), {}};
+    const FileHeader& h = settings.Header;
+    const bool accepted = h.FileTag.View() == "KLD540  " &&
+                          h.VerMajor.Trimmed() == std::to_string(version.Major) &&
+                          h.FileKind == kFileKindSettings && h.FormatRev == 1;
+    if (!accepted) {
+        return std::nullopt;
+    }
+    settings.Template = ReadRecord(source);
+    return settings;
+}
+
+bool WriteSettingsFile(const std::filesystem::path& path, const FileHeader& header,
+                       const ChannelRecord& record0) {
+    std::string bytes;
+    AppendHeader(bytes, header);
+    AppendRecord(bytes, record0);
+    return WriteFileAtomically(path, bytes);
+}
+
+bool SaveDefaults(std::int16_t portNumber, ChannelMemory& memory, const ProgramState& state,
+                  const std::filesystem::path& path) {
+    memory.PortNumber = portNumber;
+    memory.Rec(kDefaultRecord).RFRec = portNumber;
+    return WriteSettingsFile(path, state.Header, memory.Rec(kDefaultRecord));
+}
+
+void PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view commandLine,
+                   const std::filesystem::path& folder, SettingsUse use) {
+    std::error_code ec;
+    state.DebugMode = std::filesystem::exists(folder / kDebugMarkerName, ec);
+    memory.NoiseSquelchLevel = 10;
+    memory.EnabledModes = EnabledModesFromCommandLine(commandLine);
+    memory.Current = kDefaultRecord;
+
+    const auto settingsPath = folder / kSettingsFileName;
+    if (auto settings = ReadSettingsFile(settingsPath, state.Version)) {
+        state.Header = settings->Header;
+        memory.Rec(kDefaultRecord) = settings->Template;
+    } else {
+        state.Header = FreshHeader(state.Version);
+        memory.Rec(kDefaultRecord) = TemplateRecord();
+        if (use == SettingsUse::CreateWhenMissing) {
+            // A folder we cannot write to is no reason not to start: go on with the defaults.
+            WriteSettingsFile(settingsPath, state.Header, memory.Rec(kDefaultRecord));
+        }
+    }
+    AdjustTemplateMode(memory.Rec(kDefaultRecord).Mode, memory.EnabledModes);
+    memory.PortNumber = memory.Rec(kDefaultRecord).RFRec;
+
+    ClearMemory(memory);
+    state.MemoryStamp = kNoStamp;
+    state.RadioVersion = kNoRadioVersion;
+    state.PurgeMode = 0;
+    memory.Saved = true;
+}
+
+}  // namespace kld

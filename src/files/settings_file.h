@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "channel_memory.h"
+#include "program_state.h"
+
+namespace kld {
+
+inline constexpr std::string_view kSettingsFileName = "KLD540.ini";
+inline constexpr std::string_view kDebugMarkerName = "KLD-540.log";
+
+// The template channel of a new settings file (record 0, port COM1).
+ChannelRecord TemplateRecord();
+
+struct Settings {
+    FileHeader Header;
+    ChannelRecord Template;
+};
+
+// The settings file's content when the running program accepts it; none when it is missing,
+// unreadable, short or written by another major version or for another purpose.
+std::optional<Settings> ReadSettingsFile(const std::filesystem::path& path,
+                                         const ProgramVersion& version);
+
+// Writes the header and record 0 (138 bytes). False when the file cannot be written; the file
+// already there is then untouched.
+bool WriteSettingsFile(const std::filesystem::path& path, const FileHeader& header,
+                       const ChannelRecord& record0);
+
+// Takes a new port number into record 0 and rewrites the settings file with the current
+// header and record 0. The memory keeps the change even when the file cannot be written.
+bool SaveDefaults(std::int16_t portNumber, ChannelMemory& memory, const ProgramState& state,
+                  const std::filesystem::path& path);
+
+enum class SettingsUse {
+    CreateWhenMissing,  // the desktop program: a missing or refused file is written afresh
+    ReadOnly,           // the command-line tool: never creates or writes the file
+};
+
+// The start-up work on the memory, in the desktop program's order: debug mode, enabled modes
+// from the command line, the settings file (read, or replaced by the defaults), the template's
+// mode, the port number and the reset of records 1 to 232. `folder` is the working directory.
+void PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view commandLine,
+                   const std::filesystem::path& folder, SettingsUse use);
+
+}  // namespace kld

@@ -1,0 +1,167 @@
+// Runs the built kld540-cli as a process, the way a technician or a script would.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "../files/temp_dir.h"
+#include "channel_memory.h"
+#include "data_file.h"
+#include "record_layout.h"
+#include "settings_file.h"
+
+namespace kld {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tool in `dir` with the given arguments (already quoted for the shell).
+CliRun Cli(const TempDir& dir, const std::string& args) {
+    const std::string command = "cd '" + dir.Path().string() + "' && '" KLD540_CLI "' " + args +
+                                " >stdout.txt 2>stderr.txt";
+    const int raw = std::system(command.c_str());
+    CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir / "stdout.txt"),
+            ReadBytes(dir / "stderr.txt")};
+    std::filesystem::remove(dir / "stdout.txt");
+    std::filesystem::remove(dir / "stderr.txt");
+    return run;
+}
+
+std::size_t CountLines(const std::string& text) {
+    std::size_t lines = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", at + 2)) {
+        ++lines;
+    }
+    return lines;
+}
+
+// Writes a data file of the reset memory after `change` has had its way with it.
+template <typename Change>
+void WriteMemory(const TempDir& dir, const std::string& name, Change change) {
+    ChannelMemory memory;
+    memory.Rec(0) = TemplateRecord();
+    ClearMemory(memory);
+    change(memory);
+    WriteBytes(dir / name, EncodeDataFile(memory, ProgramState{}));
+}
+
+TEST(Cli, UsageHelpAndVersion) {
+    TempDir dir;
+    const CliRun version = Cli(dir, "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "kld540-cli 2.6.0\n");
+    const CliRun help = Cli(dir, "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("listing FILE"), std::string::npos);
+    for (const char* bad : {"", "frobnicate x", "convert a.540", "listing", "listing a b",
+                            "dump a.540 --bogus", "--modes"}) {
+        SCOPED_TRACE(bad);
+        const CliRun run = Cli(dir, bad);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("Usage: kld540-cli"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "KLD540.ini")) << "the tool never writes it";
+}
+
+TEST(Cli, NewListingDumpAndConvert) {
+    TempDir dir;
+    ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
+    EXPECT_EQ(std::filesystem::file_size(dir / "fresh.540"), kDataFileBytes);
+
+    const CliRun listing = Cli(dir, "listing fresh.540");
+    EXPECT_EQ(listing.status, 0);
+    EXPECT_EQ(listing.err, "");
+    EXPECT_EQ(CountLines(listing.out), 236u);
+    EXPECT_EQ(listing.out.substr(0, 22), "     Basic Information");
+    ASSERT_EQ(Cli(dir, "listing fresh.540 -o list.txt").status, 0);
+    EXPECT_EQ(ReadBytes(dir / "list.txt"), listing.out);
+
+    const CliRun dump = Cli(dir, "dump fresh.540");
+    EXPECT_EQ(dump.status, 0);
+    EXPECT_EQ(CountLines(dump.out), 8u + 233u * 28u);
+
+    ASSERT_EQ(Cli(dir, "convert fresh.540 -o copy.540").status, 0);
+    EXPECT_EQ(ReadBytes(dir / "copy.540"), ReadBytes(dir / "fresh.540"));
+}
+
+TEST(Cli, FailuresSayWhatHappened) {
+    TempDir dir;
+    const CliRun missing = Cli(dir, "listing missing.540");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Error reading file.\n\n");
+    EXPECT_EQ(missing.out, "");
+
+    WriteBytes(dir / "odd.540", "this is no channel file\r\n");
+    const CliRun odd = Cli(dir, "convert odd.540 -o out.540");
+    EXPECT_EQ(odd.status, 1);
+    EXPECT_EQ(odd.err,
+              "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.540"));
+
+    ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
+    const CliRun unwritable = Cli(dir, "convert fresh.540 -o no-folder/out.540");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err, "Error writing to file.\n\n");
+}
+
+TEST(Cli, CheckReportsAndRepairs) {
+    TempDir dir;
+    ASSERT_EQ(Cli(dir, "new -o clean.540").status, 0);
+    EXPECT_EQ(Cli(dir, "check clean.540").status, 0);
+
+    WriteMemory(dir, "wide.540", [](ChannelMemory& m) {
+        m.Rec(1).Mode = kModeWide;
+        m.Rec(1).TFrq = "150.0000";
+        m.Rec(2) = m.Rec(1);
+        m.Rec(2).RFrq = "100.0000";
+    });
+    const std::string question =
+        "The following operating modes are used in the memory data but are currently "
+        "disabled:\n\n    Analog Wideband\n\nDo you wish to update memory data to use a valid "
+        "mode?\n\nPress OK to update data or CANCEL to leave data unchanged\n\n";
+
+    const CliRun cancelled = Cli(dir, "check wide.540 -o kept.540");
+    EXPECT_EQ(cancelled.status, 1);
+    EXPECT_EQ(cancelled.err, "Memory data contains invalid data\n\n" + question);
+    EXPECT_EQ(ReadBytes(dir / "kept.540"), ReadBytes(dir / "wide.540"));
+
+    // The listing shows the messages but succeeds, and leaves the modes alone.
+    const CliRun listing = Cli(dir, "listing wide.540");
+    EXPECT_EQ(listing.status, 0);
+    EXPECT_EQ(listing.err, cancelled.err);
+
+    // Allowing wideband on the command line silences the mode question.
+    EXPECT_EQ(Cli(dir, "--modes 'w n d' check wide.540").err,
+              "Memory data contains invalid data\n\n");
+
+    const CliRun repaired = Cli(dir, "check wide.540 --repair-modes -o fixed.540");
+    EXPECT_EQ(repaired.status, 1);
+    const std::string fixed = ReadBytes(dir / "fixed.540");
+    ASSERT_EQ(fixed.size(), kDataFileBytes);
+    EXPECT_EQ(fixed[kHeaderBytes + kRecordBytes + record_offset::Mode], kModeNarrow);
+}
+
+TEST(Cli, SettingsFileInTheWorkingDirectoryIsTheTemplate) {
+    TempDir dir;
+    ChannelRecord record0 = TemplateRecord();
+    record0.Desc = "Station";
+    ASSERT_TRUE(WriteSettingsFile(dir / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
+    const std::string before = ReadBytes(dir / "KLD540.ini");
+    ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
+    const CliRun listing = Cli(dir, "listing fresh.540");
+    EXPECT_NE(listing.out.find("   DEF    01 Station   n 141.0000"), std::string::npos);
+    EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), before);
+}
+
+}  // namespace
+}  // namespace kld
