@@ -150,9 +150,12 @@ TEST(CheckSxTest, TrueOnlyWhenAllSixPairsMatch) {
     } rows[] = {
         {"identical", [](ChannelRecord&) {}, true},
         {"other fields do not matter",
-         [](ChannelRecord& r) { r.Mode = 2;
+         [](ChannelRecord& r) {
+             r.Mode = 2;
              r.Desc = "x";
-             r.IDCall[3] = 9; }, true},
+             r.IDCall[3] = 9;
+         },
+         true},
         {"transmit tone", [](ChannelRecord& r) { r.TCTCSS = 6; }, false},
         {"frequency written differently", [](ChannelRecord& r) { r.TFrq = "136.00"; }, false},
         {"NAC", [](ChannelRecord& r) { r.TNAC = "294"; }, false},

@@ -20,8 +20,8 @@ inline void PrintTo(const Message& message, std::ostream* os) {
 namespace kld::test {
 
 // An Operator for tests: records every message, hands out scripted answers in order and
-// counts beeps. A Tell takes its answer from the queue like any Ask. With no answers left it
-// presses OK on an OK-only box and Cancel otherwise.
+// counts beeps. A box with only an OK button is answered OK without using up a scripted answer;
+// questions take theirs from the queue in order, and Cancel when it is empty.
 class ScriptedOperator : public kld::Operator {
 public:
     std::vector<kld::Message> shown;
@@ -30,12 +30,15 @@ public:
 
     kld::Answer Ask(const kld::Message& message) override {
         shown.push_back(message);
+        if (message.buttons == kld::Buttons::Ok) {
+            return kld::Answer::Ok;
+        }
         if (!answers.empty()) {
             const kld::Answer answer = answers.front();
             answers.pop_front();
             return answer;
         }
-        return message.buttons == kld::Buttons::Ok ? kld::Answer::Ok : kld::Answer::Cancel;
+        return kld::Answer::Cancel;
     }
 
     void Beep() override { ++beeps; }

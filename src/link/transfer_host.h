@@ -1,0 +1,35 @@
+#pragma once
+
+#include <chrono>
+#include <ctime>
+#include <string_view>
+
+namespace kld {
+
+class SerialDevice;
+
+// What a transfer needs of the program around it: the clock, waiting, and the progress view.
+// The window's host keeps painting while it waits; the command line's host simply blocks; the
+// tests' host runs a fake clock so that a 30-second time-out takes no real time.
+class TransferHost {
+public:
+    virtual ~TransferHost() = default;
+
+    // A monotonic clock, for the answer time limit.
+    virtual std::chrono::steady_clock::time_point Now() = 0;
+    // The local date and time, for memory stamps and log headings.
+    virtual std::tm LocalTime() = 0;
+    // A fixed pause (50 ms before a speed change, 500 ms after a refusal).
+    virtual void Pause(std::chrono::milliseconds duration) = 0;
+    // Waits at most `bound` for data on the device while pending window events are processed.
+    virtual void WaitForData(SerialDevice& device, std::chrono::milliseconds bound) = 0;
+
+    // The progress view: shown while a transfer runs (window disabled), hidden afterwards.
+    virtual void ShowProgress(bool transferring) = 0;
+    virtual void SetStatus(std::string_view text) = 0;
+    virtual void SetProgress(int value) = 0;  // 0 to 232
+    // The progress frame's caption; the repeated-transfer test counts its rounds there.
+    virtual void SetProgressCaption(std::string_view /*caption*/) {}
+};
+
+}  // namespace kld
