@@ -1,1 +1,736 @@
-// in progress
+#include "transfer.h"
+
+#include <fstream>
+
+#include "codecs.h"
+#include "debug_log.h"
+#include "memory_check.h"
+#include "modes.h"
+#include "transfer_logs.h"
+#include "wire_codec.h"
+
+namespace kld {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// What the exchange of one command does next.
+enum SendMode { kDone = 0, kSendFresh = 1, kSendAgain = 2, kWaitAgain = 3 };
+
+// XferFlags of a send.
+constexpr int kFirstPass = 0x10;
+constexpr int kStampDiffers = 0x08;
+constexpr int kListChanged = 0x04;
+constexpr int kShadowOrPurge = 0x02;
+constexpr int kPurged = 0x01;
+
+constexpr std::string_view kAccepted = "T204000000";
+constexpr std::string_view kRefused = "T204000001";
+constexpr std::string_view kBusy = "T204000002";
+constexpr std::string_view kVersionAnswer = "T207000023";
+constexpr std::string_view kModesAnswer = "T205000033";
+constexpr std::string_view kStampFrame = "T20B000021";
+constexpr std::string_view kEnd = "T9030000";
+
+constexpr std::chrono::seconds kAnswerLimit{30};
+// How often the wait looks at the clock while no data comes; data ends the wait at once.
+constexpr std::chrono::milliseconds kWaitSlice{100};
+// The opening request's code byte counts refusals; a radio refusing this often will not accept.
+constexpr int kMaxOpeningRefusals = 16;
+// A radio that keeps sending records with addresses beyond the table is asked to repeat this
+// often within one step before the transfer gives up.
+constexpr int kMaxRepeatRequests = 8;
+// Unread text without a line end beyond this is no radio talking.
+constexpr std::size_t kMaxPendingChars = 64 * 1024;
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+std::string TwoDigits(int value) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%02d", value);
+    return buffer;
+}
+
+std::string ModesText(std::uint8_t flags) {
+    std::string text;
+    if (flags & kEnableWide) {
+        text += "    Analog Wideband\n";
+    }
+    if (flags & kEnableNarrow) {
+        text += "    Analog Narrowband\n";
+    }
+    if (flags & kEnableDigital) {
+        text += "    P25 Conventional\n";
+    }
+    return text;
+}
+
+class Transfer {
+public:
+    Transfer(Direction direction, TransferContext& context)
+        : dir_(direction),
+          c_(context),
+          mem_(context.memory),
+          state_(context.state),
+          device_(context.device),
+          host_(context.host) {}
+
+    TransferResult Run();
+
+private:
+    bool Sending() const { return dir_ == Direction::Send; }
+    bool Prepare();
+    void SelectionChecks();
+    void MarkForSending(int index);
+    bool OpenPort();
+    void BuildCommand();
+    void BuildRecordCommand();
+    void Exchange();
+    bool WaitForLine();
+    void TakeLine();
+    void HandleReply();
+    void HandleDataLine();
+    void AfterSendStep();
+    void Finish();
+    void Fail() { failed_ = true; }
+
+    Direction dir_;
+    TransferContext& c_;
+    ChannelMemory& mem_;
+    ProgramState& state_;
+    SerialDevice& device_;
+    TransferHost& host_;
+
+    int step_ = -10;
+    int errCode_ = kErrNone;
+    int sendMode_ = kDone;
+    int errCount_ = 0;
+    int helloTries_ = 0;
+    int repeatRequests_ = 0;
+    bool failed_ = false;           // a failure outside the answer rules: report as it stands
+    bool warningCancelled_ = false; // the operator stopped the send at the mode warning
+    std::string cmd_;
+    std::string rxBuf_;
+    std::string reply_;
+    std::string statusText_;
+    std::string label_;
+    std::string detail_;
+
+    int xferFlags_ = 0;
+    int selCount_ = 0;
+    std::uint8_t usedModes_ = 0;
+
+    TransferLog log_;
+    RadioTextLog textLog_;
+    std::ofstream debugFile_;
+    DebugLogRenderer renderer_;
+};
+
+TransferResult Transfer::Run() {
+    if (!Prepare()) {
+        // Nothing to send: no port is opened and the window is left alone.
+        const std::string message = OutcomeMessage(errCode_, step_);
+        c_.op.Tell({message, "", Icon::None, Buttons::Ok});
+        host_.ShowProgress(false);
+        mem_.Current = kFirstChannel;
+        return {errCode_, step_, message, ""};
+    }
+
+    host_.ShowProgress(true);
+    host_.SetProgress(0);
+    statusText_ = "Initializing Communication with Radio....";
+
+    if (!failed_ && OpenPort()) {
+        step_ = -10;
+        helloTries_ = 0;
+        while (true) {
+            BuildCommand();
+            if (!cmd_.empty() && !failed_) {
+                Exchange();
+            }
+            // A failed exchange is reported with the step it failed at.
+            if (failed_ || errCode_ != kErrNone) {
+                break;
+            }
+            ++step_;
+            if (Sending()) {
+                AfterSendStep();
+            }
+            if (errCode_ != kErrNone) {
+                break;
+            }
+        }
+    }
+
+    std::string message;
+    if (errCode_ == kErrComplete && !failed_) {
+        Finish();
+        message = kTransferComplete;
+    } else {
+        message = OutcomeMessage(errCode_, step_);
+        c_.op.Tell({message, "", Icon::None, Buttons::Ok});
+    }
+
+    if (device_.IsOpen()) {
+        device_.Close();
+    }
+    log_.Close();
+    textLog_.Close();
+    if (debugFile_.is_open()) {
+        debugFile_.close();
+    }
+    host_.ShowProgress(false);
+    mem_.Current = kFirstChannel;
+    return {errCode_, step_, message, detail_};
+}
+
+bool Transfer::Prepare() {
+    switch (dir_) {
+        case Direction::Send:
+            SelectionChecks();
+            if (selCount_ == 0 && state_.PurgeMode == 0) {
+                errCode_ = kErrNothingSelected;
+                return false;
+            }
+            break;
+        case Direction::Receive:
+            ClearMemory(mem_);
+            mem_.ZoneCounts[0] = 0;
+            mem_.ZoneCounts[15] = 0;
+            break;
+        case Direction::DebugLog: {
+            const auto path = c_.folder / kDebugLogFileName;
+            std::error_code ec;
+            std::filesystem::remove(path, ec);
+            debugFile_.open(path, std::ios::binary | std::ios::trunc);
+            if (!debugFile_.is_open()) {
+                Fail();
+            }
+            break;
+        }
+    }
+    return true;
+}
+
+void Transfer::SelectionChecks() {
+    xferFlags_ = kFirstPass;
+    selCount_ = 0;
+    usedModes_ = 0;
+    const auto modeCheck = [&](const ChannelRecord& r) {
+        if (!IsModeAllowed(mem_.EnabledModes, r.Mode, r.TFrq.View())) {
+            usedModes_ |= ModeFlag(r.Mode);
+        }
+    };
+    for (int i = 0; i <= kLastOrdinaryChannel; ++i) {
+        const ChannelRecord& r = mem_.Rec(i);
+        if (!r.IsDefined() || (r.Select & (kSelSend | kSelErased)) == 0) {
+            continue;
+        }
+        ++selCount_;
+        modeCheck(r);
+        if (r.Select & kSelListChanged) {
+            xferFlags_ |= kListChanged;
+        }
+        if (r.IsShadow()) {
+            // A shadow goes out with its primary and all the primary's other shadows.
+            xferFlags_ |= kShadowOrPurge;
+            const int primary = r.Prim;
+            if (IsRecordIndex(primary)) {
+                MarkForSending(primary);
+                for (int slot = 0; slot < kShadowSlots; ++slot) {
+                    const int shadow = mem_.Rec(primary).ShadList[static_cast<std::size_t>(slot)];
+                    if (shadow >= kFirstChannel && shadow <= kLastRecord) {
+                        MarkForSending(shadow);
+                    }
+                }
+            }
+        }
+    }
+    for (int guard : {kGuard1, kGuard2}) {
+        const ChannelRecord& r = mem_.Rec(guard);
+        if (r.IsDefined() && (r.Select & kSelSend)) {
+            ++selCount_;
+            modeCheck(r);
+        }
+    }
+}
+
+void Transfer::MarkForSending(int index) { mem_.Rec(index).Select |= kSelSend; }
+
+bool Transfer::OpenPort() {
+    errCode_ = kErrPort;
+    device_.SelectPort(mem_.PortNumber);
+    device_.SetLineSettings("9600,N,8,1");
+    if (!device_.Open()) {
+        detail_ = device_.OpenFailureDetail();
+        return false;
+    }
+    device_.DiscardInput();
+    rxBuf_.clear();
+    if (state_.DebugMode && !log_.Open(c_.folder / kTransferLogFileName)) {
+        detail_ = "The transfer log " + std::string(kTransferLogFileName) +
+                  " could not be written in the working folder.";
+        return false;
+    }
+    return true;
+}
+
+void Transfer::BuildCommand() {
+    cmd_.clear();
+    switch (step_) {
+        case -10: {
+            const ProgramVersion& v = state_.Version;
+            cmd_ = "T007000020" + TwoDigits(v.Major) + TwoDigits(v.Minor) + TwoDigits(v.Rev);
+            break;
+        }
+        case -9:
+            cmd_ = "T206000032" + ToHex("1152", 4);
+            break;
+        case -8:
+            cmd_ = "T204000033";
+            break;
+        case -7:
+            textLog_.Close();
+            cmd_ = "T204000031";
+            break;
+        case -6:
+            cmd_ = kAccepted;
+            break;
+        case -5:
+            if (Sending() && usedModes_ != 0) {
+                const Message warning{
+                    "The following operating modes are used in the memory data but not enabled "
+                    "in the radio:\n\n" +
+                        ModesText(usedModes_) +
+                        "\nThe radio will not transmit in disabled modes (affected memories "
+                        "become receive only).\n\nPress OK to continue or CANCEL to stop the "
+                        "transfer",
+                    "Radio Operating Modes", Icon::Warning, Buttons::OkCancel};
+                if (c_.op.Ask(warning) != Answer::Ok) {
+                    errCode_ = kErrComplete;
+                    warningCancelled_ = true;
+                    return;
+                }
+            }
+            cmd_ = "T204000022";
+            break;
+        case -4:
+            if (Sending()) {
+                cmd_ = "T204000020";
+            } else {
+                state_.MemoryStamp = GetTimeStamp(host_.LocalTime());
+                cmd_ = std::string(kStampFrame) + state_.MemoryStamp;
+            }
+            break;
+        case -3:
+            cmd_ = dir_ == Direction::Send      ? "T204000025"
+                   : dir_ == Direction::Receive ? "T204000024"
+                                                : "T204000030";
+            break;
+        case -2:
+            if (Sending() && (state_.PurgeMode == 1 || (xferFlags_ & 0x0F) != 0)) {
+                statusText_ = "Purging Radio....";
+                cmd_ = "T204000011";
+                xferFlags_ |= kPurged | kShadowOrPurge;
+            }
+            break;
+        case -1:
+            statusText_ = Sending() ? "Sending Primary Memory Data...." : "Receiving Memory Data....";
+            log_.Note(statusText_);
+            break;
+        default:
+            if (Sending()) {
+                BuildRecordCommand();
+            } else {
+                cmd_ = kAccepted;
+            }
+            break;
+    }
+}
+
+void Transfer::BuildRecordCommand() {
+    if (step_ < 0 || step_ > kLastRecord) {
+        return;
+    }
+    const ChannelRecord& r = mem_.Rec(step_);
+    if (!r.IsDefined()) {
+        return;
+    }
+    int sel = r.Select & (kSelSend | kSelErased);
+    const bool fromRadio = (r.Select & kSelFromRadio) != 0;
+    // A purge wiped the radio: what it held before is written back even when not selected.
+    if (step_ >= 1 && state_.PurgeMode == 0 && fromRadio && sel == 0 && (xferFlags_ & kPurged)) {
+        sel = 1;
+    }
+    const bool firstPass = (xferFlags_ & kFirstPass) != 0;
+    if (sel == 1) {
+        if (r.IsShadow() != firstPass) {
+            mem_.Current = static_cast<std::int16_t>(step_);
+            auto image = MakeBuf(mem_, step_);
+            if (!image) {
+                Fail();  // a field that does not fit the record image
+                return;
+            }
+            (*image)[62] = mem_.NoiseSquelchLevel;
+            cmd_ = RecordFrameText(*image);
+        }
+    } else if (sel >= 2) {
+        if (firstPass && !(xferFlags_ & kStampDiffers) && fromRadio && !r.IsShadow()) {
+            cmd_ = "T20400" + ToHex(std::to_string(step_), 2) + "10";
+        }
+    }
+}
+
+void Transfer::Exchange() {
+    label_ = statusText_;
+    host_.SetStatus(label_);
+    sendMode_ = kSendFresh;
+    errCount_ = 0;
+    repeatRequests_ = 0;
+    do {
+        if (sendMode_ == kSendFresh || sendMode_ == kSendAgain) {
+            if (sendMode_ == kSendFresh) {
+                cmd_ = WithChecksum(cmd_);
+            }
+            log_.Sent(cmd_);
+            if (!device_.Write(cmd_ + "\r")) {
+                errCode_ = kErrCommunication;
+                return;
+            }
+        }
+        errCode_ = kErrCommunication;
+        reply_.clear();
+        if (!WaitForLine()) {
+            return;
+        }
+        if (errCode_ == kErrTimeout) {
+            return;
+        }
+        TakeLine();
+        if (!failed_) {
+            HandleReply();
+        }
+    } while (sendMode_ != kDone && errCode_ == kErrNone && !failed_);
+}
+
+// Waits for a complete line. False when the device failed or sent no line ends, which ends the
+// transfer with ErrCode as it stands.
+bool Transfer::WaitForLine() {
+    const auto noted = host_.Now();
+    long shownSeconds = 0;
+    while (true) {
+        rxBuf_ += device_.ReadAvailable();
+        if (rxBuf_.find('\r') != std::string::npos) {
+            return true;
+        }
+        if (device_.Failed()) {
+            return false;
+        }
+        if (rxBuf_.size() > kMaxPendingChars) {
+            Fail();
+            return false;
+        }
+        const long seconds =
+            std::chrono::duration_cast<std::chrono::seconds>(host_.Now() - noted).count();
+        if (seconds != shownSeconds) {
+            shownSeconds = seconds;
+            label_ += std::to_string(seconds);
+            host_.SetStatus(label_);
+        }
+        if (seconds > kAnswerLimit.count()) {
+            errCode_ = kErrTimeout;
+            log_.Note("<Timeout>");
+            return true;
+        }
+        host_.WaitForData(device_, kWaitSlice);
+    }
+}
+
+void Transfer::TakeLine() {
+    const std::size_t cr = rxBuf_.find('\r');
+    const std::string line = rxBuf_.substr(0, cr + 1);
+    rxBuf_.erase(0, cr + 1);
+    log_.Received(line);
+
+    if (line.empty() || line.front() != 'T') {
+        // Not a frame (garbage, or text before the "T"): ignore it and wait again.
+        sendMode_ = kWaitAgain;
+        errCode_ = kErrNone;
+        return;
+    }
+    const std::string_view text(line.data(), line.size() - 1);
+    const bool valid = text.size() >= 4 &&
+                       ToDec(text.substr(text.size() - 2)) ==
+                           std::to_string(CalcChecksum(text.substr(0, text.size() - 2)));
+    if (valid) {
+        errCode_ = kErrNone;
+        reply_ = std::string(text.substr(0, text.size() - 2));
+        return;
+    }
+    ++errCount_;
+    errCode_ = errCount_ >= 2 ? kErrChecksum : kErrNone;
+    // A line from the radio came in damaged: ask for it again rather than skip it.
+    if (!Sending()) {
+        cmd_ = kRefused;
+        sendMode_ = kSendFresh;
+    } else {
+        sendMode_ = kSendAgain;
+    }
+}
+
+void Transfer::HandleReply() {
+    if (reply_.empty()) {
+        return;
+    }
+    if (reply_ == kAccepted) {
+        if (step_ == -10) {
+            if (helloTries_ == 0) {
+                step_ = -6;
+                mem_.EnabledModes = 0x70;
+            } else if (helloTries_ == 1) {
+                step_ = -9;
+                mem_.EnabledModes = 0x70;
+            }
+        } else if (step_ == -9) {
+            host_.Pause(50ms);
+            device_.SetLineSettings("115200,N,8,1");
+        }
+        sendMode_ = kDone;
+        errCount_ = 0;
+        return;
+    }
+    if (reply_ == kRefused) {
+        if (step_ == -10) {
+            if (++helloTries_ >= kMaxOpeningRefusals) {
+                errCode_ = kErrTooManyErrors;
+                return;
+            }
+            // Ask again with the next code; the old checksum goes, a fresh one comes.
+            const int code = std::stoi(ToDec(cmd_.substr(8, 2)));
+            cmd_ = cmd_.substr(0, 8) + ToHex(std::to_string(code + 1), 2) +
+                   cmd_.substr(10, cmd_.size() - 12);
+            sendMode_ = kSendFresh;
+            return;
+        }
+        if (++errCount_ >= 2) {
+            errCode_ = kErrTooManyErrors;
+        } else {
+            host_.Pause(500ms);
+        }
+        sendMode_ = kSendAgain;
+        return;
+    }
+    if (reply_ == kBusy) {
+        const std::size_t lastPoint = label_.rfind('.');
+        if (lastPoint != std::string::npos) {
+            label_.erase(lastPoint + 1);
+        }
+        label_ += '.';
+        host_.SetStatus(label_);
+        sendMode_ = kWaitAgain;
+        return;
+    }
+    if (StartsWith(reply_, kVersionAnswer)) {
+        state_.RadioVersion = reply_.substr(10, 6);
+        sendMode_ = kDone;
+        return;
+    }
+    if (StartsWith(reply_, kModesAnswer)) {
+        mem_.EnabledModes = static_cast<std::uint8_t>(std::stoi(ToDec(reply_.substr(10, 2))));
+        if (Sending() || helloTries_ == 1) {
+            step_ = -6;
+        }
+        sendMode_ = kDone;
+        return;
+    }
+    if (Sending()) {
+        if (StartsWith(reply_, kStampFrame)) {
+            if (reply_.substr(10, 14) != state_.MemoryStamp) {
+                xferFlags_ |= kStampDiffers;
+            }
+            sendMode_ = kDone;
+        } else if (reply_ == kEnd) {
+            errCode_ = kErrTooManyErrors;
+        } else {
+            // An answer no rule names: let it pass and wait for the real one.
+            sendMode_ = kWaitAgain;
+        }
+        return;
+    }
+    HandleDataLine();
+}
+
+// Receiving and reading the debug log: the end frame, text-log lines, records and log lines.
+void Transfer::HandleDataLine() {
+    const bool textLogStep = step_ == -7 || step_ == -6;
+    if (reply_ == kEnd) {
+        if (textLogStep) {
+            textLog_.Close();
+            step_ = -6;  // on with step -5
+            sendMode_ = kDone;
+        } else {
+            errCode_ = kErrComplete;
+        }
+        return;
+    }
+    if (!StartsWith(reply_, "T1")) {
+        sendMode_ = kWaitAgain;  // an answer no rule names
+        return;
+    }
+    if (textLogStep) {
+        if (step_ == -7) {
+            if (state_.DebugMode) {
+                textLog_.Open(c_.folder, GetString(reply_), host_.LocalTime());
+            }
+        } else {
+            textLog_.Line(GetString(reply_));
+            step_ = -7;  // ask for the next line
+        }
+        sendMode_ = kDone;
+        return;
+    }
+    if (dir_ == Direction::DebugLog) {
+        const std::string rendered = renderer_.Line(reply_);
+        debugFile_.write(rendered.data(), static_cast<std::streamsize>(rendered.size()));
+        host_.SetProgress(DebugLogRenderer::ProgressFor(reply_, kLastRecord));
+        sendMode_ = kDone;
+        return;
+    }
+    if (reply_.size() > kMaxFrameChars) {
+        Fail();  // longer than any record frame can be
+        return;
+    }
+    if (ConvBuf(reply_, mem_) == 1) {
+        host_.SetProgress(mem_.Current);
+        sendMode_ = kDone;
+        return;
+    }
+    if (++repeatRequests_ > kMaxRepeatRequests) {
+        errCode_ = kErrTooManyErrors;
+        return;
+    }
+    cmd_ = kRefused;
+    sendMode_ = kSendFresh;
+}
+
+void Transfer::AfterSendStep() {
+    if (step_ >= 0 && step_ <= kLastRecord) {
+        host_.SetProgress(step_);
+    }
+    if (step_ != kLastRecord + 1) {
+        return;
+    }
+    xferFlags_ &= ~kFirstPass;
+    if (xferFlags_ & kShadowOrPurge) {
+        step_ = 0;
+        xferFlags_ &= ~kShadowOrPurge;
+        statusText_ = "Sending Shadow Memory Data....";
+        host_.SetProgress(0);
+        log_.Note("Sending Shadow Memory Data...");
+    } else {
+        errCode_ = kErrComplete;
+    }
+}
+
+void Transfer::Finish() {
+    if (Sending() || warningCancelled_) {
+        const std::string end = WithChecksum(kEnd);
+        device_.Write(end + "\r");
+        log_.Raw(end + "\r");
+    }
+    host_.SetStatus(kTransferComplete);
+    log_.Raw(std::string(kTransferComplete) + "\n");
+    if (dir_ == Direction::DebugLog) {
+        const std::string rest = renderer_.Finish();
+        debugFile_.write(rest.data(), static_cast<std::streamsize>(rest.size()));
+    }
+    if (host_.LingersOnCompletion()) {
+        const auto noted = host_.Now();
+        while (host_.Now() - noted < 2s) {
+            host_.Pause(50ms);
+        }
+    }
+    if (dir_ == Direction::Receive) {
+        state_.RxShadowCount = CheckDatabase(mem_, c_.op);
+    }
+}
+
+}  // namespace
+
+std::string OutcomeMessage(int errCode, int step) {
+    switch (errCode) {
+        case kErrComplete:
+            return std::string(kTransferComplete);
+        case kErrPort:
+            return "Invalid COM Port (or Port in use)";
+        case kErrCommunication:
+            return "Communication Error " + std::to_string(step);
+        case kErrTimeout:
+            return "Timeout Error";
+        case kErrTooManyErrors:
+            return "Too Many Communications Errors " + std::to_string(step);
+        case kErrChecksum:
+            return "Checksum Error " + std::to_string(step);
+        case kErrNothingSelected:
+            return "No data selected for transfer to Radio";
+        default:
+            return "Download Failure " + std::to_string(errCode) + " " + std::to_string(step);
+    }
+}
+
+TransferResult RadioTransfer(Direction direction, TransferContext& context) {
+    return Transfer(direction, context).Run();
+}
+
+void TestSwap(int n, TransferContext& context) {
+    ChannelMemory& mem = context.memory;
+    TransferHost& host = context.host;
+    const auto setFrequencies = [&](int index, int base) {
+        ChannelRecord& r = mem.Rec(index);
+        r.RFrq = FormatFixed((index + base) / 100.0, 4);
+        r.TFrq = r.RFrq;
+    };
+
+    host.SetProgressCaption("Data Transfer Progress (syncing to radio)");
+    RadioTransfer(Direction::Receive, context);
+
+    ClearMemory(mem);
+    mem.ZoneCounts[0] = 0;
+    int base = 15000;
+    for (int i = kFirstChannel; i <= kLastOrdinaryChannel; ++i) {
+        const int zone = (i - 1) / 16;
+        const int position = (i - 1) % 16;
+        ChannelRecord& r = mem.Rec(i);
+        r.Chnl = r.Prim = static_cast<std::int16_t>(i);
+        char desc[16];
+        std::snprintf(desc, sizeof desc, "Z%02d/P%02d", zone + 1, position + 1);
+        r.Desc = desc;
+        r.Scan = static_cast<std::int16_t>(zone * 16);
+        r.Mode = kModeNarrow;
+        setFrequencies(i, base);
+        r.Select = kSelDefined | kSelSend;
+        ++mem.ZoneCounts[static_cast<std::size_t>(zone)];
+    }
+    for (int guard : {kGuard1, kGuard2}) {
+        setFrequencies(guard, base);
+        mem.Rec(guard).Select = kSelDefined | kSelSend;
+    }
+
+    context.state.PurgeMode = 1;
+    for (int k = 1; k <= n; ++k) {
+        host.SetProgressCaption("Data Transfer Progress (" + std::to_string(k) + " of " +
+                                std::to_string(n) + ")");
+        RadioTransfer(Direction::Send, context);
+        context.state.PurgeMode = 0;
+        base = base == 15000 ? 16000 : 15000;
+        for (int i = kFirstChannel; i <= kLastRecord; ++i) {
+            setFrequencies(i, base);
+        }
+    }
+    host.SetProgressCaption("Data Transfer Progress");
+}
+
+}  // namespace kld

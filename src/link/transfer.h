@@ -26,7 +26,6 @@ inline constexpr int kErrNothingSelected = 7;
 inline constexpr std::string_view kTransferComplete = "Transfer Complete.";
 inline constexpr std::string_view kDebugLogFileName = "KVRX-540_Dbg.log";
 inline constexpr std::string_view kTransferLogFileName = "KLD-540.log";
-inline constexpr std::string_view kTextLogFolder = "Logs";
 
 // Everything a transfer works with. `folder` is the working directory, where the transfer log,
 // the radio's text logs (under Logs) and the debug log file live.

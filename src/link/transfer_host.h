@@ -28,6 +28,9 @@ public:
     virtual void ShowProgress(bool transferring) = 0;
     virtual void SetStatus(std::string_view text) = 0;
     virtual void SetProgress(int value) = 0;  // 0 to 232
+    // Whether "Transfer Complete." stays on show for a moment before the window returns to the
+    // channel list. A window wants that; a script does not.
+    virtual bool LingersOnCompletion() const { return true; }
     // The progress frame's caption; the repeated-transfer test counts its rounds there.
     virtual void SetProgressCaption(std::string_view /*caption*/) {}
 };

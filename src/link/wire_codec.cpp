@@ -1,1 +1,270 @@
-// in progress
+#include "wire_codec.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "codecs.h"
+#include "tables.h"
+
+namespace kld {
+
+namespace {
+
+// The record image, laid out once. The receive and transmit halves share one shape.
+constexpr std::size_t kAddrHighAt = 3;
+constexpr std::size_t kAddrLowAt = 4;
+constexpr std::size_t kShadAt = 5;
+constexpr std::size_t kPrimAt = 6;
+constexpr std::size_t kChnlAt = 7;
+constexpr std::size_t kScanAt = 8;
+constexpr std::size_t kDescAt = 9;
+constexpr std::size_t kEFlagsAt = 17;
+constexpr std::size_t kModeAt = 18;
+constexpr std::size_t kIdCallAt = 51;
+constexpr std::size_t kIdCallSent = 4;  // element 4 stays at home
+constexpr std::size_t kShadListAt = 55;
+constexpr std::size_t kRFRecAt = 62;
+constexpr std::size_t kTextSent = 8;  // frequencies lose their two pad blanks on the wire
+constexpr std::uint8_t kRecordLength = 67;
+
+struct Half {
+    std::size_t frqAt;
+    std::size_t letterAt;
+    char letter;
+    std::size_t sqlAt;
+    std::size_t tgAt;
+    std::size_t ctcssAt;
+    std::size_t dcsAt;
+    std::size_t nacAt;
+    Freq10 ChannelRecord::*frq;
+    std::int16_t ChannelRecord::*sql;
+    TalkGroup6 ChannelRecord::*tg;
+    std::int16_t ChannelRecord::*ctcss;
+    std::int16_t ChannelRecord::*dcs;
+    Nac6 ChannelRecord::*nac;
+};
+
+constexpr Half kHalves[] = {
+    {19, 27, 'R', 28, 29, 31, 32, 33, &ChannelRecord::RFrq, &ChannelRecord::RSql,
+     &ChannelRecord::RTG, &ChannelRecord::RCTCSS, &ChannelRecord::RDCS, &ChannelRecord::RNAC},
+    {35, 43, 'T', 44, 45, 47, 48, 49, &ChannelRecord::TFrq, &ChannelRecord::TSql,
+     &ChannelRecord::TTG, &ChannelRecord::TCTCSS, &ChannelRecord::TDCS, &ChannelRecord::TNAC},
+};
+
+// The value of hexadecimal text the way ToDec reads it (0 when unreadable).
+long long HexValue(std::string_view digits) {
+    const std::string dec = ToDec(digits);
+    long long value = 0;
+    std::from_chars(dec.data(), dec.data() + dec.size(), value);
+    return value;
+}
+
+std::string Hex(long long value, int width) { return ToHex(std::to_string(value), width); }
+
+// Characters first..first+count-1 (1-based) of text, as far as the text reaches.
+std::string_view Chars(std::string_view text, std::size_t first, std::size_t count) {
+    if (first == 0 || first > text.size()) {
+        return {};
+    }
+    return text.substr(first - 1, count);
+}
+
+// Collects the image and remembers whether every value fitted its byte.
+class ImageWriter {
+public:
+    void Put(std::size_t at, long long value) {
+        if (value < 0 || value > 255) {
+            fits_ = false;
+            return;
+        }
+        image_[at] = static_cast<std::uint8_t>(value);
+    }
+    void PutCode(std::size_t at, std::optional<std::int16_t> code) {
+        if (!code) {
+            fits_ = false;
+            return;
+        }
+        Put(at, *code);
+    }
+    template <std::size_t N>
+    void PutText(std::size_t at, const FixedText<N>& text) {
+        for (std::size_t i = 0; i < kTextSent && i < N; ++i) {
+            image_[at + i] = static_cast<std::uint8_t>(text.Bytes()[i]);
+        }
+    }
+    std::optional<WireBuf> Result() const {
+        return fits_ ? std::optional<WireBuf>(image_) : std::nullopt;
+    }
+
+private:
+    WireBuf image_{};
+    bool fits_ = true;
+};
+
+std::string TextAt(const WireBuf& buf, std::size_t at) {
+    std::string text(kTextSent, ' ');
+    for (std::size_t i = 0; i < kTextSent; ++i) {
+        text[i] = static_cast<char>(buf[at + i]);
+    }
+    return Trim(text);
+}
+
+}  // namespace
+
+int CalcChecksum(std::string_view text) {
+    // Halves go to the even neighbour, so an odd length sometimes drops and sometimes keeps its
+    // last character; the radio computes it the same way.
+    const auto n = static_cast<std::size_t>(std::nearbyint(static_cast<double>(text.size()) / 2));
+    long long sum = 0;
+    for (std::size_t i = 2; i <= n; ++i) {
+        sum += HexValue(Chars(text, 2 * i - 1, 2));
+    }
+    return 255 - static_cast<int>(sum % 256);
+}
+
+std::string WithChecksum(std::string_view text) {
+    return std::string(text) + Hex(CalcChecksum(text), 2);
+}
+
+std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
+    if (!IsRecordIndex(index)) {
+        return std::nullopt;
+    }
+    const ChannelRecord& r = memory.Rec(index);
+    ImageWriter w;
+    w.Put(0, 'T');
+    w.Put(1, '1');
+    w.Put(2, kRecordLength);
+    w.Put(kAddrHighAt, 0);
+    w.Put(kAddrLowAt, index);
+    w.Put(kShadAt, r.Shad);
+    w.Put(kPrimAt, r.Prim);
+    w.Put(kChnlAt, r.Chnl);
+    w.Put(kScanAt, r.Scan);
+    w.PutText(kDescAt, r.Desc);
+    w.Put(kEFlagsAt, r.EFlags);
+    w.PutCode(kModeAt, ModeCode(r.Mode));
+    for (const Half& h : kHalves) {
+        w.PutText(h.frqAt, r.*h.frq);
+        w.Put(h.letterAt, h.letter);
+        w.Put(h.sqlAt, r.*h.sql);
+        const std::string_view tg = (r.*h.tg).View();
+        w.Put(h.tgAt, HexValue(tg.substr(0, 2)));
+        w.Put(h.tgAt + 1, HexValue(tg.substr(2, 2)));
+        w.PutCode(h.ctcssAt, CtcssCode(r.*h.ctcss));
+        w.PutCode(h.dcsAt, DcsCode(r.*h.dcs));
+        const std::string_view nac = (r.*h.nac).View();
+        w.Put(h.nacAt, HexValue(nac.substr(0, 1)));
+        w.Put(h.nacAt + 1, HexValue(nac.substr(1, 2)));
+    }
+    for (std::size_t i = 0; i < kIdCallSent; ++i) {
+        w.Put(kIdCallAt + i, r.IDCall[i]);
+    }
+    // The shadow slots and bytes 63 to 68 go out as 0: the image starts zeroed.
+    w.Put(kRFRecAt, r.RFRec);
+    return w.Result();
+}
+
+std::string RecordFrameText(const WireBuf& image) {
+    std::string text = "T1";
+    for (std::size_t i = 2; i < kRecordImageBytes; ++i) {
+        text += Hex(image[i], 2);
+    }
+    return text;
+}
+
+int ConvBuf(std::string_view text, ChannelMemory& memory) {
+    // Bytes the text does not reach read as 0; bytes beyond the buffer are not read at all.
+    WireBuf buf{};
+    for (std::size_t i = 0; i < 2 && i < text.size(); ++i) {
+        buf[i] = static_cast<std::uint8_t>(text[i]);
+    }
+    for (std::size_t i = 2; i <= text.size() / 2 && i < kWireBufSize; ++i) {
+        // Junk such as "ZZ" reads above 255; only its low byte fits the buffer.
+        buf[i] = static_cast<std::uint8_t>(HexValue(Chars(text, 2 * i - 1, 2)) & 0xFF);
+    }
+
+    const int address = buf[kAddrHighAt] * 256 + buf[kAddrLowAt];
+    if (address > kLastRecord) {
+        return 0;
+    }
+    ChannelRecord& r = memory.Rec(address);
+    r.Shad = buf[kShadAt];
+    r.Prim = buf[kPrimAt];
+    r.Chnl = buf[kChnlAt];
+    // The radio's own list bits of the guards are not trusted: they always sit in list 15.
+    if (buf[kChnlAt] == kGuard1) {
+        r.Scan = 0xF0;
+    } else if (buf[kChnlAt] == kGuard2) {
+        r.Scan = 0xF1;
+    } else {
+        r.Scan = buf[kScanAt];
+    }
+    if (address > 0 && !r.IsShadow()) {
+        ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
+    }
+
+    r.Desc = TextAt(buf, kDescAt);
+    r.EFlags = buf[kEFlagsAt];
+    // A mode, tone or code the tables do not know keeps the old value, so every position in the
+    // record stays one that the tables can look up.
+    if (const auto mode = ModePositionOfCode(buf[kModeAt])) {
+        r.Mode = static_cast<std::int16_t>(*mode);
+    }
+    for (const Half& h : kHalves) {
+        r.*h.frq = TextAt(buf, h.frqAt);
+        r.*h.sql = buf[h.sqlAt];
+        r.*h.tg = Hex(buf[h.tgAt], 2) + Hex(buf[h.tgAt + 1], 2);
+        if (const auto tone = CtcssPositionOfCode(buf[h.ctcssAt])) {
+            r.*h.ctcss = static_cast<std::int16_t>(*tone);
+        }
+        if (const auto code = DcsPositionOfCode(buf[h.dcsAt])) {
+            r.*h.dcs = static_cast<std::int16_t>(*code);
+        }
+        r.*h.nac = Hex(buf[h.nacAt], 1) + Hex(buf[h.nacAt + 1], 2);
+    }
+    for (std::size_t i = 0; i < kIdCallSent; ++i) {
+        r.IDCall[i] = buf[kIdCallAt + i];
+    }
+    for (std::size_t slot = 0; slot < static_cast<std::size_t>(kShadowSlots); ++slot) {
+        r.ShadList[slot] = buf[kShadListAt + slot];
+    }
+    r.RFRec = buf[kRFRecAt];
+    r.Select = kSelDefined | kSelFromRadio;
+    memory.Current = static_cast<std::int16_t>(address);
+    return 1;
+}
+
+std::string GetString(std::string_view asciiHexString) {
+    const auto digit = [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= '0' && c <= '9') {
+            return c - '0';
+        }
+        const int upper = (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
+        return upper - 55;
+    };
+    std::string result;
+    for (std::size_t i = 8; i < asciiHexString.size(); i += 2) {
+        if (i + 1 >= asciiHexString.size()) {
+            return {};
+        }
+        const int code = 16 * digit(asciiHexString[i]) + digit(asciiHexString[i + 1]);
+        if (code < 0 || code > 255) {
+            return {};
+        }
+        result += static_cast<char>(code);
+    }
+    return result;
+}
+
+std::string GetTimeStamp(const std::tm& localTime) {
+    char buffer[80];
+    std::snprintf(buffer, sizeof buffer, "%04lld%02lld%02d%02d%02d%02d",
+                  localTime.tm_year + 1900LL, localTime.tm_mon + 1LL, localTime.tm_mday,
+                  localTime.tm_hour, localTime.tm_min, localTime.tm_sec);
+    return buffer;
+}
+
+}  // namespace kld

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "serial_device.h"
+
+class QSerialPort;
+
+namespace kld {
+
+// One line settings text such as "9600,N,8,1": baud rate, parity letter (N, E or O), data bits
+// (5 to 8) and stop bits (1 or 2).
+struct LineSettings {
+    int baud = 9600;
+    char parity = 'N';
+    int dataBits = 8;
+    int stopBits = 1;
+
+    friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
+
+// None when the text is not four such fields separated by commas.
+std::optional<LineSettings> ParseLineSettings(std::string_view text);
+
+// The serial line to the radio over QSerialPort. COM<n> is found through DeviceForPort.
+//
+// Nothing here needs an event loop: waiting is waitForReadyRead, and reading first takes in what
+// the system has received. When the program has no QCoreApplication yet, the first device makes
+// one (Qt's socket notifiers need it); a window program creates its QApplication before any device.
+class QtSerialDevice final : public SerialDevice {
+public:
+    QtSerialDevice();
+    ~QtSerialDevice() override;
+    QtSerialDevice(const QtSerialDevice&) = delete;
+    QtSerialDevice& operator=(const QtSerialDevice&) = delete;
+
+    void SelectPort(int number) override;
+    bool SetLineSettings(std::string_view settings) override;
+    void SetBufferSizes(int receive, int transmit) override;
+
+    bool Open() override;
+    std::string OpenFailureDetail() const override;
+    void Close() override;
+    bool IsOpen() const override;
+
+    void DiscardInput() override;
+    bool Write(std::string_view bytes) override;
+    std::string ReadAvailable() override;
+    void WaitForData(std::chrono::milliseconds bound) override;
+    bool Failed() const override { return failed_; }
+
+    // The device the selected port stands for now; empty when it has none.
+    std::string DevicePath() const;
+    // The line settings the port reports now (those asked for last, once applied).
+    LineSettings PortSettings() const;
+
+private:
+    enum class OpenFailure { None, NoDevice, NotFound, NoPermission, InUse, InUseHere, Other };
+
+    void OnError(int error);
+    bool ApplySettings(const LineSettings& settings);
+    void Release();
+
+    std::unique_ptr<QSerialPort> port_;
+    int number_ = 0;
+    LineSettings settings_;
+    std::string openPath_;    // the device as opened, for the failure detail
+    std::string heldDevice_;  // the device this object holds open, resolved, for the registry
+    OpenFailure failure_ = OpenFailure::None;
+    std::string systemReason_;
+    bool failed_ = false;
+};
+
+// True when COM<n> can be opened now: it is opened and closed again at once. False for a port
+// with no device, one held by another program, and one this program holds open itself.
+bool PortAvailable(int number);
+
+struct PortEntry {
+    int number;
+    std::string device;
+};
+
+// The ports from COM1 to COM99 that can be opened, in ascending order.
+std::vector<PortEntry> FindCommPorts();
+
+}  // namespace kld

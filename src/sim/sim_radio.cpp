@@ -1,0 +1,418 @@
+#include "sim_radio.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "data_file.h"
+#include "operator.h"
+#include "program_state.h"
+#include "wire_codec.h"
+
+namespace kld::sim {
+
+namespace {
+
+constexpr std::string_view kAccepted = "T204000000";
+constexpr std::string_view kRefused = "T204000001";
+constexpr std::string_view kBusy = "T204000002";
+constexpr std::string_view kEnd = "T9030000";
+constexpr std::string_view kSpeedChange = "T2060000320480";
+constexpr std::string_view kStampPrefix = "T20B000021";
+constexpr std::string_view kCommandPrefix = "T2040000";  // bare commands: T2040000 + code
+constexpr std::string_view kGarbage = "xyz\r";
+constexpr int kFirstOpeningCode = 0x20;
+constexpr std::size_t kStampDigits = 14;
+constexpr std::size_t kRecordFrameChars = 2 + 2 * (kRecordImageBytes - 2);
+// Data bytes a kind "1" line can carry after its length byte and address.
+constexpr std::size_t kMaxLineData = (kMaxFrameChars - 8) / 2;
+
+std::string Hex2(int value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
+}
+
+// Two upper-case hexadecimal digits, as the program sends them.
+std::optional<int> HexByte(std::string_view digits) {
+    if (digits.size() != 2) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (const char ch : digits) {
+        if (ch >= '0' && ch <= '9') {
+            value = value * 16 + (ch - '0');
+        } else if (ch >= 'A' && ch <= 'F') {
+            value = value * 16 + (ch - 'A' + 10);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return value;
+}
+
+bool AllDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)) != 0; });
+}
+
+bool Matches(const std::string& only, std::string_view line) {
+    return only.empty() || line.starts_with(only);
+}
+
+// A kind "1" line carrying text, as the text log goes out.
+std::string TextFrame(std::string_view text) {
+    text = text.substr(0, std::min(text.size(), kMaxLineData));
+    std::string frame = "T1" + Hex2(static_cast<int>(3 + text.size())) + "0000";
+    for (const char ch : text) {
+        frame += Hex2(static_cast<unsigned char>(ch));
+    }
+    return frame;
+}
+
+// Characters 9 and 10 of an opening request: its code byte.
+std::string_view OpeningCode(std::string_view body) {
+    return body.size() >= 10 ? body.substr(8, 2) : std::string_view{};
+}
+
+// A record frame whose address left the table: ConvBuf stores nothing for it.
+std::string OutOfRange(std::string frame) {
+    frame.replace(4, 4, "0100");
+    return frame;
+}
+
+// A record frame padded past what the program's frame buffer holds.
+std::string OverLong(std::string frame) {
+    frame += std::string(kMaxFrameChars + 3 - frame.size(), '0');
+    frame.replace(2, 2, Hex2(static_cast<int>((frame.size() - 2) / 2)));
+    return frame;
+}
+
+// Answers every question the way a technician running the simulator would want: nothing is
+// imported or repaired behind their back. Remembers the last thing said.
+class QuietOperator : public Operator {
+public:
+    std::string said;
+
+    kld::Answer Ask(const Message& message) override {
+        said = message.text;
+        switch (message.buttons) {
+            case Buttons::Ok:
+                return kld::Answer::Ok;
+            case Buttons::OkCancel:
+                return kld::Answer::Cancel;
+            case Buttons::YesNo:
+            case Buttons::YesNoCancel:
+                break;
+        }
+        return kld::Answer::No;
+    }
+    void Beep() override {}
+};
+
+}  // namespace
+
+void BlankMemory(ChannelMemory& memory) {
+    memory.Records.fill(ChannelRecord{});
+    memory.ZoneCounts.fill(0);
+    memory.Current = 0;
+}
+
+SimRadio::SimRadio(SimConfig config)
+    : config_(std::move(config)), faults_(config_.faults), stamp_(config_.memoryStamp) {
+    BlankMemory(memory_);
+}
+
+void SimRadio::Receive(std::string_view bytes) {
+    for (const char ch : bytes) {
+        if (vanished_) {
+            return;
+        }
+        if (ch == '\n') {
+            continue;
+        }
+        if (ch != '\r') {
+            partial_ += ch;
+            continue;
+        }
+        const std::string line = std::move(partial_);
+        partial_.clear();
+        if (!line.empty()) {
+            HandleLine(line);
+        }
+    }
+}
+
+std::string SimRadio::TakeOutput() {
+    std::string all;
+    for (const Burst& burst : TakeBursts()) {
+        all += burst.bytes;
+    }
+    return all;
+}
+
+std::vector<Burst> SimRadio::TakeBursts() {
+    std::vector<Burst> taken;
+    taken.swap(output_);
+    return taken;
+}
+
+void SimRadio::HandleLine(const std::string& line) {
+    ++linesReceived_;
+    const bool silent = faults_.silentAfterLines && linesReceived_ > *faults_.silentAfterLines;
+
+    bool checksumOk = false;
+    std::string body;
+    if (line.size() > 2 && line.front() == 'T') {
+        body = line.substr(0, line.size() - 2);
+        const auto sum = HexByte(std::string_view(line).substr(line.size() - 2));
+        checksumOk = sum && *sum == CalcChecksum(body);
+    }
+
+    const std::optional<std::string> answer =
+        checksumOk ? Command(body) : std::optional<std::string>(kRefused);
+    if (answer && !silent) {
+        Emit(line, *answer);
+    }
+    // A speed change takes effect once its acceptance is out; the end of a receive goes out at
+    // the speed the receive ran at.
+    if (pendingRate_) {
+        rate_ = *pendingRate_;
+        pendingRate_.reset();
+    }
+
+    if (faults_.vanishAfterLines && linesReceived_ >= *faults_.vanishAfterLines) {
+        vanished_ = true;
+    }
+}
+
+std::optional<std::string> SimRadio::Command(const std::string& body) {
+    if (body.starts_with("T0")) {
+        // A new conversation: whatever ran before is over, and it starts at 9600.
+        stream_ = Stream::None;
+        rate_ = kSlowRate;
+        const auto code = HexByte(OpeningCode(body));
+        if (config_.endlessRefusals || !code) {
+            return std::string(kRefused);
+        }
+        const int refusedSoFar = std::max(0, *code - kFirstOpeningCode);
+        return std::string(refusedSoFar < config_.protocolLevel ? kRefused : kAccepted);
+    }
+    if (body.starts_with("T1")) {
+        return stream_ == Stream::Send ? StoreRecord(body) : std::string(kRefused);
+    }
+    if (body == kEnd) {
+        if (stream_ == Stream::Send) {
+            ++completedSends_;
+        }
+        stream_ = Stream::None;
+        rate_ = kSlowRate;
+        return std::nullopt;
+    }
+    if (body == kSpeedChange) {
+        pendingRate_ = kFastRate;
+        return std::string(kAccepted);
+    }
+    if (body.starts_with(kStampPrefix)) {
+        const std::string stamp = body.substr(kStampPrefix.size());
+        if (stamp.size() != kStampDigits || !AllDigits(stamp)) {
+            return std::string(kRefused);
+        }
+        stamp_ = stamp;
+        return std::string(kAccepted);
+    }
+    if (body.size() == 10 && body.starts_with("T20400") && body.ends_with("10")) {
+        const auto channel = HexByte(std::string_view(body).substr(6, 2));
+        if (!channel || !IsRecordIndex(*channel)) {
+            return std::string(kRefused);
+        }
+        memory_.Rec(*channel).Select = 0;
+        return std::string(kAccepted);
+    }
+    if (body.size() != 10 || !body.starts_with(kCommandPrefix)) {
+        return std::string(kRefused);
+    }
+    const std::string code = body.substr(kCommandPrefix.size());
+    if (code == "00") {
+        return Next();
+    }
+    if (code == "01") {
+        return Repeat();
+    }
+    if (code == "33") {
+        return "T205000033" + Hex2(config_.enabledModes);
+    }
+    if (code == "22") {
+        return "T207000023" + config_.version;
+    }
+    if (code == "20") {
+        return std::string(kStampPrefix) + stamp_;
+    }
+    if (code == "31") {
+        if (config_.textLogName.empty()) {
+            stream_ = Stream::None;
+            return std::string(kEnd);
+        }
+        stream_ = Stream::TextLog;
+        cursor_ = 0;
+        return TextFrame(config_.textLogName);
+    }
+    if (code == "25") {
+        stream_ = Stream::Send;
+        recordFrames_ = 0;
+        lastFrameRefused_ = false;
+        refusalsLeft_ = faults_.refuseRecordTimes;
+        return std::string(kAccepted);
+    }
+    if (code == "11") {
+        BlankMemory(memory_);
+        return std::string(kAccepted);
+    }
+    if (code == "24" || code == "30") {
+        stream_ = code == "24" ? Stream::Receive : Stream::DebugLog;
+        cursor_ = 0;
+        return std::string(kAccepted);
+    }
+    return std::string(kRefused);
+}
+
+std::optional<std::string> SimRadio::Next() {
+    switch (stream_) {
+        case Stream::TextLog:
+            if (cursor_ < config_.textLogLines.size()) {
+                return TextFrame(config_.textLogLines[cursor_++]);
+            }
+            stream_ = Stream::None;
+            return std::string(kEnd);
+        case Stream::Receive:
+            return NextRecord();
+        case Stream::DebugLog:
+            if (cursor_ < config_.debugLog.size()) {
+                const std::string& line = config_.debugLog[cursor_++];
+                return "T1" + Hex2(static_cast<int>(1 + line.size() / 2)) + line;
+            }
+            EndStream();
+            return std::string(kEnd);
+        case Stream::None:
+        case Stream::Send:
+            break;
+    }
+    return std::string(kAccepted);
+}
+
+std::string SimRadio::NextRecord() {
+    std::string frame;
+    while (frame.empty() && IsRecordIndex(static_cast<int>(cursor_))) {
+        const int index = static_cast<int>(cursor_++);
+        if (!memory_.Rec(index).IsDefined()) {
+            continue;
+        }
+        // A record the image cannot carry stays in the radio; the rest still go out.
+        if (const auto image = MakeBuf(memory_, index)) {
+            frame = RecordFrameText(*image);
+        }
+    }
+    if (frame.empty()) {
+        EndStream();
+        return std::string(kEnd);
+    }
+    if (faults_.overLongFrame) {
+        faults_.overLongFrame = false;
+        repeatLine_ = frame;
+        return OverLong(frame);
+    }
+    if (faults_.outOfRangeRecords != 0) {
+        if (faults_.outOfRangeRecords > 0) {
+            --faults_.outOfRangeRecords;
+        }
+        repeatLine_ = frame;
+        return OutOfRange(frame);
+    }
+    return frame;
+}
+
+std::optional<std::string> SimRadio::Repeat() {
+    if (lastLine_.empty()) {
+        return std::string(kRefused);
+    }
+    if (stream_ == Stream::Receive && lastLine_.starts_with("T1") &&
+        faults_.outOfRangeRecords != 0) {
+        if (faults_.outOfRangeRecords > 0) {
+            --faults_.outOfRangeRecords;
+        }
+        repeatLine_ = lastLine_;
+        return OutOfRange(lastLine_);
+    }
+    return lastLine_;
+}
+
+std::string SimRadio::StoreRecord(const std::string& body) {
+    if (!lastFrameRefused_) {
+        ++recordFrames_;
+    }
+    lastFrameRefused_ = true;
+    if (recordFrames_ == faults_.refuseRecordFrame && refusalsLeft_ > 0) {
+        --refusalsLeft_;
+        return std::string(kRefused);
+    }
+    if (body.size() != kRecordFrameChars || body.substr(2, 2) != "43" ||
+        ConvBuf(body, memory_) != 1) {
+        return std::string(kRefused);
+    }
+    lastFrameRefused_ = false;
+    return std::string(kAccepted);
+}
+
+void SimRadio::EndStream() {
+    stream_ = Stream::None;
+    pendingRate_ = kSlowRate;
+}
+
+void SimRadio::Emit(const std::string& line, const std::string& body) {
+    if (faults_.garbageLines > 0 && Matches(faults_.garbageFor, line)) {
+        for (int i = 0; i < faults_.garbageLines; ++i) {
+            Put(kGarbage);
+        }
+    }
+    if (faults_.busyAnswers > 0 && Matches(faults_.busyFor, line)) {
+        for (int i = 0; i < faults_.busyAnswers; ++i) {
+            Put(WithChecksum(kBusy) + "\r");
+        }
+    }
+    std::string text = WithChecksum(body);
+    if (faults_.badChecksums != 0 && Matches(faults_.badChecksumFor, line)) {
+        if (faults_.badChecksums > 0) {
+            --faults_.badChecksums;
+        }
+        text.replace(text.size() - 2, 2, Hex2(CalcChecksum(body) + 1));
+    }
+    Put(text + "\r");
+    lastLine_ = repeatLine_.value_or(body);
+    repeatLine_.reset();
+}
+
+void SimRadio::Put(std::string_view bytes) {
+    if (output_.empty() || output_.back().rate != rate_) {
+        output_.push_back(Burst{{}, rate_});
+    }
+    output_.back().bytes += bytes;
+}
+
+bool SimRadio::LoadFile(const std::filesystem::path& path, std::string& error) {
+    ProgramState state;
+    QuietOperator op;
+    if (OpenChannelFile(path, memory_, state, op) != OpenResult::Loaded) {
+        BlankMemory(memory_);
+        error = path.string() + ": " + (op.said.empty() ? "not a channel data file" : op.said);
+        return false;
+    }
+    return true;
+}
+
+bool SimRadio::SaveFile(const std::filesystem::path& path) const {
+    ProgramState state;
+    state.RadioVersion = config_.version;
+    ChannelMemory copy = memory_;
+    QuietOperator op;
+    return SaveChannelFile(path, copy, state, op);
+}
+
+}  // namespace kld::sim

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "debug_log.h"
+
+namespace kld {
+namespace {
+
+TEST(DebugLogTest, RendersReceivedTransmittedAndMessages) {
+    struct Row {
+        const char* name;
+        std::vector<const char*> frames;
+        const char* log;
+    } rows[] = {
+        {"block header",
+         {"T1092000ABCD0123C1"},
+         "\r\nError Code = $ABCD  Insert Ptr = $0123\r\nRx:2000: A\r\nTx:2000: \r\n"},
+        {"transmitted character waits for the received one",
+         {"T1050040C142"},
+         "Rx:0040: A\r\nTx:0040:  B\r\n"},
+        {"echo stays under the character sent",
+         {"T1060040C142C2"},
+         "Rx:0040: AB\r\nTx:0040:  B\r\n"},
+        {"control character shown as its code", {"T10400400D"}, "Rx:0040: \r\nTx:0040: <0D>\r\n"},
+        {"message on a line of its own",
+         {"T1070040C102484903"},
+         "Rx:0040: A\r\nTx:0040: \r\nMsg: HI\r\nRx:0040: \r\nTx:0040: \r\n"},
+        {"message still open at the end of the log",
+         {"T10500400248", "T1040041C9"},
+         "Rx:0040: \r\nTx:0040: \r\nMsg: HI\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DebugLogRenderer renderer;
+        std::string log;
+        for (const char* frame : row.frames) {
+            log += renderer.Line(frame);
+        }
+        log += renderer.Finish();
+        EXPECT_EQ(log, row.log);
+    }
+}
+
+TEST(DebugLogTest, ProgressRunsAcrossEachBlock) {
+    struct Row {
+        const char* name;
+        const char* frame;
+        int maximum;
+        int progress;
+    } rows[] = {
+        {"block start", "T1030000", 232, 0},
+        {"last step of a block", "T1031FE0", 232, 232},
+        {"next block starts over", "T1032000", 232, 0},
+        {"half way", "T1031000", 255, 128},
+        {"no address", "T1", 232, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(DebugLogRenderer::ProgressFor(row.frame, row.maximum), row.progress);
+    }
+}
+
+TEST(DebugLogTest, AnyLineRendersSafely) {
+    std::mt19937 random(8192);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    DebugLogRenderer renderer;
+    for (int round = 0; round < 2000; ++round) {
+        std::string frame;
+        const int length = pick(0, 280);
+        while (static_cast<int>(frame.size()) < length) {
+            frame += round % 2 == 0 ? "0123456789ABCDEF"[pick(0, 15)] : static_cast<char>(pick(0, 255));
+        }
+        const std::string out = renderer.Line(frame);
+        ASSERT_TRUE(out.empty() || out.ends_with("\r\n"));
+        ASSERT_GE(DebugLogRenderer::ProgressFor(frame, 232), 0);
+        ASSERT_LE(DebugLogRenderer::ProgressFor(frame, 232), 232);
+    }
+}
+
+}  // namespace
+}  // namespace kld

@@ -1,0 +1,303 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "codecs.h"
+#include "tables.h"
+#include "wire_codec.h"
+
+namespace kld {
+namespace {
+
+constexpr int kIndex = 17;
+
+// A sendable channel with every field away from its default.
+ChannelRecord SampleChannel() {
+    ChannelRecord r;
+    r.Select = kSelDefined | kSelCreatedHere | kSelSend;
+    r.Shad = kShadScanMember | kShadPrimary;
+    r.Prim = kIndex;
+    r.Chnl = kIndex;
+    r.Scan = 0x30;
+    r.Desc = "Fire 2";
+    r.EFlags = 32;
+    r.Mode = kModeDigital;
+    r.RSql = kSqlTalkGroup;
+    r.RTG = "0A1F";
+    r.RCTCSS = 33;
+    r.RDCS = 0;
+    r.RNAC = "293";
+    r.RFrq = "155.3400";
+    r.TSql = kSqlIdCall;
+    r.TTG = "FFFF";
+    r.TCTCSS = 41;
+    r.TDCS = 82;
+    r.TNAC = "F00";
+    r.TFrq = "159.0125";
+    r.IDCall = {1, 0x23, 0x45, 0x67, 0};
+    r.RFRec = 10;
+    return r;
+}
+
+// A record frame carrying only an address, channel, shadow slot and list byte.
+std::string BareFrame(int address, int shad, int chnl, int scan) {
+    WireBuf image{};
+    image[3] = static_cast<std::uint8_t>(address >> 8);
+    image[4] = static_cast<std::uint8_t>(address & 0xFF);
+    image[5] = static_cast<std::uint8_t>(shad);
+    image[7] = static_cast<std::uint8_t>(chnl);
+    image[8] = static_cast<std::uint8_t>(scan);
+    return RecordFrameText(image);
+}
+
+TEST(ChecksumTest, OnesComplementOfTheBytesAfterTheKind) {
+    struct Row {
+        const char* name;
+        const char* text;
+        int checksum;
+    } rows[] = {
+        {"end frame", "T9030000", 252},
+        {"begin receive", "T204000022", 217},
+        {"next line", "T204000000", 251},
+        {"odd length rounding down drops the last digit", "T90300001", 252},
+        {"odd length rounding up sums it as one digit", "T9030000011", 250},
+        {"unreadable pair counts nothing", "T903 1", 252},
+        {"sum wraps at a byte", "T1FFFFFF", 2},
+        {"too short to sum", "T", 255},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(CalcChecksum(row.text), row.checksum);
+    }
+    EXPECT_EQ(WithChecksum("T9030000"), "T9030000FC");
+    EXPECT_EQ(WithChecksum("T204000022"), "T204000022D9");
+}
+
+TEST(RecordImageTest, RoundTripKeepsEveryField) {
+    struct Row {
+        const char* name;
+        std::int16_t mode;
+        std::int16_t rctcss, tctcss;
+        std::uint8_t rctcssCode, tctcssCode;
+        std::int16_t rdcs, tdcs;
+        std::uint8_t modeCode;
+    } rows[] = {
+        {"first entries", kModeWide, 0, 32, 1, 33, 0, 82, 'w'},
+        {"206.5 and 210.7", kModeNarrow, 33, 34, 40, 34, 1, 81, 'n'},
+        {"218.1 and 225.7", kModeDigital, 35, 36, 35, 36, 40, 41, 'D'},
+        {"229.1 and 233.6", kModeWide, 37, 38, 41, 37, 2, 3, 'w'},
+        {"241.8 and 250.3", kModeNarrow, 39, 40, 38, 39, 82, 0, 'n'},
+        {"254.8 both ways", kModeDigital, 41, 41, 42, 42, 7, 7, 'D'},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ChannelMemory memory;
+        ChannelRecord sent = SampleChannel();
+        sent.Mode = row.mode;
+        sent.RCTCSS = row.rctcss;
+        sent.TCTCSS = row.tctcss;
+        sent.RDCS = row.rdcs;
+        sent.TDCS = row.tdcs;
+        sent.ShadList = {3, 4, 0, 0, 0, 0, 0, 99};
+        memory.Rec(kIndex) = sent;
+        const auto image = MakeBuf(memory, kIndex);
+        ASSERT_TRUE(image.has_value());
+        EXPECT_EQ((*image)[18], row.modeCode);
+        EXPECT_EQ((*image)[31], row.rctcssCode);
+        EXPECT_EQ((*image)[47], row.tctcssCode);
+        EXPECT_EQ((*image)[32], row.rdcs + 1);
+        EXPECT_EQ((*image)[48], row.tdcs + 1);
+        const std::string frame = RecordFrameText(*image);
+        EXPECT_EQ(frame.size(), 136u);
+        EXPECT_EQ(frame.substr(0, 10), "T143001118");  // length, address, Shad
+        EXPECT_EQ(frame.substr(64, 4), "0293") << "RNAC 293";
+
+        // The receiving side starts from a record whose unsent elements must survive.
+        ChannelMemory received;
+        received.Rec(kIndex).IDCall[4] = 5;
+        received.Rec(kIndex).ShadList[7] = 6;
+        ASSERT_EQ(ConvBuf(frame, received), 1);
+
+        ChannelRecord expected = sent;
+        expected.Select = kSelDefined | kSelFromRadio;
+        expected.ShadList = {0, 0, 0, 0, 0, 0, 0, 6};
+        expected.IDCall[4] = 5;
+        EXPECT_EQ(received.Rec(kIndex), expected);
+        EXPECT_EQ(received.Current, kIndex);
+    }
+}
+
+TEST(RecordImageTest, ListsAndZoneCountsOfReceivedChannels) {
+    struct Row {
+        const char* name;
+        int address, shad, scan;
+        int zone;  // -1: nothing counted
+        std::int16_t storedScan;
+    } rows[] = {
+        {"ordinary channel in list 3", 20, 0, 0x35, 3, 0x35},
+        {"shadow not counted", 21, 2, 0x30, -1, 0x30},
+        {"record 0 never counted", 0, 0, 0x30, -1, 0x30},
+        {"guard 1 whatever list it claims", kGuard1, kShadGuard, 0x35, 15, 0xF0},
+        {"guard 2 whatever list it claims", kGuard2, kShadGuard, 0x00, 15, 0xF1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ChannelMemory memory;
+        ASSERT_EQ(ConvBuf(BareFrame(row.address, row.shad, row.address, row.scan), memory), 1);
+        EXPECT_EQ(memory.Rec(row.address).Scan, row.storedScan);
+        for (int zone = 0; zone < kZoneCount; ++zone) {
+            EXPECT_EQ(memory.ZoneCounts[static_cast<std::size_t>(zone)], zone == row.zone ? 1 : 0)
+                << "zone " << zone;
+        }
+    }
+
+    ChannelMemory memory;
+    ClearMemory(memory);
+    const auto guard = MakeBuf(memory, kGuard1);
+    ASSERT_TRUE(guard.has_value());
+    EXPECT_EQ((*guard)[4], kGuard1);
+    EXPECT_EQ((*guard)[7], kGuard1);
+}
+
+TEST(RecordImageTest, AddressBeyondTheMemoryChangesNothing) {
+    for (int address : {233, 256, 0xFFFF}) {
+        SCOPED_TRACE(address);
+        ChannelMemory memory;
+        ClearMemory(memory);
+        const ChannelMemory before = memory;
+        EXPECT_EQ(ConvBuf(BareFrame(address, 0, 5, 0x20), memory), 0);
+        EXPECT_EQ(memory.Records, before.Records);
+        EXPECT_EQ(memory.ZoneCounts, before.ZoneCounts);
+        EXPECT_EQ(memory.Current, before.Current);
+    }
+}
+
+TEST(RecordImageTest, ShortFrameReadsMissingBytesAsZeroAndKeepsPositions) {
+    ChannelMemory memory;
+    memory.Rec(5) = SampleChannel();
+    ASSERT_EQ(ConvBuf("T1000005", memory), 1);
+    const ChannelRecord& r = memory.Rec(5);
+    EXPECT_EQ(r.Mode, kModeDigital);
+    EXPECT_EQ(r.RCTCSS, 33);
+    EXPECT_EQ(r.TCTCSS, 41);
+    EXPECT_EQ(r.TDCS, 82);
+    EXPECT_EQ(r.Scan, 0);
+    EXPECT_EQ(r.RTG.Str(), "0000  ");
+    EXPECT_EQ(r.RNAC.Str(), "000   ");
+    EXPECT_EQ(r.Select, kSelDefined | kSelFromRadio);
+}
+
+TEST(RecordImageTest, FieldsThatCannotBeSentRefuseTheRecord) {
+    struct Row {
+        const char* name;
+        void (*change)(ChannelRecord&);
+        bool sendable;
+    } rows[] = {
+        {"shadow flags above a byte", [](ChannelRecord& r) { r.Shad = 256; }, false},
+        {"negative primary", [](ChannelRecord& r) { r.Prim = -1; }, false},
+        {"ID call digit pair above a byte", [](ChannelRecord& r) { r.IDCall[2] = 256; }, false},
+        {"RFRec above a byte", [](ChannelRecord& r) { r.RFRec = 256; }, false},
+        {"mode beyond the list", [](ChannelRecord& r) { r.Mode = 3; }, false},
+        {"tone beyond the list", [](ChannelRecord& r) { r.RCTCSS = 42; }, false},
+        {"negative tone", [](ChannelRecord& r) { r.TCTCSS = -1; }, false},
+        {"DCS code beyond the list", [](ChannelRecord& r) { r.RDCS = 83; }, false},
+        {"talk group junk above a byte", [](ChannelRecord& r) { r.RTG = "ZZ00"; }, false},
+        {"access code pair above a byte", [](ChannelRecord& r) { r.TNAC = "0G0"; }, false},
+        {"blank talk group sends zeros", [](ChannelRecord& r) { r.RTG = ""; }, true},
+        {"unsent elements may hold anything",
+         [](ChannelRecord& r) {
+             r.IDCall[4] = -7;
+             r.ShadList = {999, -1, 0, 0, 0, 0, 0, 999};
+         },
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ChannelMemory memory;
+        memory.Rec(kIndex) = SampleChannel();
+        row.change(memory.Rec(kIndex));
+        EXPECT_EQ(MakeBuf(memory, kIndex).has_value(), row.sendable);
+    }
+    ChannelMemory memory;
+    for (int index : {-1, 233, 1000}) {
+        SCOPED_TRACE(index);
+        EXPECT_FALSE(MakeBuf(memory, index).has_value());
+    }
+}
+
+// Whatever a radio or a line fault delivers, records keep positions the tables can look up, and
+// anything received can be sent back.
+TEST(RecordImageTest, AnyFrameIsStoredSafely) {
+    std::mt19937 random(540);
+    const auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    ChannelMemory memory;
+    ClearMemory(memory);
+    for (int round = 0; round < 4000; ++round) {
+        const int length = pick(0, 300);
+        std::string text;
+        if (round % 2 == 0) {
+            // Hexadecimal frames with an address the memory has, so most of them are stored.
+            text = "T143" + ToHex(std::to_string(0), 2) + ToHex(std::to_string(pick(0, 240)), 2);
+            while (static_cast<int>(text.size()) < length) {
+                text += "0123456789ABCDEFZz "[pick(0, 18)];
+            }
+        } else {
+            while (static_cast<int>(text.size()) < length) {
+                text += static_cast<char>(pick(0, 255));
+            }
+        }
+        SCOPED_TRACE(text);
+        if (ConvBuf(text, memory) == 1) {
+            const ChannelRecord& r = memory.Rec(memory.Current);
+            ASSERT_TRUE(ModeCode(r.Mode).has_value());
+            ASSERT_TRUE(CtcssCode(r.RCTCSS).has_value());
+            ASSERT_TRUE(CtcssCode(r.TCTCSS).has_value());
+            ASSERT_TRUE(DcsCode(r.RDCS).has_value());
+            ASSERT_TRUE(DcsCode(r.TDCS).has_value());
+            ASSERT_TRUE(MakeBuf(memory, memory.Current).has_value());
+        }
+    }
+}
+
+TEST(GetStringTest, DecodesPairsAfterTheAddressOrNothing) {
+    struct Row {
+        const char* name;
+        const char* text;
+        const char* decoded;
+    } rows[] = {
+        {"three letters", "T10B0000414243", "ABC"},
+        {"odd digit count", "T10B000041424", ""},
+        {"no data", "T10B0000", ""},
+        {"shorter than the address", "T10B", ""},
+        {"lower case digits", "T10B00006a6B", "jk"},
+        {"pair above a byte", "T10B000041ZZ", ""},
+        {"pair below zero", "T10B000041 1", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(GetString(row.text), row.decoded);
+    }
+    EXPECT_EQ(GetString("T10B00002 "), "\t") << "a pair still in range is kept";
+}
+
+TEST(TimeStampTest, FourteenDigits) {
+    std::tm afternoon{};
+    afternoon.tm_year = 121;
+    afternoon.tm_mon = 2;
+    afternoon.tm_mday = 5;
+    afternoon.tm_hour = 15;
+    afternoon.tm_min = 30;
+    afternoon.tm_sec = 12;
+    EXPECT_EQ(GetTimeStamp(afternoon), "20210305153012");
+
+    std::tm midnight{};
+    midnight.tm_year = 100;
+    midnight.tm_mday = 1;
+    EXPECT_EQ(GetTimeStamp(midnight), "20000101000000");
+}
+
+}  // namespace
+}  // namespace kld
