@@ -25,13 +25,12 @@ ChannelRecord TemplateRecord() {
     return r;
 }
 
-std::optional<Settings> ReadSettingsFile(const std::filesystem::path& path,
-                                         const ProgramVersion& version) {
-    const auto bytes = ReadFileBytes(path, kSettingsFileBytes);
-    if (!bytes || bytes->size() < kSettingsFileBytes) {
+std::optional<Settings> ParseSettings(std::span<const std::uint8_t> bytes,
+                                      const ProgramVersion& version) {
+    if (bytes.size() < kSettingsFileBytes) {
         return std::nullopt;
     }
-    ByteSource source(*bytes);
+    ByteSource source(bytes);
     Settings settings{ReadHeader(source), {}};
     const FileHeader& h = settings.Header;
     const bool accepted = h.FileTag.View() == "KLD540  " &&
@@ -42,6 +41,15 @@ std::optional<Settings> ReadSettingsFile(const std::filesystem::path& path,
     }
     settings.Template = ReadRecord(source);
     return settings;
+}
+
+std::optional<Settings> ReadSettingsFile(const std::filesystem::path& path,
+                                         const ProgramVersion& version) {
+    const auto bytes = ReadFileBytes(path, kSettingsFileBytes);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    return ParseSettings(*bytes, version);
 }
 
 bool WriteSettingsFile(const std::filesystem::path& path, const FileHeader& header,

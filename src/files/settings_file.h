@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,10 @@ struct Settings {
     FileHeader Header;
     ChannelRecord Template;
 };
+
+// A settings file's bytes when the running program accepts them; none otherwise.
+std::optional<Settings> ParseSettings(std::span<const std::uint8_t> bytes,
+                                      const ProgramVersion& version);
 
 // The settings file's content when the running program accepts it; none when it is missing,
 // unreadable, short or written by another major version or for another purpose.

@@ -59,8 +59,8 @@ void MakeRaw(int fd) {
     if (tcgetattr(fd, &tio) != 0) {
         return;
     }
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                           ICRNL | IXON);
+    tio.c_iflag &=
+        ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB);
@@ -132,7 +132,7 @@ std::string Shown(std::string_view bytes) {
 // Answers wait until the line would have carried them: the program's bytes at the rate the
 // radio listens at, then the answer at the rate it goes out at, 10 bits a byte.
 class Line {
-public:
+  public:
     explicit Line(bool pace) : pace_(pace) {}
 
     // Bytes that arrived now; returns when the last of them has been heard.
@@ -185,7 +185,7 @@ public:
         return unsent_.empty() || WriteSome(fd);
     }
 
-private:
+  private:
     struct Pending {
         Clock::time_point due;
         std::string bytes;
@@ -270,8 +270,9 @@ int Serve(const SimOptions& options) {
             save();
             return 0;
         }
-        pollfd fds[2] = {{pty.master, static_cast<short>(POLLIN | (line.Blocked() ? POLLOUT : 0)), 0},
-                         {signalPipe[0], POLLIN, 0}};
+        pollfd fds[2] = {
+            {pty.master, static_cast<short>(POLLIN | (line.Blocked() ? POLLOUT : 0)), 0},
+            {signalPipe[0], POLLIN, 0}};
         const int ready = poll(fds, 2, line.Timeout());
         if (ready < 0 && errno != EINTR) {
             std::cerr << "kvrx540-sim: poll: " << std::strerror(errno) << '\n';

@@ -13,14 +13,14 @@ namespace kld::sim {
 namespace {
 
 bool IsHexText(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char ch) {
-        return std::isxdigit(static_cast<unsigned char>(ch)) != 0;
-    });
+    return std::all_of(text.begin(), text.end(),
+                       [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)) != 0; });
 }
 
 std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char ch) { return static_cast<char>(std::toupper(static_cast<unsigned char>(ch))); });
+    std::transform(text.begin(), text.end(), text.begin(), [](char ch) {
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    });
     return text;
 }
 
@@ -124,38 +124,44 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
     };
 
     const std::map<std::string, std::function<bool(const std::string&)>> valued = {
-        {"--port", [&](const std::string& v) {
+        {"--port",
+         [&](const std::string& v) {
              const auto n = Number(v);
              return n && *n >= 1 ? (options.port = *n, true) : false;
          }},
         {"--ports-dir", setText(options.portsDir)},
         {"--load", setText(options.load)},
         {"--save", setText(options.save)},
-        {"--level", [&](const std::string& v) {
+        {"--level",
+         [&](const std::string& v) {
              const auto n = Number(v);
              return n && *n <= 2 ? (config.protocolLevel = *n, true) : false;
          }},
-        {"--modes", [&](const std::string& v) {
+        {"--modes",
+         [&](const std::string& v) {
              const auto n = v.size() <= 2 && IsHexText(v) ? Number(v, 16) : std::nullopt;
              return n ? (config.enabledModes = static_cast<std::uint8_t>(*n), true) : false;
          }},
-        {"--version", [&](const std::string& v) {
+        {"--version",
+         [&](const std::string& v) {
              return v.size() == 6 && IsHexText(v) ? (config.version = Upper(v), true) : false;
          }},
-        {"--stamp", [&](const std::string& v) {
+        {"--stamp",
+         [&](const std::string& v) {
              const bool digits = std::all_of(v.begin(), v.end(), [](char ch) {
                  return std::isdigit(static_cast<unsigned char>(ch)) != 0;
              });
              return v.size() == 14 && digits ? (config.memoryStamp = v, true) : false;
          }},
-        {"--text-log", [&](const std::string& v) {
-             return !v.empty() ? (config.textLogName = v, true) : false;
-         }},
-        {"--text-log-lines", [&](const std::string& v) {
+        {"--text-log",
+         [&](const std::string& v) { return !v.empty() ? (config.textLogName = v, true) : false; }},
+        {"--text-log-lines",
+         [&](const std::string& v) {
              auto lines = ReadLines(v, true);
              return lines ? (config.textLogLines = std::move(*lines), true) : false;
          }},
-        {"--debug-log", [&](const std::string& v) {
+        {"--debug-log",
+         [&](const std::string& v) {
              auto lines = ReadLines(v, false);
              if (!lines) {
                  return false;

@@ -89,7 +89,7 @@ std::string OverLong(std::string frame) {
 // Answers every question the way a technician running the simulator would want: nothing is
 // imported or repaired behind their back. Remembers the last thing said.
 class QuietOperator : public Operator {
-public:
+  public:
     std::string said;
 
     kld::Answer Ask(const Message& message) override {
@@ -119,6 +119,7 @@ void BlankMemory(ChannelMemory& memory) {
 SimRadio::SimRadio(SimConfig config)
     : config_(std::move(config)), faults_(config_.faults), stamp_(config_.memoryStamp) {
     BlankMemory(memory_);
+    vanished_ = faults_.vanishAfterLines && *faults_.vanishAfterLines <= 0;
 }
 
 void SimRadio::Receive(std::string_view bytes) {

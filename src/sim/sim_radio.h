@@ -81,7 +81,7 @@ struct SimConfig {
     int protocolLevel = 2;
     bool endlessRefusals = false;
     std::uint8_t enabledModes = kEnableWide | kEnableNarrow | kEnableDigital;
-    std::string version = "021100";            // six hexadecimal digits
+    std::string version = "021100";              // six hexadecimal digits
     std::string memoryStamp = "00000000000000";  // fourteen digits
     // The text log: none while the name is empty.
     std::string textLogName;
@@ -99,7 +99,7 @@ struct Burst {
 };
 
 class SimRadio {
-public:
+  public:
     explicit SimRadio(SimConfig config = {});
 
     // Bytes from the program; complete lines are answered at once, a partial line waits.
@@ -129,7 +129,7 @@ public:
     // The memory as a channel data file.
     bool SaveFile(const std::filesystem::path& path) const;
 
-private:
+  private:
     enum class Stream { None, TextLog, Send, Receive, DebugLog };
 
     void HandleLine(const std::string& line);

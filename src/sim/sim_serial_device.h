@@ -16,7 +16,7 @@ namespace kld::sim {
 // and answers are lost while the line settings and the radio's rate disagree, so a program that
 // forgets to follow a speed change hears nothing.
 class SimSerialDevice : public SerialDevice {
-public:
+  public:
     explicit SimSerialDevice(SimRadio& radio) : radio_(radio) {}
 
     // Every Open fails from now on, reporting this detail.
@@ -45,7 +45,7 @@ public:
     void WaitForData(std::chrono::milliseconds /*bound*/) override {}
     bool Failed() const override { return radio_.Vanished(); }
 
-private:
+  private:
     SimRadio& radio_;
     std::optional<std::string> openFailure_;
     std::vector<std::string> lineSettings_;

@@ -76,7 +76,7 @@ TEST(SimConversationTest, AnswersEachCommandItKnows) {
         {"bad checksum", "T204000022D8\r", kRefused, kFastRate},
         {"lower-case checksum", "T204000022d9\r", kRefused, kFastRate},
         {"line that is no frame", "hello\r", kRefused, kFastRate},
-        {"empty line and line feed ignored", "\r\n", "", kFastRate},
+        {"empty line and line feed ignored", "\n\r", "", kFastRate},
         {"speed change of another speed", "T2060000320060", kRefused, kFastRate},
         {"new opening back at 9600", Opening(0x20), kRefused, kSlowRate},
     };
@@ -167,9 +167,11 @@ TEST(SimLogTest, TextLogAndDebugLogLines) {
     SimRadio radio(config);
 
     const std::string name = Say(radio, "T204000031");
-    EXPECT_EQ(name, Wire("T1070000" "4B562D31"));
+    EXPECT_EQ(name, Wire("T1070000"
+                         "4B562D31"));
     EXPECT_EQ(GetString(name.substr(0, name.size() - 3)), "KV-1");
-    EXPECT_EQ(Say(radio, "T204000000"), Wire("T1050000" "4142"));
+    EXPECT_EQ(Say(radio, "T204000000"), Wire("T1050000"
+                                             "4142"));
     EXPECT_EQ(Say(radio, "T204000000"), Wire("T1030000"));
     EXPECT_EQ(Say(radio, "T204000000"), kEnd);
 

@@ -9,7 +9,9 @@
 namespace kld::sim::test {
 
 // A frame as it travels: checksum and CR.
-inline std::string Wire(std::string_view body) { return WithChecksum(body) + "\r"; }
+inline std::string Wire(std::string_view body) {
+    return WithChecksum(body) + "\r";
+}
 
 // What the radio says to one line of the program.
 inline std::string Say(SimRadio& radio, std::string_view body) {
