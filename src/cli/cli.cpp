@@ -37,6 +37,17 @@ const std::vector<Verb>& Verbs() {
         {"check", "check FILE [--repair-modes] [-o OUT]\n"
                   "                              run the memory check on FILE",
          1, {"--repair-modes"}, {"-o"}, false, RunCheck},
+        {"ports", "ports                       list the serial ports that can be opened", 0, {},
+         {}, false, RunPorts},
+        {"receive", "receive -o OUT [--port COM<n>] [--repair-modes]\n"
+                    "                              read the radio's memory and save it",
+         0, {"--repair-modes"}, {"-o", "--port"}, true, RunReceive},
+        {"send", "send FILE [--port COM<n>] [--select-all] [--purge] [--yes]\n"
+                 "                              send FILE's selected channels to the radio",
+         1, {"--select-all", "--purge", "--yes"}, {"--port"}, false, RunSend},
+        {"debug-log", "debug-log [--port COM<n>]   read the radio's debug log into "
+                      "KVRX-540_Dbg.log",
+         0, {}, {"--port"}, false, RunDebugLog},
     };
     return verbs;
 }
@@ -53,6 +64,9 @@ void PrintUsage(std::ostream& s) {
          "  --help        show this text\n"
          "  --version     show the program version\n\n"
          "KLD540.ini in the working directory is read when present; it is never written.\n"
+         "Without --port the transfer verbs use its port (else COM1). COM<n> is the entry\n"
+         "COM<n> of the folder $KLD540_PORTS_DIR when there is one, else /dev/ttyS<n-1>\n"
+         "(COM1-32), /dev/ttyUSB<n-33> (COM33-64) or /dev/ttyACM<n-65> (COM65-96).\n"
          "Messages go to stderr. Exit status: 0 success, 1 failed or refused, 2 usage error.\n";
 }
 

@@ -58,6 +58,13 @@ int RunListing(Session& session, const VerbArgs& args);
 int RunDump(Session& session, const VerbArgs& args);
 int RunConvert(Session& session, const VerbArgs& args);
 int RunCheck(Session& session, const VerbArgs& args);
+int RunPorts(Session& session, const VerbArgs& args);
+int RunReceive(Session& session, const VerbArgs& args);
+int RunSend(Session& session, const VerbArgs& args);
+int RunDebugLog(Session& session, const VerbArgs& args);
+
+// Marks every defined record (0 to 232) for sending, as the window's Select All button does.
+void SelectAll(ChannelMemory& memory);
 
 // Entry point shared by main() and the tests.
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

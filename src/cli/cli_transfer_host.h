@@ -31,18 +31,20 @@ public:
     void SetProgress(int value) override;
     bool LingersOnCompletion() const override { return false; }
 
-    // Ends a progress line that is on show, so that a message starts on a line of its own.
+    // Ends a progress line that is on show, so that a message starts on a line of its own; the
+    // next status or progress change draws a new one.
     void BreakLine();
-    // Draws the progress line again after a message.
-    void Redraw();
 
 private:
+    void Redraw();
+
     std::ostream& err_;
     bool draw_;
     bool showing_ = false;
     bool onScreen_ = false;  // a progress line is drawn and not yet ended
     std::string status_;
     int value_ = 0;
+    std::string drawn_;
     std::size_t drawnWidth_ = 0;
 };
 
@@ -58,9 +60,13 @@ public:
     Answer Ask(const Message& message) override;
     void Beep() override { inner_.Beep(); }
 
+    // True once an OK/Cancel question was answered Cancel.
+    bool Declined() const { return declined_; }
+
 private:
     Operator& inner_;
     CliTransferHost& host_;
+    bool declined_ = false;
 };
 
 // The port a transfer verb uses: --port (COM<n> in any case, or a bare number) when given,
@@ -69,16 +75,9 @@ private:
 std::optional<int> PortForVerb(const VerbArgs& args, const ChannelMemory& memory,
                                std::string& error);
 
-// Runs one transfer on the session's memory against the chosen port: messages go to stderr
-// (with the system's reason after a port that would not open), "Transfer Complete." to stdout.
-// Returns the outcome; `usage` is set instead when --port named no port.
-struct VerbTransfer {
-    std::optional<TransferResult> result;
-    bool usage = false;
-};
-VerbTransfer RunTransfer(Session& session, const VerbArgs& args, Direction direction);
-
-// The exit status for a transfer verb's outcome.
-int TransferExit(Session& session, const VerbTransfer& transfer);
+// Runs one transfer on the session's memory against the chosen port. Every message goes to
+// stderr, with the system's reason after a port that would not open; "Transfer Complete." goes
+// to stdout. Returns the exit status: 0 complete, 1 not, 2 when --port named no port.
+int RunTransfer(Session& session, const VerbArgs& args, Direction direction);
 
 }  // namespace kld::cli

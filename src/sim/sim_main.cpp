@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -153,17 +154,15 @@ class Line {
         pending_.push_back({ready, std::move(bytes)});
     }
 
-    // Milliseconds until the next answer is due; -1 when nothing waits.
-    int Timeout() const {
-        if (!unsent_.empty()) {
-            return -1;  // poll waits for the line to drain instead
+    // Time until the next answer is due; none when nothing waits. Kept to the nanosecond:
+    // rounding up to whole milliseconds would add up to a millisecond to every exchange.
+    std::optional<timespec> Timeout() const {
+        if (!unsent_.empty() || pending_.empty()) {
+            return std::nullopt;  // poll waits for the line to drain, or for the program
         }
-        if (pending_.empty()) {
-            return -1;
-        }
-        const auto left = pending_.front().due - Clock::now();
-        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-        return static_cast<int>(std::max<long long>(0, ms));
+        const auto left = std::max(Clock::duration::zero(), pending_.front().due - Clock::now());
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        return timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
     }
 
     bool Blocked() const { return !unsent_.empty(); }
@@ -273,7 +272,8 @@ int Serve(const SimOptions& options) {
         pollfd fds[2] = {
             {pty.master, static_cast<short>(POLLIN | (line.Blocked() ? POLLOUT : 0)), 0},
             {signalPipe[0], POLLIN, 0}};
-        const int ready = poll(fds, 2, line.Timeout());
+        const auto timeout = line.Timeout();
+        const int ready = ppoll(fds, 2, timeout ? &*timeout : nullptr, nullptr);
         if (ready < 0 && errno != EINTR) {
             std::cerr << "kvrx540-sim: poll: " << std::strerror(errno) << '\n';
             status = 1;
