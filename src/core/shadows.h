@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "channel_memory.h"
+#include "operator.h"
+
+namespace kld {
+
+// ValidatePrimary's codes, tested in the order listed.
+inline constexpr int kPrimaryOutOfRange = 0;
+inline constexpr int kPrimaryUndefined = 5;
+inline constexpr int kPrimaryIsShadow = 1;
+inline constexpr int kPrimaryIdCall = 2;
+inline constexpr int kPrimaryFull = 3;
+inline constexpr int kPrimaryOk = 4;
+
+// ValidateShadow's codes.
+inline constexpr int kShadowOutOfRange = 0;
+inline constexpr int kShadowExists = 1;
+inline constexpr int kShadowOk = 2;
+
+// The code for the primary and for the shadow typed in the shadow dialog. Numbers that are no
+// 16-bit number are out of range like any other number outside 1 to 230.
+int ValidatePrimary(const ChannelMemory& memory, std::string_view primaryText);
+int ValidateShadow(const ChannelMemory& memory, std::string_view shadowText);
+
+// The dialog's message for a refusing code; none for the accepting codes.
+std::optional<Message> PrimaryMessage(int code);
+std::optional<Message> ShadowMessage(int code);
+
+// The primary the dialog proposes ("000"): the channel shown, or its primary when it is a shadow.
+std::string ProposedPrimary(const ChannelMemory& memory);
+
+enum class ShadowDialogResult {
+    PrimaryRefused,  // message shown; the primary box takes the focus with its text selected
+    ShadowRefused,   // message shown; the shadow box takes the focus with its text selected
+    Accepted,        // ShadowSuccess: hide the dialog and create the shadow
+};
+// The dialog's OK button.
+ShadowDialogResult ShadowDialogOk(const ChannelMemory& memory, std::string_view primaryText,
+                                  std::string_view shadowText, Operator& op);
+
+// The first free slot (0 to 6) of a primary's shadow list.
+std::optional<int> FreeShadowSlot(const ChannelRecord& primary);
+
+struct CreatedShadow {
+    int shadow;
+    int slot;
+};
+
+// Makes the shadow after the dialog accepted both numbers: the shadow becomes a copy of the
+// primary in the first free slot, Current moves to it and the memory is unsaved. The window
+// then refills the squelch lists and shows it. Numbers the dialog would refuse change nothing.
+std::optional<CreatedShadow> CreateShadow(ChannelMemory& memory, std::string_view primaryText,
+                                          std::string_view shadowText);
+
+}  // namespace kld
