@@ -376,30 +376,6 @@ TEST(TransferSend, RefusedRecordIsResentOnceThenGivenUp) {
     }
 }
 
-TEST(TransferSend, SentMemoryComesBackTheSame) {
-    Rig rig;
-    rig.memory.PortNumber = 3;
-    for (int i = 2; i <= 20; ++i) {
-        ChannelRecord& r = rig.memory.Rec(i);
-        r = rig.memory.Rec(1);
-        r.Prim = r.Chnl = static_cast<std::int16_t>(i);
-        r.Scan = static_cast<std::int16_t>((i % 4) * 16);
-        r.RCTCSS = static_cast<std::int16_t>(i * 2 % 42);
-        r.TDCS = static_cast<std::int16_t>(i * 3 % 83);
-        r.Select = 0xA1;
-    }
-    const ChannelMemory sent = rig.memory;
-    ASSERT_TRUE(rig.Run(Direction::Send).Complete());
-    ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
-    for (int i = 2; i <= 20; ++i) {
-        SCOPED_TRACE(i);
-        ChannelRecord expected = sent.Rec(i);
-        expected.Select = 0xC0;
-        expected.RFRec = sent.NoiseSquelchLevel;
-        EXPECT_EQ(rig.memory.Rec(i), expected);
-    }
-}
-
 TEST(TransferLogs, DebugModeLogsEveryLine) {
     SimConfig config;
     config.protocolLevel = 0;
