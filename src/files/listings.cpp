@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "codecs.h"
 #include "file_io.h"
 #include "file_messages.h"
 #include "summary.h"
@@ -18,12 +17,23 @@ void AppendLine(std::string& out, std::string_view line) {
     out.append(kLineEnd);
 }
 
-// A number in the dump: two hexadecimal digits at least. A negative field shows its 16-bit
-// pattern rather than a 32-bit one, as it would come off the wire.
-std::string DumpHex(std::int16_t value) {
-    const auto bits = static_cast<std::uint16_t>(value);
-    return ToHex(std::to_string(bits), 2);
+// A number in the dump: upper-case hexadecimal, two digits at least, as ToHex writes it. A
+// negative field shows its 16-bit pattern rather than a 32-bit one, as it would come off the
+// wire. Written out here because a dump formats some sixteen thousand of them.
+std::string DumpHex(unsigned value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kDigits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    if (digits.size() < 2) {
+        digits.insert(digits.begin(), '0');
+    }
+    return digits;
 }
+
+std::string DumpHex(std::int16_t value) { return DumpHex(static_cast<unsigned>(static_cast<std::uint16_t>(value))); }
 
 template <std::size_t N>
 std::string DumpText(const FixedText<N>& text) {
@@ -32,7 +42,7 @@ std::string DumpText(const FixedText<N>& text) {
         if (!shown.empty()) {
             shown += ' ';
         }
-        shown += ToHex(std::to_string(static_cast<unsigned char>(c)), 2);
+        shown += DumpHex(static_cast<unsigned>(static_cast<unsigned char>(c)));
     }
     return shown;
 }
