@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "../files/temp_dir.h"
+#include "port_names.h"
+#include "pty.h"
+#include "qt_serial_device.h"
+
+namespace kld {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+TEST(PortNames, FolderEntriesThatAreDevicesComeBeforeTheBuiltInNames) {
+    test::Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    test::TempDir dir;
+    fs::create_symlink(pty.SlavePath(), dir / "COM7");
+    fs::create_symlink(pty.SlavePath(), dir / "COM98");
+    fs::create_symlink(dir / "gone", dir / "COM8");
+    std::ofstream(dir / "COM9") << "not a device";
+    const struct {
+        bool folder;
+        int number;
+        std::optional<std::string> device;
+    } rows[] = {
+        {false, 1, "/dev/ttyS0"},      {false, 32, "/dev/ttyS31"},  {false, 33, "/dev/ttyUSB0"},
+        {false, 64, "/dev/ttyUSB31"},  {false, 65, "/dev/ttyACM0"}, {false, 96, "/dev/ttyACM31"},
+        {false, 97, std::nullopt},     {false, 7, "/dev/ttyS6"},    {true, 8, "/dev/ttyS7"},
+        {true, 9, "/dev/ttyS8"},  // a dangling link, and an entry that is no device
+        {true, 7, (dir / "COM7").string()}, {true, 98, (dir / "COM98").string()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE("COM" + std::to_string(row.number) + (row.folder ? " with the folder" : ""));
+        row.folder ? ::setenv(kPortsDirVariable, dir.Path().c_str(), 1)
+                   : ::unsetenv(kPortsDirVariable);
+        EXPECT_EQ(DeviceForPort(row.number), row.device);
+    }
+}
+
+TEST(PortNames, PortNumberFromTypedText) {
+    const std::pair<const char*, int> rows[] = {
+        {"COM12", 12}, {" com 3", 3},  {"  COM1  ", 1},      {"7", 7},       {"COMX", 0},
+        {"", 0},       {"   ", 0},     {"12COM", 0},         {"COM1 2", 2},  {"COM32767", 32767},
+        {"COM32768", 0}, {"COM99999999999", 0}, {"COM00000000000042", 42},
+    };
+    for (const auto& [text, number] : rows) {
+        EXPECT_EQ(PortNumberFromText(text), number) << '"' << text << '"';
+    }
+}
+
+// A pseudo-terminal linked as COM7 of the ports folder, as the simulated radio serves itself.
+class PtyPort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty_.Ok());
+        fs::create_symlink(pty_.SlavePath(), dir_ / "COM7");
+        ::setenv(kPortsDirVariable, dir_.Path().c_str(), 1);
+        device_.SelectPort(7);
+    }
+
+    test::Pty pty_;
+    test::TempDir dir_;
+    QtSerialDevice device_;
+};
+
+TEST_F(PtyPort, LinesTravelBothWays) {
+    device_.SetBufferSizes(200, 200);
+    ASSERT_TRUE(pty_.Send("stale\r"));  // queued before the open; DiscardInput drops it
+    ASSERT_TRUE(device_.Open()) << device_.OpenFailureDetail();
+    device_.DiscardInput();
+    const std::clock_t cpu = std::clock();
+    const auto before = Clock::now();
+    device_.WaitForData(300ms);
+    EXPECT_GE(Clock::now() - before, 250ms) << "nothing came, so it waits";
+    EXPECT_LT(std::clock() - cpu, CLOCKS_PER_SEC / 10) << "without spinning";
+    ASSERT_TRUE(pty_.Send("T204000000FB\r"));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(device_.ReadAvailable(), "T204000000FB\r") << "what came is there without a wait";
+    ASSERT_TRUE(device_.Write("T9030000FC\r"));
+    EXPECT_EQ(pty_.Receive(11, 2s), "T9030000FC\r");
+    // Longer than the receive buffer: it comes in pieces, but all of it comes.
+    const std::string frame = "T1" + std::string(500, 'A') + "\r";
+    ASSERT_TRUE(pty_.Send(frame));
+    std::string got;
+    for (int turn = 0; turn < 40 && got.size() < frame.size(); ++turn) {
+        device_.WaitForData(50ms);
+        got += device_.ReadAvailable();
+    }
+    EXPECT_EQ(got, frame);
+    device_.Close();
+    EXPECT_FALSE(device_.Write("T9030000FC\r"));
+}
+
+TEST_F(PtyPort, LineSettingsReachTheLine) {
+    // A pty keeps only the speed and the stop bits; Qt reports the rest.
+    const struct {
+        const char* text;
+        LineSettings settings;
+        speed_t speed;
+    } rows[] = {
+        {"4800,E,7,2", {4800, 'E', 7, 2}, B4800},  // given while closed, applied by the open
+        {"115200,N,8,1", {115200, 'N', 8, 1}, B115200},
+        {"1200,O,5,1", {1200, 'O', 5, 1}, B1200},
+        {"9600,N,8,1", {9600, 'N', 8, 1}, B9600},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_TRUE(device_.SetLineSettings(row.text));
+        ASSERT_TRUE(device_.IsOpen() || device_.Open()) << device_.OpenFailureDetail();
+        const termios line = pty_.Settings();
+        EXPECT_EQ(::cfgetospeed(&line), row.speed);
+        EXPECT_EQ((line.c_cflag & CSTOPB) != 0, row.settings.stopBits == 2);
+        EXPECT_EQ(line.c_cflag & CRTSCTS, 0u);
+        EXPECT_EQ(device_.PortSettings(), row.settings);
+    }
+    for (const char* bad : {"", "9600,N,8", "9600,N,8,1,0", "fast,N,8,1", "0,N,8,1", "9600,n,8,1",
+                            "9600,NN,8,1", "9600,N,9,1", "9600,N,4,1", "9600,N,8,3",
+                            "9600, N,8,1", "9600,N,8,"}) {
+        EXPECT_FALSE(device_.SetLineSettings(bad)) << '"' << bad << '"';
+    }
+    EXPECT_EQ(device_.PortSettings(), rows[3].settings) << "refused settings change nothing";
+}
+
+TEST_F(PtyPort, VanishingLineFailsAndClosesWithoutHanging) {
+    ASSERT_TRUE(device_.Open()) << device_.OpenFailureDetail();
+    pty_.CloseMaster();
+    const auto before = Clock::now();
+    device_.WaitForData(5s);
+    EXPECT_EQ(device_.ReadAvailable(), "");
+    device_.WaitForData(5s);
+    EXPECT_LT(Clock::now() - before, 2s) << "a vanished line must not hang";
+    EXPECT_TRUE(device_.Failed());
+    EXPECT_FALSE(device_.IsOpen());
+    EXPECT_FALSE(device_.Write("T9030000FC\r"));
+}
+
+TEST_F(PtyPort, PortAvailableOnlyWhenItCanBeOpened) {
+    EXPECT_TRUE(PortAvailable(7));
+    EXPECT_TRUE(PortAvailable(7)) << "the probe closes what it opened";
+    EXPECT_FALSE(PortAvailable(97)) << "no device";
+    fs::create_symlink(pty_.SlavePath(), dir_ / "COM12");
+    ASSERT_TRUE(device_.Open()) << device_.OpenFailureDetail();
+    EXPECT_FALSE(PortAvailable(7)) << "held by this program";
+    EXPECT_FALSE(PortAvailable(12)) << "the same device under another number";
+    device_.Close();
+    EXPECT_TRUE(PortAvailable(12));
+}
+
+}  // namespace
+}  // namespace kld
