@@ -15,33 +15,28 @@ inline void PrintTo(const Message& message, std::ostream* os) {
         << "}";
 }
 
-}  // namespace kld
+namespace test {
 
-namespace kld::test {
-
-// An Operator for tests: records every message, hands out scripted answers in order and
-// counts beeps. A box with only an OK button is answered OK without using up a scripted answer;
-// questions take theirs from the queue in order, and Cancel when it is empty.
-class ScriptedOperator : public kld::Operator {
+// An Operator for tests: records every message and counts beeps. A box with only an OK button
+// is answered OK; questions take the scripted answers in order, and Cancel when none is left.
+class ScriptedOperator : public Operator {
 public:
-    std::vector<kld::Message> shown;
-    std::deque<kld::Answer> answers;
+    std::vector<Message> shown;
+    std::deque<Answer> answers;
     int beeps = 0;
 
-    kld::Answer Ask(const kld::Message& message) override {
+    Answer Ask(const Message& message) override {
         shown.push_back(message);
-        if (message.buttons == kld::Buttons::Ok) {
-            return kld::Answer::Ok;
+        if (message.buttons == Buttons::Ok || answers.empty()) {
+            return message.buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
         }
-        if (!answers.empty()) {
-            const kld::Answer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        }
-        return kld::Answer::Cancel;
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 
     void Beep() override { ++beeps; }
 };
 
-}  // namespace kld::test
+}  // namespace test
+}  // namespace kld
