@@ -16,7 +16,7 @@
 namespace kld::fuzz {
 
 class YesOperator : public Operator {
-public:
+  public:
     Answer Ask(const Message& m) override {
         return m.buttons == Buttons::YesNo || m.buttons == Buttons::YesNoCancel ? Answer::Yes
                                                                                 : Answer::Ok;

@@ -9,7 +9,7 @@ namespace {
 
 // A radio that says whatever the fuzzer says, a few bytes at a time, whatever it is asked.
 class ScriptedRadio : public kld::SerialDevice {
-public:
+  public:
     explicit ScriptedRadio(std::string_view bytes) : bytes_(bytes) {}
     void SelectPort(int) override {}
     bool SetLineSettings(std::string_view) override { return true; }
@@ -27,7 +27,7 @@ public:
     }
     void WaitForData(std::chrono::milliseconds) override {}
 
-private:
+  private:
     std::string_view bytes_;
     bool open_ = false;
 };

@@ -25,29 +25,74 @@ struct Verb {
 
 const std::vector<Verb>& Verbs() {
     static const std::vector<Verb> verbs{
-        {"new", "new -o OUT                  save the start-up memory as a channel data file", 0,
-         {}, {"-o"}, true, RunNew},
-        {"listing", "listing FILE [-o OUT]       write the text listing of FILE", 1, {}, {"-o"},
-         false, RunListing},
-        {"dump", "dump FILE [-o OUT]          write the channel data dump of FILE", 1, {}, {"-o"},
-         false, RunDump},
-        {"convert", "convert FILE -o OUT [--old-540]\n"
-                    "                              save FILE as a channel data file",
-         1, {"--old-540"}, {"-o"}, true, RunConvert},
-        {"check", "check FILE [--repair-modes] [-o OUT]\n"
-                  "                              run the memory check on FILE",
-         1, {"--repair-modes"}, {"-o"}, false, RunCheck},
-        {"ports", "ports                       list the serial ports that can be opened", 0, {},
-         {}, false, RunPorts},
-        {"receive", "receive -o OUT [--port COM<n>] [--repair-modes]\n"
-                    "                              read the radio's memory and save it",
-         0, {"--repair-modes"}, {"-o", "--port"}, true, RunReceive},
-        {"send", "send FILE [--port COM<n>] [--select-all] [--purge] [--yes]\n"
-                 "                              send FILE's selected channels to the radio",
-         1, {"--select-all", "--purge", "--yes"}, {"--port"}, false, RunSend},
-        {"debug-log", "debug-log [--port COM<n>]   read the radio's debug log into "
-                      "KVRX-540_Dbg.log",
-         0, {}, {"--port"}, false, RunDebugLog},
+        {"new",
+         "new -o OUT                  save the start-up memory as a channel data file",
+         0,
+         {},
+         {"-o"},
+         true,
+         RunNew},
+        {"listing",
+         "listing FILE [-o OUT]       write the text listing of FILE",
+         1,
+         {},
+         {"-o"},
+         false,
+         RunListing},
+        {"dump",
+         "dump FILE [-o OUT]          write the channel data dump of FILE",
+         1,
+         {},
+         {"-o"},
+         false,
+         RunDump},
+        {"convert",
+         "convert FILE -o OUT [--old-540]\n"
+         "                              save FILE as a channel data file",
+         1,
+         {"--old-540"},
+         {"-o"},
+         true,
+         RunConvert},
+        {"check",
+         "check FILE [--repair-modes] [-o OUT]\n"
+         "                              run the memory check on FILE",
+         1,
+         {"--repair-modes"},
+         {"-o"},
+         false,
+         RunCheck},
+        {"ports",
+         "ports                       list the serial ports that can be opened",
+         0,
+         {},
+         {},
+         false,
+         RunPorts},
+        {"receive",
+         "receive -o OUT [--port COM<n>] [--repair-modes]\n"
+         "                              read the radio's memory and save it",
+         0,
+         {"--repair-modes"},
+         {"-o", "--port"},
+         true,
+         RunReceive},
+        {"send",
+         "send FILE [--port COM<n>] [--select-all] [--purge] [--yes]\n"
+         "                              send FILE's selected channels to the radio",
+         1,
+         {"--select-all", "--purge", "--yes"},
+         {"--port"},
+         false,
+         RunSend},
+        {"debug-log",
+         "debug-log [--port COM<n>]   read the radio's debug log into "
+         "KVRX-540_Dbg.log",
+         0,
+         {},
+         {"--port"},
+         false,
+         RunDebugLog},
     };
     return verbs;
 }
@@ -116,8 +161,7 @@ Session::Session(std::ostream& out, std::ostream& err, const std::string& modes)
                   SettingsUse::ReadOnly);
 }
 
-int WriteOutput(Session& session, const std::optional<std::string>& path,
-                const std::string& text) {
+int WriteOutput(Session& session, const std::optional<std::string>& path, const std::string& text) {
     if (!path) {
         session.out.write(text.data(), static_cast<std::streamsize>(text.size()));
         session.out.flush();

@@ -9,7 +9,7 @@ namespace kld::cli {
 // The command line's operator: every message goes to stderr with its exact text and an empty
 // line after it; questions are answered from the verb's flags.
 class CliOperator : public Operator {
-public:
+  public:
     explicit CliOperator(std::ostream& err) : err_(err) {}
 
     Answer Ask(const Message& message) override;
@@ -22,7 +22,7 @@ public:
 
     int MessagesShown() const { return shown_; }
 
-private:
+  private:
     std::ostream& err_;
     int shown_ = 0;
 };

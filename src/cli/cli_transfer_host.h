@@ -18,7 +18,7 @@ namespace kld::cli {
 // one-line progress bar on stderr when stderr is a terminal (nothing at all otherwise, so that
 // logs and scripts see only the messages).
 class CliTransferHost : public TransferHost {
-public:
+  public:
     CliTransferHost(std::ostream& err, bool drawProgress) : err_(err), draw_(drawProgress) {}
 
     std::chrono::steady_clock::time_point Now() override;
@@ -35,7 +35,7 @@ public:
     // next status or progress change draws a new one.
     void BreakLine();
 
-private:
+  private:
     void Redraw();
 
     std::ostream& err_;
@@ -54,7 +54,7 @@ std::string ProgressLine(std::string_view status, int value);
 
 // Passes every message on to the command line's operator, keeping it clear of the progress line.
 class ProgressAwareOperator : public Operator {
-public:
+  public:
     ProgressAwareOperator(Operator& inner, CliTransferHost& host) : inner_(inner), host_(host) {}
 
     Answer Ask(const Message& message) override;
@@ -63,7 +63,7 @@ public:
     // True once an OK/Cancel question was answered Cancel.
     bool Declined() const { return declined_; }
 
-private:
+  private:
     Operator& inner_;
     CliTransferHost& host_;
     bool declined_ = false;

@@ -29,8 +29,8 @@ void MakeFixedChannel(ChannelRecord& r, int index) {
     r.RFRec = 0;
 }
 
-void MakeGuard(ChannelRecord& r, int index, std::int16_t scan, std::string_view desc,
-               double mhz, std::int16_t squelch) {
+void MakeGuard(ChannelRecord& r, int index, std::int16_t scan, std::string_view desc, double mhz,
+               std::int16_t squelch) {
     MakeFixedChannel(r, index);
     r.Shad = kShadGuard;
     r.Scan = scan;

@@ -8,16 +8,16 @@
 namespace kld {
 
 // Record indices with a role of their own.
-inline constexpr int kDefaultRecord = 0;       // "DEF": the template, kept in the settings file
-inline constexpr int kFirstChannel = 1;        // "Main" after a reset
+inline constexpr int kDefaultRecord = 0;  // "DEF": the template, kept in the settings file
+inline constexpr int kFirstChannel = 1;   // "Main" after a reset
 inline constexpr int kLastOrdinaryChannel = 230;
-inline constexpr int kGuard1 = 231;            // "GD1"
-inline constexpr int kGuard2 = 232;            // "GD2"
-inline constexpr int kLastRecord = 232;        // last record that files and radios carry
-inline constexpr int kRecordSlots = 234;       // slot 233 is a spare nobody reads or writes
+inline constexpr int kGuard1 = 231;       // "GD1"
+inline constexpr int kGuard2 = 232;       // "GD2"
+inline constexpr int kLastRecord = 232;   // last record that files and radios carry
+inline constexpr int kRecordSlots = 234;  // slot 233 is a spare nobody reads or writes
 inline constexpr int kZoneCount = 16;
 inline constexpr int kMaxChannelsPerZone = 16;
-inline constexpr int kShadowSlots = 7;         // ShadList slots 0..6 hold shadows
+inline constexpr int kShadowSlots = 7;  // ShadList slots 0..6 hold shadows
 
 // Select flags.
 inline constexpr std::int16_t kSelDefined = 0x80;
@@ -94,7 +94,9 @@ struct ChannelRecord {
 
 // The list (zone) a Scan value names. Bits 4 to 7 carry it; masking keeps any value a file or a
 // radio can put into the field inside 0..15.
-constexpr int ZoneOf(std::int16_t scan) { return (scan & 0xF0) >> 4; }
+constexpr int ZoneOf(std::int16_t scan) {
+    return (scan & 0xF0) >> 4;
+}
 
 // The one in-memory image of the radio's channel memory.
 struct ChannelMemory {
@@ -111,7 +113,9 @@ struct ChannelMemory {
 };
 
 // True when index names a record that files and radios carry (0..232).
-constexpr bool IsRecordIndex(int index) { return index >= 0 && index <= kLastRecord; }
+constexpr bool IsRecordIndex(int index) {
+    return index >= 0 && index <= kLastRecord;
+}
 // True when index is a channel an operator may type for a channel, primary or shadow (1..230).
 constexpr bool IsOrdinaryChannel(int index) {
     return index >= kFirstChannel && index <= kLastOrdinaryChannel;

@@ -12,9 +12,15 @@ namespace kld {
 
 namespace {
 
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(unsigned char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
-unsigned char Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c; }
+bool IsDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsHexDigit(unsigned char c) {
+    return IsDigit(c) || (c >= 'A' && c <= 'F');
+}
+unsigned char Upper(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
+}
 
 }  // namespace
 

@@ -13,7 +13,7 @@ namespace kld {
 // always has its persisted shape and can be written out without conversion.
 template <std::size_t N>
 class FixedText {
-public:
+  public:
     static constexpr std::size_t kWidth = N;
 
     FixedText() { chars_.fill(' '); }
@@ -38,7 +38,7 @@ public:
 
     friend bool operator==(const FixedText&, const FixedText&) = default;
 
-private:
+  private:
     std::array<char, N> chars_;
 };
 

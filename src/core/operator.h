@@ -22,7 +22,7 @@ struct Message {
 // Everything the program says to the operator or asks of them goes through here, so that the
 // window, the command line and the tests can each answer in their own way.
 class Operator {
-public:
+  public:
     virtual ~Operator() = default;
     virtual Answer Ask(const Message& message) = 0;
     virtual void Beep() = 0;

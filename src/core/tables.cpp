@@ -6,6 +6,7 @@ namespace kld {
 
 namespace {
 
+// clang-format off
 // Codes 1 to 33 follow the position; the tones added later to the radio got the codes 34 to 42
 // but kept their place in frequency order.
 constexpr std::array<TableEntry, 42> kCtcss{{
@@ -27,6 +28,7 @@ constexpr std::array<std::string_view, 83> kDcsTexts{
     "565", "606", "612", "624", "627", "631", "632", "654", "662", "664", "703", "712", "723",
     "731", "732", "734", "743", "754",
 };
+// clang-format on
 
 constexpr auto kDcs = [] {
     std::array<TableEntry, kDcsTexts.size()> table{};
@@ -80,22 +82,50 @@ std::optional<int> FindText(const Table& table, std::string_view text) {
 
 }  // namespace
 
-std::span<const TableEntry> CtcssTable() { return kCtcss; }
-std::span<const TableEntry> DcsTable() { return kDcs; }
-std::span<const TableEntry> ModeTable() { return kModes; }
+std::span<const TableEntry> CtcssTable() {
+    return kCtcss;
+}
+std::span<const TableEntry> DcsTable() {
+    return kDcs;
+}
+std::span<const TableEntry> ModeTable() {
+    return kModes;
+}
 
-std::string_view CtcssText(int position) { return TextAt(kCtcss, position); }
-std::string_view DcsText(int position) { return TextAt(kDcs, position); }
-std::string_view ModeText(int position) { return TextAt(kModes, position); }
-std::optional<std::int16_t> CtcssCode(int position) { return CodeAt(kCtcss, position); }
-std::optional<std::int16_t> DcsCode(int position) { return CodeAt(kDcs, position); }
-std::optional<std::int16_t> ModeCode(int position) { return CodeAt(kModes, position); }
+std::string_view CtcssText(int position) {
+    return TextAt(kCtcss, position);
+}
+std::string_view DcsText(int position) {
+    return TextAt(kDcs, position);
+}
+std::string_view ModeText(int position) {
+    return TextAt(kModes, position);
+}
+std::optional<std::int16_t> CtcssCode(int position) {
+    return CodeAt(kCtcss, position);
+}
+std::optional<std::int16_t> DcsCode(int position) {
+    return CodeAt(kDcs, position);
+}
+std::optional<std::int16_t> ModeCode(int position) {
+    return CodeAt(kModes, position);
+}
 
-std::optional<int> CtcssPositionOfCode(int code) { return FindCode(kCtcss, code); }
-std::optional<int> DcsPositionOfCode(int code) { return FindCode(kDcs, code); }
-std::optional<int> ModePositionOfCode(int code) { return FindCode(kModes, code); }
+std::optional<int> CtcssPositionOfCode(int code) {
+    return FindCode(kCtcss, code);
+}
+std::optional<int> DcsPositionOfCode(int code) {
+    return FindCode(kDcs, code);
+}
+std::optional<int> ModePositionOfCode(int code) {
+    return FindCode(kModes, code);
+}
 
-std::optional<int> CtcssPositionOfText(std::string_view text) { return FindText(kCtcss, text); }
-std::optional<int> DcsPositionOfText(std::string_view text) { return FindText(kDcs, text); }
+std::optional<int> CtcssPositionOfText(std::string_view text) {
+    return FindText(kCtcss, text);
+}
+std::optional<int> DcsPositionOfText(std::string_view text) {
+    return FindText(kDcs, text);
+}
 
 }  // namespace kld

@@ -9,8 +9,7 @@ namespace kld {
 
 namespace fs = std::filesystem;
 
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path,
-                                                       std::size_t maxBytes) {
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path, std::size_t maxBytes) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
         return std::nullopt;
@@ -49,8 +48,8 @@ bool WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     fs::path temp;
     std::ofstream out;
     for (int attempt = 0; attempt < 16 && !out.is_open(); ++attempt) {
-        temp = folder / ("." + path.filename().string() + "." + std::to_string(random() % 1000000) +
-                         ".tmp");
+        temp = folder /
+               ("." + path.filename().string() + "." + std::to_string(random() % 1000000) + ".tmp");
         if (!fs::exists(temp, ec)) {
             out.open(temp, std::ios::binary | std::ios::trunc);
         }

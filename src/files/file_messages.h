@@ -5,7 +5,9 @@
 namespace kld {
 
 // The messages every file operation shares.
-inline Message ReadErrorMessage() { return {"Error reading file.", "", Icon::None, Buttons::Ok}; }
+inline Message ReadErrorMessage() {
+    return {"Error reading file.", "", Icon::None, Buttons::Ok};
+}
 inline Message WriteErrorMessage() {
     return {"Error writing to file.", "", Icon::None, Buttons::Ok};
 }

@@ -45,7 +45,7 @@ std::string ImportedFrequency(std::string_view text);
 // a channel replacing one that was counted (Main, the guards, or an earlier line for the same
 // number) takes that count away first. Record 0 is never counted, as everywhere else.
 class ChannelImport {
-public:
+  public:
     explicit ChannelImport(ChannelMemory& memory);
 
     // Starts channel `index` (0..232): a copy of the default record marked defined, created here
@@ -69,7 +69,7 @@ public:
 
     ChannelMemory& Memory() { return memory_; }
 
-private:
+  private:
     bool Counted(int index) const;
     void Uncount(int index);
     void Count(int index);

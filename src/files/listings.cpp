@@ -33,7 +33,9 @@ std::string DumpHex(unsigned value) {
     return digits;
 }
 
-std::string DumpHex(std::int16_t value) { return DumpHex(static_cast<unsigned>(static_cast<std::uint16_t>(value))); }
+std::string DumpHex(std::int16_t value) {
+    return DumpHex(static_cast<unsigned>(static_cast<std::uint16_t>(value)));
+}
 
 template <std::size_t N>
 std::string DumpText(const FixedText<N>& text) {

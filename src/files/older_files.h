@@ -16,7 +16,7 @@ namespace kld {
 
 // Reads a file's bytes one line at a time, a byte at a time, the way all text imports do.
 class LineSource {
-public:
+  public:
     explicit LineSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     // The next line with its ending: everything up to and including the first LF or NUL.
@@ -24,7 +24,7 @@ public:
     // back closed by a NUL, and a line that starts with NUL marks the end.
     std::string GetLine();
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
 };

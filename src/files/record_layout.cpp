@@ -44,9 +44,8 @@ struct Reader {
 };
 
 template <typename Header, typename Visitor>
-void VisitFields(Header& h, Visitor&& v)
-    requires std::is_same_v<std::remove_const_t<Header>, FileHeader>
-{
+void VisitFields(Header& h,
+                 Visitor&& v) requires std::is_same_v<std::remove_const_t<Header>, FileHeader> {
     v(h.FileTag);
     v(h.VerMajor);
     v(h.VerMinor);
@@ -60,9 +59,8 @@ void VisitFields(Header& h, Visitor&& v)
 }
 
 template <typename Record, typename Visitor>
-void VisitFields(Record& r, Visitor&& v)
-    requires std::is_same_v<std::remove_const_t<Record>, ChannelRecord>
-{
+void VisitFields(Record& r,
+                 Visitor&& v) requires std::is_same_v<std::remove_const_t<Record>, ChannelRecord> {
     v(r.Select);
     v(r.Shad);
     v(r.Prim);

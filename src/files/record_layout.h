@@ -37,13 +37,13 @@ void AppendRecord(std::string& out, const ChannelRecord& record);
 // Reads persisted forms from a byte span. Bytes past the end of the span read as zero, which
 // is how a short file delivers the records that lie past its end.
 class ByteSource {
-public:
+  public:
     explicit ByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::uint8_t Byte();
     std::int16_t Int16();
     std::size_t Position() const { return pos_; }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
 };

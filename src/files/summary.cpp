@@ -27,7 +27,9 @@ std::string ThreeDigits(int value) {
 
 // The character whose code a squelch or mode field holds; "?" for a code that is no
 // printable character.
-char CodeChar(int code) { return (code >= 0x20 && code < 0x7F) ? static_cast<char>(code) : '?'; }
+char CodeChar(int code) {
+    return (code >= 0x20 && code < 0x7F) ? static_cast<char>(code) : '?';
+}
 
 // Appends text cut or padded to width. Control characters that a file or radio may have put
 // into a text field show as "?", so a line never breaks or shifts in a list or a listing.

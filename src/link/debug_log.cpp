@@ -30,7 +30,9 @@ long long HexValue(std::string_view digits) {
     return value;
 }
 
-long long AddressOf(std::string_view frame) { return HexValue(Chars(frame, 5, 4)); }
+long long AddressOf(std::string_view frame) {
+    return HexValue(Chars(frame, 5, 4));
+}
 
 std::string Shown(int c) {
     if (c >= 32 && c <= 126) {

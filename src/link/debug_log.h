@@ -9,7 +9,7 @@ namespace kld {
 // "KVRX-540_Dbg.log": for each line a row of received and a row of transmitted characters,
 // aligned in time, control characters as <hex>, framed messages on lines of their own.
 class DebugLogRenderer {
-public:
+  public:
     // Renders one line; returns the bytes to append to the file (lines end in CR LF).
     std::string Line(std::string_view frame);
     // The end of the log: a message still open is written out.
@@ -17,7 +17,7 @@ public:
     // The progress bar value (0 to maximum) for a line's address.
     static int ProgressFor(std::string_view frame, int maximum);
 
-private:
+  private:
     std::string rxLine_;
     std::string txLine_;
     bool msgMode_ = false;

@@ -9,7 +9,7 @@ namespace kld {
 // The serial line to the radio, as the transfer needs it. The real one sits on QSerialPort; the
 // tests plug the simulated radio in directly.
 class SerialDevice {
-public:
+  public:
     virtual ~SerialDevice() = default;
 
     // The port the next Open applies to (COM<number>).

@@ -69,7 +69,7 @@ std::string ModesText(std::uint8_t flags) {
 }
 
 class Transfer {
-public:
+  public:
     Transfer(Direction direction, TransferContext& context)
         : dir_(direction),
           c_(context),
@@ -80,7 +80,7 @@ public:
 
     TransferResult Run();
 
-private:
+  private:
     bool Sending() const { return dir_ == Direction::Send; }
     bool Prepare();
     void SelectionChecks();
@@ -110,8 +110,8 @@ private:
     int errCount_ = 0;
     int helloTries_ = 0;
     int repeatRequests_ = 0;
-    bool failed_ = false;           // a failure outside the answer rules: report as it stands
-    bool warningCancelled_ = false; // the operator stopped the send at the mode warning
+    bool failed_ = false;            // a failure outside the answer rules: report as it stands
+    bool warningCancelled_ = false;  // the operator stopped the send at the mode warning
     std::string cmd_;
     std::string rxBuf_;
     std::string reply_;
@@ -258,7 +258,9 @@ void Transfer::SelectionChecks() {
     }
 }
 
-void Transfer::MarkForSending(int index) { mem_.Rec(index).Select |= kSelSend; }
+void Transfer::MarkForSending(int index) {
+    mem_.Rec(index).Select |= kSelSend;
+}
 
 bool Transfer::OpenPort() {
     errCode_ = kErrPort;
@@ -338,7 +340,8 @@ void Transfer::BuildCommand() {
             }
             break;
         case -1:
-            statusText_ = Sending() ? "Sending Primary Memory Data...." : "Receiving Memory Data....";
+            statusText_ =
+                Sending() ? "Sending Primary Memory Data...." : "Receiving Memory Data....";
             log_.Note(statusText_);
             break;
         default:
@@ -462,9 +465,9 @@ void Transfer::TakeLine() {
         return;
     }
     const std::string_view text(line.data(), line.size() - 1);
-    const bool valid = text.size() >= 4 &&
-                       ToDec(text.substr(text.size() - 2)) ==
-                           std::to_string(CalcChecksum(text.substr(0, text.size() - 2)));
+    const bool valid =
+        text.size() >= 4 && ToDec(text.substr(text.size() - 2)) ==
+                                std::to_string(CalcChecksum(text.substr(0, text.size() - 2)));
     if (valid) {
         errCode_ = kErrNone;
         reply_ = std::string(text.substr(0, text.size() - 2));

@@ -12,7 +12,7 @@ class SerialDevice;
 // The window's host keeps painting while it waits; the command line's host simply blocks; the
 // tests' host runs a fake clock so that a 30-second time-out takes no real time.
 class TransferHost {
-public:
+  public:
     virtual ~TransferHost() = default;
 
     // A monotonic clock, for the answer time limit.

@@ -10,18 +10,18 @@ namespace kld {
 
 // "KLD-540.log": every line a transfer sends and receives, written in debug mode only.
 class TransferLog {
-public:
+  public:
     // Recreates the file. False when it cannot be written.
     bool Open(const std::filesystem::path& path);
     void Close();
     bool IsOpen() const { return out_.is_open(); }
 
-    void Sent(std::string_view command);        // the command and CR LF
+    void Sent(std::string_view command);         // the command and CR LF
     void Received(std::string_view lineWithCr);  // the line as it came and LF
     void Note(std::string_view text);            // a status text and CR LF
     void Raw(std::string_view bytes);            // bytes as they are
 
-private:
+  private:
     std::ofstream out_;
 };
 
@@ -34,7 +34,7 @@ std::string FormatLogDate(const std::tm& time);
 
 // The radio's text log, "Logs/<name>.txt", written in debug mode by the highest-level radios.
 class RadioTextLog {
-public:
+  public:
     // Recreates Logs/<name>.txt under folder with its date line. Leaves the log closed when the
     // name is unsafe or the file cannot be written (the Logs folder is never created).
     void Open(const std::filesystem::path& folder, std::string_view name, const std::tm& now);
@@ -42,7 +42,7 @@ public:
     void Close();
     bool IsOpen() const { return out_.is_open(); }
 
-private:
+  private:
     std::ofstream out_;
 };
 

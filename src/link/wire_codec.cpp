@@ -60,7 +60,9 @@ long long HexValue(std::string_view digits) {
     return value;
 }
 
-std::string Hex(long long value, int width) { return ToHex(std::to_string(value), width); }
+std::string Hex(long long value, int width) {
+    return ToHex(std::to_string(value), width);
+}
 
 // Characters first..first+count-1 (1-based) of text, as far as the text reaches.
 std::string_view Chars(std::string_view text, std::size_t first, std::size_t count) {
@@ -72,7 +74,7 @@ std::string_view Chars(std::string_view text, std::size_t first, std::size_t cou
 
 // Collects the image and remembers whether every value fitted its byte.
 class ImageWriter {
-public:
+  public:
     void Put(std::size_t at, long long value) {
         if (value < 0 || value > 255) {
             fits_ = false;
@@ -97,7 +99,7 @@ public:
         return fits_ ? std::optional<WireBuf>(image_) : std::nullopt;
     }
 
-private:
+  private:
     WireBuf image_{};
     bool fits_ = true;
 };
@@ -261,9 +263,9 @@ std::string GetString(std::string_view asciiHexString) {
 
 std::string GetTimeStamp(const std::tm& localTime) {
     char buffer[80];
-    std::snprintf(buffer, sizeof buffer, "%04lld%02lld%02d%02d%02d%02d",
-                  localTime.tm_year + 1900LL, localTime.tm_mon + 1LL, localTime.tm_mday,
-                  localTime.tm_hour, localTime.tm_min, localTime.tm_sec);
+    std::snprintf(buffer, sizeof buffer, "%04lld%02lld%02d%02d%02d%02d", localTime.tm_year + 1900LL,
+                  localTime.tm_mon + 1LL, localTime.tm_mday, localTime.tm_hour, localTime.tm_min,
+                  localTime.tm_sec);
     return buffer;
 }
 

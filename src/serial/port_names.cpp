@@ -1,7 +1,7 @@
 #include "port_names.h"
 
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 
 namespace kld {

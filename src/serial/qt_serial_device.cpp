@@ -1,8 +1,8 @@
 #include "qt_serial_device.h"
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QSerialPort>
-#include <unistd.h>
 
 #include <charconv>
 #include <clocale>
@@ -37,7 +37,7 @@ void EnsureCoreApplication() {
 // The devices this program holds open, resolved, so that a second open of the same device (under
 // another COM number, or through a link) and a probe of it fail as "in use".
 class HeldDevices {
-public:
+  public:
     bool Contains(const std::string& device) {
         std::lock_guard lock(mutex_);
         return held_.count(device) != 0;
@@ -51,7 +51,7 @@ public:
         held_.erase(device);
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::set<std::string> held_;
 };
@@ -142,7 +142,9 @@ QtSerialDevice::~QtSerialDevice() {
     QObject::disconnect(port_.get(), nullptr, nullptr, nullptr);
 }
 
-void QtSerialDevice::SelectPort(int number) { number_ = number; }
+void QtSerialDevice::SelectPort(int number) {
+    number_ = number;
+}
 
 bool QtSerialDevice::SetLineSettings(std::string_view settings) {
     const auto parsed = ParseLineSettings(settings);
@@ -158,9 +160,9 @@ bool QtSerialDevice::ApplySettings(const LineSettings& settings) {
     bool applied = port_->setBaudRate(settings.baud);
     applied = port_->setParity(QtParity(settings.parity)) && applied;
     applied = port_->setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)) && applied;
-    applied = port_->setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop
-                                                        : QSerialPort::OneStop) &&
-              applied;
+    applied =
+        port_->setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        applied;
     applied = port_->setFlowControl(QSerialPort::NoFlowControl) && applied;
     return applied;
 }
@@ -170,7 +172,9 @@ void QtSerialDevice::SetBufferSizes(int receive, int /*transmit*/) {
     port_->setReadBufferSize(receive);
 }
 
-std::string QtSerialDevice::DevicePath() const { return DeviceForPort(number_).value_or(""); }
+std::string QtSerialDevice::DevicePath() const {
+    return DeviceForPort(number_).value_or("");
+}
 
 LineSettings QtSerialDevice::PortSettings() const {
     return {port_->baudRate(), ParityLetter(port_->parity()), static_cast<int>(port_->dataBits()),
@@ -207,8 +211,9 @@ bool QtSerialDevice::Open() {
             case QSerialPort::PermissionError:
                 // Qt says the same for a device we may not use and one another program holds
                 // (its lock file, or exclusive mode); only the former fails the access check.
-                failure_ = ::access(openPath_.c_str(), R_OK | W_OK) == 0 ? OpenFailure::InUse
-                                                                         : OpenFailure::NoPermission;
+                failure_ = ::access(openPath_.c_str(), R_OK | W_OK) == 0
+                               ? OpenFailure::InUse
+                               : OpenFailure::NoPermission;
                 break;
             case QSerialPort::OpenError:
                 failure_ = OpenFailure::InUseHere;
@@ -270,7 +275,9 @@ void QtSerialDevice::Release() {
     }
 }
 
-bool QtSerialDevice::IsOpen() const { return port_->isOpen(); }
+bool QtSerialDevice::IsOpen() const {
+    return port_->isOpen();
+}
 
 void QtSerialDevice::DiscardInput() {
     if (IsOpen()) {

@@ -33,7 +33,7 @@ std::optional<LineSettings> ParseLineSettings(std::string_view text);
 // the system has received. When the program has no QCoreApplication yet, the first device makes
 // one (Qt's socket notifiers need it); a window program creates its QApplication before any device.
 class QtSerialDevice final : public SerialDevice {
-public:
+  public:
     QtSerialDevice();
     ~QtSerialDevice() override;
     QtSerialDevice(const QtSerialDevice&) = delete;
@@ -59,7 +59,7 @@ public:
     // The line settings the port reports now (those asked for last, once applied).
     LineSettings PortSettings() const;
 
-private:
+  private:
     enum class OpenFailure { None, NoDevice, NotFound, NoPermission, InUse, InUseHere, Other };
 
     void OnError(int error);

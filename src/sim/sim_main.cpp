@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <optional>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -30,7 +30,7 @@ CliRun Cli(const TempDir& dir, const std::string& args) {
                                 " >stdout.txt 2>stderr.txt";
     const int raw = std::system(command.c_str());
     CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir / "stdout.txt"),
-            ReadBytes(dir / "stderr.txt")};
+               ReadBytes(dir / "stderr.txt")};
     std::filesystem::remove(dir / "stdout.txt");
     std::filesystem::remove(dir / "stderr.txt");
     return run;
@@ -104,8 +104,7 @@ TEST(Cli, FailuresSayWhatHappened) {
     WriteBytes(dir / "odd.540", "this is no channel file\r\n");
     const CliRun odd = Cli(dir, "convert odd.540 -o out.540");
     EXPECT_EQ(odd.status, 1);
-    EXPECT_EQ(odd.err,
-              "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n");
+    EXPECT_EQ(odd.err, "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "out.540"));
 
     ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);

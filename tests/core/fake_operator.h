@@ -20,7 +20,7 @@ namespace test {
 // An Operator for tests: records every message and counts beeps. A box with only an OK button
 // is answered OK; questions take the scripted answers in order, and Cancel when none is left.
 class ScriptedOperator : public Operator {
-public:
+  public:
     std::vector<Message> shown;
     std::deque<Answer> answers;
     int beeps = 0;

@@ -53,7 +53,9 @@ int Reap(pid_t pid, std::chrono::milliseconds limit, const std::function<void()>
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
-void Nap() { std::this_thread::sleep_for(10ms); }
+void Nap() {
+    std::this_thread::sleep_for(10ms);
+}
 
 // A memory with channels of its own besides Main and the guards.
 ChannelMemory PlanMemory() {
@@ -103,7 +105,7 @@ void ExpectSameRecords(const ChannelMemory& got, const ChannelMemory& want) {
 }
 
 class EndToEnd : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ::setenv(kPortsDirVariable, Link().parent_path().c_str(), 1); }
     void TearDown() override { StopSim(); }
 

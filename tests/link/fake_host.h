@@ -13,7 +13,7 @@ namespace kld::test {
 // A transfer host on a fake clock: pauses and waits without data move the clock instead of
 // sleeping, so a 30-second time-out takes no real time. It records what the window would show.
 class FakeHost : public TransferHost {
-public:
+  public:
     std::chrono::steady_clock::time_point now{};
     std::tm localTime{};
     std::vector<std::string> statuses;

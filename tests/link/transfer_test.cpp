@@ -162,8 +162,7 @@ TEST(TransferReceive, FaultsEndWithTheirMessage) {
         {"endless out-of-range records",
          [](SimConfig& c) { c.faults.outOfRangeRecords = sim::kAlways; },
          "Too Many Communications Errors 0"},
-        {"one bad checksum", [](SimConfig& c) { c.faults.badChecksums = 1; },
-         "Transfer Complete."},
+        {"one bad checksum", [](SimConfig& c) { c.faults.badChecksums = 1; }, "Transfer Complete."},
         {"bad checksums on every answer",
          [](SimConfig& c) { c.faults.badChecksums = sim::kAlways; }, "Checksum Error -10"},
         {"garbage lines", [](SimConfig& c) { c.faults.garbageLines = 2; }, "Transfer Complete."},
@@ -283,9 +282,8 @@ TEST(TransferSend, ModeWarningOkGoesOnCancelStops) {
                            "Radio Operating Modes", Icon::Warning, Buttons::OkCancel}));
         const auto sent = rig.Sent();
         EXPECT_EQ(sent.back(), "T9030000FC");
-        const bool recordSent = std::any_of(sent.begin(), sent.end(), [](const std::string& l) {
-            return l.substr(0, 2) == "T1";
-        });
+        const bool recordSent = std::any_of(
+            sent.begin(), sent.end(), [](const std::string& l) { return l.substr(0, 2) == "T1"; });
         EXPECT_EQ(recordSent, answer == Answer::Ok);
     }
 }
@@ -354,7 +352,10 @@ TEST(TransferSend, ErasedChannelFromTheRadioIsErasedThere) {
     rig.memory.Rec(5).Select |= kSelErased;
     ASSERT_TRUE(rig.Run(Direction::Send).Complete());
     const auto sent = rig.Sent();
-    EXPECT_NE(std::find(sent.begin(), sent.end(), WithChecksum("T2040005" "10")), sent.end());
+    EXPECT_NE(std::find(sent.begin(), sent.end(),
+                        WithChecksum("T2040005"
+                                     "10")),
+              sent.end());
     EXPECT_FALSE(rig.radio.Memory().Rec(5).IsDefined());
 }
 
@@ -368,7 +369,8 @@ TEST(TransferSend, RefusedRecordIsResentOnceThenGivenUp) {
         rig.state.MemoryStamp = rig.radio.MemoryStamp();
         rig.memory.Rec(1).Select |= kSelSend;
         const TransferResult result = rig.Run(Direction::Send);
-        EXPECT_EQ(result.message, times == 1 ? "Transfer Complete." : "Too Many Communications Errors 1");
+        EXPECT_EQ(result.message,
+                  times == 1 ? "Transfer Complete." : "Too Many Communications Errors 1");
         EXPECT_GE(rig.host.paused, 500ms);
     }
 }
@@ -382,12 +384,11 @@ TEST(TransferLogs, DebugModeLogsEveryLine) {
     ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
     const std::string log = test::ReadBytes(rig.dir / "KLD-540.log");
     const std::string expected =
-        "T007000020020600D0\r\n" + WithChecksum("T204000000") + "\r\n" +
-        "T204000022D9\r\n" + WithChecksum("T207000023021100") + "\r\n" +
-        WithChecksum("T20B00002120210305153012") + "\r\n" + WithChecksum("T204000000") + "\r\n" +
-        WithChecksum("T204000024") + "\r\n" + WithChecksum("T204000000") + "\r\n" +
-        "Receiving Memory Data....\r\n" + WithChecksum("T204000000") + "\r\n" +
-        "T9030000FC\r\nTransfer Complete.\n";
+        "T007000020020600D0\r\n" + WithChecksum("T204000000") + "\r\n" + "T204000022D9\r\n" +
+        WithChecksum("T207000023021100") + "\r\n" + WithChecksum("T20B00002120210305153012") +
+        "\r\n" + WithChecksum("T204000000") + "\r\n" + WithChecksum("T204000024") + "\r\n" +
+        WithChecksum("T204000000") + "\r\n" + "Receiving Memory Data....\r\n" +
+        WithChecksum("T204000000") + "\r\n" + "T9030000FC\r\nTransfer Complete.\n";
     EXPECT_EQ(log, expected);
 }
 
@@ -437,10 +438,9 @@ TEST(TransferTest, TestSwapReceivesThenSendsGeneratedChannels) {
     TestSwap(2, context);
     EXPECT_TRUE(rig.op.shown.empty());
     EXPECT_EQ(rig.host.captions,
-              (std::vector<std::string>{"Data Transfer Progress (syncing to radio)",
-                                        "Data Transfer Progress (1 of 2)",
-                                        "Data Transfer Progress (2 of 2)",
-                                        "Data Transfer Progress"}));
+              (std::vector<std::string>{
+                  "Data Transfer Progress (syncing to radio)", "Data Transfer Progress (1 of 2)",
+                  "Data Transfer Progress (2 of 2)", "Data Transfer Progress"}));
     EXPECT_EQ(rig.radio.Memory().Rec(16).Desc.View(), "Z01/P16 ");
     EXPECT_EQ(rig.radio.Memory().Rec(1).RFrq.View(), "160.0100  ") << "the last send";
     EXPECT_EQ(rig.memory.Rec(1).RFrq.View(), "150.0100  ") << "the fill after it";

@@ -250,12 +250,9 @@ TEST(GetStringTest, DecodesPairsAfterTheAddressOrNothing) {
         const char* text;
         const char* decoded;
     } rows[] = {
-        {"three letters", "T10B0000414243", "ABC"},
-        {"odd digit count", "T10B000041424", ""},
-        {"shorter than the address", "T10B", ""},
-        {"lower case digits", "T10B00006a6B", "jk"},
-        {"pair above a byte", "T10B000041ZZ", ""},
-        {"pair below zero", "T10B000041 1", ""},
+        {"three letters", "T10B0000414243", "ABC"}, {"odd digit count", "T10B000041424", ""},
+        {"shorter than the address", "T10B", ""},   {"lower case digits", "T10B00006a6B", "jk"},
+        {"pair above a byte", "T10B000041ZZ", ""},  {"pair below zero", "T10B000041 1", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

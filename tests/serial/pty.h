@@ -13,7 +13,7 @@ namespace kld::test {
 
 // A raw pseudo-terminal whose master side the test holds; the code under test opens the slave.
 class Pty {
-public:
+  public:
     Pty() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
         if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
             slave_ = ::ptsname(master_);
@@ -60,7 +60,7 @@ public:
         master_ = -1;
     }
 
-private:
+  private:
     int master_;
     std::string slave_;
 };

@@ -32,11 +32,18 @@ TEST(PortNames, FolderEntriesThatAreDevicesComeBeforeTheBuiltInNames) {
         int number;
         std::optional<std::string> device;
     } rows[] = {
-        {false, 1, "/dev/ttyS0"},      {false, 32, "/dev/ttyS31"},  {false, 33, "/dev/ttyUSB0"},
-        {false, 64, "/dev/ttyUSB31"},  {false, 65, "/dev/ttyACM0"}, {false, 96, "/dev/ttyACM31"},
-        {false, 97, std::nullopt},     {false, 7, "/dev/ttyS6"},    {true, 8, "/dev/ttyS7"},
+        {false, 1, "/dev/ttyS0"},
+        {false, 32, "/dev/ttyS31"},
+        {false, 33, "/dev/ttyUSB0"},
+        {false, 64, "/dev/ttyUSB31"},
+        {false, 65, "/dev/ttyACM0"},
+        {false, 96, "/dev/ttyACM31"},
+        {false, 97, std::nullopt},
+        {false, 7, "/dev/ttyS6"},
+        {true, 8, "/dev/ttyS7"},
         {true, 9, "/dev/ttyS8"},  // a dangling link, and an entry that is no device
-        {true, 7, (dir / "COM7").string()}, {true, 98, (dir / "COM98").string()},
+        {true, 7, (dir / "COM7").string()},
+        {true, 98, (dir / "COM98").string()},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE("COM" + std::to_string(row.number) + (row.folder ? " with the folder" : ""));
@@ -48,9 +55,19 @@ TEST(PortNames, FolderEntriesThatAreDevicesComeBeforeTheBuiltInNames) {
 
 TEST(PortNames, PortNumberFromTypedText) {
     const std::pair<const char*, int> rows[] = {
-        {"COM12", 12}, {" com 3", 3},  {"  COM1  ", 1},      {"7", 7},       {"COMX", 0},
-        {"", 0},       {"   ", 0},     {"12COM", 0},         {"COM1 2", 2},  {"COM32767", 32767},
-        {"COM32768", 0}, {"COM99999999999", 0}, {"COM00000000000042", 42},
+        {"COM12", 12},
+        {" com 3", 3},
+        {"  COM1  ", 1},
+        {"7", 7},
+        {"COMX", 0},
+        {"", 0},
+        {"   ", 0},
+        {"12COM", 0},
+        {"COM1 2", 2},
+        {"COM32767", 32767},
+        {"COM32768", 0},
+        {"COM99999999999", 0},
+        {"COM00000000000042", 42},
     };
     for (const auto& [text, number] : rows) {
         EXPECT_EQ(PortNumberFromText(text), number) << '"' << text << '"';
@@ -59,7 +76,7 @@ TEST(PortNames, PortNumberFromTypedText) {
 
 // A pseudo-terminal linked as COM7 of the ports folder, as the simulated radio serves itself.
 class PtyPort : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(pty_.Ok());
         fs::create_symlink(pty_.SlavePath(), dir_ / "COM7");
@@ -122,9 +139,9 @@ TEST_F(PtyPort, LineSettingsReachTheLine) {
         EXPECT_EQ(line.c_cflag & CRTSCTS, 0u);
         EXPECT_EQ(device_.PortSettings(), row.settings);
     }
-    for (const char* bad : {"", "9600,N,8", "9600,N,8,1,0", "fast,N,8,1", "0,N,8,1", "9600,n,8,1",
-                            "9600,NN,8,1", "9600,N,9,1", "9600,N,4,1", "9600,N,8,3",
-                            "9600, N,8,1", "9600,N,8,"}) {
+    for (const char* bad :
+         {"", "9600,N,8", "9600,N,8,1,0", "fast,N,8,1", "0,N,8,1", "9600,n,8,1", "9600,NN,8,1",
+          "9600,N,9,1", "9600,N,4,1", "9600,N,8,3", "9600, N,8,1", "9600,N,8,"}) {
         EXPECT_FALSE(device_.SetLineSettings(bad)) << '"' << bad << '"';
     }
     EXPECT_EQ(device_.PortSettings(), rows[3].settings) << "refused settings change nothing";
