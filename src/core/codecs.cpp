@@ -94,6 +94,19 @@ std::string FormatFixed(double value, int decimals) {
     return buffer;
 }
 
+std::string FormatThreeDigits(double value, int decimals) {
+    std::string text = FormatFixed(std::abs(value), decimals);
+    const std::size_t point = text.find('.');
+    const std::size_t integerDigits = point == std::string::npos ? text.size() : point;
+    if (integerDigits < 3) {
+        text.insert(0, 3 - integerDigits, '0');
+    }
+    if (value < 0 && text.find_first_of("123456789") != std::string::npos) {
+        text.insert(0, 1, '-');
+    }
+    return text;
+}
+
 std::string ToHex(std::string_view value, int finLen) {
     double number = std::nearbyint(LeadingNumber(value));  // halves go to the even neighbour
     number = std::clamp(number, static_cast<double>(std::numeric_limits<std::int32_t>::min()),

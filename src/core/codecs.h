@@ -16,6 +16,9 @@ double LeadingNumber(std::string_view text);
 
 // A number written with a fixed count of decimals ("0.0000" style), rounding half away from zero.
 std::string FormatFixed(double value, int decimals);
+// The same with at least three integer digits ("000.0000" style), as frequencies are shown. A
+// value that rounds to zero has no sign.
+std::string FormatThreeDigits(double value, int decimals);
 
 // Hexadecimal digits of the decimal number in value, upper case, left-padded with "0" to
 // finLen; never cut.

@@ -18,19 +18,6 @@ Message PlainMessage(std::string text) {
     return {std::move(text), "", Icon::None, Buttons::Ok};
 }
 
-// A number written "000.00000": at least three integer digits, five decimals.
-std::string FiveDecimals(double value) {
-    std::string text = FormatFixed(std::abs(value), 5);
-    const std::size_t point = text.find('.');
-    if (point != std::string::npos && point < 3) {
-        text.insert(0, 3 - point, '0');
-    }
-    if (value < 0 && text.find_first_not_of("0.") != std::string::npos) {
-        text.insert(0, 1, '-');
-    }
-    return text;
-}
-
 // The last `width` characters of `width` zeros followed by the trimmed text.
 std::string ZeroPadRight(std::string_view text, std::size_t width) {
     const std::string padded = std::string(width, '0') + Trim(text);
@@ -217,7 +204,7 @@ bool CheckFrequencies(FrequencyFields& fields, Operator& op) {
 }
 
 std::string DisplayFrequency(std::string_view stored) {
-    std::string text = FiveDecimals(LeadingNumber(stored));
+    std::string text = FormatThreeDigits(LeadingNumber(stored), 5);
     if (text.size() >= 8 && (text[7] == '2' || text[7] == '7')) {
         text = text.substr(0, 8) + "5";
     }

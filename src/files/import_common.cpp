@@ -108,17 +108,7 @@ std::string ImportedFrequency(std::string_view text) {
     if (!IsPlainNumber(text)) {
         return std::string(text);
     }
-    const double value = LeadingNumber(Trim(text));
-    std::string digits = FormatFixed(std::fabs(value), 4);
-    const std::size_t point = digits.find('.');
-    if (point != std::string::npos && point < 3) {
-        digits.insert(0, 3 - point, '0');
-    }
-    // No "-000.0000": a value that rounds to zero has no sign.
-    if (value < 0 && digits.find_first_of("123456789") != std::string::npos) {
-        digits.insert(0, 1, '-');
-    }
-    return digits;
+    return FormatThreeDigits(LeadingNumber(Trim(text)), 4);
 }
 
 ChannelImport::ChannelImport(ChannelMemory& memory)

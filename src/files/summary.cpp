@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "field_rules.h"
 #include "tables.h"
 
 namespace kld {
@@ -57,21 +58,8 @@ void AppendDirection(std::string& line, char direction, const Freq10& freq, int 
 
 }  // namespace
 
-std::string ChannelLabel(int index) {
-    switch (index) {
-        case kDefaultRecord:
-            return "DEF";
-        case kGuard1:
-            return "GD1";
-        case kGuard2:
-            return "GD2";
-        default:
-            return ThreeDigits(index);
-    }
-}
-
 std::string SummaryLine(const ChannelRecord& r, int index) {
-    std::string line = "  " + ChannelLabel(index);
+    std::string line = "  " + ChannelBoxText(index);
     if (!r.IsDefined()) {
         return line.append(kUndefinedTail);
     }
