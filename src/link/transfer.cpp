@@ -25,13 +25,13 @@ constexpr int kListChanged = 0x04;
 constexpr int kShadowOrPurge = 0x02;
 constexpr int kPurged = 0x01;
 
-constexpr std::string_view kAccepted = "T204000000";
-constexpr std::string_view kRefused = "T204000001";
-constexpr std::string_view kBusy = "T204000002";
+constexpr std::string_view kAccepted = kFrameAccepted;
+constexpr std::string_view kRefused = kFrameRefused;
+constexpr std::string_view kBusy = kFrameBusy;
+constexpr std::string_view kStampFrame = kFrameStamp;
+constexpr std::string_view kEnd = kFrameEnd;
 constexpr std::string_view kVersionAnswer = "T207000023";
 constexpr std::string_view kModesAnswer = "T205000033";
-constexpr std::string_view kStampFrame = "T20B000021";
-constexpr std::string_view kEnd = "T9030000";
 
 constexpr std::chrono::seconds kAnswerLimit{30};
 // How often the wait looks at the clock while no data comes; data ends the wait at once.
@@ -289,7 +289,7 @@ void Transfer::BuildCommand() {
             break;
         }
         case -9:
-            cmd_ = "T206000032" + ToHex("1152", 4);
+            cmd_ = "T206000032" + ToHex("1152", 4);  // 115200 / 100
             break;
         case -8:
             cmd_ = "T204000033";

@@ -21,6 +21,14 @@
 
 namespace kld {
 
+// Frames both sides use, without their checksum.
+inline constexpr std::string_view kFrameAccepted = "T204000000";  // accepted / send the next line
+inline constexpr std::string_view kFrameRefused = "T204000001";   // refused / send it again
+inline constexpr std::string_view kFrameBusy = "T204000002";
+inline constexpr std::string_view kFrameStamp = "T20B000021";     // followed by 14 digits
+inline constexpr std::string_view kFrameSpeedChange = "T2060000320480";
+inline constexpr std::string_view kFrameEnd = "T9030000";
+
 // One frame as bytes: [0] and [1] the codes of "T" and the kind digit, [i >= 2] the byte at
 // characters 2i-1 and 2i of the frame text.
 inline constexpr std::size_t kWireBufSize = 129;

@@ -12,12 +12,12 @@ namespace kld::sim {
 
 namespace {
 
-constexpr std::string_view kAccepted = "T204000000";
-constexpr std::string_view kRefused = "T204000001";
-constexpr std::string_view kBusy = "T204000002";
-constexpr std::string_view kEnd = "T9030000";
-constexpr std::string_view kSpeedChange = "T2060000320480";
-constexpr std::string_view kStampPrefix = "T20B000021";
+constexpr std::string_view kAccepted = kFrameAccepted;
+constexpr std::string_view kRefused = kFrameRefused;
+constexpr std::string_view kBusy = kFrameBusy;
+constexpr std::string_view kEnd = kFrameEnd;
+constexpr std::string_view kSpeedChange = kFrameSpeedChange;
+constexpr std::string_view kStampPrefix = kFrameStamp;
 constexpr std::string_view kCommandPrefix = "T2040000";  // bare commands: T2040000 + code
 constexpr std::string_view kGarbage = "xyz\r";
 constexpr int kFirstOpeningCode = 0x20;
