@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "../core/fake_operator.h"
 #include "record_layout.h"
 #include "settings_file.h"
@@ -12,237 +10,276 @@
 namespace kld {
 namespace {
 
+using namespace std::string_literals;
 using test::ReadBytes;
 using test::ScriptedOperator;
 using test::TempDir;
 using test::WriteBytes;
+using Zones = std::array<std::int16_t, kZoneCount>;
 
-// Memory and state as the desktop program has them right after start-up with default settings.
-struct Fresh {
+struct Session {
     ChannelMemory memory;
     ProgramState state;
-    Fresh() {
-        memory.Rec(0) = TemplateRecord();
-        ClearMemory(memory);
-    }
 };
 
-std::int16_t Int16At(const std::string& bytes, std::size_t offset) {
-    return static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[offset]) |
-                                     (static_cast<std::uint8_t>(bytes[offset + 1]) << 8));
+// Memory and state as start-up with default settings leaves them.
+Session Fresh() {
+    Session s;
+    s.memory.Rec(0) = TemplateRecord();
+    ClearMemory(s.memory);
+    return s;
 }
 
-TEST(DataFileLayout, ResetMemorySavesToKnownBytes) {
-    Fresh f;
-    f.state.Header.FileKind = kFileKindSettings;  // the settings file's header is the start point
+Session Start(const TempDir& dir, std::string_view commandLine = "",
+              SettingsUse use = SettingsUse::CreateWhenMissing) {
+    Session s;
+    s.memory.Saved = false;
+    PrepareMemory(s.memory, s.state, commandLine, dir.Path(), use);
+    return s;
+}
+
+std::string SettingsBytes(const FileHeader& header, const ChannelRecord& record0) {
+    std::string bytes;
+    AppendHeader(bytes, header);
+    AppendRecord(bytes, record0);
+    return bytes;
+}
+
+TEST(DataFile, ResetMemorySavesToKnownBytes) {
+    Session f = Fresh();
+    f.state.Header.FileKind = kFileKindSettings;  // a saved file is always channel data
     const std::string bytes = EncodeDataFile(f.memory, f.state);
     ASSERT_EQ(bytes.size(), 24730u);
-    EXPECT_EQ(bytes.substr(0, 14), "KLD540  2 6 0 ");
-    EXPECT_EQ(bytes[14], 0x1A);
-    EXPECT_EQ(bytes[15], 1) << "a saved file is always channel data";
-    EXPECT_EQ(bytes[16], 1);
-    EXPECT_EQ(bytes.substr(17, 14), "KVRX540 020000");
-    EXPECT_EQ(bytes[31], 0);
-
-    // Record 231 (Guard 1) at its place in the file, field by field.
-    const std::size_t guard = kHeaderBytes + 231 * kRecordBytes;
-    EXPECT_EQ(Int16At(bytes, guard + record_offset::Select), 0x80);
-    EXPECT_EQ(Int16At(bytes, guard + record_offset::Shad), 0x80);
-    EXPECT_EQ(Int16At(bytes, guard + record_offset::Prim), 231);
-    EXPECT_EQ(Int16At(bytes, guard + record_offset::Scan), 0xF0);
-    EXPECT_EQ(bytes.substr(guard + record_offset::Desc, 8), "Guard 1 ");
-    EXPECT_EQ(Int16At(bytes, guard + record_offset::EFlags), 32);
-    EXPECT_EQ(Int16At(bytes, guard + record_offset::RSql), 't');
-    EXPECT_EQ(bytes.substr(guard + record_offset::RTG, 6), "0001  ");
-    EXPECT_EQ(bytes.substr(guard + record_offset::RNAC, 6), "293   ");
-    EXPECT_EQ(bytes.substr(guard + record_offset::RFrq, 10), "154.0000  ");
-    EXPECT_EQ(bytes.substr(guard + record_offset::TFrq, 10), "154.0000  ");
-    EXPECT_EQ(Int16At(bytes, guard + record_offset::IDCall + 6), 1);
-    EXPECT_EQ(Int16At(bytes, guard + record_offset::RFRec), 0);
-    // Record 5 is an undefined copy of the template.
-    const std::size_t five = kHeaderBytes + 5 * kRecordBytes;
-    EXPECT_EQ(Int16At(bytes, five + record_offset::Select), 0);
-    EXPECT_EQ(Int16At(bytes, five + record_offset::RFRec), 10);
-    EXPECT_EQ(bytes.substr(five + record_offset::Desc, 8), "Desc    ");
-}
-
-TEST(DataFileLayout, NegativeAndLargeNumbersRoundTrip) {
-    ChannelRecord r = TemplateRecord();
-    r.Select = -1;
-    r.Scan = 0x7FFF;
-    r.IDCall[4] = -32768;
-    r.ShadList[7] = 12345;
-    std::string bytes;
-    AppendRecord(bytes, r);
-    ASSERT_EQ(bytes.size(), kRecordBytes);
-    ByteSource source{std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())};
-    EXPECT_EQ(ReadRecord(source), r);
+    EXPECT_EQ(bytes.substr(0, kHeaderBytes), "KLD540  2 6 0 \x1A\x01\x01KVRX540 020000\0"s);
+    // Record 231 (Guard 1): Select Shad Prim Chnl Scan, Desc, EFlags Mode RSql, RTG, RCTCSS RDCS,
+    // RNAC, RFrq, the same for Tx, IDCall, ShadList, RFRec.
+    EXPECT_EQ(bytes.substr(kHeaderBytes + 231 * kRecordBytes, kRecordBytes),
+              "\x80\0\x80\0\xE7\0\xE7\0\xF0\0"s + "Guard 1 " + "\x20\0\x01\0t\0"s + "0001  " +
+                  "\x01\0\x01\0"s + "293   " + "154.0000  " + "t\0"s + "0001  " + "\x01\0\x01\0"s +
+                  "293   " + "154.0000  " + "\0\0\0\0\0\0\x01\0\0\0"s + std::string(18, '\0'));
 }
 
 TEST(DataFile, SaveAndOpenRoundTrip) {
     TempDir dir;
-    Fresh saved;
-    ChannelRecord& seven = saved.memory.Rec(7);
-    seven = saved.memory.Rec(1);
-    seven.Prim = seven.Chnl = 7;
-    seven.Scan = 0x30;
-    seven.Desc = "Fire";
-    seven.Select = 0xA1;
-    seven.Shad = kShadPrimary;
-    seven.ShadList[0] = 8;
-    ChannelRecord& eight = saved.memory.Rec(8);
-    eight = seven;
-    eight.Chnl = 8;
-    eight.Shad = 1;
-    eight.ShadList[0] = 0;
+    Session saved = Fresh();
+    ChannelRecord& seven = saved.memory.Rec(7) = saved.memory.Rec(1);
+    seven.Prim = seven.Chnl = 7, seven.Scan = 0x30, seven.Desc = "Fire", seven.Select = 0xA1;
+    seven.Shad = kShadPrimary, seven.ShadList = {8, 0, 0, 0, 0, 0, 0, 12345};
+    seven.IDCall[4] = -32768;  // all sixteen bits, sign included
+    ChannelRecord& eight = saved.memory.Rec(8) = seven;
+    eight.Chnl = 8, eight.Shad = 1, eight.ShadList = {};
     saved.memory.Saved = false;
     ScriptedOperator op;
     ASSERT_TRUE(SaveChannelFile(dir / "plan.540", saved.memory, saved.state, op));
     EXPECT_TRUE(saved.memory.Saved);
-    EXPECT_EQ(std::filesystem::file_size(dir / "plan.540"), 24730u);
 
-    Fresh opened;
+    Session opened = Fresh();
     opened.state.MemoryStamp = "20261206120000";
     ASSERT_EQ(OpenChannelFile(dir / "plan.540", opened.memory, opened.state, op),
               OpenResult::Loaded);
     EXPECT_TRUE(op.shown.empty());
-    for (int i = 0; i <= kLastRecord; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(opened.memory.Rec(i), saved.memory.Rec(i));
-    }
-    // Main and 7 in list 0 and 3, the shadow not counted, the guards in list 15.
-    std::array<std::int16_t, 16> zones{};
-    zones[0] = 1;
-    zones[3] = 1;
-    zones[15] = 2;
-    EXPECT_EQ(opened.memory.ZoneCounts, zones);
-    EXPECT_EQ(opened.memory.Current, 1);
+    EXPECT_TRUE(opened.memory.Records == saved.memory.Records);
+    // Main in zone 0, 7 in zone 3, the shadow and record 0 not counted, the guards in zone 15.
+    EXPECT_EQ(opened.memory.ZoneCounts, (Zones{1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
     EXPECT_EQ(opened.state.MemoryStamp, kNoStamp) << "a file with shadows invalidates the stamp";
-    EXPECT_EQ(FileCaption(opened.state.Version, dir / "plan.540"), "KLD - 540  [v2.6.0]  -  plan.540");
+    EXPECT_EQ(FileCaption(opened.state.Version, dir / "plan.540"),
+              "KLD - 540  [v2.6.0]  -  plan.540");
 }
 
-TEST(DataFile, NativeTestLooksOnlyAtTagMajorModelKindAndFormat) {
+TEST(DataFile, NativeTestIgnoresMinorRevisionAndRadioVersion) {
     const FileHeader current = FreshHeader(ProgramVersion{});
-    FileHeader native = current;
-    native.FileKind = kFileKindChannelData;
-    struct Row {
-        const char* name;
-        void (*change)(FileHeader&);
-        bool native;
+    const std::pair<void (*)(FileHeader&), bool> rows[] = {
+        {[](FileHeader& h) { h.VerMinor = "9", h.VerRev = "12", h.RadioVer = "123456"; }, true},
+        {[](FileHeader& h) { h.VerMajor = "3"; }, false},
+        {[](FileHeader& h) { h.FileKind = kFileKindSettings; }, false},
+        {[](FileHeader& h) { h.FormatRev = 2; }, false},
+        {[](FileHeader& h) { h.RadioModel = "KVS220  "; }, false},
+        {[](FileHeader& h) { h.FileTag = "KLD220  "; }, false},
     };
-    const Row rows[] = {
-        {"unchanged", [](FileHeader&) {}, true},
-        {"other minor", [](FileHeader& h) { h.VerMinor = "9"; }, true},
-        {"other revision", [](FileHeader& h) { h.VerRev = "12"; }, true},
-        {"other radio version", [](FileHeader& h) { h.RadioVer = "123456"; }, true},
-        {"other eof mark", [](FileHeader& h) { h.EofMark = 0; }, true},
-        {"other major", [](FileHeader& h) { h.VerMajor = "3"; }, false},
-        {"settings kind", [](FileHeader& h) { h.FileKind = kFileKindSettings; }, false},
-        {"other format", [](FileHeader& h) { h.FormatRev = 2; }, false},
-        {"other model", [](FileHeader& h) { h.RadioModel = "KVS220  "; }, false},
-        {"other tag", [](FileHeader& h) { h.FileTag = "KLD220  "; }, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        FileHeader h = native;
-        row.change(h);
-        EXPECT_EQ(IsNativeHeader(h, current), row.native);
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        FileHeader h = current;
+        h.FileKind = kFileKindChannelData;
+        rows[i].first(h);
+        EXPECT_EQ(IsNativeHeader(h, current), rows[i].second) << "row " << i;
     }
 }
 
 TEST(DataFile, ShortFileReadsZerosPastItsEnd) {
     TempDir dir;
-    Fresh f;
-    const std::string full = EncodeDataFile(f.memory, f.state);
+    Session f = Fresh();
     // Cut in the middle of record 1: it keeps its first bytes, everything after is zero.
-    WriteBytes(dir / "short.540", full.substr(0, kHeaderBytes + kRecordBytes + 14));
+    const std::string cut =
+        EncodeDataFile(f.memory, f.state).substr(0, kHeaderBytes + kRecordBytes + 14);
+    WriteBytes(dir / "short.540", cut);
     ScriptedOperator op;
     ASSERT_EQ(OpenChannelFile(dir / "short.540", f.memory, f.state, op), OpenResult::Loaded);
-    EXPECT_EQ(f.memory.Rec(1).Select, 0x80);
-    EXPECT_EQ(f.memory.Rec(1).Desc.View(), std::string_view("Main\0\0\0\0", 8));
-    ChannelRecord zeros;
-    for (auto* text : {&zeros.RTG, &zeros.RNAC, &zeros.TTG, &zeros.TNAC}) {
-        text->Bytes().fill('\0');
-    }
-    zeros.Desc.Bytes().fill('\0');
-    zeros.RFrq.Bytes().fill('\0');
-    zeros.TFrq.Bytes().fill('\0');
-    EXPECT_EQ(f.memory.Rec(100), zeros);
-    EXPECT_EQ(f.memory.ZoneCounts[0], 1);
-    ASSERT_FALSE(op.shown.empty());
-    EXPECT_EQ(op.shown[0].text, "Memory data contains invalid data");
+    EXPECT_EQ(EncodeDataFile(f.memory, f.state).substr(kHeaderBytes),
+              cut.substr(kHeaderBytes) + std::string(kDataFileBytes - cut.size(), '\0'));
+    EXPECT_EQ(f.memory.ZoneCounts, Zones{1});
+    EXPECT_EQ(op.shown.at(0).text, "Memory data contains invalid data");
 }
 
-TEST(DataFile, OversizedFileReadsItsFirstRecordsOnly) {
+TEST(DataFile, OversizedFileReadsItsRecordsOnly) {
     TempDir dir;
-    Fresh f;
-    std::string bytes = EncodeDataFile(f.memory, f.state);
-    bytes.append(100000, '\xFF');
-    WriteBytes(dir / "long.540", bytes);
+    Session f = Fresh();
+    f.memory.Rec(232).Desc = "Last";
+    WriteBytes(dir / "long.540", EncodeDataFile(f.memory, f.state) + std::string(100000, '\xFF'));
     ScriptedOperator op;
-    Fresh opened;
+    Session opened = Fresh();
     ASSERT_EQ(OpenChannelFile(dir / "long.540", opened.memory, opened.state, op),
               OpenResult::Loaded);
-    EXPECT_EQ(opened.memory.Rec(232), f.memory.Rec(232));
-    EXPECT_EQ(opened.memory.Rec(233), ChannelRecord{}) << "the spare slot is never read";
+    EXPECT_TRUE(opened.memory.Records == f.memory.Records) << "the spare slot is never read";
 }
 
 TEST(DataFile, UnreadableFileLeavesTheResetMemory) {
     TempDir dir;
-    Fresh f;
-    f.memory.Rec(5).Select = 0x81;
-    ScriptedOperator op;
-    EXPECT_EQ(OpenChannelFile(dir / "missing.540", f.memory, f.state, op), OpenResult::Failed);
-    ASSERT_EQ(op.shown.size(), 1u);
-    EXPECT_EQ(op.shown[0].text, "Error reading file.");
-    EXPECT_EQ(f.memory.Rec(5).Select, 0);
-
-    op.shown.clear();
-    EXPECT_EQ(OpenChannelFile(dir.Path(), f.memory, f.state, op), OpenResult::Failed)
-        << "a folder is no file";
+    for (const std::filesystem::path& path : {dir / "missing.540", dir.Path()}) {
+        Session f = Fresh();
+        f.memory.Rec(5).Select = 0x81;
+        ScriptedOperator op;
+        EXPECT_EQ(OpenChannelFile(path, f.memory, f.state, op), OpenResult::Failed);
+        EXPECT_EQ(std::tuple(op.shown.size(), op.shown.at(0).text),
+                  std::tuple(1u, "Error reading file."));
+        EXPECT_EQ(f.memory.Rec(5).Select, 0);
+    }
 }
 
 TEST(DataFile, UnrecognisedFileAsksBeforeImporting) {
     TempDir dir;
-    std::mt19937 random(7);
-    std::string noise(5000, '\0');
-    for (char& c : noise) {
-        c = static_cast<char>(random());
-    }
-    for (const std::string& content : {std::string(), noise}) {
+    for (const std::string& content : {""s, std::string(5000, '\xA5')}) {
         WriteBytes(dir / "odd.540", content);
-        Fresh f;
+        Session f = Fresh();
+        f.memory.Rec(5).Select = 0x81;
         ScriptedOperator op;
         op.answers = {Answer::No};
         EXPECT_EQ(OpenChannelFile(dir / "odd.540", f.memory, f.state, op), OpenResult::Declined);
-        ASSERT_EQ(op.shown.size(), 1u);
-        EXPECT_EQ(op.shown[0], (Message{"Unrecognised Format - Do you wish to try to import as "
-                                        "old .540 file?",
-                                        "", Icon::Warning, Buttons::YesNo}));
-        Fresh reset;
-        for (int i = 0; i <= kLastRecord; ++i) {
-            ASSERT_EQ(f.memory.Rec(i), reset.memory.Rec(i));
-        }
+        EXPECT_EQ(
+            op.shown,
+            (std::vector<Message>{{"Unrecognised Format - Do you wish to try to import as old .540 "
+                                   "file?",
+                                   "", Icon::Warning, Buttons::YesNo}}));
+        EXPECT_TRUE(f.memory.Records == Fresh().memory.Records);
     }
+    // A KVS-220 list is imported without a question (one would be answered Cancel).
+    WriteBytes(dir / "odd.540", "001\n002\n003\n004\n012\n");
+    Session f = Fresh();
+    ScriptedOperator op;
+    EXPECT_EQ(OpenChannelFile(dir / "odd.540", f.memory, f.state, op), OpenResult::Loaded);
+    EXPECT_TRUE(f.memory.Rec(12).IsDefined());
 }
 
 TEST(DataFile, FailedSaveKeepsTheOldFileAndTheUnsavedMark) {
     TempDir dir;
-    Fresh f;
+    Session f = Fresh();
     f.memory.Saved = false;
-    ScriptedOperator op;
-    EXPECT_FALSE(SaveChannelFile(dir / "no-such-folder" / "x.540", f.memory, f.state, op));
-    ASSERT_EQ(op.shown.size(), 1u);
-    EXPECT_EQ(op.shown[0].text, "Error writing to file.");
-    EXPECT_FALSE(f.memory.Saved);
+    // No folder to write in, and a name too long for a temporary file beside the old one.
+    const std::filesystem::path old = dir / std::string(250, 'x');
+    WriteBytes(old, "old");
+    for (const std::filesystem::path& path : {dir / "no-such-folder" / "x.540", old}) {
+        ScriptedOperator op;
+        EXPECT_FALSE(SaveChannelFile(path, f.memory, f.state, op));
+        EXPECT_EQ(std::tuple(op.shown.size(), op.shown.at(0).text),
+                  std::tuple(1u, "Error writing to file."));
+        EXPECT_FALSE(f.memory.Saved);
+    }
+    EXPECT_EQ(ReadBytes(old), "old");
 
     // Saving over a longer file replaces it whole and leaves nothing else in the folder.
     WriteBytes(dir / "x.540", std::string(30000, 'z'));
+    ScriptedOperator op;
     ASSERT_TRUE(SaveChannelFile(dir / "x.540", f.memory, f.state, op));
     EXPECT_EQ(ReadBytes(dir / "x.540"), EncodeDataFile(f.memory, f.state));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                             std::filesystem::directory_iterator()),
-              1);
+              2);
+}
+
+TEST(SettingsFile, MissingFileIsCreatedWithTheTemplate) {
+    TempDir dir;
+    const Session s = Start(dir);
+    const std::string bytes = ReadBytes(dir / "KLD540.ini");
+    EXPECT_EQ(bytes.substr(0, kHeaderBytes), "KLD540  2 6 0 \x1A\x00\x01KVRX540 000000\0"s);
+    EXPECT_EQ(bytes, SettingsBytes(FreshHeader(ProgramVersion{}), TemplateRecord()));
+    EXPECT_EQ(s.memory.Rec(0), TemplateRecord());
+    EXPECT_EQ(s.memory.Rec(5).Desc.View(), "Desc    ") << "channels come from the template";
+    EXPECT_EQ(std::tuple(s.memory.PortNumber, s.memory.Saved, s.state.DebugMode),
+              std::tuple(1, true, false));
+    WriteBytes(dir / "KLD-540.log", "");
+    EXPECT_TRUE(Start(dir).state.DebugMode);
+}
+
+TEST(SettingsFile, AcceptedFileGivesTemplateAndPort) {
+    TempDir dir;
+    FileHeader header = FreshHeader(ProgramVersion{});
+    header.VerMinor = "9", header.VerRev = "9";
+    ChannelRecord record0 = TemplateRecord();
+    record0.Desc = "Police", record0.Mode = kModeDigital, record0.RFRec = 7;
+    WriteBytes(dir / "KLD540.ini", SettingsBytes(header, record0));
+
+    const Session s = Start(dir);
+    EXPECT_EQ(std::tuple(s.memory.Rec(0), s.state.Header, s.memory.PortNumber),
+              std::tuple(record0, header, 7));
+    EXPECT_EQ(s.memory.Rec(12).Desc.View(), "Police  ");
+    EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), SettingsBytes(header, record0)) << "not rewritten";
+}
+
+TEST(SettingsFile, RefusedFilesAreReplacedByDefaults) {
+    ChannelRecord other = TemplateRecord();
+    other.Desc = "Other";
+    const std::string valid = SettingsBytes(FreshHeader(ProgramVersion{}), other);
+    const auto patched = [&valid](std::size_t at, char c) {
+        return valid.substr(0, at) + c + valid.substr(at + 1);
+    };
+    // One byte short; another tag, major version, kind and format.
+    const std::string rows[] = {valid.substr(0, 137), patched(3, '2'), patched(8, '3'),
+                                patched(15, 1), patched(16, 2)};
+    for (const std::string& content : rows) {
+        TempDir dir;
+        WriteBytes(dir / "KLD540.ini", content);
+        EXPECT_EQ(Start(dir).memory.Rec(0), TemplateRecord()) << &content - rows;
+        EXPECT_EQ(ReadBytes(dir / "KLD540.ini"),
+                  SettingsBytes(FreshHeader(ProgramVersion{}), TemplateRecord()));
+    }
+}
+
+TEST(SettingsFile, ReadOnlyUseNeverWrites) {
+    TempDir dir;
+    Start(dir, "", SettingsUse::ReadOnly);
+    EXPECT_FALSE(std::filesystem::exists(dir / "KLD540.ini"));
+    WriteBytes(dir / "KLD540.ini", "garbage");
+    EXPECT_EQ(Start(dir, "", SettingsUse::ReadOnly).memory.Rec(0), TemplateRecord());
+    EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), "garbage");
+}
+
+TEST(SettingsFile, TemplateModeFollowsTheCommandLine) {
+    // Command line, mode in the file; enabled modes, mode of the template and the channels.
+    const std::tuple<const char*, std::int16_t, int, int> rows[] = {
+        {"", kModeWide, 0x30, kModeNarrow}, {"W", kModeNarrow, 0x40, kModeWide},
+        {"x", kModeWide, 0x00, kModeWide},  {"n  d", kModeDigital, 0x30, kModeDigital},
+        {"d", 9, 0x10, kModeDigital},
+    };
+    for (const auto& [commandLine, stored, enabled, mode] : rows) {
+        TempDir dir;
+        ChannelRecord record0 = TemplateRecord();
+        record0.Mode = stored;
+        WriteBytes(dir / "KLD540.ini", SettingsBytes(FreshHeader(ProgramVersion{}), record0));
+        const Session s = Start(dir, commandLine);
+        EXPECT_EQ(std::tuple(s.memory.EnabledModes, s.memory.Rec(0).Mode, s.memory.Rec(20).Mode),
+                  std::tuple(enabled, mode, mode))
+            << commandLine;
+    }
+}
+
+TEST(SettingsFile, SaveDefaultsWritesPortAndTemplate) {
+    TempDir dir;
+    Session s = Start(dir);
+    s.memory.Rec(0).Desc = "Changed";
+    ASSERT_TRUE(SaveDefaults(12, s.memory, s.state, dir / "KLD540.ini"));
+    EXPECT_EQ(std::tuple(s.memory.PortNumber, s.memory.Rec(0).RFRec), std::tuple(12, 12));
+    EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), SettingsBytes(s.state.Header, s.memory.Rec(0)));
+
+    EXPECT_FALSE(SaveDefaults(3, s.memory, s.state, dir / "missing" / "KLD540.ini"));
+    EXPECT_EQ(s.memory.Rec(0).RFRec, 3) << "the memory keeps the change";
 }
 
 }  // namespace
