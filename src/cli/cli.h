@@ -63,8 +63,6 @@ int RunReceive(Session& session, const VerbArgs& args);
 int RunSend(Session& session, const VerbArgs& args);
 int RunDebugLog(Session& session, const VerbArgs& args);
 
-// Marks every defined record (0 to 232) for sending, as the window's Select All button does.
-void SelectAll(ChannelMemory& memory);
 
 // Entry point shared by main() and the tests.
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

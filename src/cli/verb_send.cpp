@@ -1,16 +1,8 @@
 #include "cli.h"
 #include "cli_transfer_host.h"
+#include "list_operations.h"
 
 namespace kld::cli {
-
-void SelectAll(ChannelMemory& memory) {
-    for (int index = 0; index <= kLastRecord; ++index) {
-        ChannelRecord& record = memory.Rec(index);
-        if (record.IsDefined()) {
-            record.Select |= kSelSend;
-        }
-    }
-}
 
 // Sends FILE's selected channels (all defined ones with --select-all) to the radio.
 int RunSend(Session& session, const VerbArgs& args) {
@@ -19,7 +11,7 @@ int RunSend(Session& session, const VerbArgs& args) {
         return kExitFailed;
     }
     if (args.Has("--select-all")) {
-        SelectAll(session.memory);
+        SelAll_Click(session.memory);
     }
     if (args.Has("--purge")) {
         session.state.PurgeMode = 1;
