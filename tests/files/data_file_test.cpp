@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "../core/fake_operator.h"
 #include "record_layout.h"
 #include "settings_file.h"
@@ -81,7 +83,8 @@ TEST(DataFile, SaveAndOpenRoundTrip) {
     EXPECT_TRUE(opened.memory.Records == saved.memory.Records);
     // Main in zone 0, 7 in zone 3, the shadow and record 0 not counted, the guards in zone 15.
     EXPECT_EQ(opened.memory.ZoneCounts, (Zones{1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
-    EXPECT_EQ(opened.state.MemoryStamp, kNoStamp) << "a file with shadows invalidates the stamp";
+    EXPECT_EQ(std::tuple(opened.memory.Current, opened.state.MemoryStamp), std::tuple(1, kNoStamp))
+        << "channel 1 is current; a file with shadows invalidates the stamp";
     EXPECT_EQ(FileCaption(opened.state.Version, dir / "plan.540"),
               "KLD - 540  [v2.6.0]  -  plan.540");
 }
@@ -160,12 +163,13 @@ TEST(DataFile, UnrecognisedFileAsksBeforeImporting) {
                                    "", Icon::Warning, Buttons::YesNo}}));
         EXPECT_TRUE(f.memory.Records == Fresh().memory.Records);
     }
-    // A KVS-220 list is imported without a question (one would be answered Cancel).
+    // A KVS-220 list is imported without a question, then checked (blank frequencies).
     WriteBytes(dir / "odd.540", "001\n002\n003\n004\n012\n");
     Session f = Fresh();
     ScriptedOperator op;
     EXPECT_EQ(OpenChannelFile(dir / "odd.540", f.memory, f.state, op), OpenResult::Loaded);
     EXPECT_TRUE(f.memory.Rec(12).IsDefined());
+    EXPECT_EQ(op.shown.at(0).text, "Memory data contains invalid data");
 }
 
 TEST(DataFile, FailedSaveKeepsTheOldFileAndTheUnsavedMark) {

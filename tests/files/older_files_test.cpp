@@ -157,9 +157,6 @@ TEST(TextListing, ResetMemoryListing) {
     const std::string listing = TextListing(ResetMemory());
     const auto lines = Lines(listing);
     ASSERT_EQ(lines.size(), 236u);
-    EXPECT_EQ(lines[0].find("Basic Information"), 5u);
-    EXPECT_EQ(lines[0].find("Rx Information"), 32u);
-    EXPECT_EQ(lines[1].find("Ch# Scan  Desc"), 3u);
     EXPECT_EQ(lines[3], " " + SummaryLine(TemplateRecord(), 0));
     for (int i = 0; i <= kLastRecord; ++i) {
         const bool defined = i == 0 || i == 1 || i >= 231;
@@ -172,8 +169,7 @@ TEST(TextListing, ResetMemoryListing) {
 
 TEST(ChannelDump, ResetMemoryDump) {
     ChannelMemory memory = ResetMemory();
-    memory.Rec(0).Prim = 300;
-    memory.Rec(0).Chnl = -1;
+    memory.Rec(0).Prim = 300, memory.Rec(0).Chnl = -1;
     const auto lines = Lines(ChannelDump(memory));
     ASSERT_EQ(lines.size(), 3u + 1 + 4 + 233u * 28);
     EXPECT_EQ(lines[4], " 001 000 000 000");
@@ -222,12 +218,12 @@ TEST(ImportNumbers, NumSkipsEveryBlankAndFrequenciesTakeTheirFormat) {
 TEST(Recognition, KvsLinesFirstThenListingHeadingsAtTheirColumns) {
     const std::string listing = TextListing(ResetMemory());
     const std::pair<std::string, OlderKind> rows[] = {
-        {Kvs(""), OlderKind::Kvs220List},
         {"001\n002\n003\n004", OlderKind::Kvs220List},
         {"001\n002\n003\n", OlderKind::Unknown},
         {listing, OlderKind::TextListing},
         {" " + listing, OlderKind::Unknown},
         {std::string(listing).insert(listing.find("\r\n") + 2, " "), OlderKind::Unknown},
+        {std::string(listing).replace(listing.find("Rx"), 2, "RX"), OlderKind::Unknown},
         {"001  Basic Information          Rx Information\n002Ch# Scan  Desc\n003\n004\n",
          OlderKind::Kvs220List},
         {"\0"s + listing, OlderKind::Unknown},
@@ -381,8 +377,9 @@ TEST(Kvs220Import, NamesFrequenciesZonesAndGuards) {
               std::tuple(0x10, 0x20, kShadScanMember));
     EXPECT_EQ(std::tuple(in.memory.Rec(50).Scan, in.memory.Rec(50).Shad), std::tuple(0x50, 0))
         << "no scan list: the first free zone from 5";
-    EXPECT_EQ(in.memory.Rec(231).Desc.Trimmed(), "G1");
-    EXPECT_EQ(std::tuple(in.memory.Rec(231).Scan, in.memory.Rec(232).Scan), std::tuple(0xF0, 0xF1));
+    EXPECT_EQ(std::tuple(in.memory.Rec(231).Desc.Trimmed(), in.memory.Rec(231).Scan,
+                         in.memory.Rec(232).Scan),
+              std::tuple("G1", 0xF0, 0xF1));
     EXPECT_EQ(in.memory.Rec(0).Desc.Trimmed(), "Def") << "the blank last line names no channel";
     EXPECT_EQ(in.memory.ZoneCounts, (Zones{1, 16, 1, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
     EXPECT_EQ(in.memory.ZoneCounts, Recount(in.memory));
