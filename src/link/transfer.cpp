@@ -41,6 +41,7 @@ constexpr int kMaxOpeningRefusals = 16;
 // A radio that keeps sending records with addresses beyond the table is asked to repeat this
 // often within one step before the transfer gives up.
 constexpr int kMaxRepeatRequests = 8;
+constexpr int kMaxStep = 32767;
 // Unread text without a line end beyond this is no radio talking.
 constexpr std::size_t kMaxPendingChars = 64 * 1024;
 
@@ -151,8 +152,18 @@ TransferResult Transfer::Run() {
             if (!cmd_.empty() && !failed_) {
                 Exchange();
             }
+            // A log that can no longer be written is a failure like any other.
+            if (!log_.Good() || (debugFile_.is_open() && !debugFile_.good())) {
+                Fail();
+            }
             // A failed exchange is reported with the step it failed at.
             if (failed_ || errCode_ != kErrNone) {
+                break;
+            }
+            // The step counter is a 16-bit number: a radio that never says it is done cannot
+            // keep the transfer going for ever.
+            if (step_ == kMaxStep) {
+                Fail();
                 break;
             }
             ++step_;
@@ -265,8 +276,7 @@ void Transfer::MarkForSending(int index) {
 bool Transfer::OpenPort() {
     errCode_ = kErrPort;
     device_.SelectPort(mem_.PortNumber);
-    device_.SetLineSettings("9600,N,8,1");
-    if (!device_.Open()) {
+    if (!device_.SetLineSettings("9600,N,8,1") || !device_.Open()) {
         detail_ = device_.OpenFailureDetail();
         return false;
     }
@@ -426,16 +436,8 @@ bool Transfer::WaitForLine() {
     long shownSeconds = 0;
     while (true) {
         rxBuf_ += device_.ReadAvailable();
-        if (rxBuf_.find('\r') != std::string::npos) {
-            return true;
-        }
-        if (device_.Failed()) {
-            return false;
-        }
-        if (rxBuf_.size() > kMaxPendingChars) {
-            Fail();
-            return false;
-        }
+        // The clock comes first: an answer later than the limit is a time-out even when it has
+        // just arrived.
         const long seconds =
             std::chrono::duration_cast<std::chrono::seconds>(host_.Now() - noted).count();
         if (seconds != shownSeconds) {
@@ -447,6 +449,16 @@ bool Transfer::WaitForLine() {
             errCode_ = kErrTimeout;
             log_.Note("<Timeout>");
             return true;
+        }
+        if (rxBuf_.find('\r') != std::string::npos) {
+            return true;
+        }
+        if (device_.Failed()) {
+            return false;
+        }
+        if (rxBuf_.size() > kMaxPendingChars) {
+            Fail();
+            return false;
         }
         host_.WaitForData(device_, kWaitSlice);
     }
@@ -466,7 +478,7 @@ void Transfer::TakeLine() {
     }
     const std::string_view text(line.data(), line.size() - 1);
     const bool valid =
-        text.size() >= 4 && ToDec(text.substr(text.size() - 2)) ==
+        text.size() >= 3 && ToDec(text.substr(text.size() - 2)) ==
                                 std::to_string(CalcChecksum(text.substr(0, text.size() - 2)));
     if (valid) {
         errCode_ = kErrNone;
@@ -499,7 +511,10 @@ void Transfer::HandleReply() {
             }
         } else if (step_ == -9) {
             host_.Pause(50ms);
-            device_.SetLineSettings("115200,N,8,1");
+            if (!device_.SetLineSettings("115200,N,8,1")) {
+                Fail();
+                return;
+            }
         }
         sendMode_ = kDone;
         errCount_ = 0;
@@ -651,9 +666,12 @@ void Transfer::Finish() {
         debugFile_.write(rest.data(), static_cast<std::streamsize>(rest.size()));
     }
     if (host_.LingersOnCompletion()) {
+        // "Transfer Complete." stays on show until more than one whole second has passed; the
+        // window keeps painting meanwhile.
         const auto noted = host_.Now();
         while (host_.Now() - noted < 2s) {
-            host_.Pause(50ms);
+            host_.WaitForData(device_, 50ms);
+            device_.ReadAvailable();
         }
     }
     if (dir_ == Direction::Receive) {
@@ -723,7 +741,8 @@ void TestSwap(int n, TransferContext& context) {
     }
 
     context.state.PurgeMode = 1;
-    for (int k = 1; k <= n; ++k) {
+    int k = 1;
+    do {
         host.SetProgressCaption("Data Transfer Progress (" + std::to_string(k) + " of " +
                                 std::to_string(n) + ")");
         RadioTransfer(Direction::Send, context);
@@ -732,7 +751,8 @@ void TestSwap(int n, TransferContext& context) {
         for (int i = kFirstChannel; i <= kLastRecord; ++i) {
             setFrequencies(i, base);
         }
-    }
+        ++k;
+    } while (k <= n);
     host.SetProgressCaption("Data Transfer Progress");
 }
 

@@ -15,6 +15,8 @@ class TransferLog {
     bool Open(const std::filesystem::path& path);
     void Close();
     bool IsOpen() const { return out_.is_open(); }
+    // False once a write failed (a full disk, say).
+    bool Good() const { return !out_.is_open() || out_.good(); }
 
     void Sent(std::string_view command);         // the command and CR LF
     void Received(std::string_view lineWithCr);  // the line as it came and LF

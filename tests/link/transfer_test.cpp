@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "../core/fake_operator.h"
 #include "../files/temp_dir.h"
 #include "fake_host.h"
@@ -213,6 +216,81 @@ TEST(TransferReceive, StatusLabelCountsSecondsAndShortensOnBusy) {
     ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
     const auto& shown = rig.host.statuses;
     EXPECT_NE(std::find(shown.begin(), shown.end(), label + "."), shown.end());
+}
+
+// A radio scripted line by line: `answer` gives the reply to each line the program writes.
+class ScriptedLine : public SerialDevice {
+  public:
+    std::function<std::string(const std::string&)> answer;
+    std::function<bool()> ready = [] { return true; };
+    bool fastAllowed = true;
+
+    void SelectPort(int) override {}
+    bool SetLineSettings(std::string_view s) override { return fastAllowed || s[0] == '9'; }
+    void SetBufferSizes(int, int) override {}
+    bool Open() override { return open_ = true; }
+    void Close() override { open_ = false; }
+    bool IsOpen() const override { return open_; }
+    void DiscardInput() override {}
+    bool Write(std::string_view bytes) override {
+        pending_ += answer(std::string(bytes.substr(0, bytes.size() - 1)));
+        return true;
+    }
+    std::string ReadAvailable() override { return ready() ? std::exchange(pending_, "") : ""; }
+    void WaitForData(std::chrono::milliseconds) override {}
+
+  private:
+    std::string pending_;
+    bool open_ = false;
+};
+
+TEST(TransferLimits, EndlessRadiosLateAnswersAndFailedSpeedChange) {
+    const auto accepted = WithChecksum("T204000000") + "\r";
+    struct Row {
+        const char* name;
+        std::function<void(ScriptedLine&, test::FakeHost&)> setUp;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"a radio that never ends",
+         [&](ScriptedLine& l, test::FakeHost&) { l.answer = [&](auto&) { return accepted; }; },
+         "Download Failure 0 32767"},
+        {"an answer after thirty seconds",
+         [&](ScriptedLine& l, test::FakeHost& h) {
+             l.answer = [&](auto&) { return accepted; };
+             l.ready = [&h] { return h.now - std::chrono::steady_clock::time_point{} > 31s; };
+         },
+         "Timeout Error"},
+        {"a port that will not go to 115200",
+         [&](ScriptedLine& l, test::FakeHost&) {
+             l.fastAllowed = false;
+             l.answer = [&](const std::string& line) {
+                 const bool refuse = line.starts_with("T0070000") && line.substr(8, 2) != "22";
+                 return refuse ? WithChecksum("T204000001") + "\r" : accepted;
+             };
+         },
+         "Download Failure 0 -9"},
+        {"frames too short to carry anything are ignored",
+         [&](ScriptedLine& l, test::FakeHost&) {
+             l.answer = [&](const std::string& line) {
+                 return line.starts_with("T0") ? "TFF\rTFF\r" + accepted
+                                               : WithChecksum("T9030000") + "\r";
+             };
+         },
+         "Transfer Complete."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ChannelMemory memory = ResetMemory();
+        ProgramState state;
+        ScriptedLine line;
+        test::FakeHost host;
+        test::ScriptedOperator op;
+        test::TempDir dir;
+        row.setUp(line, host);
+        TransferContext context{memory, state, line, host, op, dir.Path()};
+        EXPECT_EQ(RadioTransfer(Direction::Receive, context).message, row.message);
+    }
 }
 
 TEST(TransferSend, NothingSelectedOpensNoPort) {
