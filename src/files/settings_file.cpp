@@ -25,6 +25,14 @@ ChannelRecord TemplateRecord() {
     return r;
 }
 
+namespace {
+
+std::string_view TrailingBlanksRemoved(std::string_view text) {
+    return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
+}  // namespace
+
 std::optional<Settings> ParseSettings(std::span<const std::uint8_t> bytes,
                                       const ProgramVersion& version) {
     if (bytes.size() < kSettingsFileBytes) {
@@ -34,7 +42,7 @@ std::optional<Settings> ParseSettings(std::span<const std::uint8_t> bytes,
     Settings settings{ReadHeader(source), {}};
     const FileHeader& h = settings.Header;
     const bool accepted = h.FileTag.View() == "KLD540  " &&
-                          h.VerMajor.Trimmed() == std::to_string(version.Major) &&
+                          TrailingBlanksRemoved(h.VerMajor.View()) == std::to_string(version.Major) &&
                           h.FileKind == kFileKindSettings && h.FormatRev == 1;
     if (!accepted) {
         return std::nullopt;
