@@ -125,6 +125,12 @@ ChannelView ShowChannel(ChannelMemory& memory) {
     v.rxNac = r.RNAC.Str();
     v.txNac = r.TNAC.Str();
     v.idCall = IdCallText(r.IDCall);
+    // Choosing simplex runs its behaviour even when the record already is simplex: the Tx side
+    // becomes a copy of the Rx side, so a digital channel with NAC or monitor squelch on both
+    // sides shows Talk Group on transmit instead of an empty choice.
+    if (v.simplex) {
+        Sx_Click(v, view.shadow);
+    }
     return view;
 }
 

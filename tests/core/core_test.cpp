@@ -667,6 +667,9 @@ TEST(StoreTest, StoresTheFieldsAndShadowsFollowTheirPrimary) {
     const EditorValues undefined = Shown(memory, 6);  // a template copy, and the list is full
     EXPECT_EQ(std::pair(undefined.desc, undefined.list),
               std::pair(std::string("Chan 6"), std::optional<int>()));
+    ChannelRecord& nac = Define(memory, 7, 0xA1, 1);  // simplex digital, NAC on both sides
+    nac.Mode = kModeDigital, nac.RSql = nac.TSql = kSqlNac;
+    EXPECT_EQ(Shown(memory, 7).txSquelch, kSqlTalkGroup) << "showing runs the simplex choice";
 }
 
 // Record 5, received in list 2, stored again in duplex (transmitting on 150 MHz, CTCSS/DCS
