@@ -55,7 +55,9 @@ int FreeShadowSlot(const ChannelRecord& primary) {
 }
 
 // Links every shadow line to its primary once the whole file is in. Returns how many shadow
-// lines could not be linked; those are dropped, leaving their channel as the reset left it.
+// lines could not be linked; those channels become undefined and stop being shadows (not
+// reset: channel 1's reset is the defined channel Main, which a later line could then take
+// as a primary and which would count in its list again).
 int LinkShadows(import::ChannelImport& channels, const std::array<bool, kRecordSlots>& shadowLine) {
     ChannelMemory& memory = channels.Memory();
     int errors = 0;
@@ -65,15 +67,22 @@ int LinkShadows(import::ChannelImport& channels, const std::array<bool, kRecordS
             continue;  // no shadow line, or a later line for the same channel replaced it
         }
         const int primaryIndex = shadow.Prim;
-        // Only ordinary channels take part in shadowing, and a primary must be a defined
-        // channel that is not a shadow itself. Its scan flag is no obstacle: a scanning primary
-        // with shadows lists as "P  S".
-        const bool numbersValid =
-            IsOrdinaryChannel(index) && IsOrdinaryChannel(primaryIndex) && primaryIndex != index;
+        // The default record and the guards are never shadows: such a line is a format error
+        // and the record keeps what the reset gave it (the guards stay counted in list 15).
+        if (!IsOrdinaryChannel(index)) {
+            ++errors;
+            channels.Restore(index);
+            continue;
+        }
+        // A primary must be an ordinary channel that is defined and not a shadow itself. Its
+        // scan flag is no obstacle: a scanning primary with shadows lists as "P  S".
+        const bool numbersValid = IsOrdinaryChannel(primaryIndex) && primaryIndex != index;
         const int slot = numbersValid ? FreeShadowSlot(memory.Rec(primaryIndex)) : kShadowSlots;
         if (slot == kShadowSlots) {
             ++errors;
-            channels.Restore(index);
+            // Undefined, and no longer a shadow, so nothing later takes it for one.
+            shadow.Select = 0;
+            shadow.Shad = static_cast<std::int16_t>(shadow.Shad & ~kShadSlotMask);
             continue;
         }
         ChannelRecord& primary = memory.Rec(primaryIndex);

@@ -301,8 +301,19 @@ TEST(TextListingImport, UnlinkableShadowsAreDroppedWithOneMessage) {
     EXPECT_EQ(in.op.shown, (std::vector<Message>{{"Format errors in file - Not all data was loaded",
                                                   "Format Error", Icon::Warning, Buttons::Ok}}));
     for (const auto& [index, primary] : bad) {
-        EXPECT_EQ(in.memory.Rec(index), ResetMemory().Rec(index)) << index << " keeps its reset";
+        const ChannelRecord& r = in.memory.Rec(index);
+        if (IsOrdinaryChannel(index)) {
+            EXPECT_EQ(std::pair(r.Select, r.IsShadow()), std::pair(std::int16_t{0}, false))
+                << index;
+        } else {
+            EXPECT_EQ(r, ResetMemory().Rec(index)) << index << " keeps its reset";
+        }
     }
+    // Main dropped as a shadow is not Main again for a later shadow line to link to.
+    Import main(ListingHead() + Listed(1, 99) + Listed(50, 1));
+    EXPECT_EQ(std::pair(main.memory.Rec(1).IsDefined(), main.memory.Rec(50).IsDefined()),
+              std::pair(false, false));
+    EXPECT_EQ(main.memory.ZoneCounts, Recount(main.memory));
     EXPECT_EQ(std::tuple(in.memory.Rec(16).Shad, in.memory.Rec(5).Shad),
               std::tuple(7, kShadPrimary));
     EXPECT_EQ(in.memory.ZoneCounts, Recount(in.memory));
