@@ -69,12 +69,6 @@ struct Rig {
 };
 
 // A radio memory with channels 1, 5, 231 and 232 defined; 5 in list 3.
-SimConfig RadioWithChannels(int level) {
-    SimConfig config;
-    config.protocolLevel = level;
-    return config;
-}
-
 void FillRadio(SimRadio& radio) {
     ChannelMemory& m = radio.Memory();
     m = ResetMemory();
@@ -107,7 +101,8 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.level);
-        SimConfig config = RadioWithChannels(row.level);
+        SimConfig config;
+        config.protocolLevel = row.level;
         config.enabledModes = 0x30;
         Rig rig(config);
         FillRadio(rig.radio);
@@ -293,22 +288,20 @@ TEST(TransferLimits, EndlessRadiosLateAnswersAndFailedSpeedChange) {
     }
 }
 
-TEST(TransferSend, NothingSelectedOpensNoPort) {
-    Rig rig;
-    const TransferResult result = rig.Run(Direction::Send);
-    EXPECT_EQ(result.errCode, kErrNothingSelected);
-    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"No data selected for transfer to Radio"});
-    EXPECT_EQ(rig.device.OpenCount(), 0);
-}
+TEST(TransferSend, NothingSelectedOrAPortThatWillNotOpen) {
+    Rig nothing;
+    EXPECT_EQ(nothing.Run(Direction::Send).errCode, kErrNothingSelected);
+    EXPECT_EQ(nothing.Messages(),
+              std::vector<std::string>{"No data selected for transfer to Radio"});
+    EXPECT_EQ(nothing.device.OpenCount(), 0);
 
-TEST(TransferSend, PortThatWillNotOpen) {
     Rig rig;
     rig.memory.Rec(1).Select |= kSelSend;
     rig.memory.PortNumber = 7;
     rig.device.FailOpen("Permission denied: add yourself to the dialout group.");
-    const TransferResult result = rig.Run(Direction::Send);
+    EXPECT_EQ(rig.Run(Direction::Send).detail,
+              "Permission denied: add yourself to the dialout group.");
     EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Invalid COM Port (or Port in use)"});
-    EXPECT_EQ(result.detail, "Permission denied: add yourself to the dialout group.");
     EXPECT_EQ(rig.device.SelectedPort(), 7);
 }
 
@@ -497,16 +490,6 @@ TEST(TransferLogs, RadioTextLogStaysInsideLogs) {
         }
         EXPECT_EQ(files, row.written ? 2u : 1u) << "the transfer log and nothing else";
     }
-}
-
-TEST(TransferDebugLog, WritesTheRenderedLog) {
-    SimConfig config;
-    config.debugLog = {"0040C142", "2000000100020102"};
-    Rig rig(config);
-    ASSERT_TRUE(rig.Run(Direction::DebugLog).Complete());
-    const std::string log = test::ReadBytes(rig.dir / "KVRX-540_Dbg.log");
-    EXPECT_NE(log.find("Rx:0040: A\r\nTx:0040:  B\r\n"), std::string::npos);
-    EXPECT_NE(log.find("Error Code = $0001  Insert Ptr = $0002"), std::string::npos);
 }
 
 TEST(TransferTest, TestSwapReceivesThenSendsGeneratedChannels) {

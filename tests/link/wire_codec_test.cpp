@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "codecs.h"
@@ -205,42 +204,6 @@ TEST(RecordImageTest, FieldsThatCannotBeSentRefuseTheRecord) {
     for (int index : {-1, 233, 1000}) {
         SCOPED_TRACE(index);
         EXPECT_FALSE(MakeBuf(memory, index).has_value());
-    }
-}
-
-// Whatever a radio or a line fault delivers, records keep positions the tables can look up, and
-// anything received can be sent back.
-TEST(RecordImageTest, AnyFrameIsStoredSafely) {
-    std::mt19937 random(540);
-    const auto pick = [&](int low, int high) {
-        return std::uniform_int_distribution<int>(low, high)(random);
-    };
-    ChannelMemory memory;
-    ClearMemory(memory);
-    for (int round = 0; round < 2000; ++round) {
-        const int length = pick(0, 300);
-        std::string text;
-        if (round % 2 == 0) {
-            // Hexadecimal frames with an address the memory has, so most of them are stored.
-            text = "T143" + ToHex(std::to_string(0), 2) + ToHex(std::to_string(pick(0, 240)), 2);
-            while (static_cast<int>(text.size()) < length) {
-                text += "0123456789ABCDEFZz "[pick(0, 18)];
-            }
-        } else {
-            while (static_cast<int>(text.size()) < length) {
-                text += static_cast<char>(pick(0, 255));
-            }
-        }
-        SCOPED_TRACE(text);
-        if (ConvBuf(text, memory) == 1) {
-            const ChannelRecord& r = memory.Rec(memory.Current);
-            ASSERT_TRUE(ModeCode(r.Mode).has_value());
-            ASSERT_TRUE(CtcssCode(r.RCTCSS).has_value());
-            ASSERT_TRUE(CtcssCode(r.TCTCSS).has_value());
-            ASSERT_TRUE(DcsCode(r.RDCS).has_value());
-            ASSERT_TRUE(DcsCode(r.TDCS).has_value());
-            ASSERT_TRUE(MakeBuf(memory, memory.Current).has_value());
-        }
     }
 }
 
