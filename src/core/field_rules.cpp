@@ -89,15 +89,22 @@ DigitKeyResult ChannelKeyRule(int key, std::string_view fieldText) {
     return {passes ? upper : 0, Trim(fieldText)};
 }
 
-std::optional<int> ChannelLeaveRule(std::string_view text, Operator& op) {
-    if (text == "GD1") {
+std::optional<int> RecordOfName(std::string_view label) {
+    if (label == "DEF") {
+        return kDefaultRecord;
+    }
+    if (label == "GD1") {
         return kGuard1;
     }
-    if (text == "GD2") {
+    if (label == "GD2") {
         return kGuard2;
     }
-    if (text == "DEF") {
-        return kDefaultRecord;
+    return std::nullopt;
+}
+
+std::optional<int> ChannelLeaveRule(std::string_view text, Operator& op) {
+    if (const auto named = RecordOfName(text)) {
+        return named;
     }
     if (const auto number = ParseTyped16(text); number && IsOrdinaryChannel(*number)) {
         return *number;

@@ -25,6 +25,8 @@ std::string Format000(int value);
 
 // The text of the channel box for a record: "DEF", "GD1", "GD2", else three digits.
 std::string ChannelBoxText(int index);
+// The record a named label stands for: "DEF" 0, "GD1" 231, "GD2" 232; none for anything else.
+std::optional<int> RecordOfName(std::string_view label);
 
 // Key rule of the channel box: digits and D, E, F, G (made upper case) pass, anything else is
 // swallowed without a beep; the box is trimmed on every key but backspace.

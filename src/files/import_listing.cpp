@@ -4,6 +4,7 @@
 #include <array>
 
 #include "codecs.h"
+#include "field_rules.h"
 #include "import_common.h"
 #include "older_files.h"
 #include "tables.h"
@@ -19,14 +20,8 @@ using import::Num;
 // The record a channel label names: DEF, GD1, GD2 or a number; -1 for a number outside the
 // records files carry.
 int RecordOfLabel(std::string_view label) {
-    if (label == "DEF") {
-        return kDefaultRecord;
-    }
-    if (label == "GD1") {
-        return kGuard1;
-    }
-    if (label == "GD2") {
-        return kGuard2;
+    if (const auto named = RecordOfName(label)) {
+        return *named;
     }
     const int index = import::WholeInt16(Num(label));
     return IsRecordIndex(index) ? index : -1;
