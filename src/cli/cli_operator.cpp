@@ -4,7 +4,11 @@ namespace kld::cli {
 
 Answer CliOperator::Ask(const Message& message) {
     ++shown_;
-    err_ << message.text << "\n\n";
+    err_ << message.text << "\n";
+    if (!message.detail.empty()) {
+        err_ << message.detail << "\n";
+    }
+    err_ << "\n";
     err_.flush();
     switch (message.buttons) {
         case Buttons::Ok:

@@ -9,12 +9,15 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 // One message box as the operator sees it: exact text (line breaks as "\n"), title, icon
-// and buttons. An empty title means the program's own title.
+// and buttons. An empty title means the program's own title. `detail` says more than the box's
+// own text (why a file could not be written, what the system reported): the window shows it as
+// the box's detailed text, the command line on the line after the message.
 struct Message {
     std::string text;
     std::string title;
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
+    std::string detail = {};
 
     friend bool operator==(const Message&, const Message&) = default;
 };
