@@ -135,6 +135,11 @@ std::optional<VerbArgs> ParseVerbArgs(const std::vector<std::string>& words,
     VerbArgs args;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
+        if (word == "--") {
+            args.positional.insert(args.positional.end(), words.begin() + static_cast<long>(i) + 1,
+                                   words.end());
+            break;
+        }
         if (knownOptions.count(word)) {
             if (i + 1 >= words.size()) {
                 error = word + " needs a value";
@@ -163,11 +168,25 @@ Session::Session(std::ostream& out, std::ostream& err, const std::string& modes)
 
 int WriteOutput(Session& session, const std::optional<std::string>& path, const std::string& text) {
     if (!path) {
-        session.out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        session.out.flush();
-        return session.out ? kExitOk : kExitFailed;
+        return PrintText(session, text) ? kExitOk : kExitFailed;
     }
     return WriteTextFile(*path, text, session.op) ? kExitOk : kExitFailed;
+}
+
+bool PrintText(Session& session, std::string_view text) {
+    session.out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    session.out.flush();
+    if (!session.out) {
+        session.err << "kld540-cli: standard output could not be written (a full disk, or a "
+                       "closed pipe?)\n";
+        session.err.flush();
+        return false;
+    }
+    return true;
+}
+
+bool PrintLine(Session& session, std::string_view line) {
+    return PrintText(session, std::string(line) + "\n");
 }
 
 bool OpenForVerb(Session& session, const std::string& file) {
@@ -206,6 +225,9 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                                             args.end());
         for (const std::string& word : rest) {
+            if (word == "--") {
+                break;
+            }
             if (word == "--help" || word == "-h") {
                 out << "Usage: kld540-cli [--modes TEXT] " << verb.usage << "\n";
                 return kExitOk;

@@ -28,8 +28,9 @@ struct VerbArgs {
     std::optional<std::string> Option(const std::string& name) const;
 };
 
-// Splits words into a VerbArgs, accepting only the switches and value options listed. On a
-// word it does not know, it returns none and says why in `error`.
+// Splits words into a VerbArgs, accepting only the switches and value options listed. "--" ends
+// the options: every word after it is positional (a file named "-o", say). On a word it does
+// not know, it returns none and says why in `error`.
 std::optional<VerbArgs> ParseVerbArgs(const std::vector<std::string>& words,
                                       const std::set<std::string>& knownFlags,
                                       const std::set<std::string>& knownOptions,
@@ -50,6 +51,12 @@ struct Session {
 // Writes text to the file named by -o, or to stdout without it. Returns the exit status.
 int WriteOutput(Session& session, const std::optional<std::string>& path, const std::string& text);
 
+// Writes text to stdout and flushes it. False, after saying so on stderr, when stdout cannot be
+// written (a full disk, a closed pipe).
+bool PrintText(Session& session, std::string_view text);
+// The same with a line end.
+bool PrintLine(Session& session, std::string_view line);
+
 // Opens FILE as the open routine does. False when it failed or was declined.
 bool OpenForVerb(Session& session, const std::string& file);
 
@@ -62,7 +69,6 @@ int RunPorts(Session& session, const VerbArgs& args);
 int RunReceive(Session& session, const VerbArgs& args);
 int RunSend(Session& session, const VerbArgs& args);
 int RunDebugLog(Session& session, const VerbArgs& args);
-
 
 // Entry point shared by main() and the tests.
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,9 +1,11 @@
 #include "cli_transfer_host.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -42,6 +44,10 @@ void CliTransferHost::WaitForData(SerialDevice& device, std::chrono::millisecond
     device.WaitForData(bound);
 }
 
+bool CliTransferHost::CancelRequested() {
+    return InterruptGuard::Interrupted();
+}
+
 void CliTransferHost::ShowProgress(bool transferring) {
     if (!transferring) {
         BreakLine();
@@ -50,6 +56,11 @@ void CliTransferHost::ShowProgress(bool transferring) {
 }
 
 void CliTransferHost::SetStatus(std::string_view text) {
+    // A new command starts a new wait; the seconds the engine appends do not.
+    const auto base = [](std::string_view t) { return t.substr(0, t.find_last_of('.') + 1); };
+    if (base(text) != base(status_) || text.size() == base(text).size()) {
+        waitingSince_ = Now();
+    }
     status_ = text;
     Redraw();
 }
@@ -72,7 +83,9 @@ void CliTransferHost::Redraw() {
     if (!draw_ || !showing_) {
         return;
     }
-    const std::string line = ProgressLine(status_, value_);
+    const long waited =
+        std::chrono::duration_cast<std::chrono::seconds>(Now() - waitingSince_).count();
+    const std::string line = ProgressLine(status_, value_, waited);
     if (onScreen_ && line == drawn_) {
         return;
     }
@@ -86,12 +99,21 @@ void CliTransferHost::Redraw() {
     onScreen_ = true;
 }
 
-std::string ProgressLine(std::string_view status, int value) {
+std::string ProgressLine(std::string_view status, int value, long waited) {
     const int moved = std::clamp(value, 0, kLastRecord);
     const std::size_t filled = static_cast<std::size_t>(moved) * kBarWidth / kLastRecord;
     std::string line = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') +
                        "] " + std::to_string(moved) + "/" + std::to_string(kLastRecord) + "  ";
-    line += status;
+    const std::size_t lastPoint = status.find_last_of('.');
+    const bool counting =
+        lastPoint != std::string_view::npos && lastPoint + 1 < status.size() &&
+        status.find_first_not_of("0123456789", lastPoint + 1) == std::string_view::npos;
+    if (counting) {
+        line += status.substr(0, lastPoint + 1);
+        line += "  " + std::to_string(std::max(waited, 1L)) + " s";
+    } else {
+        line += status;
+    }
     if (line.size() > kLineWidth) {
         line.resize(kLineWidth);
     }
@@ -100,11 +122,39 @@ std::string ProgressLine(std::string_view status, int value) {
 
 Answer ProgressAwareOperator::Ask(const Message& message) {
     host_.BreakLine();
-    const Answer answer = inner_.Ask(message);
-    if (message.buttons == Buttons::OkCancel && answer == Answer::Cancel) {
-        declined_ = true;
-    }
-    return answer;
+    return inner_.Ask(message);
+}
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+struct sigaction previousInt {};
+struct sigaction previousTerm {};
+
+extern "C" void OnInterrupt(int signal) {
+    interrupted = 1;
+    // The next one ends the program at once.
+    ::signal(signal, SIG_DFL);
+}
+
+}  // namespace
+
+InterruptGuard::InterruptGuard() {
+    interrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &previousInt);
+    ::sigaction(SIGTERM, &action, &previousTerm);
+}
+
+InterruptGuard::~InterruptGuard() {
+    ::sigaction(SIGINT, &previousInt, nullptr);
+    ::sigaction(SIGTERM, &previousTerm, nullptr);
+}
+
+bool InterruptGuard::Interrupted() {
+    return interrupted != 0;
 }
 
 std::optional<int> PortForVerb(const VerbArgs& args, const ChannelMemory& memory,
@@ -162,22 +212,21 @@ int RunTransfer(Session& session, const VerbArgs& args, Direction direction) {
     }
     TransferContext context{session.memory, session.state, device, host, op, folder};
 
+    const InterruptGuard guard;
     const TransferResult result = RadioTransfer(direction, context);
-    if (!result.detail.empty()) {
-        session.err << result.detail << "\n";
-        session.err.flush();
+    if (!result.EndedNormally()) {
+        return kExitFailed;  // the operator was told, with the detail
     }
-    if (!result.Complete()) {
+    // Stopping at the warning ends the transfer as the window does, with "Transfer Complete.";
+    // but nothing went out, and a script must not take it for a send.
+    if (!PrintLine(session, kTransferComplete)) {
         return kExitFailed;
     }
-    if (direction == Direction::Send && op.Declined()) {
-        // Stopping at the warning ends the transfer as complete, as the window does; say
-        // plainly that no channel went out.
+    if (result.outcome == Outcome::WarningDeclined) {
         session.err << "Nothing was sent: the operating-mode warning was declined (--yes "
                        "sends anyway).\n";
+        return kExitFailed;
     }
-    session.out << kTransferComplete << "\n";
-    session.out.flush();
     return kExitOk;
 }
 

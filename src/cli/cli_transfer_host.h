@@ -30,6 +30,8 @@ class CliTransferHost : public TransferHost {
     void SetStatus(std::string_view text) override;
     void SetProgress(int value) override;
     bool LingersOnCompletion() const override { return false; }
+    // Ctrl-C (SIGINT) or SIGTERM during the transfer: it ends cleanly, as cancelled.
+    bool CancelRequested() override;
 
     // Ends a progress line that is on show, so that a message starts on a line of its own; the
     // next status or progress change draws a new one.
@@ -43,14 +45,29 @@ class CliTransferHost : public TransferHost {
     bool showing_ = false;
     bool onScreen_ = false;  // a progress line is drawn and not yet ended
     std::string status_;
+    std::chrono::steady_clock::time_point waitingSince_{};
     int value_ = 0;
     std::string drawn_;
     std::size_t drawnWidth_ = 0;
 };
 
 // The progress line: a bar of records moved (0 to 232), the count, and the status text, cut to
-// fit 79 columns.
-std::string ProgressLine(std::string_view status, int value);
+// fit 79 columns. The window's status label grows a digit run for every second an answer is
+// awaited ("....123456789101112"), which soon outgrows a line; here the run becomes the seconds
+// waited so far, `waited`, after the status text ("...Radio....  12 s").
+std::string ProgressLine(std::string_view status, int value, long waited = 0);
+
+// Catches SIGINT and SIGTERM while it lives, so that a transfer can end cleanly (the end frame
+// sent, the port closed, the logs kept). A second signal ends the program at once.
+class InterruptGuard {
+  public:
+    InterruptGuard();
+    ~InterruptGuard();
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+    static bool Interrupted();
+};
 
 // Passes every message on to the command line's operator, keeping it clear of the progress line.
 class ProgressAwareOperator : public Operator {
@@ -60,13 +77,9 @@ class ProgressAwareOperator : public Operator {
     Answer Ask(const Message& message) override;
     void Beep() override { inner_.Beep(); }
 
-    // True once an OK/Cancel question was answered Cancel.
-    bool Declined() const { return declined_; }
-
   private:
     Operator& inner_;
     CliTransferHost& host_;
-    bool declined_ = false;
 };
 
 // The port a transfer verb uses: --port (COM<n> in any case, or a bare number) when given,
@@ -76,8 +89,9 @@ std::optional<int> PortForVerb(const VerbArgs& args, const ChannelMemory& memory
                                std::string& error);
 
 // Runs one transfer on the session's memory against the chosen port. Every message goes to
-// stderr, with the system's reason after a port that would not open; "Transfer Complete." goes
-// to stdout. Returns the exit status: 0 complete, 1 not, 2 when --port named no port.
+// stderr, with its detail (the system's reason after a port that would not open) on the next
+// line; "Transfer Complete." goes to stdout. Returns the exit status: 0 complete, 1 not (a send
+// stopped at the operating-mode warning included), 2 when --port named no port.
 int RunTransfer(Session& session, const VerbArgs& args, Direction direction);
 
 }  // namespace kld::cli

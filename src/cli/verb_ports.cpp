@@ -5,11 +5,18 @@ namespace kld::cli {
 
 // The ports the desktop program would offer in its port list, with the device behind each.
 int RunPorts(Session& session, const VerbArgs& /*args*/) {
-    for (const PortEntry& port : FindCommPorts()) {
-        session.out << "COM" << port.number << '\t' << port.device << '\n';
+    const std::vector<PortEntry> ports = FindCommPorts();
+    if (ports.empty()) {
+        session.err << "No serial port can be opened. Plug in the programming cable (or its USB "
+                       "adapter); if it is in, you may lack the right to use it (the dialout "
+                       "group) or another program holds it.\n";
+        return kExitFailed;
     }
-    session.out.flush();
-    return session.out ? kExitOk : kExitFailed;
+    std::string list;
+    for (const PortEntry& port : ports) {
+        list += "COM" + std::to_string(port.number) + '\t' + port.device + '\n';
+    }
+    return PrintText(session, list) ? kExitOk : kExitFailed;
 }
 
 }  // namespace kld::cli

@@ -89,9 +89,12 @@ std::string FormatFixed(double value, int decimals) {
     // up as a person reading it expects, not down because of its binary neighbour.
     const double nudged = value + std::copysign(std::abs(value) * 1e-12, value);
     const double rounded = std::round(nudged * scale) / scale;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, rounded);
-    return buffer;
+    // to_chars, unlike printf, writes a decimal point whatever the locale (a window program
+    // runs in the user's locale, where it may be a comma).
+    char buffer[400];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, decimals);
+    return ec == std::errc() ? std::string(buffer, end) : std::string();
 }
 
 std::string FormatThreeDigits(double value, int decimals) {

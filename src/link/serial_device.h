@@ -28,6 +28,10 @@ class SerialDevice {
     virtual void DiscardInput() = 0;
     // Sends the bytes as they are. False when the device refused them (cable pulled).
     virtual bool Write(std::string_view bytes) = 0;
+    // Waits, at most `bound`, until every byte written has left the line. A real adapter still
+    // holds bytes when Write returns; changing the speed or closing the port before they are
+    // gone would send them at the wrong speed, or not at all. False when they did not go.
+    virtual bool Drain(std::chrono::milliseconds /*bound*/) { return IsOpen(); }
     // Everything received since the last read, possibly nothing; returns at once.
     virtual std::string ReadAvailable() = 0;
     // Blocks until data is there or `bound` has passed, without using the processor.

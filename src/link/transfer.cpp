@@ -1,9 +1,11 @@
 #include "transfer.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "codecs.h"
 #include "debug_log.h"
+#include "field_rules.h"
 #include "memory_check.h"
 #include "modes.h"
 #include "transfer_logs.h"
@@ -34,6 +36,9 @@ constexpr std::string_view kVersionAnswer = "T207000023";
 constexpr std::string_view kModesAnswer = "T205000033";
 
 constexpr std::chrono::seconds kAnswerLimit{30};
+// Everything written must have left the line before the speed changes or the port closes; at
+// 9600 baud a whole record frame takes 0.15 s.
+constexpr std::chrono::milliseconds kDrainLimit{2000};
 // How often the wait looks at the clock while no data comes; data ends the wait at once.
 constexpr std::chrono::milliseconds kWaitSlice{100};
 // The opening request's code byte counts refusals; a radio refusing this often will not accept.
@@ -41,7 +46,6 @@ constexpr int kMaxOpeningRefusals = 16;
 // A radio that keeps sending records with addresses beyond the table is asked to repeat this
 // often within one step before the transfer gives up.
 constexpr int kMaxRepeatRequests = 8;
-constexpr int kMaxStep = 32767;
 // Unread text without a line end beyond this is no radio talking.
 constexpr std::size_t kMaxPendingChars = 64 * 1024;
 
@@ -95,8 +99,19 @@ class Transfer {
     void HandleReply();
     void HandleDataLine();
     void AfterSendStep();
+    void RunSteps();
     void Finish();
-    void Fail() { failed_ = true; }
+    void SendEndFrame();
+    void CloseLine();
+    void Fail(std::string detail) {
+        failed_ = true;
+        if (detail_.empty()) {
+            detail_ = std::move(detail);
+        }
+    }
+    TransferResult Result(std::string message) const {
+        return {outcome_, step_, std::move(message), detail_};
+    }
 
     Direction dir_;
     TransferContext& c_;
@@ -105,14 +120,15 @@ class Transfer {
     SerialDevice& device_;
     TransferHost& host_;
 
-    int step_ = -10;
-    int errCode_ = kErrNone;
+    int step_ = step::Opening;
+    Outcome outcome_ = Outcome::None;  // ErrCode: what to report if the transfer stops now
     int sendMode_ = kDone;
     int errCount_ = 0;
     int helloTries_ = 0;
     int repeatRequests_ = 0;
-    bool failed_ = false;            // a failure outside the answer rules: report as it stands
-    bool warningCancelled_ = false;  // the operator stopped the send at the mode warning
+    bool failed_ = false;   // a failure outside the answer rules: report ErrCode as it stands
+    bool stored_ = false;   // a received record has been stored
+    ChannelMemory before_;  // a receive's memory as it was, until the first record arrives
     std::string cmd_;
     std::string rxBuf_;
     std::string reply_;
@@ -133,11 +149,11 @@ class Transfer {
 TransferResult Transfer::Run() {
     if (!Prepare()) {
         // Nothing to send: no port is opened and the window is left alone.
-        const std::string message = OutcomeMessage(errCode_, step_);
-        c_.op.Tell({message, "", Icon::None, Buttons::Ok});
+        const std::string message = OutcomeMessage(outcome_, step_);
+        c_.op.Tell({message, "", Icon::None, Buttons::Ok, detail_});
         host_.ShowProgress(false);
         mem_.Current = kFirstChannel;
-        return {errCode_, step_, message, ""};
+        return Result(message);
     }
 
     host_.ShowProgress(true);
@@ -145,57 +161,82 @@ TransferResult Transfer::Run() {
     statusText_ = "Initializing Communication with Radio....";
 
     if (!failed_ && OpenPort()) {
-        step_ = -10;
+        step_ = step::Opening;
         helloTries_ = 0;
-        while (true) {
-            BuildCommand();
-            if (!cmd_.empty() && !failed_) {
-                Exchange();
-            }
-            // A log that can no longer be written is a failure like any other.
-            if (!log_.Good() || (debugFile_.is_open() && !debugFile_.good())) {
-                Fail();
-            }
-            // A failed exchange is reported with the step it failed at.
-            if (failed_ || errCode_ != kErrNone) {
-                break;
-            }
-            // The step counter is a 16-bit number: a radio that never says it is done cannot
-            // keep the transfer going for ever.
-            if (step_ == kMaxStep) {
-                Fail();
-                break;
-            }
-            ++step_;
-            if (Sending()) {
-                AfterSendStep();
-            }
-            if (errCode_ != kErrNone) {
-                break;
-            }
+        RunSteps();
+    }
+
+    const bool endsNormally =
+        !failed_ && (outcome_ == Outcome::Complete || outcome_ == Outcome::WarningDeclined);
+    if (endsNormally || (!failed_ && outcome_ == Outcome::Cancelled)) {
+        // A send, and a transfer this side stops, tells the radio it is over. (A completed
+        // receive or debug log ended with the radio's own end frame.)
+        if (Sending() || outcome_ != Outcome::Complete) {
+            SendEndFrame();
         }
     }
+    if (!failed_ && (outcome_ == Outcome::Complete || outcome_ == Outcome::WarningDeclined)) {
+        Finish();
+    }
+    CloseLine();
 
     std::string message;
-    if (errCode_ == kErrComplete && !failed_) {
-        Finish();
+    if (!failed_ && (outcome_ == Outcome::Complete || outcome_ == Outcome::WarningDeclined)) {
         message = kTransferComplete;
+        if (dir_ == Direction::Receive) {
+            state_.RxShadowCount = CheckDatabase(mem_, c_.op);
+        }
     } else {
-        message = OutcomeMessage(errCode_, step_);
-        c_.op.Tell({message, "", Icon::None, Buttons::Ok});
-    }
-
-    if (device_.IsOpen()) {
-        device_.Close();
-    }
-    log_.Close();
-    textLog_.Close();
-    if (debugFile_.is_open()) {
-        debugFile_.close();
+        // A receive that failed before its first record leaves the memory as the operator had
+        // it; records that did arrive stay.
+        if (dir_ == Direction::Receive && !stored_) {
+            mem_.Records = before_.Records;
+            mem_.ZoneCounts = before_.ZoneCounts;
+        }
+        message = OutcomeMessage(outcome_, step_);
+        c_.op.Tell({message, "", Icon::None, Buttons::Ok, detail_});
     }
     host_.ShowProgress(false);
     mem_.Current = kFirstChannel;
-    return {errCode_, step_, message, detail_};
+    return Result(message);
+}
+
+void Transfer::RunSteps() {
+    while (true) {
+        BuildCommand();
+        if (!cmd_.empty() && !failed_) {
+            Exchange();
+        }
+        // A log that can no longer be written is a failure like any other.
+        if (!log_.Good()) {
+            Fail("The transfer log " + std::string(kTransferLogFileName) +
+                 " could not be written.");
+        }
+        if (debugFile_.is_open() && !debugFile_.good()) {
+            Fail("The debug log " + std::string(kDebugLogFileName) + " could not be written.");
+        }
+        // A failed exchange is reported with the step it failed at.
+        if (failed_ || outcome_ != Outcome::None) {
+            return;
+        }
+        if (host_.CancelRequested()) {
+            outcome_ = Outcome::Cancelled;
+            return;
+        }
+        // The step counter is a 16-bit number: a radio that never says it is done cannot keep
+        // the transfer going for ever.
+        if (step_ == step::Last) {
+            Fail("The radio went on answering without ever ending the transfer.");
+            return;
+        }
+        ++step_;
+        if (Sending()) {
+            AfterSendStep();
+        }
+        if (outcome_ != Outcome::None) {
+            return;
+        }
+    }
 }
 
 bool Transfer::Prepare() {
@@ -203,11 +244,13 @@ bool Transfer::Prepare() {
         case Direction::Send:
             SelectionChecks();
             if (selCount_ == 0 && state_.PurgeMode == 0) {
-                errCode_ = kErrNothingSelected;
+                outcome_ = Outcome::NothingSelected;
                 return false;
             }
             break;
         case Direction::Receive:
+            before_.Records = mem_.Records;
+            before_.ZoneCounts = mem_.ZoneCounts;
             ClearMemory(mem_);
             mem_.ZoneCounts[0] = 0;
             mem_.ZoneCounts[15] = 0;
@@ -218,7 +261,8 @@ bool Transfer::Prepare() {
             std::filesystem::remove(path, ec);
             debugFile_.open(path, std::ios::binary | std::ios::trunc);
             if (!debugFile_.is_open()) {
-                Fail();
+                Fail("The debug log " + std::string(kDebugLogFileName) +
+                     " could not be created in " + c_.folder.string() + ".");
             }
             break;
         }
@@ -274,7 +318,7 @@ void Transfer::MarkForSending(int index) {
 }
 
 bool Transfer::OpenPort() {
-    errCode_ = kErrPort;
+    outcome_ = Outcome::PortNotOpened;
     device_.SelectPort(mem_.PortNumber);
     if (!device_.SetLineSettings("9600,N,8,1") || !device_.Open()) {
         detail_ = device_.OpenFailureDetail();
@@ -283,35 +327,37 @@ bool Transfer::OpenPort() {
     device_.DiscardInput();
     rxBuf_.clear();
     if (state_.DebugMode && !log_.Open(c_.folder / kTransferLogFileName)) {
+        // The port is open: it is closed again, with nothing sent.
         detail_ = "The transfer log " + std::string(kTransferLogFileName) +
-                  " could not be written in the working folder.";
+                  " could not be created in " + c_.folder.string() + ".";
         return false;
     }
+    outcome_ = Outcome::None;
     return true;
 }
 
 void Transfer::BuildCommand() {
     cmd_.clear();
     switch (step_) {
-        case -10: {
+        case step::Opening: {
             const ProgramVersion& v = state_.Version;
             cmd_ = "T007000020" + TwoDigits(v.Major) + TwoDigits(v.Minor) + TwoDigits(v.Rev);
             break;
         }
-        case -9:
+        case step::SpeedChange:
             cmd_ = "T206000032" + ToHex("1152", 4);  // 115200 / 100
             break;
-        case -8:
+        case step::Modes:
             cmd_ = "T204000033";
             break;
-        case -7:
+        case step::TextLogName:
             textLog_.Close();
             cmd_ = "T204000031";
             break;
-        case -6:
+        case step::TextLogLine:
             cmd_ = kAccepted;
             break;
-        case -5:
+        case step::Version:
             if (Sending() && usedModes_ != 0) {
                 const Message warning{
                     "The following operating modes are used in the memory data but not enabled "
@@ -322,14 +368,13 @@ void Transfer::BuildCommand() {
                         "transfer",
                     "Radio Operating Modes", Icon::Warning, Buttons::OkCancel};
                 if (c_.op.Ask(warning) != Answer::Ok) {
-                    errCode_ = kErrComplete;
-                    warningCancelled_ = true;
+                    outcome_ = Outcome::WarningDeclined;
                     return;
                 }
             }
             cmd_ = "T204000022";
             break;
-        case -4:
+        case step::Stamp:
             if (Sending()) {
                 cmd_ = "T204000020";
             } else {
@@ -337,19 +382,19 @@ void Transfer::BuildCommand() {
                 cmd_ = std::string(kStampFrame) + state_.MemoryStamp;
             }
             break;
-        case -3:
+        case step::Begin:
             cmd_ = dir_ == Direction::Send      ? "T204000025"
                    : dir_ == Direction::Receive ? "T204000024"
                                                 : "T204000030";
             break;
-        case -2:
+        case step::Purge:
             if (Sending() && (state_.PurgeMode == 1 || (xferFlags_ & 0x0F) != 0)) {
                 statusText_ = "Purging Radio....";
                 cmd_ = "T204000011";
                 xferFlags_ |= kPurged | kShadowOrPurge;
             }
             break;
-        case -1:
+        case step::Announce:
             statusText_ =
                 Sending() ? "Sending Primary Memory Data...." : "Receiving Memory Data....";
             log_.Note(statusText_);
@@ -365,7 +410,7 @@ void Transfer::BuildCommand() {
 }
 
 void Transfer::BuildRecordCommand() {
-    if (step_ < 0 || step_ > kLastRecord) {
+    if (step_ < step::Records || step_ > kLastRecord) {
         return;
     }
     const ChannelRecord& r = mem_.Rec(step_);
@@ -384,7 +429,9 @@ void Transfer::BuildRecordCommand() {
             mem_.Current = static_cast<std::int16_t>(step_);
             auto image = MakeBuf(mem_, step_);
             if (!image) {
-                Fail();  // a field that does not fit the record image
+                Fail("Channel " + ChannelBoxText(step_) +
+                     " cannot be sent: a field holds a value the radio's record cannot carry "
+                     "(outside 0 to 255, or a tone, code or mode the tables do not have).");
                 return;
             }
             (*image)[62] = mem_.NoiseSquelchLevel;
@@ -410,27 +457,25 @@ void Transfer::Exchange() {
             }
             log_.Sent(cmd_);
             if (!device_.Write(cmd_ + "\r")) {
-                errCode_ = kErrCommunication;
+                outcome_ = Outcome::Communication;
                 return;
             }
         }
-        errCode_ = kErrCommunication;
+        outcome_ = Outcome::Communication;
         reply_.clear();
-        if (!WaitForLine()) {
-            return;
-        }
-        if (errCode_ == kErrTimeout) {
-            return;
+        if (!WaitForLine() || outcome_ != Outcome::Communication) {
+            return;  // the line failed, the radio was too slow, or the operator stopped it
         }
         TakeLine();
         if (!failed_) {
             HandleReply();
         }
-    } while (sendMode_ != kDone && errCode_ == kErrNone && !failed_);
+    } while (sendMode_ != kDone && outcome_ == Outcome::None && !failed_);
 }
 
-// Waits for a complete line. False when the device failed or sent no line ends, which ends the
-// transfer with ErrCode as it stands.
+// Waits for a complete line. False when the device failed, sent no line ends or the operator
+// cancelled: the transfer then ends with ErrCode as it stands (or as cancelled). A time-out
+// returns true with ErrCode 4.
 bool Transfer::WaitForLine() {
     const auto noted = host_.Now();
     long shownSeconds = 0;
@@ -446,7 +491,7 @@ bool Transfer::WaitForLine() {
             host_.SetStatus(label_);
         }
         if (seconds > kAnswerLimit.count()) {
-            errCode_ = kErrTimeout;
+            outcome_ = Outcome::Timeout;
             log_.Note("<Timeout>");
             return true;
         }
@@ -457,7 +502,12 @@ bool Transfer::WaitForLine() {
             return false;
         }
         if (rxBuf_.size() > kMaxPendingChars) {
-            Fail();
+            Fail("The radio sent more than " + std::to_string(kMaxPendingChars / 1024) +
+                 " KiB without a line end.");
+            return false;
+        }
+        if (host_.CancelRequested()) {
+            outcome_ = Outcome::Cancelled;
             return false;
         }
         host_.WaitForData(device_, kWaitSlice);
@@ -473,7 +523,7 @@ void Transfer::TakeLine() {
     if (line.empty() || line.front() != 'T') {
         // Not a frame (garbage, or text before the "T"): ignore it and wait again.
         sendMode_ = kWaitAgain;
-        errCode_ = kErrNone;
+        outcome_ = Outcome::None;
         return;
     }
     const std::string_view text(line.data(), line.size() - 1);
@@ -481,12 +531,12 @@ void Transfer::TakeLine() {
         text.size() >= 3 && ToDec(text.substr(text.size() - 2)) ==
                                 std::to_string(CalcChecksum(text.substr(0, text.size() - 2)));
     if (valid) {
-        errCode_ = kErrNone;
+        outcome_ = Outcome::None;
         reply_ = std::string(text.substr(0, text.size() - 2));
         return;
     }
     ++errCount_;
-    errCode_ = errCount_ >= 2 ? kErrChecksum : kErrNone;
+    outcome_ = errCount_ >= 2 ? Outcome::Checksum : Outcome::None;
     // A line from the radio came in damaged: ask for it again rather than skip it.
     if (!Sending()) {
         cmd_ = kRefused;
@@ -501,18 +551,26 @@ void Transfer::HandleReply() {
         return;
     }
     if (reply_ == kAccepted) {
-        if (step_ == -10) {
+        if (step_ == step::Opening) {
             if (helloTries_ == 0) {
-                step_ = -6;
+                step_ = step::TextLogLine;
                 mem_.EnabledModes = 0x70;
             } else if (helloTries_ == 1) {
-                step_ = -9;
+                step_ = step::SpeedChange;
                 mem_.EnabledModes = 0x70;
             }
-        } else if (step_ == -9) {
+        } else if (step_ == step::SpeedChange) {
             host_.Pause(50ms);
+            // The acceptance's bytes are in; our own last bytes must be out before the speed
+            // changes under them.
+            if (!device_.Drain(kDrainLimit)) {
+                outcome_ = Outcome::Communication;
+                return;
+            }
             if (!device_.SetLineSettings("115200,N,8,1")) {
-                Fail();
+                Fail(
+                    "The port would not change to 115200 baud after the radio accepted the "
+                    "change.");
                 return;
             }
         }
@@ -521,9 +579,9 @@ void Transfer::HandleReply() {
         return;
     }
     if (reply_ == kRefused) {
-        if (step_ == -10) {
+        if (step_ == step::Opening) {
             if (++helloTries_ >= kMaxOpeningRefusals) {
-                errCode_ = kErrTooManyErrors;
+                outcome_ = Outcome::TooManyErrors;
                 return;
             }
             // Ask again with the next code; the old checksum goes, a fresh one comes.
@@ -534,7 +592,7 @@ void Transfer::HandleReply() {
             return;
         }
         if (++errCount_ >= 2) {
-            errCode_ = kErrTooManyErrors;
+            outcome_ = Outcome::TooManyErrors;
         } else {
             host_.Pause(500ms);
         }
@@ -559,7 +617,7 @@ void Transfer::HandleReply() {
     if (StartsWith(reply_, kModesAnswer)) {
         mem_.EnabledModes = static_cast<std::uint8_t>(std::stoi(ToDec(reply_.substr(10, 2))));
         if (Sending() || helloTries_ == 1) {
-            step_ = -6;
+            step_ = step::TextLogLine;
         }
         sendMode_ = kDone;
         return;
@@ -571,7 +629,7 @@ void Transfer::HandleReply() {
             }
             sendMode_ = kDone;
         } else if (reply_ == kEnd) {
-            errCode_ = kErrTooManyErrors;
+            outcome_ = Outcome::TooManyErrors;
         } else {
             // An answer no rule names: let it pass and wait for the real one.
             sendMode_ = kWaitAgain;
@@ -583,14 +641,14 @@ void Transfer::HandleReply() {
 
 // Receiving and reading the debug log: the end frame, text-log lines, records and log lines.
 void Transfer::HandleDataLine() {
-    const bool textLogStep = step_ == -7 || step_ == -6;
+    const bool textLogStep = step_ == step::TextLogName || step_ == step::TextLogLine;
     if (reply_ == kEnd) {
         if (textLogStep) {
             textLog_.Close();
-            step_ = -6;  // on with step -5
+            step_ = step::TextLogLine;  // on with step -5
             sendMode_ = kDone;
         } else {
-            errCode_ = kErrComplete;
+            outcome_ = Outcome::Complete;
         }
         return;
     }
@@ -599,13 +657,13 @@ void Transfer::HandleDataLine() {
         return;
     }
     if (textLogStep) {
-        if (step_ == -7) {
+        if (step_ == step::TextLogName) {
             if (state_.DebugMode) {
                 textLog_.Open(c_.folder, GetString(reply_), host_.LocalTime());
             }
         } else {
             textLog_.Line(GetString(reply_));
-            step_ = -7;  // ask for the next line
+            step_ = step::TextLogName;  // ask for the next line
         }
         sendMode_ = kDone;
         return;
@@ -618,16 +676,19 @@ void Transfer::HandleDataLine() {
         return;
     }
     if (reply_.size() > kMaxFrameChars) {
-        Fail();  // longer than any record frame can be
+        Fail("The radio sent a line of " + std::to_string(reply_.size() + 2) +
+             " characters; no record frame is longer than " + std::to_string(kMaxFrameChars + 2) +
+             ".");
         return;
     }
     if (ConvBuf(reply_, mem_) == 1) {
+        stored_ = true;
         host_.SetProgress(mem_.Current);
         sendMode_ = kDone;
         return;
     }
     if (++repeatRequests_ > kMaxRepeatRequests) {
-        errCode_ = kErrTooManyErrors;
+        outcome_ = Outcome::TooManyErrors;
         return;
     }
     cmd_ = kRefused;
@@ -635,7 +696,7 @@ void Transfer::HandleDataLine() {
 }
 
 void Transfer::AfterSendStep() {
-    if (step_ >= 0 && step_ <= kLastRecord) {
+    if (step_ >= step::Records && step_ <= kLastRecord) {
         host_.SetProgress(step_);
     }
     if (step_ != kLastRecord + 1) {
@@ -643,22 +704,27 @@ void Transfer::AfterSendStep() {
     }
     xferFlags_ &= ~kFirstPass;
     if (xferFlags_ & kShadowOrPurge) {
-        step_ = 0;
+        step_ = step::Records;
         xferFlags_ &= ~kShadowOrPurge;
         statusText_ = "Sending Shadow Memory Data....";
         host_.SetProgress(0);
         log_.Note("Sending Shadow Memory Data...");
     } else {
-        errCode_ = kErrComplete;
+        outcome_ = Outcome::Complete;
+    }
+}
+
+// The end frame goes out without waiting for an answer; it is over only once it has left the
+// line. A failed write or drain means the radio may not know the transfer is over.
+void Transfer::SendEndFrame() {
+    const std::string end = WithChecksum(kEnd);
+    log_.Raw(end + "\r");
+    if (!device_.Write(end + "\r") || !device_.Drain(kDrainLimit)) {
+        outcome_ = Outcome::Communication;
     }
 }
 
 void Transfer::Finish() {
-    if (Sending() || warningCancelled_) {
-        const std::string end = WithChecksum(kEnd);
-        device_.Write(end + "\r");
-        log_.Raw(end + "\r");
-    }
     host_.SetStatus(kTransferComplete);
     log_.Raw(std::string(kTransferComplete) + "\n");
     if (dir_ == Direction::DebugLog) {
@@ -674,39 +740,90 @@ void Transfer::Finish() {
             device_.ReadAvailable();
         }
     }
-    if (dir_ == Direction::Receive) {
-        state_.RxShadowCount = CheckDatabase(mem_, c_.op);
+}
+
+// Whatever the outcome: everything written leaves the line before the port closes (closing
+// puts back the line settings the port had, at once), and the logs are finished.
+void Transfer::CloseLine() {
+    if (device_.IsOpen()) {
+        device_.Drain(kDrainLimit);
+        device_.Close();
+    }
+    log_.Close();
+    textLog_.Close();
+    if (debugFile_.is_open()) {
+        debugFile_.close();
     }
 }
 
 }  // namespace
 
-std::string OutcomeMessage(int errCode, int step) {
-    switch (errCode) {
-        case kErrComplete:
+std::string OutcomeMessage(Outcome outcome, int step) {
+    switch (outcome) {
+        case Outcome::Complete:
+        case Outcome::WarningDeclined:
             return std::string(kTransferComplete);
-        case kErrPort:
+        case Outcome::PortNotOpened:
             return "Invalid COM Port (or Port in use)";
-        case kErrCommunication:
+        case Outcome::Communication:
             return "Communication Error " + std::to_string(step);
-        case kErrTimeout:
+        case Outcome::Timeout:
             return "Timeout Error";
-        case kErrTooManyErrors:
+        case Outcome::TooManyErrors:
             return "Too Many Communications Errors " + std::to_string(step);
-        case kErrChecksum:
+        case Outcome::Checksum:
             return "Checksum Error " + std::to_string(step);
-        case kErrNothingSelected:
+        case Outcome::NothingSelected:
             return "No data selected for transfer to Radio";
-        default:
-            return "Download Failure " + std::to_string(errCode) + " " + std::to_string(step);
+        case Outcome::Cancelled:
+            return std::string(kTransferCancelled);
+        case Outcome::None:
+            break;
     }
+    return "Download Failure " + std::to_string(static_cast<int>(outcome)) + " " +
+           std::to_string(step);
 }
 
 TransferResult RadioTransfer(Direction direction, TransferContext& context) {
     return Transfer(direction, context).Run();
 }
 
-void TestSwap(int n, TransferContext& context) {
+int TestSwapResult::Completed() const {
+    return static_cast<int>(
+        std::count_if(rounds.begin(), rounds.end(), [](const auto& r) { return r.Complete(); }));
+}
+
+std::vector<int> TestSwapResult::FailedRounds() const {
+    std::vector<int> failed;
+    for (std::size_t k = 0; k < rounds.size(); ++k) {
+        if (!rounds[k].Complete()) {
+            failed.push_back(static_cast<int>(k + 1));
+        }
+    }
+    return failed;
+}
+
+Message TestSwapSummary(const TestSwapResult& result, int n) {
+    std::string text =
+        std::to_string(result.Completed()) + " of " + std::to_string(n) + " sends completed.";
+    if (!result.sync.Complete()) {
+        text += "\n\nThe receive before the first send ended: " + result.sync.message;
+    }
+    for (const int k : result.FailedRounds()) {
+        text += (k == result.FailedRounds().front() ? "\n\nFailed:" : "") + std::string("\n    ") +
+                std::to_string(k) + " of " + std::to_string(n) + ": " +
+                result.rounds[static_cast<std::size_t>(k - 1)].message;
+    }
+    if (static_cast<int>(result.rounds.size()) < n) {
+        text += "\n\nThe test was stopped after " + std::to_string(result.rounds.size()) + " of " +
+                std::to_string(n) + " sends.";
+    }
+    const bool clean = result.sync.Complete() && result.Completed() == n;
+    return {text, "Repeated Transfer Test", clean ? Icon::Information : Icon::Exclamation,
+            Buttons::Ok};
+}
+
+TestSwapResult TestSwap(int n, TransferContext& context) {
     ChannelMemory& mem = context.memory;
     TransferHost& host = context.host;
     const auto setFrequencies = [&](int index, int base) {
@@ -715,8 +832,9 @@ void TestSwap(int n, TransferContext& context) {
         r.TFrq = r.RFrq;
     };
 
+    TestSwapResult result;
     host.SetProgressCaption("Data Transfer Progress (syncing to radio)");
-    RadioTransfer(Direction::Receive, context);
+    result.sync = RadioTransfer(Direction::Receive, context);
 
     ClearMemory(mem);
     mem.ZoneCounts[0] = 0;
@@ -741,19 +859,23 @@ void TestSwap(int n, TransferContext& context) {
     }
 
     context.state.PurgeMode = 1;
-    int k = 1;
-    do {
+    for (int k = 1; k <= n; ++k) {
         host.SetProgressCaption("Data Transfer Progress (" + std::to_string(k) + " of " +
                                 std::to_string(n) + ")");
-        RadioTransfer(Direction::Send, context);
+        result.rounds.push_back(RadioTransfer(Direction::Send, context));
         context.state.PurgeMode = 0;
         base = base == 15000 ? 16000 : 15000;
         for (int i = kFirstChannel; i <= kLastRecord; ++i) {
             setFrequencies(i, base);
         }
-        ++k;
-    } while (k <= n);
+        // A failed send does not stop a soak test; the operator stopping it does.
+        if (result.rounds.back().outcome == Outcome::Cancelled) {
+            break;
+        }
+    }
     host.SetProgressCaption("Data Transfer Progress");
+    context.op.Tell(TestSwapSummary(result, n));
+    return result;
 }
 
 }  // namespace kld

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "channel_memory.h"
 #include "operator.h"
@@ -13,17 +14,45 @@ namespace kld {
 
 enum class Direction { Send = 0, Receive = 1, DebugLog = 2 };
 
-// Outcome codes of a transfer.
-inline constexpr int kErrNone = 0;
-inline constexpr int kErrComplete = 1;
-inline constexpr int kErrPort = 2;
-inline constexpr int kErrCommunication = 3;
-inline constexpr int kErrTimeout = 4;
-inline constexpr int kErrTooManyErrors = 5;
-inline constexpr int kErrChecksum = 6;
-inline constexpr int kErrNothingSelected = 7;
+// How a transfer ended. The numbers are the ErrCode values the outcome messages show
+// ("Download Failure 0 -9" is an internal failure at step -9).
+enum class Outcome : int {
+    None = 0,             // no outcome yet; a transfer that stops with it failed inside the
+                          // program (a log, a record, a line it cannot take): "Download Failure"
+    Complete = 1,         // "Transfer Complete."
+    PortNotOpened = 2,    // "Invalid COM Port (or Port in use)"
+    Communication = 3,    // the line failed, or no line end ever came
+    Timeout = 4,          // no answer within 30 seconds
+    TooManyErrors = 5,    // refused twice, or the radio ended a send
+    Checksum = 6,         // two bad checksums within one command
+    NothingSelected = 7,  // nothing to send and no purge asked for
+    // Outcomes of this program's own, beyond the radio's rules.
+    Cancelled = 8,        // the operator stopped the transfer; the end frame went out
+    WarningDeclined = 9,  // the operator stopped a send at the operating-mode warning; shown
+                          // as "Transfer Complete." like a completed transfer, nothing was sent
+};
+
+// The steps of a transfer. Steps from Records on count records (a send's index, a receive's
+// request number); the negative ones open the conversation.
+namespace step {
+enum Step : int {
+    Opening = -10,     // the opening request, resent with a new code after each refusal
+    SpeedChange = -9,  // to 115200
+    Modes = -8,        // the radio's enabled modes
+    TextLogName = -7,  // the radio's text log: its name
+    TextLogLine = -6,  // ... and its lines, one per request
+    Version = -5,      // the radio's version (and, sending, the operating-mode warning first)
+    Stamp = -4,        // the memory stamp: asked for when sending, written otherwise
+    Begin = -3,        // begin sending, receiving or the debug log
+    Purge = -2,        // sending: purge the radio when needed
+    Announce = -1,     // the status text of the record steps
+    Records = 0,       // the first record step
+    Last = 32767,      // the step counter is a 16-bit number
+};
+}  // namespace step
 
 inline constexpr std::string_view kTransferComplete = "Transfer Complete.";
+inline constexpr std::string_view kTransferCancelled = "Transfer Cancelled";
 inline constexpr std::string_view kDebugLogFileName = "KVRX-540_Dbg.log";
 inline constexpr std::string_view kTransferLogFileName = "KLD-540.log";
 
@@ -39,23 +68,45 @@ struct TransferContext {
 };
 
 struct TransferResult {
-    int errCode = kErrNone;
+    Outcome outcome = Outcome::None;
     int step = 0;
     std::string message;  // the outcome message shown, or "Transfer Complete."
-    std::string detail;   // the system's reason when the port could not be opened
+    std::string detail;   // what the message cannot say: the system's reason, the failing part
 
-    bool Complete() const { return errCode == kErrComplete; }
+    bool Complete() const { return outcome == Outcome::Complete; }
+    // Whether the program and the radio ended in agreement: a completed transfer, or a send
+    // the operator stopped at the warning before anything was sent.
+    bool EndedNormally() const {
+        return outcome == Outcome::Complete || outcome == Outcome::WarningDeclined;
+    }
 };
 
 // The outcome message of an ErrCode at a step ("Timeout Error", "Checksum Error -3", ...).
-std::string OutcomeMessage(int errCode, int step);
+std::string OutcomeMessage(Outcome outcome, int step);
 
 // Carries out one exchange with the radio: send the memory, receive it, or read the debug log.
 // Every outcome but completion is told to the operator; the result says which it was.
+//
+// A receive that fails before the first record has arrived leaves the channel memory as it
+// was; once records arrive they stay, whatever the outcome. A debug-log read replaces
+// KVRX-540_Dbg.log only when it completes.
 TransferResult RadioTransfer(Direction direction, TransferContext& context);
 
+// The repeated-transfer test's account: the receive that syncs the stamps, then each send.
+struct TestSwapResult {
+    TransferResult sync;
+    std::vector<TransferResult> rounds;  // one per send, in order; fewer when cancelled
+
+    int Completed() const;
+    std::vector<int> FailedRounds() const;  // 1-based
+};
+
 // The repeated-transfer test: receive, fill the memory with generated channels, and send it n
-// times, changing every frequency between sends.
-void TestSwap(int n, TransferContext& context);
+// times, changing every frequency between sends. A failed send does not stop the test (it is a
+// soak test); a cancelled one does. The operator is told at the end how many sends completed.
+TestSwapResult TestSwap(int n, TransferContext& context);
+
+// The text told at the end of the repeated-transfer test.
+Message TestSwapSummary(const TestSwapResult& result, int n);
 
 }  // namespace kld

@@ -22,6 +22,7 @@ class TransferHost {
     // A fixed pause (50 ms before a speed change, 500 ms after a refusal).
     virtual void Pause(std::chrono::milliseconds duration) = 0;
     // Waits at most `bound` for data on the device while pending window events are processed.
+    // Returns early when data comes.
     virtual void WaitForData(SerialDevice& device, std::chrono::milliseconds bound) = 0;
 
     // The progress view: shown while a transfer runs (window disabled), hidden afterwards.
@@ -33,6 +34,9 @@ class TransferHost {
     virtual bool LingersOnCompletion() const { return true; }
     // The progress frame's caption; the repeated-transfer test counts its rounds there.
     virtual void SetProgressCaption(std::string_view /*caption*/) {}
+    // True once the operator has asked the running transfer to stop. Looked at while the
+    // transfer waits; it then sends the end frame, closes the port and ends as cancelled.
+    virtual bool CancelRequested() { return false; }
 };
 
 }  // namespace kld

@@ -1,11 +1,16 @@
 #include "qt_serial_device.h"
 
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QSerialPort>
+#include <QThread>
+#include <QTimer>
 
+#include <cerrno>
 #include <charconv>
-#include <clocale>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -17,21 +22,42 @@ namespace kld {
 
 namespace {
 
-// QSerialPort's notifiers want a QCoreApplication. The command-line tool and the tests have none,
-// so the first device makes one and keeps it for the rest of the run.
-void EnsureCoreApplication() {
-    if (QCoreApplication::instance() != nullptr) {
-        return;
+// Whether waits can run a local event loop: there is an application object and this is its
+// thread. A window's thread then keeps painting and its timers keep firing while the transfer
+// waits. Elsewhere (a worker thread, a program without an application object) the waits block
+// in the port's own waitFor functions, which cost no processor time either.
+bool OnEventLoopThread() {
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application != nullptr && QThread::currentThread() == application->thread();
+}
+
+// Runs a local event loop until one of the port's signals or the bound, whichever comes first.
+template <typename... Signals>
+void WaitInEventLoop(QSerialPort& port, std::chrono::milliseconds bound, Signals... wakeOn) {
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    (QObject::connect(&port, wakeOn, &loop, &QEventLoop::quit), ...);
+    QObject::connect(&port, &QSerialPort::errorOccurred, &loop,
+                     [&loop](QSerialPort::SerialPortError error) {
+                         if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError &&
+                             error != QSerialPort::UnsupportedOperationError) {
+                             loop.quit();
+                         }
+                     });
+    timer.start(static_cast<int>(bound.count()));
+    loop.exec();
+}
+
+void Nap(std::chrono::milliseconds duration) {
+    if (OnEventLoopThread()) {
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(duration.count()), &loop, &QEventLoop::quit);
+        loop.exec();
+    } else {
+        std::this_thread::sleep_for(duration);
     }
-    static int argc = 1;
-    static char name[] = "kld540";
-    static char* argv[] = {name, nullptr};
-    // Qt switches the C locale to the environment's; the rest of the program formats and parses
-    // numbers with the "C" rules, so put back what was there.
-    const std::string locale = std::setlocale(LC_ALL, nullptr);
-    static QCoreApplication* application = new QCoreApplication(argc, argv);
-    (void)application;
-    std::setlocale(LC_ALL, locale.c_str());
 }
 
 // The devices this program holds open, resolved, so that a second open of the same device (under
@@ -129,7 +155,6 @@ std::optional<LineSettings> ParseLineSettings(std::string_view text) {
 }
 
 QtSerialDevice::QtSerialDevice() {
-    EnsureCoreApplication();
     port_ = std::make_unique<QSerialPort>();
     QObject::connect(port_.get(), &QSerialPort::errorOccurred,
                      [this](QSerialPort::SerialPortError error) { OnError(error); });
@@ -152,6 +177,10 @@ bool QtSerialDevice::SetLineSettings(std::string_view settings) {
         return false;
     }
     settings_ = *parsed;
+    if (IsOpen()) {
+        // The speed must not change under bytes still on their way out.
+        Drain(kCloseDrain);
+    }
     return ApplySettings(settings_);
 }
 
@@ -263,6 +292,17 @@ std::string QtSerialDevice::OpenFailureDetail() const {
 
 void QtSerialDevice::Close() {
     if (port_->isOpen()) {
+        // Closing puts back the line settings the port had when it was opened, at once: what is
+        // still on its way out must leave first, at the speed it was written for.
+        if (!failed_) {
+            Drain(kCloseDrain);
+        }
+        Release();
+    }
+}
+
+void QtSerialDevice::CloseIfFailed() {
+    if (failed_ && port_->isOpen()) {
         Release();
     }
 }
@@ -280,6 +320,7 @@ bool QtSerialDevice::IsOpen() const {
 }
 
 void QtSerialDevice::DiscardInput() {
+    CloseIfFailed();
     if (IsOpen()) {
         // Drops what the system has queued and what Qt has already taken into its buffer.
         port_->clear(QSerialPort::Input);
@@ -287,6 +328,7 @@ void QtSerialDevice::DiscardInput() {
 }
 
 bool QtSerialDevice::Write(std::string_view bytes) {
+    CloseIfFailed();
     if (!IsOpen()) {
         return false;
     }
@@ -294,44 +336,90 @@ bool QtSerialDevice::Write(std::string_view bytes) {
     if (port_->write(bytes.data(), size) != size) {
         return false;
     }
-    // Without an event loop nothing would send what the system did not take at once.
-    if (!port_->flush()) {
-        return false;
-    }
-    while (IsOpen() && port_->bytesToWrite() > 0) {
-        if (!port_->waitForBytesWritten(1000)) {
+    // Hand the bytes to the system now; what it cannot take at once follows as the line takes
+    // it, within a bound.
+    port_->flush();
+    return WaitForQtBuffer(kWriteLimit) && IsOpen() && !failed_;
+}
+
+bool QtSerialDevice::WaitForQtBuffer(std::chrono::milliseconds bound) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (IsOpen() && !failed_ && port_->bytesToWrite() > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left <= std::chrono::milliseconds::zero()) {
+            return false;
+        }
+        if (OnEventLoopThread()) {
+            WaitInEventLoop(*port_, left, &QSerialPort::bytesWritten);
+        } else if (!port_->waitForBytesWritten(static_cast<int>(left.count()))) {
             return false;
         }
     }
-    return IsOpen();
+    return IsOpen() && !failed_ && port_->bytesToWrite() == 0;
+}
+
+bool QtSerialDevice::Drain(std::chrono::milliseconds bound) {
+    CloseIfFailed();
+    if (!IsOpen()) {
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    if (!WaitForQtBuffer(bound)) {
+        return false;
+    }
+    // Then the system's output queue. tcdrain waits without a bound (a stalled adapter would
+    // hang the program), so it only runs once the queue is empty and just the adapter's last
+    // bytes are left.
+    const int fd = static_cast<int>(port_->handle());
+    int queued = 0;
+    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        Nap(std::chrono::milliseconds(5));
+        if (!IsOpen() || failed_) {
+            return false;
+        }
+    }
+    return ::tcdrain(fd) == 0 || errno == ENOTTY || errno == EINVAL;
 }
 
 std::string QtSerialDevice::ReadAvailable() {
+    CloseIfFailed();
     if (!IsOpen()) {
         return {};
     }
-    // Take in what the system has received; the window's event loop may not have done it yet,
-    // and the command line has none.
-    port_->waitForReadyRead(0);
-    if (!IsOpen()) {
-        return {};
+    if (!OnEventLoopThread()) {
+        // No event loop takes in what the system has received: look for it now.
+        port_->waitForReadyRead(0);
+        CloseIfFailed();
+        if (!IsOpen()) {
+            return {};
+        }
     }
     const QByteArray data = port_->readAll();
     return std::string(data.constData(), static_cast<std::size_t>(data.size()));
 }
 
 void QtSerialDevice::WaitForData(std::chrono::milliseconds bound) {
+    CloseIfFailed();
     if (failed_) {
         return;  // the caller ends the transfer on Failed()
     }
     if (!IsOpen()) {
-        std::this_thread::sleep_for(bound);
+        Nap(bound);
         return;
     }
     if (port_->bytesAvailable() > 0) {
-        return;
+        return;  // readyRead will not come again for bytes already taken in
     }
-    port_->waitForReadyRead(static_cast<int>(bound.count()));
+    if (OnEventLoopThread()) {
+        WaitInEventLoop(*port_, bound, &QSerialPort::readyRead);
+    } else {
+        port_->waitForReadyRead(static_cast<int>(bound.count()));
+    }
+    CloseIfFailed();
 }
 
 void QtSerialDevice::OnError(int error) {
@@ -339,11 +427,12 @@ void QtSerialDevice::OnError(int error) {
         case QSerialPort::ReadError:
         case QSerialPort::ResourceError:
             // The device has gone (cable pulled, the other end closed). Qt would report it again
-            // and again while the port stays open, so close it now.
+            // and again while the port stays open, but it must not be closed inside Qt's own
+            // error handling (the port's notifiers are being torn down there): note it, and the
+            // next call closes it.
             if (!failed_ && port_->isOpen()) {
                 failed_ = true;
                 systemReason_ = port_->errorString().toStdString();
-                Release();
             }
             break;
         default:

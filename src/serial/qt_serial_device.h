@@ -29,9 +29,14 @@ std::optional<LineSettings> ParseLineSettings(std::string_view text);
 
 // The serial line to the radio over QSerialPort. COM<n> is found through DeviceForPort.
 //
-// Nothing here needs an event loop: waiting is waitForReadyRead, and reading first takes in what
-// the system has received. When the program has no QCoreApplication yet, the first device makes
-// one (Qt's socket notifiers need it); a window program creates its QApplication before any device.
+// Each program's main() creates its QCoreApplication or QApplication before any device; this
+// class never makes one. Called on the application's thread, every wait (for data, for bytes to
+// leave, a pause while draining) runs a local event loop that wakes on the port's signals or a
+// timer, so a window keeps painting and nothing spins; on any other thread, or without an
+// application object, the waits block in QSerialPort's waitFor functions instead.
+//
+// A device that vanishes (cable pulled) is noted when Qt reports it and closed on the next call
+// into this class, never inside Qt's error signal.
 class QtSerialDevice final : public SerialDevice {
   public:
     QtSerialDevice();
@@ -50,6 +55,7 @@ class QtSerialDevice final : public SerialDevice {
 
     void DiscardInput() override;
     bool Write(std::string_view bytes) override;
+    bool Drain(std::chrono::milliseconds bound) override;
     std::string ReadAvailable() override;
     void WaitForData(std::chrono::milliseconds bound) override;
     bool Failed() const override { return failed_; }
@@ -62,7 +68,14 @@ class QtSerialDevice final : public SerialDevice {
   private:
     enum class OpenFailure { None, NoDevice, NotFound, NoPermission, InUse, InUseHere, Other };
 
+    // How long a write may take to leave Qt's buffer, and a close or speed change may wait for
+    // the line to empty.
+    static constexpr std::chrono::milliseconds kWriteLimit{1000};
+    static constexpr std::chrono::milliseconds kCloseDrain{2000};
+
     void OnError(int error);
+    void CloseIfFailed();
+    bool WaitForQtBuffer(std::chrono::milliseconds bound);
     bool ApplySettings(const LineSettings& settings);
     void Release();
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ class FakeHost : public TransferHost {
     std::vector<bool> shown;
     std::chrono::milliseconds paused{0};
     bool lingers = true;
+    // The operator's stop button: asked while the transfer waits.
+    std::function<bool()> cancelWhen = [] { return false; };
 
     FakeHost() {
         localTime.tm_year = 2021 - 1900;
@@ -48,6 +51,7 @@ class FakeHost : public TransferHost {
     void SetProgress(int value) override { progress.push_back(value); }
     void SetProgressCaption(std::string_view caption) override { captions.emplace_back(caption); }
     bool LingersOnCompletion() const override { return lingers; }
+    bool CancelRequested() override { return cancelWhen(); }
 };
 
 }  // namespace kld::test

@@ -290,7 +290,7 @@ TEST(TransferLimits, EndlessRadiosLateAnswersAndFailedSpeedChange) {
 
 TEST(TransferSend, NothingSelectedOrAPortThatWillNotOpen) {
     Rig nothing;
-    EXPECT_EQ(nothing.Run(Direction::Send).errCode, kErrNothingSelected);
+    EXPECT_EQ(nothing.Run(Direction::Send).outcome, Outcome::NothingSelected);
     EXPECT_EQ(nothing.Messages(),
               std::vector<std::string>{"No data selected for transfer to Radio"});
     EXPECT_EQ(nothing.device.OpenCount(), 0);
@@ -302,6 +302,7 @@ TEST(TransferSend, NothingSelectedOrAPortThatWillNotOpen) {
     EXPECT_EQ(rig.Run(Direction::Send).detail,
               "Permission denied: add yourself to the dialout group.");
     EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Invalid COM Port (or Port in use)"});
+    EXPECT_EQ(rig.op.shown.at(0).detail, "Permission denied: add yourself to the dialout group.");
     EXPECT_EQ(rig.device.SelectedPort(), 7);
 }
 
@@ -343,7 +344,10 @@ TEST(TransferSend, ModeWarningOkGoesOnCancelStops) {
         rig.memory.Rec(1).Select |= kSelSend;
         rig.op.answers = {answer};
         const TransferResult result = rig.Run(Direction::Send);
-        EXPECT_TRUE(result.Complete());
+        EXPECT_EQ(result.outcome,
+                  answer == Answer::Ok ? Outcome::Complete : Outcome::WarningDeclined);
+        EXPECT_EQ(result.message, "Transfer Complete.");
+        EXPECT_EQ(rig.host.statuses.back(), "Transfer Complete.");
         ASSERT_EQ(rig.op.shown.size(), 1u);
         EXPECT_EQ(rig.op.shown[0],
                   (Message{"The following operating modes are used in the memory data but not "
@@ -496,8 +500,9 @@ TEST(TransferTest, TestSwapReceivesThenSendsGeneratedChannels) {
     Rig rig;
     FillRadio(rig.radio);
     TransferContext context{rig.memory, rig.state, rig.device, rig.host, rig.op, rig.dir.Path()};
-    TestSwap(2, context);
-    EXPECT_TRUE(rig.op.shown.empty());
+    const TestSwapResult result = TestSwap(2, context);
+    EXPECT_EQ(result.Completed(), 2);
+    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"2 of 2 sends completed."});
     EXPECT_EQ(rig.host.captions,
               (std::vector<std::string>{
                   "Data Transfer Progress (syncing to radio)", "Data Transfer Progress (1 of 2)",
