@@ -796,7 +796,7 @@ int TestSwapResult::Completed() const {
 std::vector<int> TestSwapResult::FailedRounds() const {
     std::vector<int> failed;
     for (std::size_t k = 0; k < rounds.size(); ++k) {
-        if (!rounds[k].Complete()) {
+        if (!rounds[k].Complete() && rounds[k].outcome != Outcome::Cancelled) {
             failed.push_back(static_cast<int>(k + 1));
         }
     }
@@ -804,19 +804,21 @@ std::vector<int> TestSwapResult::FailedRounds() const {
 }
 
 Message TestSwapSummary(const TestSwapResult& result, int n) {
-    std::string text =
-        std::to_string(result.Completed()) + " of " + std::to_string(n) + " sends completed.";
+    const auto of = [n](std::size_t k) { return std::to_string(k) + " of " + std::to_string(n); };
+    std::string text = of(static_cast<std::size_t>(result.Completed())) + " sends completed.";
     if (!result.sync.Complete()) {
-        text += "\n\nThe receive before the first send ended: " + result.sync.message;
+        text += "\n\nThe receive before the first send ended with: " + result.sync.message;
     }
-    for (const int k : result.FailedRounds()) {
-        text += (k == result.FailedRounds().front() ? "\n\nFailed:" : "") + std::string("\n    ") +
-                std::to_string(k) + " of " + std::to_string(n) + ": " +
-                result.rounds[static_cast<std::size_t>(k - 1)].message;
+    const std::vector<int> failed = result.FailedRounds();
+    if (!failed.empty()) {
+        text += "\n\nFailed:";
+        for (const int k : failed) {
+            text += "\n    " + of(static_cast<std::size_t>(k)) + ": " +
+                    result.rounds[static_cast<std::size_t>(k - 1)].message;
+        }
     }
-    if (static_cast<int>(result.rounds.size()) < n) {
-        text += "\n\nThe test was stopped after " + std::to_string(result.rounds.size()) + " of " +
-                std::to_string(n) + " sends.";
+    if (!result.rounds.empty() && result.rounds.back().outcome == Outcome::Cancelled) {
+        text += "\n\nThe test was stopped during send " + of(result.rounds.size()) + ".";
     }
     const bool clean = result.sync.Complete() && result.Completed() == n;
     return {text, "Repeated Transfer Test", clean ? Icon::Information : Icon::Exclamation,
@@ -835,6 +837,11 @@ TestSwapResult TestSwap(int n, TransferContext& context) {
     TestSwapResult result;
     host.SetProgressCaption("Data Transfer Progress (syncing to radio)");
     result.sync = RadioTransfer(Direction::Receive, context);
+    if (result.sync.outcome == Outcome::Cancelled) {
+        host.SetProgressCaption("Data Transfer Progress");
+        context.op.Tell(TestSwapSummary(result, n));
+        return result;
+    }
 
     ClearMemory(mem);
     mem.ZoneCounts[0] = 0;

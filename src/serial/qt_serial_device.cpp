@@ -390,13 +390,12 @@ std::string QtSerialDevice::ReadAvailable() {
     if (!IsOpen()) {
         return {};
     }
-    if (!OnEventLoopThread()) {
-        // No event loop takes in what the system has received: look for it now.
-        port_->waitForReadyRead(0);
-        CloseIfFailed();
-        if (!IsOpen()) {
-            return {};
-        }
+    // Take in what the system has received now (a look, not a wait): the event loop may not
+    // have run since it came, and a thread without one never runs it.
+    port_->waitForReadyRead(0);
+    CloseIfFailed();
+    if (!IsOpen()) {
+        return {};
     }
     const QByteArray data = port_->readAll();
     return std::string(data.constData(), static_cast<std::size_t>(data.size()));

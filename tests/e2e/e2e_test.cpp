@@ -15,14 +15,20 @@
 #include <thread>
 #include <vector>
 
+#include <QObject>
+#include <QTimer>
+
+#include "../core/fake_operator.h"
 #include "../files/temp_dir.h"
 #include "../serial/pty.h"
 #include "codecs.h"
 #include "data_file.h"
+#include "event_loop_host.h"
 #include "port_names.h"
 #include "program_state.h"
 #include "qt_serial_device.h"
 #include "settings_file.h"
+#include "transfer.h"
 
 namespace kld {
 namespace {
@@ -32,7 +38,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using test::ReadBytes;
 
-struct Outcome {
+struct Finished {
     int status = -1;  // the exit status; -1 when killed for outliving its limit
     std::string out, err;
 };
@@ -75,6 +81,33 @@ ChannelMemory PlanMemory() {
         ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
     }
     return memory;
+}
+
+// Every channel defined, sixteen to a list, so a transfer moves the whole table.
+ChannelMemory FullMemory() {
+    ChannelMemory memory = PlanMemory();
+    memory.ZoneCounts.fill(0);
+    for (int index = kFirstChannel; index <= kLastOrdinaryChannel; ++index) {
+        ChannelRecord r = memory.Rec(kFirstChannel);
+        r.Select = kSelDefined | kSelCreatedHere;
+        r.Prim = r.Chnl = static_cast<std::int16_t>(index);
+        r.Desc = "Full " + std::to_string(index);
+        r.Scan = static_cast<std::int16_t>(((index - 1) / 16) << 4);
+        r.RFrq = FormatFixed(140.0 + index * 0.0125, 4);
+        memory.Rec(index) = r;
+        ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
+    }
+    memory.ZoneCounts[15] = 2;
+    return memory;
+}
+
+// The simulated radio saves its memory once it has heard the end of a send, a moment after the
+// program has finished: wait for the file, within a deadline.
+bool AppearsSoon(const fs::path& path) {
+    for (const auto end = Clock::now() + 10s; !fs::exists(path) && Clock::now() < end;) {
+        Nap();
+    }
+    return fs::exists(path);
 }
 
 ChannelMemory ReadPlan(const fs::path& path) {
@@ -137,12 +170,12 @@ class EndToEnd : public ::testing::Test {
     }
 
     // kld540-cli to its end. With a terminal, stderr is that terminal and `err` what was drawn.
-    Outcome Cli(std::vector<std::string> args, std::chrono::seconds limit = 60s,
-                const test::Pty* tty = nullptr) {
+    Finished Cli(std::vector<std::string> args, std::chrono::seconds limit = 60s,
+                 const test::Pty* tty = nullptr) {
         args.insert(args.begin(), KLD540_CLI);
         const int err =
             tty ? ::open(tty->SlavePath().c_str(), O_WRONLY | O_NOCTTY) : Create("cli.err");
-        Outcome run;
+        Finished run;
         run.status = Reap(Spawn(args, Create("cli.out"), err), limit, [&] {
             tty ? void(run.err += tty->Receive(1 << 16, 10ms)) : Nap();  // a full terminal stalls
         });
@@ -151,9 +184,13 @@ class EndToEnd : public ::testing::Test {
         return run;
     }
 
-    // The simulated radio on COM7, served once its link is in place.
-    bool StartSim(std::vector<std::string> options) {
-        options.insert(options.begin(), {KVRX540_SIM, "--port", "7", "--quiet"});
+    // The simulated radio on COM7, served once its link is in place. Unless quiet, its stderr
+    // (sim.err) shows the traffic.
+    bool StartSim(std::vector<std::string> options, bool quiet = true) {
+        options.insert(options.begin(), {KVRX540_SIM, "--port", "7"});
+        if (quiet) {
+            options.push_back("--quiet");
+        }
         sim_ = Spawn(options, Create("sim.out"), Create("sim.err"));
         for (const auto end = Clock::now() + 10s; !fs::is_symlink(Link()) && Clock::now() < end;) {
             Nap();
@@ -177,7 +214,7 @@ class EndToEnd : public ::testing::Test {
 TEST_F(EndToEnd, PortsListsTheRadiosPort) {
     const std::string line = "COM7\t" + Link().string() + "\n";
     ASSERT_TRUE(StartSim({}));
-    const Outcome run = Cli({"ports"});
+    const Finished run = Cli({"ports"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(line), std::string::npos) << run.out;
     StopSim();
@@ -190,7 +227,7 @@ TEST_F(EndToEnd, ReceiveSavesTheRadiosMemoryAtEveryProtocolLevel) {
         SCOPED_TRACE(std::string("level ") + level);
         ASSERT_TRUE(StartSim({"--load", "radio.540", "--level", level}));
         fs::remove(dir_ / "got.540");
-        const Outcome run = Cli({"receive", "--port", "com7", "-o", "got.540"});
+        const Finished run = Cli({"receive", "--port", "com7", "-o", "got.540"});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, "Transfer Complete.\n");
         EXPECT_EQ(run.err, "") << "no progress drawn when stderr is not a terminal";
@@ -202,11 +239,12 @@ TEST_F(EndToEnd, ReceiveSavesTheRadiosMemoryAtEveryProtocolLevel) {
 TEST_F(EndToEnd, SentMemoryComesBack) {
     WritePlan("plan.540", PlanMemory());
     ASSERT_TRUE(StartSim({"--save", "radio.540"}));
-    const Outcome send = Cli({"send", "plan.540", "--port", "7", "--select-all"});
+    const Finished send = Cli({"send", "plan.540", "--port", "7", "--select-all"});
     EXPECT_EQ(send.status, 0) << send.err;
     EXPECT_EQ(send.out, "Transfer Complete.\n");
+    ASSERT_TRUE(AppearsSoon(dir_ / "radio.540"));
     ExpectSameRecords(ReadPlan(dir_ / "radio.540"), PlanMemory());
-    const Outcome receive = Cli({"receive", "--port", "COM7", "-o", "back.540"});
+    const Finished receive = Cli({"receive", "--port", "COM7", "-o", "back.540"});
     EXPECT_EQ(receive.status, 0) << receive.err;
     ExpectSameRecords(ReadPlan(dir_ / "back.540"), PlanMemory());
 }
@@ -218,17 +256,18 @@ TEST_F(EndToEnd, ModeWarningNeedsYes) {
     WritePlan("plan.540", plan);
     ASSERT_TRUE(StartSim({"--save", "radio.540"}));
 
-    const Outcome declined = Cli({"send", "plan.540", "--port", "7", "--select-all"});
+    const Finished declined = Cli({"send", "plan.540", "--port", "7", "--select-all"});
     EXPECT_EQ(declined.status, 1) << "nothing was sent";
     EXPECT_EQ(declined.out, "Transfer Complete.\n");
     EXPECT_NE(declined.err.find("    Analog Wideband"), std::string::npos) << declined.err;
     EXPECT_NE(declined.err.find("Nothing was sent"), std::string::npos) << declined.err;
     EXPECT_FALSE(fs::exists(dir_ / "radio.540")) << "the radio saves only after a send";
 
-    const Outcome accepted = Cli({"send", "plan.540", "--port", "7", "--select-all", "--yes"});
+    const Finished accepted = Cli({"send", "plan.540", "--port", "7", "--select-all", "--yes"});
     EXPECT_EQ(accepted.status, 0) << accepted.err;
     EXPECT_EQ(accepted.out, "Transfer Complete.\n");
     EXPECT_EQ(accepted.err.find("Nothing was sent"), std::string::npos) << accepted.err;
+    ASSERT_TRUE(AppearsSoon(dir_ / "radio.540"));
     EXPECT_EQ(ReadPlan(dir_ / "radio.540").Rec(8).Mode, kModeWide);
 }
 
@@ -238,7 +277,7 @@ TEST_F(EndToEnd, PortComesFromTheSettingsFile) {
     record0.RFRec = 7;  // the port
     ASSERT_TRUE(WriteSettingsFile(dir_ / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
     ASSERT_TRUE(StartSim({"--load", "radio.540"}));
-    const Outcome run = Cli({"receive", "-o", "got.540"});
+    const Finished run = Cli({"receive", "-o", "got.540"});
     EXPECT_EQ(run.status, 0) << run.err;
     ExpectSameRecords(ReadPlan(dir_ / "got.540"), PlanMemory());
 }
@@ -246,7 +285,7 @@ TEST_F(EndToEnd, PortComesFromTheSettingsFile) {
 TEST_F(EndToEnd, DebugLogWritesTheFile) {
     std::ofstream(dir_ / "lines.txt") << "0040 C1 42\n2000 0001 0002 C1 0D\n";
     ASSERT_TRUE(StartSim({"--debug-log", "lines.txt"}));
-    const Outcome run = Cli({"debug-log", "--port", "COM7"});
+    const Finished run = Cli({"debug-log", "--port", "COM7"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "Transfer Complete.\n");
     EXPECT_EQ(ReadBytes(dir_ / "KVRX-540_Dbg.log"),
@@ -272,7 +311,7 @@ TEST_F(EndToEnd, PortProblems) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.port);
-        const Outcome run = Cli({"receive", "--port", row.port, "-o", "got.540"});
+        const Finished run = Cli({"receive", "--port", row.port, "-o", "got.540"});
         EXPECT_EQ(run.status, row.status);
         EXPECT_TRUE(run.err.starts_with(row.err)) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), row.status == 1 ? 3 : 1);
@@ -286,7 +325,7 @@ TEST_F(EndToEnd, ProgressBarOnlyOnATerminal) {
     ASSERT_TRUE(StartSim({"--load", "radio.540"}));
     test::Pty tty;
     ASSERT_TRUE(tty.Ok());
-    const Outcome run = Cli({"receive", "--port", "7", "-o", "got.540"}, 60s, &tty);
+    const Finished run = Cli({"receive", "--port", "7", "-o", "got.540"}, 60s, &tty);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "Transfer Complete.\n");
     // Redrawn in place, and ended with a line end once the transfer is over.
@@ -297,17 +336,92 @@ TEST_F(EndToEnd, ProgressBarOnlyOnATerminal) {
     EXPECT_EQ(run.err.find_first_not_of(' ', end + last.size()), run.err.size() - 1);
     EXPECT_EQ(run.err.back(), '\n');
     // A message starts on a line of its own, not after the bar.
-    const Outcome failed = Cli({"receive", "--port", "COM97", "-o", "got.540"}, 60s, &tty);
+    const Finished failed = Cli({"receive", "--port", "COM97", "-o", "got.540"}, 60s, &tty);
     EXPECT_TRUE(failed.err.starts_with("\r[")) << failed.err;
     EXPECT_NE(failed.err.find("\nInvalid COM Port (or Port in use)"), std::string::npos)
         << failed.err;
+}
+
+// The window's host: the clock and waits of a program with an event loop, progress unseen.
+class WindowLikeHost : public EventLoopTransferHost {
+  public:
+    bool cancel = false;
+    void ShowProgress(bool) override {}
+    void SetStatus(std::string_view) override {}
+    void SetProgress(int) override {}
+    bool LingersOnCompletion() const override { return false; }
+    bool CancelRequested() override { return cancel; }
+};
+
+// A transfer runs on the window's thread. Through the real port, against the simulated radio
+// pacing its answers at the line rate, a timer on that thread must keep ticking all along, as the
+// window's painting must, and the waits must not spin.
+TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
+    WritePlan("radio.540", FullMemory());
+    ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}));
+    ChannelMemory memory = PlanMemory();
+    memory.PortNumber = 7;
+    ProgramState state;
+    QtSerialDevice device;
+    WindowLikeHost host;
+    test::ScriptedOperator op;
+    TransferContext context{memory, state, device, host, op, dir_.Path()};
+
+    std::vector<Clock::time_point> ticks;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ticks.push_back(Clock::now()); });
+    timer.start(10);
+    const auto start = Clock::now();
+    const std::clock_t cpu = std::clock();
+    const TransferResult result = RadioTransfer(Direction::Receive, context);
+    const auto elapsed = Clock::now() - start;
+    const double cpuShare = static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC /
+                            std::chrono::duration<double>(elapsed).count();
+    timer.stop();
+
+    ASSERT_TRUE(result.Complete()) << result.message << " " << result.detail;
+    ExpectSameRecords(memory, FullMemory());
+    EXPECT_GT(elapsed, 2s) << "paced: 233 records at 115200 baud take over three seconds";
+    ticks.insert(ticks.begin(), start);
+    ticks.push_back(start + elapsed);
+    Clock::duration longest{};
+    for (std::size_t i = 1; i < ticks.size(); ++i) {
+        longest = std::max(longest, ticks[i] - ticks[i - 1]);
+    }
+    EXPECT_LT(longest, 250ms) << "the event loop stood still";
+    EXPECT_LT(cpuShare, 0.5) << "waiting must not spin";
+}
+
+// The operator stops a receive from the window: the radio hears the end frame, the port is
+// free again, and what arrived stays.
+TEST_F(EndToEnd, CancelledTransferEndsCleanly) {
+    WritePlan("radio.540", FullMemory());
+    ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}, false));
+    ChannelMemory memory = PlanMemory();
+    memory.PortNumber = 7;
+    ProgramState state;
+    QtSerialDevice device;
+    WindowLikeHost host;
+    test::ScriptedOperator op;
+    TransferContext context{memory, state, device, host, op, dir_.Path()};
+    QTimer::singleShot(1000, [&] { host.cancel = true; });
+
+    const TransferResult result = RadioTransfer(Direction::Receive, context);
+    EXPECT_EQ(result.outcome, Outcome::Cancelled);
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_TRUE(PortAvailable(7));
+    EXPECT_TRUE(memory.Rec(2).IsDefined() && memory.Rec(2).Desc.View() == "Full 2  ")
+        << "the first records arrived within a second";
+    EXPECT_FALSE(memory.Rec(230).IsDefined()) << "the rest did not";
+    StopSim();
+    EXPECT_NE(ReadBytes(dir_ / "sim.err").find("program: T9030000FC\\r"), std::string::npos);
 }
 
 TEST_F(EndToEnd, VanishingRadioEndsTheTransferAtOnce) {
     WritePlan("radio.540", PlanMemory());
     ASSERT_TRUE(StartSim({"--load", "radio.540", "--vanish-after", "12"}));
     const auto before = Clock::now();
-    const Outcome run = Cli({"receive", "--port", "7", "-o", "got.540"}, 20s);
+    const Finished run = Cli({"receive", "--port", "7", "-o", "got.540"}, 20s);
     EXPECT_LT(Clock::now() - before, 10s);
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("Communication Error"), std::string::npos) << run.err;

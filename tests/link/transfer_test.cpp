@@ -28,13 +28,42 @@ ChannelMemory ResetMemory() {
     return memory;
 }
 
+// The in-process line to the simulated radio, with every call the program makes on it written
+// down, and a write that can be made to fail.
+class RecordingLine : public SimSerialDevice {
+  public:
+    using SimSerialDevice::SimSerialDevice;
+    std::vector<std::string> calls;
+    std::string refuseWriteOf;  // the start of a frame whose write fails
+
+    bool SetLineSettings(std::string_view s) override {
+        calls.push_back("settings " + std::string(s));
+        return SimSerialDevice::SetLineSettings(s);
+    }
+    bool Write(std::string_view bytes) override {
+        calls.push_back("write " + std::string(bytes.substr(0, bytes.size() - 1)));
+        if (!refuseWriteOf.empty() && bytes.starts_with(refuseWriteOf)) {
+            return false;
+        }
+        return SimSerialDevice::Write(bytes);
+    }
+    bool Drain(std::chrono::milliseconds) override {
+        calls.push_back("drain");
+        return IsOpen();
+    }
+    void Close() override {
+        calls.push_back("close");
+        SimSerialDevice::Close();
+    }
+};
+
 // A program and a simulated radio on one in-process line, on a fake clock.
 struct Rig {
     test::TempDir dir;
     ChannelMemory memory = ResetMemory();
     ProgramState state;
     SimRadio radio;
-    SimSerialDevice device{radio};
+    RecordingLine device{radio};
     test::FakeHost host;
     test::ScriptedOperator op;
 
@@ -67,6 +96,12 @@ struct Rig {
         return texts;
     }
 };
+
+SimConfig OverLongConfig() {
+    SimConfig config;
+    config.faults.overLongFrame = true;
+    return config;
+}
 
 // A radio memory with channels 1, 5, 231 and 232 defined; 5 in list 3.
 void FillRadio(SimRadio& radio) {
@@ -188,6 +223,56 @@ TEST(TransferReceive, FaultsEndWithTheirMessage) {
         }
         EXPECT_FALSE(rig.device.IsOpen());
         EXPECT_EQ(rig.host.shown.back(), false);
+    }
+}
+
+TEST(TransferReceive, MemoryStaysAsItWasUntilTheFirstRecordArrives) {
+    struct Row {
+        const char* name;
+        void (*fault)(SimConfig&);
+        std::string message;
+        bool kept;
+    };
+    const Row rows[] = {
+        {"a port that will not open", nullptr, "Invalid COM Port (or Port in use)", true},
+        {"a radio that never answers", [](SimConfig& c) { c.faults.silentAfterLines = 0; },
+         "Timeout Error", true},
+        {"a radio that never accepts", [](SimConfig& c) { c.endlessRefusals = true; },
+         "Too Many Communications Errors -10", true},
+        {"records that never fit", [](SimConfig& c) { c.faults.outOfRangeRecords = sim::kAlways; },
+         "Too Many Communications Errors 0", true},
+        // Lines 10 and 11 ask for records 1 and 5; then the cable is pulled.
+        {"a cable pulled after two records", [](SimConfig& c) { c.faults.vanishAfterLines = 11; },
+         "Communication Error 2", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimConfig config;
+        if (row.fault) {
+            row.fault(config);
+        }
+        Rig rig(config);
+        if (!row.fault) {
+            rig.device.FailOpen("held elsewhere");
+        }
+        FillRadio(rig.radio);
+        ChannelRecord& mine = rig.memory.Rec(100);
+        mine = rig.memory.Rec(1);
+        mine.Chnl = mine.Prim = 100;
+        mine.Select = kSelDefined | kSelCreatedHere;
+        ++rig.memory.ZoneCounts[0];
+        const ChannelMemory before = rig.memory;
+
+        EXPECT_EQ(rig.Run(Direction::Receive).message, row.message);
+        if (row.kept) {
+            EXPECT_EQ(rig.memory.Records, before.Records);
+            EXPECT_EQ(rig.memory.ZoneCounts, before.ZoneCounts);
+        } else {
+            EXPECT_FALSE(rig.memory.Rec(100).IsDefined()) << "cleared by the receive";
+            EXPECT_EQ(rig.memory.Rec(5).Select, 0xC0) << "what arrived stays";
+            EXPECT_EQ(rig.memory.Rec(5).Desc.View(), "Fire    ");
+        }
+        EXPECT_EQ(rig.memory.Current, 1);
     }
 }
 
@@ -450,6 +535,115 @@ TEST(TransferSend, RefusedRecordIsResentOnceThenGivenUp) {
     }
 }
 
+// Closing the port puts its earlier line settings back at once, and a speed change applies at
+// once: whatever was written must have left the line first.
+TEST(TransferEnd, EverythingWrittenLeavesTheLineBeforeTheSpeedChangesOrThePortCloses) {
+    for (const Direction direction : {Direction::Send, Direction::Receive}) {
+        SCOPED_TRACE(direction == Direction::Send ? "send" : "receive");
+        Rig rig;
+        FillRadio(rig.radio);
+        rig.memory.Rec(1).Select |= kSelSend;
+        ASSERT_TRUE(rig.Run(direction).Complete());
+        const auto& calls = rig.device.calls;
+        const auto fast = std::find(calls.begin(), calls.end(), "settings 115200,N,8,1");
+        ASSERT_NE(fast, calls.end());
+        EXPECT_EQ(*(fast - 1), "drain");
+        ASSERT_GE(calls.size(), 3u);
+        EXPECT_EQ(calls.back(), "close");
+        EXPECT_EQ(calls[calls.size() - 2], "drain");
+        if (direction == Direction::Send) {
+            const auto end = std::find(calls.begin(), calls.end(), "write T9030000FC");
+            ASSERT_NE(end, calls.end());
+            EXPECT_EQ(*(end + 1), "drain");
+            EXPECT_EQ(std::count_if(end, calls.end(),
+                                    [](const std::string& c) { return c.starts_with("write"); }),
+                      1)
+                << "nothing is written after the end frame";
+        }
+    }
+}
+
+TEST(TransferEnd, AFailedEndFrameIsNoCompletion) {
+    Rig rig;
+    rig.state.MemoryStamp = rig.radio.MemoryStamp();
+    rig.memory.Rec(1).Select |= kSelSend;
+    rig.device.refuseWriteOf = "T9030000";
+    const TransferResult result = rig.Run(Direction::Send);
+    EXPECT_EQ(result.outcome, Outcome::Communication);
+    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Communication Error 233"});
+    EXPECT_EQ(std::count(rig.host.statuses.begin(), rig.host.statuses.end(), "Transfer Complete."),
+              0);
+    EXPECT_FALSE(rig.device.IsOpen());
+}
+
+TEST(TransferCancel, EndFrameGoesOutPortClosesRecordsStay) {
+    Rig rig;
+    FillRadio(rig.radio);
+    // The operator presses stop once record 5 is in.
+    rig.host.cancelWhen = [&] { return rig.memory.Rec(5).Select == 0xC0; };
+    const TransferResult result = rig.Run(Direction::Receive);
+    EXPECT_EQ(result.outcome, Outcome::Cancelled);
+    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Transfer Cancelled"});
+    EXPECT_EQ(rig.Sent().back(), "T9030000FC");
+    EXPECT_EQ(rig.device.calls.back(), "close");
+    EXPECT_EQ(rig.memory.Rec(5).Desc.View(), "Fire    ");
+    EXPECT_EQ(rig.host.shown.back(), false);
+
+    Rig send;
+    send.memory.Rec(1).Select |= kSelSend;
+    send.host.cancelWhen = [] { return true; };
+    EXPECT_EQ(send.Run(Direction::Send).outcome, Outcome::Cancelled);
+    const auto sent = send.Sent();
+    EXPECT_TRUE(std::none_of(sent.begin(), sent.end(),
+                             [](const std::string& l) { return l.starts_with("T1"); }));
+    EXPECT_EQ(sent.back(), "T9030000FC");
+    EXPECT_EQ(send.radio.CompletedSends(), 0);
+}
+
+TEST(TransferFailures, InternalFailuresSayWhatFailed) {
+    struct Row {
+        const char* name;
+        std::function<void(Rig&)> setUp;
+        Direction direction;
+        std::string message;
+        std::string detail;  // a piece of it
+    };
+    const Row rows[] = {
+        {"a record the radio cannot carry",
+         [](Rig& r) {
+             r.state.MemoryStamp = r.radio.MemoryStamp();
+             r.memory.Rec(1).Select |= kSelSend;
+             r.memory.Rec(1).Prim = 300;
+         },
+         Direction::Send, "Download Failure 0 1", "Channel 001 cannot be sent"},
+        {"an over-long line", [](Rig& r) { r.radio = SimRadio(OverLongConfig()); },
+         Direction::Receive, "Download Failure 0 0", "characters"},
+        {"a transfer log that cannot be created",
+         [](Rig& r) {
+             r.state.DebugMode = true;
+             std::filesystem::create_directories(r.dir / "KLD-540.log" / "in the way");
+         },
+         Direction::Receive, "Invalid COM Port (or Port in use)", "KLD-540.log"},
+        {"a debug log that cannot be created",
+         [](Rig& r) {
+             std::filesystem::create_directories(r.dir / "KVRX-540_Dbg.log" / "in the way");
+         },
+         Direction::DebugLog, "Download Failure 0 -10", "KVRX-540_Dbg.log"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Rig rig;
+        row.setUp(rig);
+        FillRadio(rig.radio);
+        const TransferResult result = rig.Run(row.direction);
+        EXPECT_EQ(result.message, row.message);
+        ASSERT_EQ(rig.op.shown.size(), 1u);
+        EXPECT_NE(rig.op.shown[0].detail.find(row.detail), std::string::npos)
+            << rig.op.shown[0].detail;
+        EXPECT_FALSE(rig.device.IsOpen());
+    }
+}
+
 TEST(TransferLogs, DebugModeLogsEveryLine) {
     SimConfig config;
     config.protocolLevel = 0;
@@ -512,6 +706,50 @@ TEST(TransferTest, TestSwapReceivesThenSendsGeneratedChannels) {
     EXPECT_EQ(rig.memory.Rec(1).RFrq.View(), "150.0100  ") << "the fill after it";
     EXPECT_EQ(rig.memory.Rec(17).Desc.View(), "Z02/P01 ");
     EXPECT_EQ(rig.state.PurgeMode, 0);
+}
+
+// A soak test goes on after a failed send, and says at the end which sends failed.
+TEST(TransferTest, TestSwapCountsFailedAndCancelledSends) {
+    // The port is taken by another program from the second send on.
+    struct Host : test::FakeHost {
+        std::function<void(std::string_view)> onCaption;
+        void SetProgressCaption(std::string_view caption) override {
+            FakeHost::SetProgressCaption(caption);
+            onCaption(caption);
+        }
+    };
+    {
+        Rig rig;
+        Host host;
+        host.onCaption = [&](std::string_view c) {
+            if (c.ends_with("(2 of 3)")) {
+                rig.device.FailOpen("held elsewhere");
+            }
+        };
+        TransferContext context{rig.memory, rig.state, rig.device, host, rig.op, rig.dir.Path()};
+        const TestSwapResult result = TestSwap(3, context);
+        EXPECT_EQ(result.rounds.size(), 3u) << "a failed send does not stop the test";
+        EXPECT_EQ(result.Completed(), 1);
+        EXPECT_EQ(result.FailedRounds(), (std::vector<int>{2, 3}));
+        ASSERT_FALSE(rig.op.shown.empty());
+        EXPECT_EQ(rig.op.shown.back(),
+                  (Message{"1 of 3 sends completed.\n\nFailed:\n    2 of 3: Invalid COM Port (or "
+                           "Port in use)\n    3 of 3: Invalid COM Port (or Port in use)",
+                           "Repeated Transfer Test", Icon::Exclamation, Buttons::Ok}));
+    }
+    {
+        Rig rig;
+        Host host;
+        bool stop = false;
+        host.onCaption = [&](std::string_view c) { stop = c.ends_with("(2 of 3)"); };
+        host.cancelWhen = [&] { return stop; };
+        TransferContext context{rig.memory, rig.state, rig.device, host, rig.op, rig.dir.Path()};
+        const TestSwapResult result = TestSwap(3, context);
+        EXPECT_EQ(result.rounds.size(), 2u) << "stopping one send stops the test";
+        EXPECT_EQ(rig.op.shown.back().text,
+                  "1 of 3 sends completed.\n\nThe test was stopped during send 2 of 3.");
+        EXPECT_EQ(host.captions.back(), "Data Transfer Progress");
+    }
 }
 
 }  // namespace

@@ -100,8 +100,11 @@ TEST_F(PtyPort, LinesTravelBothWays) {
     EXPECT_GE(Clock::now() - before, 250ms) << "nothing came, so it waits";
     EXPECT_LT(std::clock() - cpu, CLOCKS_PER_SEC / 10) << "without spinning";
     ASSERT_TRUE(pty_.Send("T204000000FB\r"));
-    std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(device_.ReadAvailable(), "T204000000FB\r") << "what came is there without a wait";
+    std::string answer;
+    for (const auto deadline = Clock::now() + 5s; answer.size() < 13 && Clock::now() < deadline;) {
+        answer += device_.ReadAvailable();  // takes in what came, without a wait of its own
+    }
+    EXPECT_EQ(answer, "T204000000FB\r");
     ASSERT_TRUE(device_.Write("T9030000FC\r"));
     EXPECT_EQ(pty_.Receive(11, 2s), "T9030000FC\r");
     // Longer than the receive buffer: it comes in pieces, but all of it comes.
@@ -115,6 +118,37 @@ TEST_F(PtyPort, LinesTravelBothWays) {
     EXPECT_EQ(got, frame);
     device_.Close();
     EXPECT_FALSE(device_.Write("T9030000FC\r"));
+}
+
+// Away from the application's thread there is no event loop to wait in: the waits block on the
+// port itself, and still cost no processor time.
+TEST_F(PtyPort, WaitsWorkOnAThreadOfTheirOwn) {
+    std::string got;
+    bool opened = false;
+    std::clock_t cpu = 0;
+    std::thread worker([&] {
+        QtSerialDevice device;
+        device.SelectPort(7);
+        opened = device.Open();
+        if (!opened) {
+            return;
+        }
+        const std::clock_t start = std::clock();
+        for (const auto deadline = Clock::now() + 5s; got.size() < 13 && Clock::now() < deadline;) {
+            device.WaitForData(1s);
+            got += device.ReadAvailable();
+        }
+        cpu = std::clock() - start;
+        device.Write("T9030000FC\r");
+        device.Drain(1s);
+    });
+    std::this_thread::sleep_for(300ms);  // the worker is waiting by now
+    ASSERT_TRUE(pty_.Send("T204000000FB\r"));
+    EXPECT_EQ(pty_.Receive(11, 5s), "T9030000FC\r");
+    worker.join();
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(got, "T204000000FB\r");
+    EXPECT_LT(cpu, CLOCKS_PER_SEC / 10) << "without spinning";
 }
 
 TEST_F(PtyPort, LineSettingsReachTheLine) {
