@@ -12,6 +12,10 @@
 #include "cli_operator.h"
 #include "program_state.h"
 
+namespace kld {
+struct PortEntry;
+}  // namespace kld
+
 namespace kld::cli {
 
 inline constexpr int kExitOk = 0;
@@ -66,6 +70,8 @@ int RunDump(Session& session, const VerbArgs& args);
 int RunConvert(Session& session, const VerbArgs& args);
 int RunCheck(Session& session, const VerbArgs& args);
 int RunPorts(Session& session, const VerbArgs& args);
+// The list RunPorts prints: a line per port, or a word on stderr (exit 1) when there is none.
+int ListPorts(Session& session, const std::vector<PortEntry>& ports);
 int RunReceive(Session& session, const VerbArgs& args);
 int RunSend(Session& session, const VerbArgs& args);
 int RunDebugLog(Session& session, const VerbArgs& args);

@@ -5,7 +5,10 @@ namespace kld::cli {
 
 // The ports the desktop program would offer in its port list, with the device behind each.
 int RunPorts(Session& session, const VerbArgs& /*args*/) {
-    const std::vector<PortEntry> ports = FindCommPorts();
+    return ListPorts(session, FindCommPorts());
+}
+
+int ListPorts(Session& session, const std::vector<PortEntry>& ports) {
     if (ports.empty()) {
         session.err << "No serial port can be opened. Plug in the programming cable (or its USB "
                        "adapter); if it is in, you may lack the right to use it (the dialout "

@@ -113,6 +113,26 @@ TEST(Cli, FailuresSayWhatHappened) {
     EXPECT_EQ(unwritable.err, "Error writing to file.\n\n");
 }
 
+TEST(Cli, OptionsEndAndStandardOutputFailures) {
+    TempDir dir;
+    ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
+    std::filesystem::copy_file(dir / "fresh.540", dir / "-o");
+    const CliRun dashed = Cli(dir, "listing -- -o");
+    EXPECT_EQ(dashed.status, 0) << dashed.err;
+    EXPECT_EQ(dashed.out.substr(0, 22), "     Basic Information");
+    EXPECT_EQ(Cli(dir, "listing -- --help").err, "Error reading file.\n\n")
+        << "after --, --help is a file name";
+
+    // A full disk behind stdout is a failure, and says so.
+    const std::string full = "cd '" + dir.Path().string() +
+                             "' && '" KLD540_CLI "' listing fresh.540 >/dev/full 2>stderr.txt";
+    const int raw = std::system(full.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_EQ(ReadBytes(dir / "stderr.txt"),
+              "kld540-cli: standard output could not be written (a full disk, or a closed "
+              "pipe?)\n");
+}
+
 TEST(Cli, CheckReportsAndRepairs) {
     TempDir dir;
     ASSERT_EQ(Cli(dir, "new -o clean.540").status, 0);
