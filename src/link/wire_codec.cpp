@@ -195,11 +195,11 @@ int ConvBuf(std::string_view text, ChannelMemory& memory) {
     r.Shad = buf[kShadAt];
     r.Prim = buf[kPrimAt];
     r.Chnl = buf[kChnlAt];
-    // The radio's own list bits of the guards are not trusted: they always sit in list 15.
+    // The radio's own list bits of the guards are not trusted: they always sit in their list.
     if (buf[kChnlAt] == kGuard1) {
-        r.Scan = 0xF0;
+        r.Scan = kGuard1Scan;
     } else if (buf[kChnlAt] == kGuard2) {
-        r.Scan = 0xF1;
+        r.Scan = kGuard2Scan;
     } else {
         r.Scan = buf[kScanAt];
     }

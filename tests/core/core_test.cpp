@@ -283,6 +283,17 @@ TEST(FieldRulesTest, ChannelBoxTypedNumbersDisplayCompletionAndIdCall) {
     EXPECT_EQ(IdCallText({0x1F, 0xAB, -1, 0x100, 0}), "9999900");
 }
 
+// Files and radios carry these values: a change would move every channel to another list.
+TEST(ZoneEncodingTest, ScanValuesOfListsAndGuards) {
+    for (int zone = 0; zone < kZoneCount; ++zone) {
+        SCOPED_TRACE(zone);
+        EXPECT_EQ(ZoneOf(ScanOfZone(zone)), zone);
+        EXPECT_EQ(ZoneOf(static_cast<S>(ScanOfZone(zone) | 0x0F)), zone) << "low bits ignored";
+    }
+    EXPECT_EQ(ScanOfZone(3), 0x30);
+    EXPECT_EQ(std::tuple(kGuardZone, kGuard1Scan, kGuard2Scan), std::tuple(15, S{0xF0}, S{0xF1}));
+}
+
 TEST(ClearMemoryTest, ExactResult) {
     ChannelMemory memory;
     // A template with a value in every field, so that anything copied or left alone shows.
