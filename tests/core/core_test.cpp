@@ -151,6 +151,8 @@ TEST(TablesTest, OddCodesLookupsBothWaysAndPositionsOutside) {
         {-32768, "||-"}, {-1, "||-"}, {83, "||-"}, {32767, "||-"}});
     // clang-format on
     EXPECT_EQ(ModePositionOfCode('n'), 1);
+    EXPECT_EQ(std::pair(ModeName(kModeDigital), ModeName(3)),
+              std::pair("P25 Conventional"sv, ""sv));
     EXPECT_FALSE(CtcssCode(-32768) || CtcssCode(-1) || CtcssCode(42) || CtcssCode(32767) ||
                  DcsCode(-32768) || DcsCode(-1) || DcsCode(83) || DcsCode(32767) ||
                  CtcssPositionOfCode(0) || CtcssPositionOfCode(43) || DcsPositionOfCode(84) ||
@@ -190,6 +192,10 @@ TEST(ModesTest, PermissionReplacementCommandLineAndSquelchLists) {
         {kModeDigital, 0x30, kModeDigital}});
     ExpectRows<std::uint8_t, const char*>(EnabledModesFromCommandLine, {{"", 0x30}, {"   ", 0x30},
         {"W", 0x40}, {"x", 0x00}, {"n  d", 0x30}, {"wn", 0x00}, {" w n d ", 0x70}, {"N D", 0x30}});
+    // The list of the operating-mode messages; flags that are no mode add nothing.
+    ExpectRows<std::string, std::uint8_t>(ModeNameLines, {{0x00, ""}, {0x8F, ""},
+        {0x30, "    Analog Narrowband\n    P25 Conventional\n"},
+        {0x50, "    Analog Wideband\n    P25 Conventional\n"}});
     // The squelch lists of a mode: receive texts, transmit codes (ID Call not for shadows).
     ExpectRows<const char*, int, bool>(codes, {
         {kModeDigital, false, "Monitor       'm'NAC            'n'Talk Group  'g'gi-Tx Inhibit      '-'"},
