@@ -1,6 +1,5 @@
 #include "wire_codec.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -51,18 +50,6 @@ constexpr Half kHalves[] = {
     {35, 43, 'T', 44, 45, 47, 48, 49, &ChannelRecord::TFrq, &ChannelRecord::TSql,
      &ChannelRecord::TTG, &ChannelRecord::TCTCSS, &ChannelRecord::TDCS, &ChannelRecord::TNAC},
 };
-
-// The value of hexadecimal text the way ToDec reads it (0 when unreadable).
-long long HexValue(std::string_view digits) {
-    const std::string dec = ToDec(digits);
-    long long value = 0;
-    std::from_chars(dec.data(), dec.data() + dec.size(), value);
-    return value;
-}
-
-std::string Hex(long long value, int width) {
-    return ToHex(std::to_string(value), width);
-}
 
 // Characters first..first+count-1 (1-based) of text, as far as the text reaches.
 std::string_view Chars(std::string_view text, std::size_t first, std::size_t count) {
@@ -126,7 +113,8 @@ int CalcChecksum(std::string_view text) {
 }
 
 std::string WithChecksum(std::string_view text) {
-    return std::string(text) + Hex(CalcChecksum(text), 2);
+    // The sum is never negative, so the checksum is always a byte.
+    return std::string(text) + HexPair(static_cast<std::uint8_t>(CalcChecksum(text)));
 }
 
 std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
@@ -171,7 +159,7 @@ std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
 std::string RecordFrameText(const WireBuf& image) {
     std::string text = "T1";
     for (std::size_t i = 2; i < kRecordImageBytes; ++i) {
-        text += Hex(image[i], 2);
+        text += HexPair(image[i]);
     }
     return text;
 }
@@ -217,14 +205,15 @@ int ConvBuf(std::string_view text, ChannelMemory& memory) {
     for (const Half& h : kHalves) {
         r.*h.frq = TextAt(buf, h.frqAt);
         r.*h.sql = buf[h.sqlAt];
-        r.*h.tg = Hex(buf[h.tgAt], 2) + Hex(buf[h.tgAt + 1], 2);
+        r.*h.tg = HexPair(buf[h.tgAt]) + HexPair(buf[h.tgAt + 1]);
         if (const auto tone = CtcssPositionOfCode(buf[h.ctcssAt])) {
             r.*h.ctcss = static_cast<std::int16_t>(*tone);
         }
         if (const auto code = DcsPositionOfCode(buf[h.dcsAt])) {
             r.*h.dcs = static_cast<std::int16_t>(*code);
         }
-        r.*h.nac = Hex(buf[h.nacAt], 1) + Hex(buf[h.nacAt + 1], 2);
+        // The first NAC digit travels alone in its byte: one digit unless the radio sent more.
+        r.*h.nac = ToHex(std::to_string(buf[h.nacAt]), 1) + HexPair(buf[h.nacAt + 1]);
     }
     for (std::size_t i = 0; i < kIdCallSent; ++i) {
         r.IDCall[i] = buf[kIdCallAt + i];

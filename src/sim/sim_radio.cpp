@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "codecs.h"
 #include "data_file.h"
 #include "operator.h"
 #include "program_state.h"
@@ -26,29 +27,6 @@ constexpr std::size_t kRecordFrameChars = 2 + 2 * (kRecordImageBytes - 2);
 // Data bytes a kind "1" line can carry after its length byte and address.
 constexpr std::size_t kMaxLineData = (kMaxFrameChars - 8) / 2;
 
-std::string Hex2(int value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
-}
-
-// Two upper-case hexadecimal digits, as the program sends them.
-std::optional<int> HexByte(std::string_view digits) {
-    if (digits.size() != 2) {
-        return std::nullopt;
-    }
-    int value = 0;
-    for (const char ch : digits) {
-        if (ch >= '0' && ch <= '9') {
-            value = value * 16 + (ch - '0');
-        } else if (ch >= 'A' && ch <= 'F') {
-            value = value * 16 + (ch - 'A' + 10);
-        } else {
-            return std::nullopt;
-        }
-    }
-    return value;
-}
-
 bool AllDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)) != 0; });
@@ -61,9 +39,9 @@ bool Matches(const std::string& only, std::string_view line) {
 // A kind "1" line carrying text, as the text log goes out.
 std::string TextFrame(std::string_view text) {
     text = text.substr(0, std::min(text.size(), kMaxLineData));
-    std::string frame = "T1" + Hex2(static_cast<int>(3 + text.size())) + "0000";
+    std::string frame = "T1" + HexPair(static_cast<std::uint8_t>(3 + text.size())) + "0000";
     for (const char ch : text) {
-        frame += Hex2(static_cast<unsigned char>(ch));
+        frame += HexPair(static_cast<std::uint8_t>(ch));
     }
     return frame;
 }
@@ -82,7 +60,7 @@ std::string OutOfRange(std::string frame) {
 // A record frame padded past what the program's frame buffer holds.
 std::string OverLong(std::string frame) {
     frame += std::string(kMaxFrameChars + 3 - frame.size(), '0');
-    frame.replace(2, 2, Hex2(static_cast<int>((frame.size() - 2) / 2)));
+    frame.replace(2, 2, HexPair(static_cast<std::uint8_t>((frame.size() - 2) / 2)));
     return frame;
 }
 
@@ -164,7 +142,7 @@ void SimRadio::HandleLine(const std::string& line) {
     std::string body;
     if (line.size() > 2 && line.front() == 'T') {
         body = line.substr(0, line.size() - 2);
-        const auto sum = HexByte(std::string_view(line).substr(line.size() - 2));
+        const auto sum = HexPairValue(std::string_view(line).substr(line.size() - 2));
         checksumOk = sum && *sum == CalcChecksum(body);
     }
 
@@ -190,7 +168,7 @@ std::optional<std::string> SimRadio::Command(const std::string& body) {
         // A new conversation: whatever ran before is over, and it starts at 9600.
         stream_ = Stream::None;
         rate_ = kSlowRate;
-        const auto code = HexByte(OpeningCode(body));
+        const auto code = HexPairValue(OpeningCode(body));
         if (config_.endlessRefusals || !code) {
             return std::string(kRefused);
         }
@@ -221,7 +199,7 @@ std::optional<std::string> SimRadio::Command(const std::string& body) {
         return std::string(kAccepted);
     }
     if (body.size() == 10 && body.starts_with("T20400") && body.ends_with("10")) {
-        const auto channel = HexByte(std::string_view(body).substr(6, 2));
+        const auto channel = HexPairValue(std::string_view(body).substr(6, 2));
         if (!channel || !IsRecordIndex(*channel)) {
             return std::string(kRefused);
         }
@@ -239,7 +217,7 @@ std::optional<std::string> SimRadio::Command(const std::string& body) {
         return Repeat();
     }
     if (code == "33") {
-        return "T205000033" + Hex2(config_.enabledModes);
+        return "T205000033" + HexPair(config_.enabledModes);
     }
     if (code == "22") {
         return "T207000023" + config_.version;
@@ -288,7 +266,7 @@ std::optional<std::string> SimRadio::Next() {
         case Stream::DebugLog:
             if (cursor_ < config_.debugLog.size()) {
                 const std::string& line = config_.debugLog[cursor_++];
-                return "T1" + Hex2(static_cast<int>(1 + line.size() / 2)) + line;
+                return "T1" + HexPair(static_cast<std::uint8_t>(1 + line.size() / 2)) + line;
             }
             EndStream();
             return std::string(kEnd);
@@ -383,7 +361,8 @@ void SimRadio::Emit(const std::string& line, const std::string& body) {
         if (faults_.badChecksums > 0) {
             --faults_.badChecksums;
         }
-        text.replace(text.size() - 2, 2, Hex2(CalcChecksum(body) + 1));
+        text.replace(text.size() - 2, 2,
+                     HexPair(static_cast<std::uint8_t>(CalcChecksum(body) + 1)));
     }
     Put(text + "\r");
     lastLine_ = repeatLine_.value_or(body);
