@@ -156,8 +156,18 @@ std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
     return w.Result();
 }
 
+std::string OpeningRequestFrame(int code, const ProgramVersion& version) {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%02d%02d%02d", version.Major, version.Minor, version.Rev);
+    return std::string(kFrameOpeningPrefix) + HexPair(static_cast<std::uint8_t>(code)) + digits;
+}
+
+std::string EraseFrame(std::uint8_t channel) {
+    return std::string(kFrameErasePrefix) + HexPair(channel) + std::string(kFrameEraseSuffix);
+}
+
 std::string RecordFrameText(const WireBuf& image) {
-    std::string text = "T1";
+    std::string text(kFrameKindData);
     for (std::size_t i = 2; i < kRecordImageBytes; ++i) {
         text += HexPair(image[i]);
     }

@@ -73,6 +73,44 @@ TEST(ChecksumTest, OnesComplementOfTheBytesAfterTheKind) {
     EXPECT_EQ(WithChecksum("T204000022"), "T204000022D9");
 }
 
+// Every frame the program and the radio exchange, with a checksum worked out by hand. Both sides
+// build their frames from the same constants, so only a fixed text can catch a wrong one.
+TEST(FramesTest, EveryCommandAsItGoesOnTheWire) {
+    const ProgramVersion v260{2, 6, 0};
+    struct Row {
+        const char* name;
+        std::string frame;
+        const char* wire;
+    } rows[] = {
+        {"opening request", OpeningRequestFrame(kFirstOpeningCode, v260), "T007000020020600D0"},
+        {"opening request again", OpeningRequestFrame(kFirstOpeningCode + 1, v260),
+         "T007000021020600CF"},
+        {"accepted / next line", std::string(kFrameAccepted), "T204000000FB"},
+        {"refused / again", std::string(kFrameRefused), "T204000001FA"},
+        {"busy", std::string(kFrameBusy), "T204000002F9"},
+        {"speed change", std::string(kFrameSpeedChange), "T206000032048043"},
+        {"modes question", std::string(kFrameModesQuestion), "T204000033C8"},
+        {"modes answer", std::string(kFrameModesAnswer) + HexPair(0x70), "T2050000337057"},
+        {"version question", std::string(kFrameVersionQuestion), "T204000022D9"},
+        {"version answer", std::string(kFrameVersionAnswer) + "021100", "T207000023021100C2"},
+        {"text-log question", std::string(kFrameTextLogQuestion), "T204000031CA"},
+        {"stamp question", std::string(kFrameStampQuestion), "T204000020DB"},
+        {"stamp", std::string(kFrameStamp) + "20210305153012", "T20B0000212021030515301233"},
+        {"begin send", std::string(kFrameBeginSend), "T204000025D6"},
+        {"begin receive", std::string(kFrameBeginReceive), "T204000024D7"},
+        {"begin debug log", std::string(kFrameBeginDebugLog), "T204000030CB"},
+        {"purge", std::string(kFramePurge), "T204000011EA"},
+        {"erase guard 1", EraseFrame(kGuard1), "T20400E71004"},
+        {"end", std::string(kFrameEnd), "T9030000FC"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(WithChecksum(row.frame), row.wire);
+    }
+    EXPECT_EQ(EraseFrame(0).size(), kEraseFrameChars);
+    EXPECT_TRUE(OpeningRequestFrame(kFirstOpeningCode, v260).starts_with(kFrameKindOpening));
+}
+
 TEST(RecordImageTest, RoundTripKeepsEveryField) {
     struct Row {
         const char* name;
