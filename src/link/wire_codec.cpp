@@ -10,22 +10,9 @@ namespace kld {
 
 namespace {
 
-// The record image, laid out once. The receive and transmit halves share one shape.
-constexpr std::size_t kAddrHighAt = 3;
-constexpr std::size_t kAddrLowAt = 4;
-constexpr std::size_t kShadAt = 5;
-constexpr std::size_t kPrimAt = 6;
-constexpr std::size_t kChnlAt = 7;
-constexpr std::size_t kScanAt = 8;
-constexpr std::size_t kDescAt = 9;
-constexpr std::size_t kEFlagsAt = 17;
-constexpr std::size_t kModeAt = 18;
-constexpr std::size_t kIdCallAt = 51;
+// The receive and transmit halves share one shape.
 constexpr std::size_t kIdCallSent = 4;  // element 4 stays at home
-constexpr std::size_t kShadListAt = 55;
-constexpr std::size_t kRFRecAt = 62;
-constexpr std::size_t kTextSent = 8;  // frequencies lose their two pad blanks on the wire
-constexpr std::uint8_t kRecordLength = 67;
+constexpr std::size_t kTextSent = 8;    // frequencies lose their two pad blanks on the wire
 
 struct Half {
     std::size_t frqAt;
@@ -44,11 +31,15 @@ struct Half {
     Nac6 ChannelRecord::*nac;
 };
 
+namespace at = image_offset;
+
 constexpr Half kHalves[] = {
-    {19, 27, 'R', 28, 29, 31, 32, 33, &ChannelRecord::RFrq, &ChannelRecord::RSql,
-     &ChannelRecord::RTG, &ChannelRecord::RCTCSS, &ChannelRecord::RDCS, &ChannelRecord::RNAC},
-    {35, 43, 'T', 44, 45, 47, 48, 49, &ChannelRecord::TFrq, &ChannelRecord::TSql,
-     &ChannelRecord::TTG, &ChannelRecord::TCTCSS, &ChannelRecord::TDCS, &ChannelRecord::TNAC},
+    {at::RFrq, at::RLetter, 'R', at::RSql, at::RTG, at::RCTCSS, at::RDCS, at::RNAC,
+     &ChannelRecord::RFrq, &ChannelRecord::RSql, &ChannelRecord::RTG, &ChannelRecord::RCTCSS,
+     &ChannelRecord::RDCS, &ChannelRecord::RNAC},
+    {at::TFrq, at::TLetter, 'T', at::TSql, at::TTG, at::TCTCSS, at::TDCS, at::TNAC,
+     &ChannelRecord::TFrq, &ChannelRecord::TSql, &ChannelRecord::TTG, &ChannelRecord::TCTCSS,
+     &ChannelRecord::TDCS, &ChannelRecord::TNAC},
 };
 
 // Characters first..first+count-1 (1-based) of text, as far as the text reaches.
@@ -123,18 +114,18 @@ std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
     }
     const ChannelRecord& r = memory.Rec(index);
     ImageWriter w;
-    w.Put(0, 'T');
-    w.Put(1, '1');
-    w.Put(2, kRecordLength);
-    w.Put(kAddrHighAt, 0);
-    w.Put(kAddrLowAt, index);
-    w.Put(kShadAt, r.Shad);
-    w.Put(kPrimAt, r.Prim);
-    w.Put(kChnlAt, r.Chnl);
-    w.Put(kScanAt, r.Scan);
-    w.PutText(kDescAt, r.Desc);
-    w.Put(kEFlagsAt, r.EFlags);
-    w.PutCode(kModeAt, ModeCode(r.Mode));
+    w.Put(0, kFrameKindData[0]);
+    w.Put(1, kFrameKindData[1]);
+    w.Put(at::Length, kRecordLengthByte);
+    w.Put(at::AddrHigh, 0);
+    w.Put(at::AddrLow, index);
+    w.Put(at::Shad, r.Shad);
+    w.Put(at::Prim, r.Prim);
+    w.Put(at::Chnl, r.Chnl);
+    w.Put(at::Scan, r.Scan);
+    w.PutText(at::Desc, r.Desc);
+    w.Put(at::EFlags, r.EFlags);
+    w.PutCode(at::Mode, ModeCode(r.Mode));
     for (const Half& h : kHalves) {
         w.PutText(h.frqAt, r.*h.frq);
         w.Put(h.letterAt, h.letter);
@@ -149,10 +140,10 @@ std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
         w.Put(h.nacAt + 1, HexValue(nac.substr(1, 2)));
     }
     for (std::size_t i = 0; i < kIdCallSent; ++i) {
-        w.Put(kIdCallAt + i, r.IDCall[i]);
+        w.Put(at::IDCall + i, r.IDCall[i]);
     }
     // The shadow slots and bytes 63 to 68 go out as 0: the image starts zeroed.
-    w.Put(kRFRecAt, r.RFRec);
+    w.Put(at::RFRec, r.RFRec);
     return w.Result();
 }
 
@@ -185,31 +176,31 @@ int ConvBuf(std::string_view text, ChannelMemory& memory) {
         buf[i] = static_cast<std::uint8_t>(HexValue(Chars(text, 2 * i - 1, 2)) & 0xFF);
     }
 
-    const int address = buf[kAddrHighAt] * 256 + buf[kAddrLowAt];
+    const int address = buf[at::AddrHigh] * 256 + buf[at::AddrLow];
     if (address > kLastRecord) {
         return 0;
     }
     ChannelRecord& r = memory.Rec(address);
-    r.Shad = buf[kShadAt];
-    r.Prim = buf[kPrimAt];
-    r.Chnl = buf[kChnlAt];
+    r.Shad = buf[at::Shad];
+    r.Prim = buf[at::Prim];
+    r.Chnl = buf[at::Chnl];
     // The radio's own list bits of the guards are not trusted: they always sit in their list.
-    if (buf[kChnlAt] == kGuard1) {
+    if (buf[at::Chnl] == kGuard1) {
         r.Scan = kGuard1Scan;
-    } else if (buf[kChnlAt] == kGuard2) {
+    } else if (buf[at::Chnl] == kGuard2) {
         r.Scan = kGuard2Scan;
     } else {
-        r.Scan = buf[kScanAt];
+        r.Scan = buf[at::Scan];
     }
     if (address > 0 && !r.IsShadow()) {
         ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
     }
 
-    r.Desc = TextAt(buf, kDescAt);
-    r.EFlags = buf[kEFlagsAt];
+    r.Desc = TextAt(buf, at::Desc);
+    r.EFlags = buf[at::EFlags];
     // A mode, tone or code the tables do not know keeps the old value, so every position in the
     // record stays one that the tables can look up.
-    if (const auto mode = ModePositionOfCode(buf[kModeAt])) {
+    if (const auto mode = ModePositionOfCode(buf[at::Mode])) {
         r.Mode = static_cast<std::int16_t>(*mode);
     }
     for (const Half& h : kHalves) {
@@ -226,12 +217,12 @@ int ConvBuf(std::string_view text, ChannelMemory& memory) {
         r.*h.nac = ToHex(std::to_string(buf[h.nacAt]), 1) + HexPair(buf[h.nacAt + 1]);
     }
     for (std::size_t i = 0; i < kIdCallSent; ++i) {
-        r.IDCall[i] = buf[kIdCallAt + i];
+        r.IDCall[i] = buf[at::IDCall + i];
     }
     for (std::size_t slot = 0; slot < static_cast<std::size_t>(kShadowSlots); ++slot) {
-        r.ShadList[slot] = buf[kShadListAt + slot];
+        r.ShadList[slot] = buf[at::ShadList + slot];
     }
-    r.RFRec = buf[kRFRecAt];
+    r.RFRec = buf[at::RFRec];
     r.Select = kSelDefined | kSelFromRadio;
     memory.Current = static_cast<std::int16_t>(address);
     return 1;

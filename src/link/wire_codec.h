@@ -74,6 +74,22 @@ using WireBuf = std::array<std::uint8_t, kWireBufSize>;
 inline constexpr std::size_t kMaxFrameChars = 2 * kWireBufSize - 1;
 
 inline constexpr std::size_t kRecordImageBytes = 69;
+// A record frame's length byte (bytes 2 to 68) and its text without checksum ("T1" and 134
+// hexadecimal digits).
+inline constexpr std::uint8_t kRecordLengthByte = kRecordImageBytes - 2;
+inline constexpr std::size_t kRecordFrameChars = 2 + 2 * (kRecordImageBytes - 2);
+
+// Byte offsets inside the record image, for readers of the format. Frequencies and the
+// description take eight bytes of characters, talk groups two bytes, a NAC two (its first digit,
+// then the other two), IDCall four; the seven bytes from ShadList and the six after RFRec go out
+// as zero. The receive and transmit halves share one shape, each behind its letter 'R' or 'T'.
+namespace image_offset {
+inline constexpr std::size_t Length = 2, AddrHigh = 3, AddrLow = 4, Shad = 5, Prim = 6, Chnl = 7,
+                             Scan = 8, Desc = 9, EFlags = 17, Mode = 18, RFrq = 19, RLetter = 27,
+                             RSql = 28, RTG = 29, RCTCSS = 31, RDCS = 32, RNAC = 33, TFrq = 35,
+                             TLetter = 43, TSql = 44, TTG = 45, TCTCSS = 47, TDCS = 48, TNAC = 49,
+                             IDCall = 51, ShadList = 55, RFRec = 62;
+}  // namespace image_offset
 
 // Ones' complement of the low byte of the sum of the bytes after the kind digit.
 int CalcChecksum(std::string_view text);

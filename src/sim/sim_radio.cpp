@@ -15,9 +15,13 @@ namespace {
 
 constexpr std::string_view kGarbage = "xyz\r";
 constexpr std::size_t kStampDigits = 14;
-constexpr std::size_t kRecordFrameChars = 2 + 2 * (kRecordImageBytes - 2);
 // Data bytes a kind "1" line can carry after its length byte and address.
 constexpr std::size_t kMaxLineData = (kMaxFrameChars - 8) / 2;
+
+// Where byte `at` of a frame starts in its text.
+constexpr std::size_t TextPosition(std::size_t at) {
+    return 2 * at - 2;
+}
 
 bool AllDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
@@ -48,14 +52,15 @@ std::string_view OpeningCode(std::string_view body) {
 
 // A record frame whose address left the table: ConvBuf stores nothing for it.
 std::string OutOfRange(std::string frame) {
-    frame.replace(4, 4, "0100");
+    frame.replace(TextPosition(image_offset::AddrHigh), 4, "0100");
     return frame;
 }
 
 // A record frame padded past what the program's frame buffer holds.
 std::string OverLong(std::string frame) {
     frame += std::string(kMaxFrameChars + 3 - frame.size(), '0');
-    frame.replace(2, 2, HexPair(static_cast<std::uint8_t>((frame.size() - 2) / 2)));
+    frame.replace(TextPosition(image_offset::Length), 2,
+                  HexPair(static_cast<std::uint8_t>((frame.size() - 2) / 2)));
     return frame;
 }
 
@@ -327,7 +332,8 @@ std::string SimRadio::StoreRecord(const std::string& body) {
         --refusalsLeft_;
         return std::string(kFrameRefused);
     }
-    if (body.size() != kRecordFrameChars || body.substr(2, 2) != "43" ||
+    if (body.size() != kRecordFrameChars ||
+        body.substr(TextPosition(image_offset::Length), 2) != HexPair(kRecordLengthByte) ||
         ConvBuf(body, memory_) != 1) {
         return std::string(kFrameRefused);
     }
