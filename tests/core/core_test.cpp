@@ -7,6 +7,7 @@
 #include "list_operations.h"
 #include "memory_check.h"
 #include "modes.h"
+#include "program_state.h"
 #include "shadows.h"
 #include "tables.h"
 
@@ -307,6 +308,15 @@ TEST(FieldRulesTest, ChannelBoxTypedNumbersDisplayCompletionAndIdCall) {
     // clang-format on
     // Whatever a file put there, the box gets seven digits.
     EXPECT_EQ(IdCallText({0x1F, 0xAB, -1, 0x100, 0}), "9999900");
+}
+
+// Settings and data files both start with this header; older files are told apart by it.
+TEST(FileHeaderTest, FixedTextsAndVersionDigits) {
+    const FileHeader h = FreshHeader({3, 12, 0});
+    EXPECT_EQ(std::tuple(h.FileTag.View(), h.VerMajor.View(), h.VerMinor.View(), h.VerRev.View(),
+                         h.RadioModel.View(), h.RadioVer.View(), h.FormatRev, h.EofMark),
+              std::tuple("KLD540  "sv, "3 "sv, "12"sv, "0 "sv, "KVRX540 "sv, "000000"sv,
+                         std::uint8_t{1}, std::uint8_t{26}));
 }
 
 // Files and radios carry these values: a change would move every channel to another list.
