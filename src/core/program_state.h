@@ -5,14 +5,15 @@
 #include <string_view>
 
 #include "fixed_text.h"
+#include "kld_version.h"
 
 namespace kld {
 
-// This release.
+// This release, as the project() line of the build names it.
 struct ProgramVersion {
-    std::int16_t Major = 2;
-    std::int16_t Minor = 6;
-    std::int16_t Rev = 0;
+    std::int16_t Major = kVersionMajor;
+    std::int16_t Minor = kVersionMinor;
+    std::int16_t Rev = kVersionRev;
 };
 
 // Dotted form, "2.6.0".
