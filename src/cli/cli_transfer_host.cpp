@@ -12,6 +12,7 @@
 #include <limits>
 #include <thread>
 
+#include "port_names.h"
 #include "qt_serial_device.h"
 #include "serial_device.h"
 
@@ -164,26 +165,9 @@ std::optional<int> PortForVerb(const VerbArgs& args, const ChannelMemory& memory
         // The settings file's port; a fresh start has COM1.
         return memory.PortNumber > 0 ? memory.PortNumber : 1;
     }
-    std::string_view digits = *text;
-    if (digits.size() >= 3 && std::toupper(static_cast<unsigned char>(digits[0])) == 'C' &&
-        std::toupper(static_cast<unsigned char>(digits[1])) == 'O' &&
-        std::toupper(static_cast<unsigned char>(digits[2])) == 'M') {
-        digits.remove_prefix(3);
-    }
-    int number = 0;
-    bool valid = !digits.empty();
-    for (const char digit : digits) {
-        if (digit < '0' || digit > '9') {
-            valid = false;
-            break;
-        }
-        number = number * 10 + (digit - '0');
-        if (number > std::numeric_limits<std::int16_t>::max()) {
-            valid = false;
-            break;
-        }
-    }
-    if (!valid || number == 0) {
+    // Read as the window's port box reads it ("COM3", "com3", "3"); 0 names no port.
+    const int number = PortNumberFromText(*text);
+    if (number == 0) {
         error = "--port " + *text + ": give the port as COM<n> or a number, such as COM3 or 3";
         return std::nullopt;
     }

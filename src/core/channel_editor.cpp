@@ -50,7 +50,7 @@ std::vector<ZoneChoice> ZoneChoices(const ChannelMemory& memory, int index) {
     const bool known = IsRecordIndex(index);
     const int ownList = known ? ZoneOf(memory.Rec(index).Scan) : -1;
     const bool defined = known && memory.Rec(index).IsDefined();
-    for (int z = 0; z < kZoneCount - 1; ++z) {
+    for (int z = 0; z < kGuardZone; ++z) {
         if (memory.ZoneCounts[static_cast<std::size_t>(z)] < kMaxChannelsPerZone ||
             (z == ownList && defined)) {
             choices.push_back({z, "List  " + std::to_string(z + 1)});
@@ -249,7 +249,7 @@ StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Opera
             }
         }
         r.Shad = Int16(values.scan ? (r.Shad | kShadScanMember) : (r.Shad & ~kShadScanMember));
-        r.Scan = Int16(chosen * 16);
+        r.Scan = ScanOfZone(chosen);
         if (counted) {
             ++memory.ZoneCounts[static_cast<std::size_t>(chosen)];
         }

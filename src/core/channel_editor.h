@@ -49,7 +49,7 @@ struct ZoneChoice {
 };
 
 // The lists offered to record `index`: every list 0 to 14 with fewer than 16 channels, and the
-// record's own list when it is defined. List 15 (the guards) is never offered.
+// record's own list when it is defined. The guards' list (kGuardZone) is never offered.
 std::vector<ZoneChoice> ZoneChoices(const ChannelMemory& memory, int index);
 // The entry that carries the record's list; none when no offered entry does.
 std::optional<int> ZoneChoicePosition(const std::vector<ZoneChoice>& choices,
@@ -113,9 +113,9 @@ Message MissingChoiceMessage(const std::vector<std::string>& fields);
 // operating mode is refused with MissingChoiceMessage and changes nothing: such a choice has
 // no value, and keeping the record's old one would silently store something the operator never
 // saw (an undefined channel's old list is the template's, which may already be full). A list
-// the editor would not offer (full, or list 15) and a squelch code that the mode's list does not
-// hold count as no choice too. Only a mode replacement that refills the squelch lists can fill
-// a missing squelch choice, with the first entries, as the mode list itself does.
+// the editor would not offer (full, or the guards' list) and a squelch code that the mode's list
+// does not hold count as no choice too. Only a mode replacement that refills the squelch lists can
+// fill a missing squelch choice, with the first entries, as the mode list itself does.
 //
 // Messages, in order: the frequency messages; then either the refusal or the disabled-mode
 // message; then, for record 0 only, DefaultsNotWrittenMessage when the file was not written.

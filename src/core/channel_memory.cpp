@@ -57,10 +57,10 @@ void ClearMemory(ChannelMemory& memory) {
     main.Desc = "Main";
     ++memory.ZoneCounts[0];
 
-    MakeGuard(memory.Rec(kGuard1), kGuard1, 0xF0, "Guard 1", 154, kSqlCtcss);
-    ++memory.ZoneCounts[15];
-    MakeGuard(memory.Rec(kGuard2), kGuard2, 0xF1, "Guard 2", 174, kSqlNoise);
-    ++memory.ZoneCounts[15];
+    MakeGuard(memory.Rec(kGuard1), kGuard1, kGuard1Scan, "Guard 1", 154, kSqlCtcss);
+    ++memory.ZoneCounts[kGuardZone];
+    MakeGuard(memory.Rec(kGuard2), kGuard2, kGuard2Scan, "Guard 2", 174, kSqlNoise);
+    ++memory.ZoneCounts[kGuardZone];
 
     memory.Current = kFirstChannel;
 }

@@ -97,6 +97,16 @@ struct ChannelRecord {
 constexpr int ZoneOf(std::int16_t scan) {
     return (scan & 0xF0) >> 4;
 }
+// The Scan value of a channel placed in list `zone` (0..15); ZoneOf gives the zone back.
+constexpr std::int16_t ScanOfZone(int zone) {
+    return static_cast<std::int16_t>(zone * 16);
+}
+
+// The last list holds the two guards and nothing else, so it is never offered for a channel.
+// Each guard has a Scan value of its own inside that list.
+inline constexpr int kGuardZone = kZoneCount - 1;
+inline constexpr std::int16_t kGuard1Scan = ScanOfZone(kGuardZone);
+inline constexpr std::int16_t kGuard2Scan = ScanOfZone(kGuardZone) + 1;
 
 // The one in-memory image of the radio's channel memory.
 struct ChannelMemory {

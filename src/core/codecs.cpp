@@ -155,6 +155,33 @@ int IsHexString(std::string_view text, int length) {
     return 0;
 }
 
+long long HexValue(std::string_view value) {
+    const std::string dec = ToDec(value);
+    long long number = 0;
+    std::from_chars(dec.data(), dec.data() + dec.size(), number);
+    return number;
+}
+
+std::string HexPair(std::uint8_t value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[value >> 4], kDigits[value & 0xF]};
+}
+
+std::optional<std::uint8_t> HexPairValue(std::string_view digits) {
+    const auto digit = [](char ch) {
+        return ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10 : -1;
+    };
+    if (digits.size() != 2 || digit(digits[0]) < 0 || digit(digits[1]) < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(digit(digits[0]) * 16 + digit(digits[1]));
+}
+
+bool IsHexDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char ch) { return IsHexDigit(Upper(static_cast<unsigned char>(ch))); });
+}
+
 int HexCheck(int& key, Operator& op) {
     if (key == kBackspace) {
         return kBackspace;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,15 @@ std::string ToHex(std::string_view value, int finLen);
 std::string ToDec(std::string_view value);
 // 0 when the first length characters are hexadecimal digits, 1 otherwise.
 int IsHexString(std::string_view text, int length);
+// The value of hexadecimal text as ToDec reads it, as a number (0 when ToDec gives "0").
+long long HexValue(std::string_view value);
+
+// The plain forms of one byte on the wire and in the radio's answers: two upper-case
+// hexadecimal digits. HexPairValue takes exactly that form and nothing else.
+std::string HexPair(std::uint8_t value);
+std::optional<std::uint8_t> HexPairValue(std::string_view digits);
+// True when every character is a hexadecimal digit of either case; true for "".
+bool IsHexDigits(std::string_view text);
 
 inline constexpr int kBackspace = 8;
 

@@ -24,15 +24,7 @@ Message DisabledModesMessage(std::uint8_t disabledFlags) {
     std::string text =
         "The following operating modes are used in the memory data but are currently "
         "disabled:\n\n";
-    if (disabledFlags & kEnableWide) {
-        text += "    Analog Wideband\n";
-    }
-    if (disabledFlags & kEnableNarrow) {
-        text += "    Analog Narrowband\n";
-    }
-    if (disabledFlags & kEnableDigital) {
-        text += "    P25 Conventional\n";
-    }
+    text += ModeNameLines(disabledFlags);
     text += "\nDo you wish to update memory data to use a valid mode?\n";
     text += "\nPress OK to update data or CANCEL to leave data unchanged";
     return {text, "Radio Operating Modes", Icon::Exclamation, Buttons::OkCancel};

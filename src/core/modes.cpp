@@ -2,6 +2,7 @@
 
 #include "channel_memory.h"
 #include "codecs.h"
+#include "tables.h"
 
 namespace kld {
 
@@ -28,6 +29,18 @@ bool IsModeAllowed(std::uint8_t enabledModes, int mode, std::string_view txFreq,
         return mhz >= 156.0 && mhz < 163.0;
     }
     return false;
+}
+
+std::string ModeNameLines(std::uint8_t flags) {
+    std::string lines;
+    for (std::int16_t mode : {kModeWide, kModeNarrow, kModeDigital}) {
+        if ((flags & ModeFlag(mode)) != 0) {
+            lines += "    ";
+            lines += ModeName(mode);
+            lines += '\n';
+        }
+    }
+    return lines;
 }
 
 std::optional<std::int16_t> FirstEnabledMode(std::uint8_t enabledModes) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kld {
@@ -15,6 +16,10 @@ enum class WideException { Apply, Ignore };
 // 156.0 to below 163.0 MHz (the marine band) unless the exception is ignored.
 bool IsModeAllowed(std::uint8_t enabledModes, int mode, std::string_view txFreq,
                    WideException exception = WideException::Apply);
+
+// The long names of the modes whose EnabledModes flags are set, in the order wide, narrow,
+// digital, one line each indented by four blanks: the list in the operating-mode messages.
+std::string ModeNameLines(std::uint8_t flags);
 
 // The first enabled mode in the order wide, narrow, digital; none when nothing is enabled.
 std::optional<std::int16_t> FirstEnabledMode(std::uint8_t enabledModes);

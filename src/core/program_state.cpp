@@ -10,11 +10,15 @@ std::string StartupCaption(const ProgramVersion& version) {
     return "KLD - 540  [v" + VersionText(version) + "]";
 }
 
+std::string HeaderVersionDigits(std::int16_t number) {
+    return std::to_string(number);
+}
+
 FileHeader FreshHeader(const ProgramVersion& version) {
     FileHeader header;
-    header.VerMajor = std::to_string(version.Major);
-    header.VerMinor = std::to_string(version.Minor);
-    header.VerRev = std::to_string(version.Rev);
+    header.VerMajor = HeaderVersionDigits(version.Major);
+    header.VerMinor = HeaderVersionDigits(version.Minor);
+    header.VerRev = HeaderVersionDigits(version.Rev);
     return header;
 }
 

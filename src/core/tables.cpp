@@ -39,6 +39,9 @@ constexpr auto kDcs = [] {
 }();
 
 constexpr std::array<TableEntry, 3> kModes{{{"Wide", 'w'}, {"Narrow", 'n'}, {"Digital", 'D'}}};
+// The long names, by the same positions.
+constexpr std::array<std::string_view, kModes.size()> kModeNames{
+    "Analog Wideband", "Analog Narrowband", "P25 Conventional"};
 
 template <typename Table>
 const TableEntry* At(const Table& table, int position) {
@@ -100,6 +103,12 @@ std::string_view DcsText(int position) {
 }
 std::string_view ModeText(int position) {
     return TextAt(kModes, position);
+}
+std::string_view ModeName(int position) {
+    if (position < 0 || static_cast<std::size_t>(position) >= kModeNames.size()) {
+        return {};
+    }
+    return kModeNames[static_cast<std::size_t>(position)];
 }
 std::optional<std::int16_t> CtcssCode(int position) {
     return CodeAt(kCtcss, position);

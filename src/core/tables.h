@@ -24,6 +24,8 @@ std::span<const TableEntry> ModeTable();
 std::string_view CtcssText(int position);
 std::string_view DcsText(int position);
 std::string_view ModeText(int position);
+// A mode's long name, as the operating-mode messages list it ("Analog Wideband").
+std::string_view ModeName(int position);
 std::optional<std::int16_t> CtcssCode(int position);
 std::optional<std::int16_t> DcsCode(int position);
 std::optional<std::int16_t> ModeCode(int position);

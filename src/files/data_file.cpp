@@ -11,8 +11,8 @@ namespace kld {
 FileHeader DataFileHeader(const ProgramState& state) {
     FileHeader header = state.Header;
     header.FileKind = kFileKindChannelData;
-    header.FormatRev = 1;
-    header.RadioModel = "KVRX540 ";
+    header.FormatRev = kFormatRev;
+    header.RadioModel = kRadioModel;
     header.RadioVer = state.RadioVersion;
     header.Spare = 0;
     return header;
@@ -30,8 +30,8 @@ std::string EncodeDataFile(const ChannelMemory& memory, const ProgramState& stat
 
 bool IsNativeHeader(const FileHeader& header, const FileHeader& current) {
     return header.FileTag == current.FileTag && header.VerMajor == current.VerMajor &&
-           header.RadioModel.View() == "KVRX540 " && header.FileKind == kFileKindChannelData &&
-           header.FormatRev == 1;
+           header.RadioModel.View() == kRadioModel && header.FileKind == kFileKindChannelData &&
+           header.FormatRev == kFormatRev;
 }
 
 bool SaveChannelFile(const std::filesystem::path& path, ChannelMemory& memory,

@@ -146,8 +146,8 @@ ChannelRecord& ChannelImport::Begin(int index) {
 }
 
 void ChannelImport::PlaceGuard(int index) {
-    memory_.Rec(index).Scan = index == kGuard1 ? 0xF0 : 0xF1;
-    ++memory_.ZoneCounts[15];
+    memory_.Rec(index).Scan = index == kGuard1 ? kGuard1Scan : kGuard2Scan;
+    ++memory_.ZoneCounts[kGuardZone];
 }
 
 bool ChannelImport::PlaceInZone(int index, int zone) {
@@ -155,7 +155,7 @@ bool ChannelImport::PlaceInZone(int index, int zone) {
         memory_.ZoneCounts[static_cast<std::size_t>(zone)] >= kMaxChannelsPerZone) {
         return false;
     }
-    memory_.Rec(index).Scan = static_cast<std::int16_t>(zone * 16);
+    memory_.Rec(index).Scan = ScanOfZone(zone);
     if (index != kDefaultRecord) {
         ++memory_.ZoneCounts[static_cast<std::size_t>(zone)];
     }
@@ -163,7 +163,7 @@ bool ChannelImport::PlaceInZone(int index, int zone) {
 }
 
 void ChannelImport::PlaceInFirstFreeZone(int index, int first) {
-    for (int zone = first; zone < kZoneCount - 1; ++zone) {
+    for (int zone = first; zone < kGuardZone; ++zone) {
         if (PlaceInZone(index, zone)) {
             return;
         }

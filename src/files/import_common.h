@@ -53,11 +53,12 @@ class ChannelImport {
     ChannelRecord& Begin(int index);
 
     static bool IsGuard(int index) { return index == kGuard1 || index == kGuard2; }
-    // A guard goes to zone 15 (Scan 240 or 241).
+    // A guard goes to the guards' zone, with its own Scan value there.
     void PlaceGuard(int index);
     // Puts the channel into `zone` when that is a zone (0..15) holding fewer than 16 channels.
     bool PlaceInZone(int index, int zone);
-    // The lowest zone from `first` to 14 with room; none leaves Scan as the default record has it.
+    // The lowest zone from `first` up to the guards' zone (not included) with room; none leaves
+    // Scan as the default record has it.
     void PlaceInFirstFreeZone(int index, int first);
 
     // Puts a channel back the way it was before the import started.

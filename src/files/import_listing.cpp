@@ -63,7 +63,7 @@ int LinkShadows(import::ChannelImport& channels, const std::array<bool, kRecordS
         }
         const int primaryIndex = shadow.Prim;
         // The default record and the guards are never shadows: such a line is a format error
-        // and the record keeps what the reset gave it (the guards stay counted in list 15).
+        // and the record keeps what the reset gave it (the guards stay counted in their list).
         if (!IsOrdinaryChannel(index)) {
             ++errors;
             channels.Restore(index);
@@ -152,7 +152,7 @@ OpenResult ImportTextListing(std::span<const std::uint8_t> bytes, ChannelMemory&
         if (index == kDefaultRecord) {
             // The default record is in no zone's count; it just keeps the zone it shows.
             if (zone >= 0 && zone < kZoneCount) {
-                r.Scan = static_cast<std::int16_t>(zone * 16);
+                r.Scan = ScanOfZone(zone);
             }
         } else if (!channels.PlaceInZone(index, zone)) {
             channels.PlaceInFirstFreeZone(index, 0);

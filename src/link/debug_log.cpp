@@ -1,7 +1,6 @@
 #include "debug_log.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "codecs.h"
 
@@ -23,13 +22,6 @@ std::string_view Chars(std::string_view text, std::size_t first, std::size_t cou
     return text.substr(first - 1, count);
 }
 
-long long HexValue(std::string_view digits) {
-    const std::string dec = ToDec(digits);
-    long long value = 0;
-    std::from_chars(dec.data(), dec.data() + dec.size(), value);
-    return value;
-}
-
 long long AddressOf(std::string_view frame) {
     return HexValue(Chars(frame, 5, 4));
 }
@@ -38,7 +30,7 @@ std::string Shown(int c) {
     if (c >= 32 && c <= 126) {
         return std::string(1, static_cast<char>(c));
     }
-    return "<" + ToHex(std::to_string(c), 2) + ">";
+    return "<" + HexPair(static_cast<std::uint8_t>(c)) + ">";
 }
 
 void PadTo(std::string& line, const std::string& other) {

@@ -1,6 +1,5 @@
 #include "wire_codec.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -11,22 +10,9 @@ namespace kld {
 
 namespace {
 
-// The record image, laid out once. The receive and transmit halves share one shape.
-constexpr std::size_t kAddrHighAt = 3;
-constexpr std::size_t kAddrLowAt = 4;
-constexpr std::size_t kShadAt = 5;
-constexpr std::size_t kPrimAt = 6;
-constexpr std::size_t kChnlAt = 7;
-constexpr std::size_t kScanAt = 8;
-constexpr std::size_t kDescAt = 9;
-constexpr std::size_t kEFlagsAt = 17;
-constexpr std::size_t kModeAt = 18;
-constexpr std::size_t kIdCallAt = 51;
+// The receive and transmit halves share one shape.
 constexpr std::size_t kIdCallSent = 4;  // element 4 stays at home
-constexpr std::size_t kShadListAt = 55;
-constexpr std::size_t kRFRecAt = 62;
-constexpr std::size_t kTextSent = 8;  // frequencies lose their two pad blanks on the wire
-constexpr std::uint8_t kRecordLength = 67;
+constexpr std::size_t kTextSent = 8;    // frequencies lose their two pad blanks on the wire
 
 struct Half {
     std::size_t frqAt;
@@ -45,24 +31,16 @@ struct Half {
     Nac6 ChannelRecord::*nac;
 };
 
+namespace at = image_offset;
+
 constexpr Half kHalves[] = {
-    {19, 27, 'R', 28, 29, 31, 32, 33, &ChannelRecord::RFrq, &ChannelRecord::RSql,
-     &ChannelRecord::RTG, &ChannelRecord::RCTCSS, &ChannelRecord::RDCS, &ChannelRecord::RNAC},
-    {35, 43, 'T', 44, 45, 47, 48, 49, &ChannelRecord::TFrq, &ChannelRecord::TSql,
-     &ChannelRecord::TTG, &ChannelRecord::TCTCSS, &ChannelRecord::TDCS, &ChannelRecord::TNAC},
+    {at::RFrq, at::RLetter, 'R', at::RSql, at::RTG, at::RCTCSS, at::RDCS, at::RNAC,
+     &ChannelRecord::RFrq, &ChannelRecord::RSql, &ChannelRecord::RTG, &ChannelRecord::RCTCSS,
+     &ChannelRecord::RDCS, &ChannelRecord::RNAC},
+    {at::TFrq, at::TLetter, 'T', at::TSql, at::TTG, at::TCTCSS, at::TDCS, at::TNAC,
+     &ChannelRecord::TFrq, &ChannelRecord::TSql, &ChannelRecord::TTG, &ChannelRecord::TCTCSS,
+     &ChannelRecord::TDCS, &ChannelRecord::TNAC},
 };
-
-// The value of hexadecimal text the way ToDec reads it (0 when unreadable).
-long long HexValue(std::string_view digits) {
-    const std::string dec = ToDec(digits);
-    long long value = 0;
-    std::from_chars(dec.data(), dec.data() + dec.size(), value);
-    return value;
-}
-
-std::string Hex(long long value, int width) {
-    return ToHex(std::to_string(value), width);
-}
 
 // Characters first..first+count-1 (1-based) of text, as far as the text reaches.
 std::string_view Chars(std::string_view text, std::size_t first, std::size_t count) {
@@ -126,7 +104,8 @@ int CalcChecksum(std::string_view text) {
 }
 
 std::string WithChecksum(std::string_view text) {
-    return std::string(text) + Hex(CalcChecksum(text), 2);
+    // The sum is never negative, so the checksum is always a byte.
+    return std::string(text) + HexPair(static_cast<std::uint8_t>(CalcChecksum(text)));
 }
 
 std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
@@ -135,18 +114,18 @@ std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
     }
     const ChannelRecord& r = memory.Rec(index);
     ImageWriter w;
-    w.Put(0, 'T');
-    w.Put(1, '1');
-    w.Put(2, kRecordLength);
-    w.Put(kAddrHighAt, 0);
-    w.Put(kAddrLowAt, index);
-    w.Put(kShadAt, r.Shad);
-    w.Put(kPrimAt, r.Prim);
-    w.Put(kChnlAt, r.Chnl);
-    w.Put(kScanAt, r.Scan);
-    w.PutText(kDescAt, r.Desc);
-    w.Put(kEFlagsAt, r.EFlags);
-    w.PutCode(kModeAt, ModeCode(r.Mode));
+    w.Put(0, kFrameKindData[0]);
+    w.Put(1, kFrameKindData[1]);
+    w.Put(at::Length, kRecordLengthByte);
+    w.Put(at::AddrHigh, 0);
+    w.Put(at::AddrLow, index);
+    w.Put(at::Shad, r.Shad);
+    w.Put(at::Prim, r.Prim);
+    w.Put(at::Chnl, r.Chnl);
+    w.Put(at::Scan, r.Scan);
+    w.PutText(at::Desc, r.Desc);
+    w.Put(at::EFlags, r.EFlags);
+    w.PutCode(at::Mode, ModeCode(r.Mode));
     for (const Half& h : kHalves) {
         w.PutText(h.frqAt, r.*h.frq);
         w.Put(h.letterAt, h.letter);
@@ -161,17 +140,27 @@ std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
         w.Put(h.nacAt + 1, HexValue(nac.substr(1, 2)));
     }
     for (std::size_t i = 0; i < kIdCallSent; ++i) {
-        w.Put(kIdCallAt + i, r.IDCall[i]);
+        w.Put(at::IDCall + i, r.IDCall[i]);
     }
     // The shadow slots and bytes 63 to 68 go out as 0: the image starts zeroed.
-    w.Put(kRFRecAt, r.RFRec);
+    w.Put(at::RFRec, r.RFRec);
     return w.Result();
 }
 
+std::string OpeningRequestFrame(int code, const ProgramVersion& version) {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%02d%02d%02d", version.Major, version.Minor, version.Rev);
+    return std::string(kFrameOpeningPrefix) + HexPair(static_cast<std::uint8_t>(code)) + digits;
+}
+
+std::string EraseFrame(std::uint8_t channel) {
+    return std::string(kFrameErasePrefix) + HexPair(channel) + std::string(kFrameEraseSuffix);
+}
+
 std::string RecordFrameText(const WireBuf& image) {
-    std::string text = "T1";
+    std::string text(kFrameKindData);
     for (std::size_t i = 2; i < kRecordImageBytes; ++i) {
-        text += Hex(image[i], 2);
+        text += HexPair(image[i]);
     }
     return text;
 }
@@ -187,52 +176,53 @@ int ConvBuf(std::string_view text, ChannelMemory& memory) {
         buf[i] = static_cast<std::uint8_t>(HexValue(Chars(text, 2 * i - 1, 2)) & 0xFF);
     }
 
-    const int address = buf[kAddrHighAt] * 256 + buf[kAddrLowAt];
+    const int address = buf[at::AddrHigh] * 256 + buf[at::AddrLow];
     if (address > kLastRecord) {
         return 0;
     }
     ChannelRecord& r = memory.Rec(address);
-    r.Shad = buf[kShadAt];
-    r.Prim = buf[kPrimAt];
-    r.Chnl = buf[kChnlAt];
-    // The radio's own list bits of the guards are not trusted: they always sit in list 15.
-    if (buf[kChnlAt] == kGuard1) {
-        r.Scan = 0xF0;
-    } else if (buf[kChnlAt] == kGuard2) {
-        r.Scan = 0xF1;
+    r.Shad = buf[at::Shad];
+    r.Prim = buf[at::Prim];
+    r.Chnl = buf[at::Chnl];
+    // The radio's own list bits of the guards are not trusted: they always sit in their list.
+    if (buf[at::Chnl] == kGuard1) {
+        r.Scan = kGuard1Scan;
+    } else if (buf[at::Chnl] == kGuard2) {
+        r.Scan = kGuard2Scan;
     } else {
-        r.Scan = buf[kScanAt];
+        r.Scan = buf[at::Scan];
     }
     if (address > 0 && !r.IsShadow()) {
         ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
     }
 
-    r.Desc = TextAt(buf, kDescAt);
-    r.EFlags = buf[kEFlagsAt];
+    r.Desc = TextAt(buf, at::Desc);
+    r.EFlags = buf[at::EFlags];
     // A mode, tone or code the tables do not know keeps the old value, so every position in the
     // record stays one that the tables can look up.
-    if (const auto mode = ModePositionOfCode(buf[kModeAt])) {
+    if (const auto mode = ModePositionOfCode(buf[at::Mode])) {
         r.Mode = static_cast<std::int16_t>(*mode);
     }
     for (const Half& h : kHalves) {
         r.*h.frq = TextAt(buf, h.frqAt);
         r.*h.sql = buf[h.sqlAt];
-        r.*h.tg = Hex(buf[h.tgAt], 2) + Hex(buf[h.tgAt + 1], 2);
+        r.*h.tg = HexPair(buf[h.tgAt]) + HexPair(buf[h.tgAt + 1]);
         if (const auto tone = CtcssPositionOfCode(buf[h.ctcssAt])) {
             r.*h.ctcss = static_cast<std::int16_t>(*tone);
         }
         if (const auto code = DcsPositionOfCode(buf[h.dcsAt])) {
             r.*h.dcs = static_cast<std::int16_t>(*code);
         }
-        r.*h.nac = Hex(buf[h.nacAt], 1) + Hex(buf[h.nacAt + 1], 2);
+        // The first NAC digit travels alone in its byte: one digit unless the radio sent more.
+        r.*h.nac = ToHex(std::to_string(buf[h.nacAt]), 1) + HexPair(buf[h.nacAt + 1]);
     }
     for (std::size_t i = 0; i < kIdCallSent; ++i) {
-        r.IDCall[i] = buf[kIdCallAt + i];
+        r.IDCall[i] = buf[at::IDCall + i];
     }
     for (std::size_t slot = 0; slot < static_cast<std::size_t>(kShadowSlots); ++slot) {
-        r.ShadList[slot] = buf[kShadListAt + slot];
+        r.ShadList[slot] = buf[at::ShadList + slot];
     }
-    r.RFRec = buf[kRFRecAt];
+    r.RFRec = buf[at::RFRec];
     r.Select = kSelDefined | kSelFromRadio;
     memory.Current = static_cast<std::int16_t>(address);
     return 1;

@@ -8,14 +8,11 @@
 #include <map>
 #include <optional>
 
+#include "codecs.h"
+
 namespace kld::sim {
 
 namespace {
-
-bool IsHexText(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)) != 0; });
-}
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](char ch) {
@@ -139,12 +136,12 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
          }},
         {"--modes",
          [&](const std::string& v) {
-             const auto n = v.size() <= 2 && IsHexText(v) ? Number(v, 16) : std::nullopt;
+             const auto n = v.size() <= 2 && IsHexDigits(v) ? Number(v, 16) : std::nullopt;
              return n ? (config.enabledModes = static_cast<std::uint8_t>(*n), true) : false;
          }},
         {"--version",
          [&](const std::string& v) {
-             return v.size() == 6 && IsHexText(v) ? (config.version = Upper(v), true) : false;
+             return v.size() == 6 && IsHexDigits(v) ? (config.version = Upper(v), true) : false;
          }},
         {"--stamp",
          [&](const std::string& v) {
@@ -169,7 +166,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
              for (std::string& line : *lines) {
                  line.erase(std::remove(line.begin(), line.end(), ' '), line.end());
                  if (line.size() < 4 || line.size() % 2 != 0 || line.size() > 252 ||
-                     !IsHexText(line)) {
+                     !IsHexDigits(line)) {
                      return false;
                  }
                  line = Upper(line);

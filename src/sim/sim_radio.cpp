@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "codecs.h"
 #include "data_file.h"
 #include "operator.h"
 #include "program_state.h"
@@ -12,41 +13,14 @@ namespace kld::sim {
 
 namespace {
 
-constexpr std::string_view kAccepted = kFrameAccepted;
-constexpr std::string_view kRefused = kFrameRefused;
-constexpr std::string_view kBusy = kFrameBusy;
-constexpr std::string_view kEnd = kFrameEnd;
-constexpr std::string_view kSpeedChange = kFrameSpeedChange;
-constexpr std::string_view kStampPrefix = kFrameStamp;
-constexpr std::string_view kCommandPrefix = "T2040000";  // bare commands: T2040000 + code
 constexpr std::string_view kGarbage = "xyz\r";
-constexpr int kFirstOpeningCode = 0x20;
 constexpr std::size_t kStampDigits = 14;
-constexpr std::size_t kRecordFrameChars = 2 + 2 * (kRecordImageBytes - 2);
 // Data bytes a kind "1" line can carry after its length byte and address.
 constexpr std::size_t kMaxLineData = (kMaxFrameChars - 8) / 2;
 
-std::string Hex2(int value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
-}
-
-// Two upper-case hexadecimal digits, as the program sends them.
-std::optional<int> HexByte(std::string_view digits) {
-    if (digits.size() != 2) {
-        return std::nullopt;
-    }
-    int value = 0;
-    for (const char ch : digits) {
-        if (ch >= '0' && ch <= '9') {
-            value = value * 16 + (ch - '0');
-        } else if (ch >= 'A' && ch <= 'F') {
-            value = value * 16 + (ch - 'A' + 10);
-        } else {
-            return std::nullopt;
-        }
-    }
-    return value;
+// Where byte `at` of a frame starts in its text.
+constexpr std::size_t TextPosition(std::size_t at) {
+    return 2 * at - 2;
 }
 
 bool AllDigits(std::string_view text) {
@@ -61,28 +35,32 @@ bool Matches(const std::string& only, std::string_view line) {
 // A kind "1" line carrying text, as the text log goes out.
 std::string TextFrame(std::string_view text) {
     text = text.substr(0, std::min(text.size(), kMaxLineData));
-    std::string frame = "T1" + Hex2(static_cast<int>(3 + text.size())) + "0000";
+    std::string frame =
+        std::string(kFrameKindData) + HexPair(static_cast<std::uint8_t>(3 + text.size())) + "0000";
     for (const char ch : text) {
-        frame += Hex2(static_cast<unsigned char>(ch));
+        frame += HexPair(static_cast<std::uint8_t>(ch));
     }
     return frame;
 }
 
-// Characters 9 and 10 of an opening request: its code byte.
+// The code byte of an opening request, right after its prefix.
 std::string_view OpeningCode(std::string_view body) {
-    return body.size() >= 10 ? body.substr(8, 2) : std::string_view{};
+    return body.size() >= kFrameOpeningPrefix.size() + 2
+               ? body.substr(kFrameOpeningPrefix.size(), 2)
+               : std::string_view{};
 }
 
 // A record frame whose address left the table: ConvBuf stores nothing for it.
 std::string OutOfRange(std::string frame) {
-    frame.replace(4, 4, "0100");
+    frame.replace(TextPosition(image_offset::AddrHigh), 4, "0100");
     return frame;
 }
 
 // A record frame padded past what the program's frame buffer holds.
 std::string OverLong(std::string frame) {
     frame += std::string(kMaxFrameChars + 3 - frame.size(), '0');
-    frame.replace(2, 2, Hex2(static_cast<int>((frame.size() - 2) / 2)));
+    frame.replace(TextPosition(image_offset::Length), 2,
+                  HexPair(static_cast<std::uint8_t>((frame.size() - 2) / 2)));
     return frame;
 }
 
@@ -164,12 +142,12 @@ void SimRadio::HandleLine(const std::string& line) {
     std::string body;
     if (line.size() > 2 && line.front() == 'T') {
         body = line.substr(0, line.size() - 2);
-        const auto sum = HexByte(std::string_view(line).substr(line.size() - 2));
+        const auto sum = HexPairValue(std::string_view(line).substr(line.size() - 2));
         checksumOk = sum && *sum == CalcChecksum(body);
     }
 
     const std::optional<std::string> answer =
-        checksumOk ? Command(body) : std::optional<std::string>(kRefused);
+        checksumOk ? Command(body) : std::optional<std::string>(kFrameRefused);
     if (answer && !silent) {
         Emit(line, *answer);
     }
@@ -186,21 +164,21 @@ void SimRadio::HandleLine(const std::string& line) {
 }
 
 std::optional<std::string> SimRadio::Command(const std::string& body) {
-    if (body.starts_with("T0")) {
+    if (body.starts_with(kFrameKindOpening)) {
         // A new conversation: whatever ran before is over, and it starts at 9600.
         stream_ = Stream::None;
         rate_ = kSlowRate;
-        const auto code = HexByte(OpeningCode(body));
+        const auto code = HexPairValue(OpeningCode(body));
         if (config_.endlessRefusals || !code) {
-            return std::string(kRefused);
+            return std::string(kFrameRefused);
         }
         const int refusedSoFar = std::max(0, *code - kFirstOpeningCode);
-        return std::string(refusedSoFar < config_.protocolLevel ? kRefused : kAccepted);
+        return std::string(refusedSoFar < config_.protocolLevel ? kFrameRefused : kFrameAccepted);
     }
-    if (body.starts_with("T1")) {
-        return stream_ == Stream::Send ? StoreRecord(body) : std::string(kRefused);
+    if (body.starts_with(kFrameKindData)) {
+        return stream_ == Stream::Send ? StoreRecord(body) : std::string(kFrameRefused);
     }
-    if (body == kEnd) {
+    if (body == kFrameEnd) {
         if (stream_ == Stream::Send) {
             ++completedSends_;
         }
@@ -208,71 +186,70 @@ std::optional<std::string> SimRadio::Command(const std::string& body) {
         rate_ = kSlowRate;
         return std::nullopt;
     }
-    if (body == kSpeedChange) {
+    if (body == kFrameSpeedChange) {
         pendingRate_ = kFastRate;
-        return std::string(kAccepted);
+        return std::string(kFrameAccepted);
     }
-    if (body.starts_with(kStampPrefix)) {
-        const std::string stamp = body.substr(kStampPrefix.size());
+    if (body.starts_with(kFrameStamp)) {
+        const std::string stamp = body.substr(kFrameStamp.size());
         if (stamp.size() != kStampDigits || !AllDigits(stamp)) {
-            return std::string(kRefused);
+            return std::string(kFrameRefused);
         }
         stamp_ = stamp;
-        return std::string(kAccepted);
+        return std::string(kFrameAccepted);
     }
-    if (body.size() == 10 && body.starts_with("T20400") && body.ends_with("10")) {
-        const auto channel = HexByte(std::string_view(body).substr(6, 2));
+    // Before the bare commands: erasing channel 0 reads like one of them.
+    if (body.size() == kEraseFrameChars && body.starts_with(kFrameErasePrefix) &&
+        body.ends_with(kFrameEraseSuffix)) {
+        const auto channel =
+            HexPairValue(std::string_view(body).substr(kFrameErasePrefix.size(), 2));
         if (!channel || !IsRecordIndex(*channel)) {
-            return std::string(kRefused);
+            return std::string(kFrameRefused);
         }
         memory_.Rec(*channel).Select = 0;
-        return std::string(kAccepted);
+        return std::string(kFrameAccepted);
     }
-    if (body.size() != 10 || !body.starts_with(kCommandPrefix)) {
-        return std::string(kRefused);
-    }
-    const std::string code = body.substr(kCommandPrefix.size());
-    if (code == "00") {
+    if (body == kFrameAccepted) {
         return Next();
     }
-    if (code == "01") {
+    if (body == kFrameRefused) {
         return Repeat();
     }
-    if (code == "33") {
-        return "T205000033" + Hex2(config_.enabledModes);
+    if (body == kFrameModesQuestion) {
+        return std::string(kFrameModesAnswer) + HexPair(config_.enabledModes);
     }
-    if (code == "22") {
-        return "T207000023" + config_.version;
+    if (body == kFrameVersionQuestion) {
+        return std::string(kFrameVersionAnswer) + config_.version;
     }
-    if (code == "20") {
-        return std::string(kStampPrefix) + stamp_;
+    if (body == kFrameStampQuestion) {
+        return std::string(kFrameStamp) + stamp_;
     }
-    if (code == "31") {
+    if (body == kFrameTextLogQuestion) {
         if (config_.textLogName.empty()) {
             stream_ = Stream::None;
-            return std::string(kEnd);
+            return std::string(kFrameEnd);
         }
         stream_ = Stream::TextLog;
         cursor_ = 0;
         return TextFrame(config_.textLogName);
     }
-    if (code == "25") {
+    if (body == kFrameBeginSend) {
         stream_ = Stream::Send;
         recordFrames_ = 0;
         lastFrameRefused_ = false;
         refusalsLeft_ = faults_.refuseRecordTimes;
-        return std::string(kAccepted);
+        return std::string(kFrameAccepted);
     }
-    if (code == "11") {
+    if (body == kFramePurge) {
         BlankMemory(memory_);
-        return std::string(kAccepted);
+        return std::string(kFrameAccepted);
     }
-    if (code == "24" || code == "30") {
-        stream_ = code == "24" ? Stream::Receive : Stream::DebugLog;
+    if (body == kFrameBeginReceive || body == kFrameBeginDebugLog) {
+        stream_ = body == kFrameBeginReceive ? Stream::Receive : Stream::DebugLog;
         cursor_ = 0;
-        return std::string(kAccepted);
+        return std::string(kFrameAccepted);
     }
-    return std::string(kRefused);
+    return std::string(kFrameRefused);
 }
 
 std::optional<std::string> SimRadio::Next() {
@@ -282,21 +259,22 @@ std::optional<std::string> SimRadio::Next() {
                 return TextFrame(config_.textLogLines[cursor_++]);
             }
             stream_ = Stream::None;
-            return std::string(kEnd);
+            return std::string(kFrameEnd);
         case Stream::Receive:
             return NextRecord();
         case Stream::DebugLog:
             if (cursor_ < config_.debugLog.size()) {
                 const std::string& line = config_.debugLog[cursor_++];
-                return "T1" + Hex2(static_cast<int>(1 + line.size() / 2)) + line;
+                return std::string(kFrameKindData) +
+                       HexPair(static_cast<std::uint8_t>(1 + line.size() / 2)) + line;
             }
             EndStream();
-            return std::string(kEnd);
+            return std::string(kFrameEnd);
         case Stream::None:
         case Stream::Send:
             break;
     }
-    return std::string(kAccepted);
+    return std::string(kFrameAccepted);
 }
 
 std::string SimRadio::NextRecord() {
@@ -313,7 +291,7 @@ std::string SimRadio::NextRecord() {
     }
     if (frame.empty()) {
         EndStream();
-        return std::string(kEnd);
+        return std::string(kFrameEnd);
     }
     if (faults_.overLongFrame) {
         faults_.overLongFrame = false;
@@ -332,9 +310,9 @@ std::string SimRadio::NextRecord() {
 
 std::optional<std::string> SimRadio::Repeat() {
     if (lastLine_.empty()) {
-        return std::string(kRefused);
+        return std::string(kFrameRefused);
     }
-    if (stream_ == Stream::Receive && lastLine_.starts_with("T1") &&
+    if (stream_ == Stream::Receive && lastLine_.starts_with(kFrameKindData) &&
         faults_.outOfRangeRecords != 0) {
         if (faults_.outOfRangeRecords > 0) {
             --faults_.outOfRangeRecords;
@@ -352,14 +330,15 @@ std::string SimRadio::StoreRecord(const std::string& body) {
     lastFrameRefused_ = true;
     if (recordFrames_ == faults_.refuseRecordFrame && refusalsLeft_ > 0) {
         --refusalsLeft_;
-        return std::string(kRefused);
+        return std::string(kFrameRefused);
     }
-    if (body.size() != kRecordFrameChars || body.substr(2, 2) != "43" ||
+    if (body.size() != kRecordFrameChars ||
+        body.substr(TextPosition(image_offset::Length), 2) != HexPair(kRecordLengthByte) ||
         ConvBuf(body, memory_) != 1) {
-        return std::string(kRefused);
+        return std::string(kFrameRefused);
     }
     lastFrameRefused_ = false;
-    return std::string(kAccepted);
+    return std::string(kFrameAccepted);
 }
 
 void SimRadio::EndStream() {
@@ -375,7 +354,7 @@ void SimRadio::Emit(const std::string& line, const std::string& body) {
     }
     if (faults_.busyAnswers > 0 && Matches(faults_.busyFor, line)) {
         for (int i = 0; i < faults_.busyAnswers; ++i) {
-            Put(WithChecksum(kBusy) + "\r");
+            Put(WithChecksum(kFrameBusy) + "\r");
         }
     }
     std::string text = WithChecksum(body);
@@ -383,7 +362,8 @@ void SimRadio::Emit(const std::string& line, const std::string& body) {
         if (faults_.badChecksums > 0) {
             --faults_.badChecksums;
         }
-        text.replace(text.size() - 2, 2, Hex2(CalcChecksum(body) + 1));
+        text.replace(text.size() - 2, 2,
+                     HexPair(static_cast<std::uint8_t>(CalcChecksum(body) + 1)));
     }
     Put(text + "\r");
     lastLine_ = repeatLine_.value_or(body);

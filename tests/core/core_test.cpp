@@ -7,6 +7,7 @@
 #include "list_operations.h"
 #include "memory_check.h"
 #include "modes.h"
+#include "program_state.h"
 #include "shadows.h"
 #include "tables.h"
 
@@ -98,6 +99,26 @@ TEST(CodecsTest, ToHexToDecIsHexStringAndCheckSx) {
     // clang-format on
 }
 
+// The wire's byte form is strict where the program's own readers above are lenient.
+TEST(CodecsTest, HexPairsAndHexValue) {
+    // clang-format off
+    ExpectRows<std::string, std::uint8_t>(HexPair, {{0, "00"}, {0x0A, "0A"}, {0xC4, "C4"},
+        {0xFF, "FF"}});
+    ExpectRows<std::optional<std::uint8_t>, std::string_view>(HexPairValue, {{"00", 0},
+        {"0A", 10}, {"FF", 255}, {"ff", nullopt}, {"0G", nullopt}, {"A", nullopt},
+        {"0A0", nullopt}, {" A", nullopt}, {"", nullopt}});
+    ExpectRows<bool, std::string_view>(IsHexDigits, {{"", true}, {"09afAF", true},
+        {"0g", false}, {"1 2", false}, {"\xB5", false}});
+    ExpectRows<long long, std::string_view>(HexValue, {{"ff", 255}, {"ZZ", 595}, {"", 0},
+        {"1 2", 0}, {"7FFFFFFF", 2147483647}});
+    // clang-format on
+    for (int value = 0; value <= 255; ++value) {
+        EXPECT_EQ(HexPairValue(HexPair(static_cast<std::uint8_t>(value))), value);
+        EXPECT_EQ(HexPair(static_cast<std::uint8_t>(value)),
+                  ToHex(std::to_string(value), 2));  // the same digits the program writes
+    }
+}
+
 TEST(KeyRulesTest, HexDigitChannelAndFrequencyKeys) {
     using Beeped = std::pair<int, int>;  // the key let through and the beeps made
     const auto hexCheck = [](int key) {
@@ -151,6 +172,8 @@ TEST(TablesTest, OddCodesLookupsBothWaysAndPositionsOutside) {
         {-32768, "||-"}, {-1, "||-"}, {83, "||-"}, {32767, "||-"}});
     // clang-format on
     EXPECT_EQ(ModePositionOfCode('n'), 1);
+    EXPECT_EQ(std::pair(ModeName(kModeDigital), ModeName(3)),
+              std::pair("P25 Conventional"sv, ""sv));
     EXPECT_FALSE(CtcssCode(-32768) || CtcssCode(-1) || CtcssCode(42) || CtcssCode(32767) ||
                  DcsCode(-32768) || DcsCode(-1) || DcsCode(83) || DcsCode(32767) ||
                  CtcssPositionOfCode(0) || CtcssPositionOfCode(43) || DcsPositionOfCode(84) ||
@@ -190,6 +213,10 @@ TEST(ModesTest, PermissionReplacementCommandLineAndSquelchLists) {
         {kModeDigital, 0x30, kModeDigital}});
     ExpectRows<std::uint8_t, const char*>(EnabledModesFromCommandLine, {{"", 0x30}, {"   ", 0x30},
         {"W", 0x40}, {"x", 0x00}, {"n  d", 0x30}, {"wn", 0x00}, {" w n d ", 0x70}, {"N D", 0x30}});
+    // The list of the operating-mode messages; flags that are no mode add nothing.
+    ExpectRows<std::string, std::uint8_t>(ModeNameLines, {{0x00, ""}, {0x8F, ""},
+        {0x30, "    Analog Narrowband\n    P25 Conventional\n"},
+        {0x50, "    Analog Wideband\n    P25 Conventional\n"}});
     // The squelch lists of a mode: receive texts, transmit codes (ID Call not for shadows).
     ExpectRows<const char*, int, bool>(codes, {
         {kModeDigital, false, "Monitor       'm'NAC            'n'Talk Group  'g'gi-Tx Inhibit      '-'"},
@@ -281,6 +308,26 @@ TEST(FieldRulesTest, ChannelBoxTypedNumbersDisplayCompletionAndIdCall) {
     // clang-format on
     // Whatever a file put there, the box gets seven digits.
     EXPECT_EQ(IdCallText({0x1F, 0xAB, -1, 0x100, 0}), "9999900");
+}
+
+// Settings and data files both start with this header; older files are told apart by it.
+TEST(FileHeaderTest, FixedTextsAndVersionDigits) {
+    const FileHeader h = FreshHeader({3, 12, 0});
+    EXPECT_EQ(std::tuple(h.FileTag.View(), h.VerMajor.View(), h.VerMinor.View(), h.VerRev.View(),
+                         h.RadioModel.View(), h.RadioVer.View(), h.FormatRev, h.EofMark),
+              std::tuple("KLD540  "sv, "3 "sv, "12"sv, "0 "sv, "KVRX540 "sv, "000000"sv,
+                         std::uint8_t{1}, std::uint8_t{26}));
+}
+
+// Files and radios carry these values: a change would move every channel to another list.
+TEST(ZoneEncodingTest, ScanValuesOfListsAndGuards) {
+    for (int zone = 0; zone < kZoneCount; ++zone) {
+        SCOPED_TRACE(zone);
+        EXPECT_EQ(ZoneOf(ScanOfZone(zone)), zone);
+        EXPECT_EQ(ZoneOf(static_cast<S>(ScanOfZone(zone) | 0x0F)), zone) << "low bits ignored";
+    }
+    EXPECT_EQ(ScanOfZone(3), 0x30);
+    EXPECT_EQ(std::tuple(kGuardZone, kGuard1Scan, kGuard2Scan), std::tuple(15, S{0xF0}, S{0xF1}));
 }
 
 TEST(ClearMemoryTest, ExactResult) {
