@@ -27,14 +27,6 @@ constexpr int kListChanged = 0x04;
 constexpr int kShadowOrPurge = 0x02;
 constexpr int kPurged = 0x01;
 
-constexpr std::string_view kAccepted = kFrameAccepted;
-constexpr std::string_view kRefused = kFrameRefused;
-constexpr std::string_view kBusy = kFrameBusy;
-constexpr std::string_view kStampFrame = kFrameStamp;
-constexpr std::string_view kEnd = kFrameEnd;
-constexpr std::string_view kVersionAnswer = "T207000023";
-constexpr std::string_view kModesAnswer = "T205000033";
-
 constexpr std::chrono::seconds kAnswerLimit{30};
 // Everything written must have left the line before the speed changes or the port closes; at
 // 9600 baud a whole record frame takes 0.15 s.
@@ -51,26 +43,6 @@ constexpr std::size_t kMaxPendingChars = 64 * 1024;
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
-}
-
-std::string TwoDigits(int value) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "%02d", value);
-    return buffer;
-}
-
-std::string ModesText(std::uint8_t flags) {
-    std::string text;
-    if (flags & kEnableWide) {
-        text += "    Analog Wideband\n";
-    }
-    if (flags & kEnableNarrow) {
-        text += "    Analog Narrowband\n";
-    }
-    if (flags & kEnableDigital) {
-        text += "    P25 Conventional\n";
-    }
-    return text;
 }
 
 class Transfer {
@@ -253,7 +225,7 @@ bool Transfer::Prepare() {
             before_.ZoneCounts = mem_.ZoneCounts;
             ClearMemory(mem_);
             mem_.ZoneCounts[0] = 0;
-            mem_.ZoneCounts[15] = 0;
+            mem_.ZoneCounts[kGuardZone] = 0;
             break;
         case Direction::DebugLog: {
             const auto path = c_.folder / kDebugLogFileName;
@@ -339,30 +311,28 @@ bool Transfer::OpenPort() {
 void Transfer::BuildCommand() {
     cmd_.clear();
     switch (step_) {
-        case step::Opening: {
-            const ProgramVersion& v = state_.Version;
-            cmd_ = "T007000020" + TwoDigits(v.Major) + TwoDigits(v.Minor) + TwoDigits(v.Rev);
+        case step::Opening:
+            cmd_ = OpeningRequestFrame(kFirstOpeningCode, state_.Version);
             break;
-        }
         case step::SpeedChange:
-            cmd_ = "T206000032" + ToHex("1152", 4);  // 115200 / 100
+            cmd_ = kFrameSpeedChange;
             break;
         case step::Modes:
-            cmd_ = "T204000033";
+            cmd_ = kFrameModesQuestion;
             break;
         case step::TextLogName:
             textLog_.Close();
-            cmd_ = "T204000031";
+            cmd_ = kFrameTextLogQuestion;
             break;
         case step::TextLogLine:
-            cmd_ = kAccepted;
+            cmd_ = kFrameAccepted;
             break;
         case step::Version:
             if (Sending() && usedModes_ != 0) {
                 const Message warning{
                     "The following operating modes are used in the memory data but not enabled "
                     "in the radio:\n\n" +
-                        ModesText(usedModes_) +
+                        ModeNameLines(usedModes_) +
                         "\nThe radio will not transmit in disabled modes (affected memories "
                         "become receive only).\n\nPress OK to continue or CANCEL to stop the "
                         "transfer",
@@ -372,25 +342,25 @@ void Transfer::BuildCommand() {
                     return;
                 }
             }
-            cmd_ = "T204000022";
+            cmd_ = kFrameVersionQuestion;
             break;
         case step::Stamp:
             if (Sending()) {
-                cmd_ = "T204000020";
+                cmd_ = kFrameStampQuestion;
             } else {
                 state_.MemoryStamp = GetTimeStamp(host_.LocalTime());
-                cmd_ = std::string(kStampFrame) + state_.MemoryStamp;
+                cmd_ = std::string(kFrameStamp) + state_.MemoryStamp;
             }
             break;
         case step::Begin:
-            cmd_ = dir_ == Direction::Send      ? "T204000025"
-                   : dir_ == Direction::Receive ? "T204000024"
-                                                : "T204000030";
+            cmd_ = dir_ == Direction::Send      ? kFrameBeginSend
+                   : dir_ == Direction::Receive ? kFrameBeginReceive
+                                                : kFrameBeginDebugLog;
             break;
         case step::Purge:
             if (Sending() && (state_.PurgeMode == 1 || (xferFlags_ & 0x0F) != 0)) {
                 statusText_ = "Purging Radio....";
-                cmd_ = "T204000011";
+                cmd_ = kFramePurge;
                 xferFlags_ |= kPurged | kShadowOrPurge;
             }
             break;
@@ -403,7 +373,7 @@ void Transfer::BuildCommand() {
             if (Sending()) {
                 BuildRecordCommand();
             } else {
-                cmd_ = kAccepted;
+                cmd_ = kFrameAccepted;
             }
             break;
     }
@@ -434,12 +404,12 @@ void Transfer::BuildRecordCommand() {
                      "(outside 0 to 255, or a tone, code or mode the tables do not have).");
                 return;
             }
-            (*image)[62] = mem_.NoiseSquelchLevel;
+            (*image)[image_offset::RFRec] = mem_.NoiseSquelchLevel;
             cmd_ = RecordFrameText(*image);
         }
     } else if (sel >= 2) {
         if (firstPass && !(xferFlags_ & kStampDiffers) && fromRadio && !r.IsShadow()) {
-            cmd_ = "T20400" + ToHex(std::to_string(step_), 2) + "10";
+            cmd_ = EraseFrame(static_cast<std::uint8_t>(step_));
         }
     }
 }
@@ -527,9 +497,8 @@ void Transfer::TakeLine() {
         return;
     }
     const std::string_view text(line.data(), line.size() - 1);
-    const bool valid =
-        text.size() >= 3 && ToDec(text.substr(text.size() - 2)) ==
-                                std::to_string(CalcChecksum(text.substr(0, text.size() - 2)));
+    const bool valid = text.size() >= 3 && HexValue(text.substr(text.size() - 2)) ==
+                                               CalcChecksum(text.substr(0, text.size() - 2));
     if (valid) {
         outcome_ = Outcome::None;
         reply_ = std::string(text.substr(0, text.size() - 2));
@@ -539,7 +508,7 @@ void Transfer::TakeLine() {
     outcome_ = errCount_ >= 2 ? Outcome::Checksum : Outcome::None;
     // A line from the radio came in damaged: ask for it again rather than skip it.
     if (!Sending()) {
-        cmd_ = kRefused;
+        cmd_ = kFrameRefused;
         sendMode_ = kSendFresh;
     } else {
         sendMode_ = kSendAgain;
@@ -550,14 +519,14 @@ void Transfer::HandleReply() {
     if (reply_.empty()) {
         return;
     }
-    if (reply_ == kAccepted) {
+    if (reply_ == kFrameAccepted) {
         if (step_ == step::Opening) {
             if (helloTries_ == 0) {
                 step_ = step::TextLogLine;
-                mem_.EnabledModes = 0x70;
+                mem_.EnabledModes = kEnableWide | kEnableNarrow | kEnableDigital;
             } else if (helloTries_ == 1) {
                 step_ = step::SpeedChange;
-                mem_.EnabledModes = 0x70;
+                mem_.EnabledModes = kEnableWide | kEnableNarrow | kEnableDigital;
             }
         } else if (step_ == step::SpeedChange) {
             host_.Pause(50ms);
@@ -578,16 +547,14 @@ void Transfer::HandleReply() {
         errCount_ = 0;
         return;
     }
-    if (reply_ == kRefused) {
+    if (reply_ == kFrameRefused) {
         if (step_ == step::Opening) {
             if (++helloTries_ >= kMaxOpeningRefusals) {
                 outcome_ = Outcome::TooManyErrors;
                 return;
             }
-            // Ask again with the next code; the old checksum goes, a fresh one comes.
-            const int code = std::stoi(ToDec(cmd_.substr(8, 2)));
-            cmd_ = cmd_.substr(0, 8) + ToHex(std::to_string(code + 1), 2) +
-                   cmd_.substr(10, cmd_.size() - 12);
+            // Ask again with the next code (and a fresh checksum).
+            cmd_ = OpeningRequestFrame(kFirstOpeningCode + helloTries_, state_.Version);
             sendMode_ = kSendFresh;
             return;
         }
@@ -599,7 +566,7 @@ void Transfer::HandleReply() {
         sendMode_ = kSendAgain;
         return;
     }
-    if (reply_ == kBusy) {
+    if (reply_ == kFrameBusy) {
         const std::size_t lastPoint = label_.rfind('.');
         if (lastPoint != std::string::npos) {
             label_.erase(lastPoint + 1);
@@ -609,13 +576,14 @@ void Transfer::HandleReply() {
         sendMode_ = kWaitAgain;
         return;
     }
-    if (StartsWith(reply_, kVersionAnswer)) {
-        state_.RadioVersion = reply_.substr(10, 6);
+    if (StartsWith(reply_, kFrameVersionAnswer)) {
+        state_.RadioVersion = reply_.substr(kFrameVersionAnswer.size(), 6);
         sendMode_ = kDone;
         return;
     }
-    if (StartsWith(reply_, kModesAnswer)) {
-        mem_.EnabledModes = static_cast<std::uint8_t>(std::stoi(ToDec(reply_.substr(10, 2))));
+    if (StartsWith(reply_, kFrameModesAnswer)) {
+        mem_.EnabledModes =
+            static_cast<std::uint8_t>(HexValue(reply_.substr(kFrameModesAnswer.size(), 2)));
         if (Sending() || helloTries_ == 1) {
             step_ = step::TextLogLine;
         }
@@ -623,12 +591,12 @@ void Transfer::HandleReply() {
         return;
     }
     if (Sending()) {
-        if (StartsWith(reply_, kStampFrame)) {
-            if (reply_.substr(10, 14) != state_.MemoryStamp) {
+        if (StartsWith(reply_, kFrameStamp)) {
+            if (reply_.substr(kFrameStamp.size(), 14) != state_.MemoryStamp) {
                 xferFlags_ |= kStampDiffers;
             }
             sendMode_ = kDone;
-        } else if (reply_ == kEnd) {
+        } else if (reply_ == kFrameEnd) {
             outcome_ = Outcome::TooManyErrors;
         } else {
             // An answer no rule names: let it pass and wait for the real one.
@@ -642,7 +610,7 @@ void Transfer::HandleReply() {
 // Receiving and reading the debug log: the end frame, text-log lines, records and log lines.
 void Transfer::HandleDataLine() {
     const bool textLogStep = step_ == step::TextLogName || step_ == step::TextLogLine;
-    if (reply_ == kEnd) {
+    if (reply_ == kFrameEnd) {
         if (textLogStep) {
             textLog_.Close();
             step_ = step::TextLogLine;  // on with step -5
@@ -652,7 +620,7 @@ void Transfer::HandleDataLine() {
         }
         return;
     }
-    if (!StartsWith(reply_, "T1")) {
+    if (!StartsWith(reply_, kFrameKindData)) {
         sendMode_ = kWaitAgain;  // an answer no rule names
         return;
     }
@@ -691,7 +659,7 @@ void Transfer::HandleDataLine() {
         outcome_ = Outcome::TooManyErrors;
         return;
     }
-    cmd_ = kRefused;
+    cmd_ = kFrameRefused;
     sendMode_ = kSendFresh;
 }
 
@@ -717,7 +685,7 @@ void Transfer::AfterSendStep() {
 // The end frame goes out without waiting for an answer; it is over only once it has left the
 // line. A failed write or drain means the radio may not know the transfer is over.
 void Transfer::SendEndFrame() {
-    const std::string end = WithChecksum(kEnd);
+    const std::string end = WithChecksum(kFrameEnd);
     log_.Raw(end + "\r");
     if (!device_.Write(end + "\r") || !device_.Drain(kDrainLimit)) {
         outcome_ = Outcome::Communication;
@@ -847,14 +815,14 @@ TestSwapResult TestSwap(int n, TransferContext& context) {
     mem.ZoneCounts[0] = 0;
     int base = 15000;
     for (int i = kFirstChannel; i <= kLastOrdinaryChannel; ++i) {
-        const int zone = (i - 1) / 16;
-        const int position = (i - 1) % 16;
+        const int zone = (i - 1) / kMaxChannelsPerZone;
+        const int position = (i - 1) % kMaxChannelsPerZone;
         ChannelRecord& r = mem.Rec(i);
         r.Chnl = r.Prim = static_cast<std::int16_t>(i);
         char desc[16];
         std::snprintf(desc, sizeof desc, "Z%02d/P%02d", zone + 1, position + 1);
         r.Desc = desc;
-        r.Scan = static_cast<std::int16_t>(zone * 16);
+        r.Scan = ScanOfZone(zone);
         r.Mode = kModeNarrow;
         setFrequencies(i, base);
         r.Select = kSelDefined | kSelSend;
