@@ -4,12 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
-#include <limits>
 #include <thread>
 
 #include "port_names.h"
