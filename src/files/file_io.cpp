@@ -316,6 +316,7 @@ std::optional<Plan> MakePlan(const fs::path& path, std::string& why) {
         // The links under /proc (/dev/stdout leads there) name open files, pipes and terminals
         // that no path reaches: only the kernel can follow them.
         if (OnProcFs(FolderOf(plan.file))) {
+            plan.name = path.string();  // "stdout" alone would puzzle
             plan.descriptor = OwnDescriptor(plan.file);
             plan.way = plan.descriptor >= 0 ? Way::Stream : Way::InPlace;
             if (::stat(plan.file.c_str(), &plan.st) != 0) {
@@ -425,7 +426,11 @@ bool SafeFileWriter::Open(const fs::path& target) {
         ::unlink(temp_.c_str());
         fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd_ < 0) {
-            std::string reason = Reason(name_, "creating " + temp_.string(), errno);
+            // Only what unlink could not remove (a folder) makes the name exist still.
+            std::string reason =
+                errno == EEXIST
+                    ? name_ + ": " + FolderName(temp_) + " is in the way; remove it and save again"
+                    : Reason(name_, "creating " + temp_.string(), errno);
             temp_.clear();  // whatever holds the name is not ours
             return Fail(std::move(reason));
         }
