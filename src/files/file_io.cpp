@@ -427,10 +427,10 @@ bool SafeFileWriter::Open(const fs::path& target) {
         fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd_ < 0) {
             // Only what unlink could not remove (a folder) makes the name exist still.
-            std::string reason =
-                errno == EEXIST
-                    ? name_ + ": " + FolderName(temp_) + " is in the way; remove it and save again"
-                    : Reason(name_, "creating " + temp_.string(), errno);
+            const int err = errno;
+            std::string reason = err == EEXIST ? name_ + ": " + FolderName(temp_) +
+                                                     " is in the way; remove it and save again"
+                                               : Reason(name_, "creating " + temp_.string(), err);
             temp_.clear();  // whatever holds the name is not ours
             return Fail(std::move(reason));
         }

@@ -40,10 +40,10 @@ struct stat Lstat(const fs::path& path) {
     return st;
 }
 
-// Makes the blank-separated entries of spec under dir: "name" a file holding kOld, "name/" a
+// Makes the blank-separated entries of layout under dir: "name" a file holding kOld, "name/" a
 // folder, "name->target" a symbolic link, "name=>other" a hard link, "name@" a socket.
-void Make(const fs::path& dir, const std::string& spec) {
-    std::istringstream words(spec);
+void Make(const fs::path& dir, const std::string& layout) {
+    std::istringstream words(layout);
     for (std::string word; words >> word;) {
         if (const auto at = word.find("->"); at != std::string::npos) {
             fs::create_symlink(word.substr(at + 2), dir / word.substr(0, at));
@@ -103,7 +103,7 @@ int SaveOutcome(const fs::path& path, const std::string& reason, bool foreseen =
 TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
     struct Row {
         const char* name;
-        std::string spec;  // as Make takes it
+        std::string layout;  // as Make takes it
         std::string target;
         std::string written;  // the file that must hold the new content
         bool replaced;        // renamed over rather than rewritten (when it was there)
@@ -127,7 +127,7 @@ TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        Make(dir.Path(), row.spec);
+        Make(dir.Path(), row.layout);
         // The null device, but our own node of it: should the save replace it, /dev/null stays.
         const bool device = row.written == "null";
         if (device && ::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
@@ -190,7 +190,7 @@ TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
 TEST(SaveFileSafely, FailedSaveLeavesTheOldFile) {
     struct Row {
         const char* name;
-        const char* spec;
+        const char* layout;
         const char* target;  // "pipe": a pipe whose reader has gone
         bool full;           // the disk fills past the old file's size (as root can meet it)
         const char* reason;
@@ -214,7 +214,7 @@ TEST(SaveFileSafely, FailedSaveLeavesTheOldFile) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        Make(dir.Path(), row.spec);
+        Make(dir.Path(), row.layout);
         const int status = InChild([&] {
             fs::path target = dir / row.target;
             if (target.filename() == "pipe") {
@@ -360,13 +360,13 @@ TEST(ReadFileBytes, OnlyRegularFilesAreRead) {
 
 TEST(SettingsFile, SomethingOtherThanAFileIsNeitherReadNorWritten) {
     // A link to nothing yet is followed as any save follows it.
-    for (const std::string spec :
+    for (const std::string layout :
          {"KLD540.ini/", "KLD540.ini=>fifo", "KLD540.ini->fifo", "KLD540.ini->made"}) {
-        SCOPED_TRACE(spec);
+        SCOPED_TRACE(layout);
         TempDir dir;
         const fs::path ini = dir / "KLD540.ini";
         ::mkfifo((dir / "fifo").c_str(), 0600);
-        Make(dir.Path(), spec);
+        Make(dir.Path(), layout);
         const mode_t type = Lstat(ini).st_mode & S_IFMT;
         ChannelMemory memory;
         ProgramState state;
@@ -378,7 +378,7 @@ TEST(SettingsFile, SomethingOtherThanAFileIsNeitherReadNorWritten) {
             ini);
         EXPECT_EQ(memory.Rec(0), TemplateRecord());
         EXPECT_EQ(Lstat(ini).st_mode & S_IFMT, type);
-        EXPECT_EQ(fs::exists(dir / "made"), spec.ends_with("made"));
+        EXPECT_EQ(fs::exists(dir / "made"), layout.ends_with("made"));
     }
 }
 
