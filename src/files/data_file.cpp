@@ -36,8 +36,9 @@ bool IsNativeHeader(const FileHeader& header, const FileHeader& current) {
 
 bool SaveChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
                      const ProgramState& state, Operator& op) {
-    if (!WriteFileAtomically(path, EncodeDataFile(memory, state))) {
-        op.Tell(WriteErrorMessage());
+    std::string why;
+    if (!SaveFileSafely(path, EncodeDataFile(memory, state), &why)) {
+        op.Tell(WriteErrorMessage(why));
         return false;
     }
     memory.Saved = true;

@@ -4,22 +4,81 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace kld {
 
 // Every file this program reads is small; anything past this many bytes is not looked at, so a
-// huge or endless file (a device, say) costs neither memory nor time.
+// huge or endless file costs neither memory nor time.
 inline constexpr std::size_t kMaxInputBytes = 4 * 1024 * 1024;
 
-// The first maxBytes bytes of a file; none when it cannot be opened or read.
+// Bytes of a regular file (through any symbolic links), at most maxBytes; none for anything else
+// (a folder, a FIFO, a device, a socket) or when it cannot be read. Never blocks on a FIFO.
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path,
                                                        std::size_t maxBytes = kMaxInputBytes);
 
-// Writes bytes to a temporary file beside the target and renames it over the target, so a failed
-// or interrupted write never leaves a half-written file where the user's file was. An existing
-// target keeps its permissions. False when anything fails; the target is then untouched.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// Saves bytes the way a careful Unix tool does:
+// - symbolic links are followed (a dangling one creates the file it names) and stay links;
+// - a regular or new file is written to a hidden temporary file beside it, flushed to disk and
+//   renamed over it with the old file's mode, owner and group, so that an interrupted save
+//   leaves the old content or the new, never a mix;
+// - a file with other hard links, a file in a folder we may not write, a file whose owner or
+//   group we could not keep, and anything that is not a regular file (a device, a FIFO) are
+//   written in place, never replaced;
+// - a file we may not write, a folder or a socket is refused.
+// False on failure, with a short reason for a technician in *why when given; the target is then
+// untouched unless it was being written in place.
+bool SaveFileSafely(const std::filesystem::path& path, std::string_view bytes,
+                    std::string* why = nullptr);
+
+// None when a save to path could be made now (the folder exists, permissions allow it);
+// otherwise the reason, as SaveFileSafely would give it. Checked before a radio is contacted, so
+// a transfer does not end with nowhere to put what it read.
+std::optional<std::string> WhyNotWritable(const std::filesystem::path& path);
+
+// A file written piece by piece (the transfer logs, the debug log) that appears, or replaces the
+// old one, only on Commit: Abandon (or destruction without Commit) leaves the old file as it was.
+// Regular and new targets stream into the hidden temporary file; in-place targets (not regular,
+// hard-linked, or in a folder we may not write) are buffered and written at Commit.
+class SafeFileWriter {
+  public:
+    SafeFileWriter() = default;
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+    ~SafeFileWriter();
+
+    // Abandons any file still open first. False with Error() when the target cannot be written.
+    bool Open(const std::filesystem::path& target);
+    // False once any write failed; later writes are dropped.
+    bool Write(std::string_view bytes);
+    // Flushes to disk and puts the file in place. False with Error() when that failed, or when an
+    // earlier write had failed; the old file is then untouched (in-place targets aside).
+    bool Commit();
+    void Abandon();
+
+    bool IsOpen() const { return open_; }
+    bool Good() const { return good_; }
+    const std::string& Error() const { return error_; }
+
+  private:
+    bool CommitReplace();
+    bool CommitInPlace();
+    bool Fail(std::string reason);
+    void DropTemp();
+
+    bool open_ = false;
+    bool good_ = true;
+    bool inPlace_ = false;
+    int fd_ = -1;          // the temporary file
+    int descriptor_ = -1;  // a descriptor of ours the target names (/dev/stdout), when it does
+    unsigned mode_ = 0;    // what the replaced (or a plainly created) file's permissions would be
+    std::filesystem::path target_;  // the file itself, links followed
+    std::filesystem::path temp_;
+    std::string name_;    // how reasons name the file
+    std::string buffer_;  // in-place content, written at Commit
+    std::string error_;
+};
 
 }  // namespace kld

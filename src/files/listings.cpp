@@ -131,8 +131,9 @@ std::string ChannelDump(const ChannelMemory& memory) {
 }
 
 bool WriteTextFile(const std::filesystem::path& path, std::string_view text, Operator& op) {
-    if (!WriteFileAtomically(path, text)) {
-        op.Tell(WriteErrorMessage());
+    std::string why;
+    if (!SaveFileSafely(path, text, &why)) {
+        op.Tell(WriteErrorMessage(why));
         return false;
     }
     return true;

@@ -31,6 +31,18 @@ std::string_view TrailingBlanksRemoved(std::string_view text) {
     return text.substr(0, text.find_last_not_of(' ') + 1);
 }
 
+// A settings entry that is a folder, a FIFO or a device (or a link to one) was put there by
+// someone on purpose; it is no damaged file to write the defaults over. A link to nothing yet is
+// followed as any save follows it.
+bool IsSomethingElse(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+        return false;
+    }
+    const auto target = std::filesystem::status(path, ec);
+    return std::filesystem::exists(target) && !std::filesystem::is_regular_file(target);
+}
+
 }  // namespace
 
 std::optional<Settings> ParseSettings(std::span<const std::uint8_t> bytes,
@@ -66,7 +78,7 @@ bool WriteSettingsFile(const std::filesystem::path& path, const FileHeader& head
     std::string bytes;
     AppendHeader(bytes, header);
     AppendRecord(bytes, record0);
-    return WriteFileAtomically(path, bytes);
+    return SaveFileSafely(path, bytes);
 }
 
 bool SaveDefaults(std::int16_t portNumber, ChannelMemory& memory, const ProgramState& state,
@@ -91,7 +103,7 @@ void PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view 
     } else {
         state.Header = FreshHeader(state.Version);
         memory.Rec(kDefaultRecord) = TemplateRecord();
-        if (use == SettingsUse::CreateWhenMissing) {
+        if (use == SettingsUse::CreateWhenMissing && !IsSomethingElse(settingsPath)) {
             // A folder we cannot write to is no reason not to start: go on with the defaults.
             WriteSettingsFile(settingsPath, state.Header, memory.Rec(kDefaultRecord));
         }

@@ -7,16 +7,11 @@ namespace kld {
 
 bool TransferLog::Open(const std::filesystem::path& path) {
     Close();
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    out_.open(path, std::ios::binary | std::ios::trunc);
-    return out_.is_open();
+    return out_.Open(path);
 }
 
-void TransferLog::Close() {
-    if (out_.is_open()) {
-        out_.close();
-    }
+bool TransferLog::Close() {
+    return out_.IsOpen() && out_.Commit();
 }
 
 void TransferLog::Sent(std::string_view command) {
@@ -35,9 +30,8 @@ void TransferLog::Note(std::string_view text) {
 }
 
 void TransferLog::Raw(std::string_view bytes) {
-    if (out_.is_open()) {
-        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out_.flush();
+    if (out_.IsOpen()) {
+        out_.Write(bytes);
     }
 }
 
@@ -74,26 +68,19 @@ void RadioTextLog::Open(const std::filesystem::path& folder, std::string_view na
     if (!IsSafeLogName(name) || !std::filesystem::is_directory(logs, ec)) {
         return;
     }
-    const auto path = logs / (std::string(name) + ".txt");
-    std::filesystem::remove(path, ec);
-    out_.open(path, std::ios::binary | std::ios::trunc);
-    if (out_.is_open()) {
+    if (out_.Open(logs / (std::string(name) + ".txt"))) {
         Line("Date: " + FormatLogDate(now));
     }
 }
 
 void RadioTextLog::Line(std::string_view text) {
-    if (out_.is_open()) {
-        out_.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out_.write("\r\n", 2);
-        out_.flush();
+    if (out_.IsOpen()) {
+        out_.Write(std::string(text) + "\r\n");
     }
 }
 
-void RadioTextLog::Close() {
-    if (out_.is_open()) {
-        out_.close();
-    }
+bool RadioTextLog::Close() {
+    return out_.IsOpen() && out_.Commit();
 }
 
 }  // namespace kld

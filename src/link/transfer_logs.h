@@ -2,21 +2,26 @@
 
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
+#include "file_io.h"
+
 namespace kld {
 
-// "KLD-540.log": every line a transfer sends and receives, written in debug mode only.
+// "KLD-540.log": every line a transfer sends and receives, written in debug mode only. The new
+// log replaces the old one when it is closed; until then the old one stays as it was.
 class TransferLog {
   public:
-    // Recreates the file. False when it cannot be written.
+    // Starts a new log (closing any open one first). False when it cannot be written.
     bool Open(const std::filesystem::path& path);
-    void Close();
-    bool IsOpen() const { return out_.is_open(); }
+    // Puts the log in place. False when that failed.
+    bool Close();
+    bool IsOpen() const { return out_.IsOpen(); }
     // False once a write failed (a full disk, say).
-    bool Good() const { return !out_.is_open() || out_.good(); }
+    bool Good() const { return !out_.IsOpen() || out_.Good(); }
+    // Why opening, writing or closing failed.
+    const std::string& Error() const { return out_.Error(); }
 
     void Sent(std::string_view command);         // the command and CR LF
     void Received(std::string_view lineWithCr);  // the line as it came and LF
@@ -24,7 +29,7 @@ class TransferLog {
     void Raw(std::string_view bytes);            // bytes as they are
 
   private:
-    std::ofstream out_;
+    SafeFileWriter out_;
 };
 
 // A name the radio sends for its text log is only used when it is a plain file name: no path
@@ -37,15 +42,21 @@ std::string FormatLogDate(const std::tm& time);
 // The radio's text log, "Logs/<name>.txt", written in debug mode by the highest-level radios.
 class RadioTextLog {
   public:
-    // Recreates Logs/<name>.txt under folder with its date line. Leaves the log closed when the
-    // name is unsafe or the file cannot be written (the Logs folder is never created).
+    // Starts Logs/<name>.txt under folder with its date line; it replaces the old one on Close.
+    // Leaves the log closed when the name is unsafe or the file cannot be written (the Logs
+    // folder is never created).
     void Open(const std::filesystem::path& folder, std::string_view name, const std::tm& now);
     void Line(std::string_view text);
-    void Close();
-    bool IsOpen() const { return out_.is_open(); }
+    // Puts the log in place. False when that failed (or no log was open).
+    bool Close();
+    bool IsOpen() const { return out_.IsOpen(); }
+    // False once a write failed.
+    bool Good() const { return !out_.IsOpen() || out_.Good(); }
+    // Why opening, writing or closing failed.
+    const std::string& Error() const { return out_.Error(); }
 
   private:
-    std::ofstream out_;
+    SafeFileWriter out_;
 };
 
 }  // namespace kld

@@ -1,9 +1,15 @@
 // Runs the built kld540-cli as a process, the way a technician or a script would.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "../files/temp_dir.h"
 #include "channel_memory.h"
@@ -14,6 +20,7 @@
 namespace kld {
 namespace {
 
+using namespace std::chrono_literals;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -110,7 +117,41 @@ TEST(Cli, FailuresSayWhatHappened) {
     ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
     const CliRun unwritable = Cli(dir, "convert fresh.540 -o no-folder/out.540");
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err, "Error writing to file.\n\n");
+    EXPECT_EQ(unwritable.err, "Error writing to file.\nout.540: the folder " +
+                                  std::filesystem::canonical(dir.Path()).string() +
+                                  "/no-folder does not exist\n\n");
+
+    // A FIFO as input fails at once. Should the tool wait for a writer, one comes after 5 s.
+    ::mkfifo((dir / "in.540").c_str(), 0600);
+    std::atomic<bool> done = false;
+    std::thread writer([&] {
+        for (int i = 0; i < 50 && !done; ++i) {
+            std::this_thread::sleep_for(100ms);
+        }
+        ::close(::open((dir / "in.540").c_str(), O_WRONLY | O_NONBLOCK));
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun fifo = Cli(dir, "listing in.540");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    done = true;
+    writer.join();
+    EXPECT_EQ(std::tuple(fifo.status, fifo.err), std::tuple(1, "Error reading file.\n\n"));
+}
+
+TEST(Cli, OutputThroughLinksAndToStdout) {
+    TempDir dir;
+    ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
+    const std::string listing = Cli(dir, "listing fresh.540").out;
+
+    std::filesystem::create_directory(dir / "lists");
+    std::filesystem::create_symlink("lists/real.txt", dir / "link.txt");
+    ASSERT_EQ(Cli(dir, "listing fresh.540 -o link.txt").status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(ReadBytes(dir / "lists/real.txt"), listing);
+
+    const CliRun toStdout = Cli(dir, "listing fresh.540 -o /dev/stdout");
+    EXPECT_EQ(std::tuple(toStdout.status, toStdout.err), std::tuple(0, ""));
+    EXPECT_EQ(toStdout.out, listing);
 }
 
 TEST(Cli, OptionsEndAndStandardOutputFailures) {

@@ -176,17 +176,27 @@ TEST(DataFile, FailedSaveKeepsTheOldFileAndTheUnsavedMark) {
     TempDir dir;
     Session f = Fresh();
     f.memory.Saved = false;
-    // No folder to write in, and a name too long for a temporary file beside the old one.
-    const std::filesystem::path old = dir / std::string(250, 'x');
+    // No folder to write in, and a folder where the temporary file beside the old one goes.
+    const std::filesystem::path old = dir / "old.540";
     WriteBytes(old, "old");
-    for (const std::filesystem::path& path : {dir / "no-such-folder" / "x.540", old}) {
+    std::filesystem::create_directories(dir / ".old.540.kld540.tmp" / "x");
+    const std::string folder = std::filesystem::canonical(dir.Path()).string();
+    const std::pair<std::filesystem::path, std::string> rows[] = {
+        {dir / "no-such-folder" / "x.540",
+         "x.540: the folder " + folder + "/no-such-folder does not exist"},
+        {old,
+         "old.540: " + folder + "/.old.540.kld540.tmp is in the way; remove it and save again"},
+    };
+    for (const auto& [path, detail] : rows) {
+        SCOPED_TRACE(path);
         ScriptedOperator op;
         EXPECT_FALSE(SaveChannelFile(path, f.memory, f.state, op));
-        EXPECT_EQ(std::tuple(op.shown.size(), op.shown.at(0).text),
-                  std::tuple(1u, "Error writing to file."));
+        EXPECT_EQ(std::tuple(op.shown.size(), op.shown.at(0).text, op.shown.at(0).detail),
+                  std::tuple(1u, "Error writing to file.", detail));
         EXPECT_FALSE(f.memory.Saved);
     }
     EXPECT_EQ(ReadBytes(old), "old");
+    std::filesystem::remove_all(dir / ".old.540.kld540.tmp");
 
     // Saving over a longer file replaces it whole and leaves nothing else in the folder.
     WriteBytes(dir / "x.540", std::string(30000, 'z'));
@@ -195,7 +205,7 @@ TEST(DataFile, FailedSaveKeepsTheOldFileAndTheUnsavedMark) {
     EXPECT_EQ(ReadBytes(dir / "x.540"), EncodeDataFile(f.memory, f.state));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                             std::filesystem::directory_iterator()),
-              2);
+              2);  // old.540 and x.540
 }
 
 TEST(SettingsFile, MissingFileIsCreatedWithTheTemplate) {

@@ -1,0 +1,386 @@
+#include "file_io.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <future>
+#include <sstream>
+
+#include "settings_file.h"
+#include "temp_dir.h"
+
+namespace kld {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr uid_t kNobody = 65534;
+const std::string kNew = "new content\r\n";
+const std::string kOld = "old content, longer than the new\r\n";  // so an in-place save must cut
+
+struct stat Lstat(const fs::path& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st;
+}
+
+// Makes the blank-separated entries of layout under dir: "name" a file holding kOld, "name/" a
+// folder, "name->target" a symbolic link, "name=>other" a hard link, "name@" a socket.
+void Make(const fs::path& dir, const std::string& layout) {
+    std::istringstream words(layout);
+    for (std::string word; words >> word;) {
+        if (const auto at = word.find("->"); at != std::string::npos) {
+            fs::create_symlink(word.substr(at + 2), dir / word.substr(0, at));
+        } else if (const auto to = word.find("=>"); to != std::string::npos) {
+            fs::create_hard_link(dir / word.substr(to + 2), dir / word.substr(0, to));
+        } else if (word.back() == '/') {
+            fs::create_directories(dir / word);
+        } else if (word.back() == '@') {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{AF_UNIX, {}};
+            std::strncpy(address.sun_path, (dir / word.substr(0, word.size() - 1)).c_str(),
+                         sizeof address.sun_path - 1);
+            ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+            ::close(fd);
+        } else {
+            WriteBytes(dir / word, kOld);
+        }
+    }
+}
+
+// Hidden entries of a folder: what a save might leave behind.
+std::vector<std::string> Hidden(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string()[0] == '.') {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+// fn in a child process: its exit status, or minus the signal that ended it. The child never
+// returns into the test, so the test's folders are removed once.
+int InChild(const std::function<int()>& fn) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::_exit(fn());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+// 0 saved, 1 refused with a reason holding `reason`, 2 refused for another, 3 WhyNotWritable
+// did not foresee the outcome when `foreseen`.
+int SaveOutcome(const fs::path& path, const std::string& reason, bool foreseen = true,
+                const std::string& bytes = kNew) {
+    const bool warned = WhyNotWritable(path).has_value();
+    std::string why;
+    const bool saved = SaveFileSafely(path, bytes, &why);
+    if (foreseen && warned == saved) {
+        return 3;
+    }
+    return saved ? 0 : why.find(reason) != std::string::npos ? 1 : 2;
+}
+
+TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
+    struct Row {
+        const char* name;
+        std::string layout;  // as Make takes it
+        std::string target;
+        std::string written;  // the file that must hold the new content
+        bool replaced;        // renamed over rather than rewritten (when it was there)
+    };
+    const std::string longName(250, 'x');
+    const Row rows[] = {
+        {"a new file", "", "plan.540", "plan.540", false},
+        {"a file", "plan.540", "plan.540", "plan.540", true},
+        {"a link", "real.540 plan.540->real.540", "plan.540", "real.540", true},
+        {"a chain of links", "d/ d/r.540 m->d/r.540 plan.540->m", "plan.540", "d/r.540", true},
+        {"a link relative to its folder", "r.540 d/ d/up->../r.540 plan.540->d/up", "plan.540",
+         "r.540", true},
+        {"a link to nothing yet", "d/ plan.540->d/new.540", "plan.540", "d/new.540", false},
+        {"a hard link stays joined", "plan.540 twin=>plan.540", "plan.540", "twin", false},
+        {"a stale temporary file", "plan.540 .plan.540.kld540.tmp", "plan.540", "plan.540", true},
+        {"a stale temporary link is not followed", "plan.540 v .plan.540.kld540.tmp->v", "plan.540",
+         "plan.540", true},
+        {"a name too long for the plain temporary name", longName, longName, longName, true},
+        {"a device stays a device", "", "null", "null", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        Make(dir.Path(), row.layout);
+        // The null device, but our own node of it: should the save replace it, /dev/null stays.
+        const bool device = row.written == "null";
+        if (device && ::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+            continue;  // not root: the FIFO below is written in place all the same
+        }
+        const fs::path written = dir / row.written;
+        const bool existed = fs::exists(written);
+        if (existed && !device) {
+            // Root saves another user's file: mode and owner stay hers.
+            ::chown(written.c_str(), kNobody, kNobody);
+            ::chmod(written.c_str(), 0604);
+        }
+        const struct stat before = Lstat(written);
+        const bool link = fs::is_symlink(dir / row.target);
+        const mode_t mask = ::umask(027);
+        std::string why;
+        EXPECT_TRUE(SaveFileSafely(dir / row.target, kNew, &why)) << why;
+        ::umask(mask);
+
+        const struct stat after = Lstat(written);
+        if (existed) {
+            EXPECT_EQ(after.st_ino != before.st_ino, row.replaced);
+            EXPECT_EQ(std::tuple(after.st_mode, after.st_uid, after.st_gid),
+                      std::tuple(before.st_mode, before.st_uid, before.st_gid));
+        } else {
+            EXPECT_EQ(after.st_mode & 07777, 0640u) << "0666 less the umask";
+        }
+        if (!device) {
+            EXPECT_EQ(ReadBytes(written), kNew);
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
+            if (fs::is_regular_file(entry.symlink_status()) &&
+                Lstat(entry.path()).st_ino != after.st_ino) {
+                EXPECT_EQ(ReadBytes(entry.path()), kOld) << entry.path();
+            }
+        }
+        EXPECT_TRUE(Hidden(dir.Path()).empty());
+        EXPECT_EQ(fs::is_symlink(dir / row.target), link) << "a link stays a link";
+    }
+
+    // A FIFO is written in place: with a reader waiting, the save neither blocks nor replaces it.
+    TempDir dir;
+    ::mkfifo((dir / "fifo").c_str(), 0600);
+    const int reader = ::open((dir / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_TRUE(SaveFileSafely(dir / "fifo", kNew));
+    std::string got(100, '\0');
+    got.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(reader, got.data(), 100))));
+    ::close(reader);
+    EXPECT_EQ(got, kNew);
+    EXPECT_TRUE(S_ISFIFO(Lstat(dir / "fifo").st_mode));
+
+    // Our own descriptor (what /dev/stdout names) goes on where it is: ">>" still appends.
+    WriteBytes(dir / "out.txt", "before\n");
+    const int appending = ::open((dir / "out.txt").c_str(), O_WRONLY | O_APPEND);
+    EXPECT_TRUE(SaveFileSafely("/dev/fd/" + std::to_string(appending), kNew));
+    ::close(appending);
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), "before\n" + kNew);
+}
+
+TEST(SaveFileSafely, FailedSaveLeavesTheOldFile) {
+    struct Row {
+        const char* name;
+        const char* layout;
+        const char* target;  // "pipe": a pipe whose reader has gone
+        bool full;           // the disk fills past the old file's size (as root can meet it)
+        const char* reason;
+        bool foreseen;  // by WhyNotWritable
+    };
+    const Row rows[] = {
+        {"a link loop", "plan.540->loop loop->plan.540", "plan.540", false,
+         "plan.540: too many symbolic links", true},
+        {"a socket", "sock@", "sock", false, "sock is a socket", true},
+        {"a folder", "d/", "d", false, "d is a folder", true},
+        {"a missing folder", "", "no/plan.540", false, "/no does not exist", true},
+        {"a folder in the temporary file's way", "plan.540 .plan.540.kld540.tmp/x/", "plan.540",
+         false, ".plan.540.kld540.tmp is in the way", false},
+        {"the disk fills during the save", "plan.540", "plan.540", true,
+         "plan.540: the file would be too large", false},
+        {"no room for an in-place save", "plan.540 twin=>plan.540", "plan.540", true,
+         "plan.540: the file would be too large", false},
+        {"the program reading a pipe has stopped", "", "pipe", false,
+         "the program reading it has stopped", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        Make(dir.Path(), row.layout);
+        const int status = InChild([&] {
+            fs::path target = dir / row.target;
+            if (target.filename() == "pipe") {
+                int ends[2];
+                ::pipe(ends);
+                ::close(ends[0]);
+                target = "/dev/fd/" + std::to_string(ends[1]);
+            }
+            ::signal(SIGXFSZ, SIG_IGN);
+            if (row.full) {
+                const rlimit limit{kOld.size(), kOld.size()};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            return SaveOutcome(target, row.reason, row.foreseen, std::string(100, 'n'));
+        });
+        EXPECT_EQ(status, 1) << "0 saved, 2 another reason, 3 not foreseen, <0 killed";
+        for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
+            if (fs::is_regular_file(entry.symlink_status())) {
+                EXPECT_EQ(ReadBytes(entry.path()), kOld) << entry.path();
+                EXPECT_NE(entry.path().filename().string()[0], '.');
+            }
+        }
+    }
+}
+
+TEST(SaveFileSafely, PermissionsAsAnotherUser) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "these cases run a save as the user nobody, which needs root";
+    }
+    struct Row {
+        const char* name;
+        uid_t folderOwner;
+        std::optional<uid_t> fileOwner;  // none: no file yet
+        mode_t fileMode;
+        int outcome;  // as SaveOutcome gives it
+        const char* reason;
+        bool inPlace;
+    };
+    const Row rows[] = {
+        {"own file in own folder", kNobody, kNobody, 0640, 0, "", false},
+        {"own write-protected file", kNobody, kNobody, 0444, 1, "plan.540 is write-protected",
+         false},
+        {"another user's file", kNobody, 0, 0644, 1, "belongs to another user", false},
+        {"new file in a folder we may not write", 0, std::nullopt, 0, 1,
+         "no permission to create files in the folder", false},
+        {"own file in a folder we may not write", 0, kNobody, 0644, 0, "", true},
+        {"another user's writable file keeps its owner", kNobody, 0, 0666, 0, "", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const fs::path path = dir / "d/plan.540";
+        Make(dir.Path(), row.fileOwner ? "d/ d/plan.540" : "d/");
+        ::chown((dir / "d").c_str(), row.folderOwner, row.folderOwner);
+        ::chown(path.c_str(), row.fileOwner.value_or(0), row.fileOwner.value_or(0));
+        ::chmod(path.c_str(), row.fileMode);
+        const ino_t before = Lstat(path).st_ino;
+        const int status = InChild([&] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+                return 99;
+            }
+            return SaveOutcome(path, row.reason);
+        });
+        if (status == 99) {
+            GTEST_SKIP() << "cannot change to the user nobody";
+        }
+        EXPECT_EQ(status, row.outcome) << "2 another reason, 3 not foreseen by WhyNotWritable";
+        EXPECT_EQ(ReadBytes(path), row.outcome == 0 ? kNew : row.fileOwner ? kOld : "");
+        if (row.fileOwner) {
+            const struct stat st = Lstat(path);
+            EXPECT_EQ(std::tuple(st.st_uid, st.st_mode & 07777),
+                      std::tuple(*row.fileOwner, row.fileMode));
+            EXPECT_EQ(st.st_ino == before, row.inPlace || row.outcome != 0);
+        }
+        EXPECT_TRUE(Hidden(dir / "d").empty());
+    }
+}
+
+TEST(SafeFileWriter, TheOldFileStaysUntilCommit) {
+    TempDir dir;
+    const fs::path path = dir / "log.txt";
+    Make(dir.Path(), "log.txt");
+    {
+        SafeFileWriter writer;
+        ASSERT_TRUE(writer.Open(path));
+        EXPECT_TRUE(writer.Write("half"));
+        const auto hidden = Hidden(dir.Path());
+        ASSERT_EQ(hidden.size(), 1u);
+        EXPECT_EQ(Lstat(dir / hidden[0]).st_mode, mode_t{S_IFREG | 0600}) << "private";
+    }
+    EXPECT_EQ(ReadBytes(path), kOld) << "destroyed without Commit";
+    SafeFileWriter writer;
+    ASSERT_TRUE(writer.Open(path));
+    writer.Write("half");
+    writer.Abandon();
+    EXPECT_EQ(ReadBytes(path), kOld);
+    EXPECT_TRUE(Hidden(dir.Path()).empty());
+
+    // In place too, nothing reaches the file before Commit.
+    Make(dir.Path(), "twin=>log.txt");
+    for (const fs::path& target : {dir / "new.txt", path}) {
+        ASSERT_TRUE(writer.Open(target));
+        EXPECT_TRUE(writer.Write("new ") && writer.Write("log"));
+        EXPECT_NE(ReadBytes(target), "new log");
+        EXPECT_TRUE(writer.Commit());
+        EXPECT_FALSE(writer.IsOpen());
+        EXPECT_EQ(ReadBytes(target), "new log");
+    }
+    EXPECT_EQ(ReadBytes(dir / "twin"), "new log");
+    EXPECT_TRUE(Hidden(dir.Path()).empty());
+}
+
+// work(), failing if it still waits after two seconds; the FIFO is then opened at both ends so
+// that it ends.
+template <typename Work>
+auto Bounded(Work work, const fs::path& fifo) {
+    auto future = std::async(std::launch::async, work);
+    if (future.wait_for(2s) == std::future_status::ready) {
+        return future.get();
+    }
+    ADD_FAILURE() << "blocked on the FIFO";
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    auto result = future.get();
+    ::close(reader);
+    return result;
+}
+
+TEST(ReadFileBytes, OnlyRegularFilesAreRead) {
+    TempDir dir;
+    Make(dir.Path(), "file link->file fifo-link->fifo sock@");
+    ::mkfifo((dir / "fifo").c_str(), 0600);
+    for (const fs::path name :
+         {"file", "link", "fifo", "fifo-link", "/dev/zero", "sock", ".", "missing"}) {
+        SCOPED_TRACE(name);
+        const auto bytes = Bounded([&] { return ReadFileBytes(dir.Path() / name); }, dir / "fifo");
+        EXPECT_EQ(bytes, name == "file" || name == "link"
+                             ? std::optional(std::vector<std::uint8_t>(kOld.begin(), kOld.end()))
+                             : std::nullopt);
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "file", 2)->size(), 2u);
+}
+
+TEST(SettingsFile, SomethingOtherThanAFileIsNeitherReadNorWritten) {
+    // A link to nothing yet is followed as any save follows it.
+    for (const std::string layout :
+         {"KLD540.ini/", "KLD540.ini=>fifo", "KLD540.ini->fifo", "KLD540.ini->made"}) {
+        SCOPED_TRACE(layout);
+        TempDir dir;
+        const fs::path ini = dir / "KLD540.ini";
+        ::mkfifo((dir / "fifo").c_str(), 0600);
+        Make(dir.Path(), layout);
+        const mode_t type = Lstat(ini).st_mode & S_IFMT;
+        ChannelMemory memory;
+        ProgramState state;
+        Bounded(
+            [&] {
+                PrepareMemory(memory, state, "", dir.Path(), SettingsUse::CreateWhenMissing);
+                return 0;
+            },
+            ini);
+        EXPECT_EQ(memory.Rec(0), TemplateRecord());
+        EXPECT_EQ(Lstat(ini).st_mode & S_IFMT, type);
+        EXPECT_EQ(fs::exists(dir / "made"), layout.ends_with("made"));
+    }
+}
+
+}  // namespace
+}  // namespace kld
