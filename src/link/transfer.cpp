@@ -1,11 +1,11 @@
 #include "transfer.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "codecs.h"
 #include "debug_log.h"
 #include "field_rules.h"
+#include "file_io.h"
 #include "memory_check.h"
 #include "modes.h"
 #include "transfer_logs.h"
@@ -72,9 +72,14 @@ class Transfer {
     void HandleDataLine();
     void AfterSendStep();
     void RunSteps();
-    void Finish();
     void SendEndFrame();
+    void FinishLogs();
+    void ShowCompletion();
     void CloseLine();
+    // The transfer ended as the radio's rules call complete (a declined warning included).
+    bool Completed() const {
+        return !failed_ && (outcome_ == Outcome::Complete || outcome_ == Outcome::WarningDeclined);
+    }
     void Fail(std::string detail) {
         failed_ = true;
         if (detail_.empty()) {
@@ -114,7 +119,7 @@ class Transfer {
 
     TransferLog log_;
     RadioTextLog textLog_;
-    std::ofstream debugFile_;
+    SafeFileWriter debugFile_;
     DebugLogRenderer renderer_;
 };
 
@@ -138,22 +143,21 @@ TransferResult Transfer::Run() {
         RunSteps();
     }
 
-    const bool endsNormally =
-        !failed_ && (outcome_ == Outcome::Complete || outcome_ == Outcome::WarningDeclined);
-    if (endsNormally || (!failed_ && outcome_ == Outcome::Cancelled)) {
+    if (!failed_ && (Completed() || outcome_ == Outcome::Cancelled)) {
         // A send, and a transfer this side stops, tells the radio it is over. (A completed
         // receive or debug log ended with the radio's own end frame.)
         if (Sending() || outcome_ != Outcome::Complete) {
             SendEndFrame();
         }
     }
-    if (!failed_ && (outcome_ == Outcome::Complete || outcome_ == Outcome::WarningDeclined)) {
-        Finish();
+    FinishLogs();
+    if (Completed()) {
+        ShowCompletion();
     }
     CloseLine();
 
     std::string message;
-    if (!failed_ && (outcome_ == Outcome::Complete || outcome_ == Outcome::WarningDeclined)) {
+    if (Completed()) {
         message = kTransferComplete;
         if (dir_ == Direction::Receive) {
             state_.RxShadowCount = CheckDatabase(mem_, c_.op);
@@ -181,11 +185,10 @@ void Transfer::RunSteps() {
         }
         // A log that can no longer be written is a failure like any other.
         if (!log_.Good()) {
-            Fail("The transfer log " + std::string(kTransferLogFileName) +
-                 " could not be written.");
+            Fail("The transfer log could not be written: " + log_.Error());
         }
-        if (debugFile_.is_open() && !debugFile_.good()) {
-            Fail("The debug log " + std::string(kDebugLogFileName) + " could not be written.");
+        if (debugFile_.IsOpen() && !debugFile_.Good()) {
+            Fail("The debug log could not be written: " + debugFile_.Error());
         }
         // A failed exchange is reported with the step it failed at.
         if (failed_ || outcome_ != Outcome::None) {
@@ -227,17 +230,12 @@ bool Transfer::Prepare() {
             mem_.ZoneCounts[0] = 0;
             mem_.ZoneCounts[kGuardZone] = 0;
             break;
-        case Direction::DebugLog: {
-            const auto path = c_.folder / kDebugLogFileName;
-            std::error_code ec;
-            std::filesystem::remove(path, ec);
-            debugFile_.open(path, std::ios::binary | std::ios::trunc);
-            if (!debugFile_.is_open()) {
-                Fail("The debug log " + std::string(kDebugLogFileName) +
-                     " could not be created in " + c_.folder.string() + ".");
+        case Direction::DebugLog:
+            // The earlier log stays until this one is complete.
+            if (!debugFile_.Open(c_.folder / kDebugLogFileName)) {
+                Fail("The debug log could not be created: " + debugFile_.Error());
             }
             break;
-        }
     }
     return true;
 }
@@ -300,8 +298,7 @@ bool Transfer::OpenPort() {
     rxBuf_.clear();
     if (state_.DebugMode && !log_.Open(c_.folder / kTransferLogFileName)) {
         // The port is open: it is closed again, with nothing sent.
-        detail_ = "The transfer log " + std::string(kTransferLogFileName) +
-                  " could not be created in " + c_.folder.string() + ".";
+        detail_ = "The transfer log could not be created: " + log_.Error();
         return false;
     }
     outcome_ = Outcome::None;
@@ -637,8 +634,7 @@ void Transfer::HandleDataLine() {
         return;
     }
     if (dir_ == Direction::DebugLog) {
-        const std::string rendered = renderer_.Line(reply_);
-        debugFile_.write(rendered.data(), static_cast<std::streamsize>(rendered.size()));
+        debugFile_.Write(renderer_.Line(reply_));
         host_.SetProgress(DebugLogRenderer::ProgressFor(reply_, kLastRecord));
         sendMode_ = kDone;
         return;
@@ -692,13 +688,35 @@ void Transfer::SendEndFrame() {
     }
 }
 
-void Transfer::Finish() {
-    host_.SetStatus(kTransferComplete);
-    log_.Raw(std::string(kTransferComplete) + "\n");
-    if (dir_ == Direction::DebugLog) {
-        const std::string rest = renderer_.Finish();
-        debugFile_.write(rest.data(), static_cast<std::streamsize>(rest.size()));
+// The logs get their last lines and are put in place. The transfer log records every outcome;
+// a debug log replaces the earlier one only when the whole log came. A log that cannot be put
+// in place is a failure: the operator would otherwise trust a log that is not there.
+void Transfer::FinishLogs() {
+    if (Completed()) {
+        log_.Raw(std::string(kTransferComplete) + "\n");
+        if (dir_ == Direction::DebugLog) {
+            debugFile_.Write(renderer_.Finish());
+        }
     }
+    const auto failedLog = [&](std::string_view name, const std::string& why) {
+        outcome_ = Completed() ? Outcome::None : outcome_;
+        Fail("The " + std::string(name) + " could not be written: " + why);
+    };
+    if (log_.IsOpen() && !log_.Close()) {
+        failedLog("transfer log", log_.Error());
+    }
+    textLog_.Close();  // the radio's own text log is a courtesy: its failure stops nothing
+    if (debugFile_.IsOpen()) {
+        if (!Completed()) {
+            debugFile_.Abandon();
+        } else if (!debugFile_.Commit()) {
+            failedLog("debug log", debugFile_.Error());
+        }
+    }
+}
+
+void Transfer::ShowCompletion() {
+    host_.SetStatus(kTransferComplete);
     if (host_.LingersOnCompletion()) {
         // "Transfer Complete." stays on show until more than one whole second has passed; the
         // window keeps painting meanwhile.
@@ -710,17 +728,12 @@ void Transfer::Finish() {
     }
 }
 
-// Whatever the outcome: everything written leaves the line before the port closes (closing
-// puts back the line settings the port had, at once), and the logs are finished.
+// Whatever the outcome, everything written leaves the line before the port closes: closing puts
+// back the line settings the port had, at once.
 void Transfer::CloseLine() {
     if (device_.IsOpen()) {
         device_.Drain(kDrainLimit);
         device_.Close();
-    }
-    log_.Close();
-    textLog_.Close();
-    if (debugFile_.is_open()) {
-        debugFile_.close();
     }
 }
 

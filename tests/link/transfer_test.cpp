@@ -661,6 +661,28 @@ TEST(TransferLogs, DebugModeLogsEveryLine) {
     EXPECT_EQ(log, expected);
 }
 
+TEST(TransferLogs, DebugLogReplacesTheEarlierOneOnlyWhenComplete) {
+    for (const bool complete : {false, true}) {
+        SCOPED_TRACE(complete ? "complete" : "failed");
+        SimConfig config;
+        config.debugLog = {"0040C142", "0041C344"};
+        if (!complete) {
+            config.faults.silentAfterLines = 10;  // after the first log line
+        }
+        Rig rig(config);
+        test::WriteBytes(rig.dir / "KVRX-540_Dbg.log", "the earlier log\r\n");
+        const TransferResult result = rig.Run(Direction::DebugLog);
+        EXPECT_EQ(result.Complete(), complete) << result.message;
+        EXPECT_EQ(test::ReadBytes(rig.dir / "KVRX-540_Dbg.log"),
+                  complete ? "Rx:0040: A\r\nTx:0040:  B\r\nRx:0041: C\r\nTx:0041:  D\r\n"
+                           : "the earlier log\r\n");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rig.dir.Path()),
+                                std::filesystem::directory_iterator()),
+                  1)
+            << "no temporary file is left behind";
+    }
+}
+
 TEST(TransferLogs, RadioTextLogStaysInsideLogs) {
     struct Row {
         const char* name;
