@@ -271,6 +271,18 @@ TEST_F(EndToEnd, ModeWarningNeedsYes) {
     EXPECT_EQ(ReadPlan(dir_ / "radio.540").Rec(8).Mode, kModeWide);
 }
 
+// A receive whose file cannot be saved is refused before the radio hears anything.
+TEST_F(EndToEnd, ReceiveChecksItsFileFirst) {
+    ASSERT_TRUE(StartSim({}, false));
+    const Finished run = Cli({"receive", "--port", "7", "-o", "no-such-folder/got.540"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.starts_with("Error writing to file.\n")) << run.err;
+    EXPECT_NE(run.err.find("no-such-folder"), std::string::npos) << run.err;
+    StopSim();
+    EXPECT_EQ(ReadBytes(dir_ / "sim.err").find("program:"), std::string::npos)
+        << "the radio was not contacted";
+}
+
 TEST_F(EndToEnd, PortComesFromTheSettingsFile) {
     WritePlan("radio.540", PlanMemory());
     ChannelRecord record0 = TemplateRecord();
