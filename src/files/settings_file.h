@@ -43,7 +43,9 @@ bool SaveDefaults(std::int16_t portNumber, ChannelMemory& memory, const ProgramS
                   const std::filesystem::path& path);
 
 enum class SettingsUse {
-    CreateWhenMissing,  // the desktop program: a missing or refused file is written afresh
+    CreateWhenMissing,  // the desktop program: a missing or refused file is written afresh,
+                        // unless the name is taken by something that is no file (a folder, a
+                        // FIFO, a device), which is left alone
     ReadOnly,           // the command-line tool: never creates or writes the file
 };
 
