@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
-#include <thread>
 
 #include "port_names.h"
 #include "qt_serial_device.h"
@@ -22,26 +21,6 @@ constexpr std::size_t kBarWidth = 20;
 constexpr std::size_t kLineWidth = 79;
 
 }  // namespace
-
-std::chrono::steady_clock::time_point CliTransferHost::Now() {
-    return std::chrono::steady_clock::now();
-}
-
-std::tm CliTransferHost::LocalTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
-
-void CliTransferHost::Pause(std::chrono::milliseconds duration) {
-    std::this_thread::sleep_for(duration);
-}
-
-void CliTransferHost::WaitForData(SerialDevice& device, std::chrono::milliseconds bound) {
-    // No window to keep alive: block on the line itself.
-    device.WaitForData(bound);
-}
 
 bool CliTransferHost::CancelRequested() {
     return InterruptGuard::Interrupted();

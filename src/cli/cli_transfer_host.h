@@ -8,23 +8,19 @@
 #include <string_view>
 
 #include "cli.h"
+#include "event_loop_host.h"
 #include "operator.h"
 #include "transfer.h"
-#include "transfer_host.h"
 
 namespace kld::cli {
 
-// The command line's side of a transfer: the real clock, blocking waits on the device, and a
-// one-line progress bar on stderr when stderr is a terminal (nothing at all otherwise, so that
-// logs and scripts see only the messages).
-class CliTransferHost : public TransferHost {
+// The command line's side of a transfer: the real clock and the device's own waits (as the
+// window has them; nothing else runs in the event loop here), and a one-line progress bar on
+// stderr when stderr is a terminal (nothing at all otherwise, so that logs and scripts see only
+// the messages).
+class CliTransferHost : public EventLoopTransferHost {
   public:
     CliTransferHost(std::ostream& err, bool drawProgress) : err_(err), draw_(drawProgress) {}
-
-    std::chrono::steady_clock::time_point Now() override;
-    std::tm LocalTime() override;
-    void Pause(std::chrono::milliseconds duration) override;
-    void WaitForData(SerialDevice& device, std::chrono::milliseconds bound) override;
 
     void ShowProgress(bool transferring) override;
     void SetStatus(std::string_view text) override;

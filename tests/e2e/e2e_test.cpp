@@ -365,19 +365,28 @@ class WindowLikeHost : public EventLoopTransferHost {
     bool CancelRequested() override { return cancel; }
 };
 
+// A transfer in this process, as the window makes it: COM7 through the real port.
+struct InProcess {
+    ChannelMemory memory = PlanMemory();
+    ProgramState state;
+    QtSerialDevice device;
+    WindowLikeHost host;
+    test::ScriptedOperator op;
+
+    TransferResult Run(Direction direction, const fs::path& folder) {
+        memory.PortNumber = 7;
+        TransferContext context{memory, state, device, host, op, folder};
+        return RadioTransfer(direction, context);
+    }
+};
+
 // A transfer runs on the window's thread. Through the real port, against the simulated radio
 // pacing its answers at the line rate, a timer on that thread must keep ticking all along, as the
 // window's painting must, and the waits must not spin.
 TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
     WritePlan("radio.540", FullMemory());
     ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}));
-    ChannelMemory memory = PlanMemory();
-    memory.PortNumber = 7;
-    ProgramState state;
-    QtSerialDevice device;
-    WindowLikeHost host;
-    test::ScriptedOperator op;
-    TransferContext context{memory, state, device, host, op, dir_.Path()};
+    InProcess window;
 
     std::vector<Clock::time_point> ticks;
     QTimer timer;
@@ -385,14 +394,14 @@ TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
     timer.start(10);
     const auto start = Clock::now();
     const std::clock_t cpu = std::clock();
-    const TransferResult result = RadioTransfer(Direction::Receive, context);
+    const TransferResult result = window.Run(Direction::Receive, dir_.Path());
     const auto elapsed = Clock::now() - start;
     const double cpuShare = static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC /
                             std::chrono::duration<double>(elapsed).count();
     timer.stop();
 
     ASSERT_TRUE(result.Complete()) << result.message << " " << result.detail;
-    ExpectSameRecords(memory, FullMemory());
+    ExpectSameRecords(window.memory, FullMemory());
     EXPECT_GT(elapsed, 2s) << "paced: 233 records at 115200 baud take over three seconds";
     ticks.insert(ticks.begin(), start);
     ticks.push_back(start + elapsed);
@@ -409,22 +418,17 @@ TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
 TEST_F(EndToEnd, CancelledTransferEndsCleanly) {
     WritePlan("radio.540", FullMemory());
     ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}, false));
-    ChannelMemory memory = PlanMemory();
-    memory.PortNumber = 7;
-    ProgramState state;
-    QtSerialDevice device;
-    WindowLikeHost host;
-    test::ScriptedOperator op;
-    TransferContext context{memory, state, device, host, op, dir_.Path()};
-    QTimer::singleShot(1000, [&] { host.cancel = true; });
+    InProcess window;
+    QTimer::singleShot(1000, [&] { window.host.cancel = true; });
 
-    const TransferResult result = RadioTransfer(Direction::Receive, context);
+    const TransferResult result = window.Run(Direction::Receive, dir_.Path());
     EXPECT_EQ(result.outcome, Outcome::Cancelled);
-    EXPECT_FALSE(device.IsOpen());
+    EXPECT_FALSE(window.device.IsOpen());
     EXPECT_TRUE(PortAvailable(7));
-    EXPECT_TRUE(memory.Rec(2).IsDefined() && memory.Rec(2).Desc.View() == "Full 2  ")
+    const ChannelMemory& got = window.memory;
+    EXPECT_TRUE(got.Rec(2).IsDefined() && got.Rec(2).Desc.View() == "Full 2  ")
         << "the first records arrived within a second";
-    EXPECT_FALSE(memory.Rec(230).IsDefined()) << "the rest did not";
+    EXPECT_FALSE(got.Rec(230).IsDefined()) << "the rest did not";
     StopSim();
     EXPECT_NE(ReadBytes(dir_ / "sim.err").find("program: T9030000FC\\r"), std::string::npos);
 }
