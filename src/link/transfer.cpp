@@ -1,6 +1,8 @@
 #include "transfer.h"
 
 #include <algorithm>
+#include <bitset>
+#include <optional>
 
 #include "codecs.h"
 #include "debug_log.h"
@@ -103,8 +105,9 @@ class Transfer {
     int errCount_ = 0;
     int helloTries_ = 0;
     int repeatRequests_ = 0;
-    bool failed_ = false;   // a failure outside the answer rules: report ErrCode as it stands
-    bool stored_ = false;   // a received record has been stored
+    bool failed_ = false;  // a failure outside the answer rules: report ErrCode as it stands
+    bool stored_ = false;  // a received record has been stored
+    std::bitset<kLastRecord + 1> received_;  // the records this receive has stored
     ChannelMemory before_;  // a receive's memory as it was, until the first record arrives
     std::string cmd_;
     std::string rxBuf_;
@@ -645,7 +648,18 @@ void Transfer::HandleDataLine() {
              ".");
         return;
     }
+    // A radio that sends a record a second time replaces it; its list counts it once.
+    const int address = RecordAddress(reply_);
+    std::optional<ChannelRecord> earlier;
+    if (IsRecordIndex(address) && received_.test(static_cast<std::size_t>(address))) {
+        earlier = mem_.Rec(address);
+    }
     if (ConvBuf(reply_, mem_) == 1) {
+        if (earlier && address != kDefaultRecord && !earlier->IsShadow()) {
+            std::int16_t& count = mem_.ZoneCounts[static_cast<std::size_t>(ZoneOf(earlier->Scan))];
+            count = static_cast<std::int16_t>(std::max(0, count - 1));
+        }
+        received_.set(static_cast<std::size_t>(address));
         stored_ = true;
         host_.SetProgress(mem_.Current);
         sendMode_ = kDone;

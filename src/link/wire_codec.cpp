@@ -165,18 +165,33 @@ std::string RecordFrameText(const WireBuf& image) {
     return text;
 }
 
+namespace {
+
+// Byte i (2 and up) of a frame text as the frame buffer takes it: 0 where the text does not
+// reach, and junk such as "ZZ", which reads above 255, only by its low byte.
+std::uint8_t FrameByte(std::string_view text, std::size_t i) {
+    return i <= text.size() / 2
+               ? static_cast<std::uint8_t>(HexValue(Chars(text, 2 * i - 1, 2)) & 0xFF)
+               : 0;
+}
+
+}  // namespace
+
+int RecordAddress(std::string_view text) {
+    return FrameByte(text, at::AddrHigh) * 256 + FrameByte(text, at::AddrLow);
+}
+
 int ConvBuf(std::string_view text, ChannelMemory& memory) {
-    // Bytes the text does not reach read as 0; bytes beyond the buffer are not read at all.
+    // Bytes beyond the buffer are not read at all.
     WireBuf buf{};
     for (std::size_t i = 0; i < 2 && i < text.size(); ++i) {
         buf[i] = static_cast<std::uint8_t>(text[i]);
     }
     for (std::size_t i = 2; i <= text.size() / 2 && i < kWireBufSize; ++i) {
-        // Junk such as "ZZ" reads above 255; only its low byte fits the buffer.
-        buf[i] = static_cast<std::uint8_t>(HexValue(Chars(text, 2 * i - 1, 2)) & 0xFF);
+        buf[i] = FrameByte(text, i);
     }
 
-    const int address = buf[at::AddrHigh] * 256 + buf[at::AddrLow];
+    const int address = RecordAddress(text);
     if (address > kLastRecord) {
         return 0;
     }

@@ -111,6 +111,10 @@ std::string EraseFrame(std::uint8_t channel);
 // The record frame text "T1..." for bytes 2 to 68 of an image (134 hexadecimal digits).
 std::string RecordFrameText(const WireBuf& image);
 
+// The address a record frame (without checksum and CR) carries, as ConvBuf reads it; above 232
+// for one that names no record.
+int RecordAddress(std::string_view text);
+
 // Stores a received record frame (without checksum and CR) into Records[address] and makes it
 // Current. Returns 1 when stored, 0 when the address is above 232 (nothing changes then).
 // Any bytes at all are stored safely: a tone, code or mode the tables do not carry leaves the

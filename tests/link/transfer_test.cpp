@@ -373,6 +373,30 @@ TEST(TransferLimits, EndlessRadiosLateAnswersAndFailedSpeedChange) {
     }
 }
 
+TEST(TransferReceive, ARecordSentTwiceIsCountedOnce) {
+    ChannelMemory radio = ResetMemory();
+    radio.Rec(5) = radio.Rec(1);
+    radio.Rec(5).Prim = radio.Rec(5).Chnl = 5;
+    radio.Rec(5).Scan = 0x30;
+    const std::string record = WithChecksum(RecordFrameText(*MakeBuf(radio, 5))) + "\r";
+    int requests = 0;
+    ScriptedLine line;
+    line.answer = [&](const std::string& sent) {
+        if (sent.starts_with("T204000000") && ++requests > 1) {
+            return requests <= 3 ? record : WithChecksum("T9030000") + "\r";
+        }
+        return WithChecksum("T204000000") + "\r";
+    };
+    ChannelMemory memory = ResetMemory();
+    ProgramState state;
+    test::FakeHost host;
+    test::ScriptedOperator op;
+    test::TempDir dir;
+    TransferContext context{memory, state, line, host, op, dir.Path()};
+    ASSERT_TRUE(RadioTransfer(Direction::Receive, context).Complete());
+    EXPECT_EQ(memory.ZoneCounts[3], 1);
+}
+
 TEST(TransferSend, NothingSelectedOrAPortThatWillNotOpen) {
     Rig nothing;
     EXPECT_EQ(nothing.Run(Direction::Send).outcome, Outcome::NothingSelected);
