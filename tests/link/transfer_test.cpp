@@ -20,12 +20,32 @@ using namespace std::chrono_literals;
 using sim::SimConfig;
 using sim::SimRadio;
 using sim::SimSerialDevice;
+using Lines = std::vector<std::string>;
+using Zones = std::array<std::int16_t, kZoneCount>;
 
 ChannelMemory ResetMemory() {
     ChannelMemory memory;
     memory.Rec(0) = TemplateRecord();
     ClearMemory(memory);
     return memory;
+}
+
+// Channel `index` made as a copy of Main.
+ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
+    ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
+    r.Prim = r.Chnl = static_cast<std::int16_t>(index), r.Select = select;
+    return r;
+}
+
+// The simulated radio's settings, as `change` makes them from the defaults.
+SimConfig Config(const std::function<void(SimConfig&)>& change) {
+    SimConfig config;
+    change(config);
+    return config;
+}
+
+bool Has(const Lines& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 // The in-process line to the simulated radio, with every call the program makes on it written
@@ -69,27 +89,36 @@ struct Rig {
 
     explicit Rig(SimConfig config = {}) : radio(std::move(config)) {}
 
+    TransferContext Context(TransferHost& on) {
+        return {memory, state, device, on, op, dir.Path()};
+    }
     TransferResult Run(Direction direction) {
-        TransferContext context{memory, state, device, host, op, dir.Path()};
+        TransferContext context = Context(host);
         return RadioTransfer(direction, context);
     }
+    // Stamps alike, so a send purges nothing, and Main selected for it.
+    void SelectMain() {
+        state.MemoryStamp = radio.MemoryStamp();
+        memory.Rec(kFirstChannel).Select |= kSelSend;
+    }
 
-    // The lines the program sent, without their CR.
-    std::vector<std::string> Sent() const {
-        std::vector<std::string> lines;
+    // The lines the program sent that start with `prefix`, without their CR.
+    Lines Sent(std::string_view prefix = "") const {
+        Lines lines;
         std::string line;
         for (char c : device.Written()) {
-            if (c == '\r') {
-                lines.push_back(line);
-                line.clear();
-            } else {
+            if (c != '\r') {
                 line += c;
+            } else if (line.starts_with(prefix)) {
+                lines.push_back(std::exchange(line, ""));
+            } else {
+                line.clear();
             }
         }
         return lines;
     }
-    std::vector<std::string> Messages() const {
-        std::vector<std::string> texts;
+    Lines Messages() const {
+        Lines texts;
         for (const Message& m : op.shown) {
             texts.push_back(m.text);
         }
@@ -97,36 +126,21 @@ struct Rig {
     }
 };
 
-SimConfig OverLongConfig() {
-    SimConfig config;
-    config.faults.overLongFrame = true;
-    return config;
-}
-
 // A radio memory with channels 1, 5, 231 and 232 defined; 5 in list 3.
 void FillRadio(SimRadio& radio) {
-    ChannelMemory& m = radio.Memory();
-    m = ResetMemory();
+    ChannelMemory& m = radio.Memory() = ResetMemory();
+    const ChannelMemory reset = m;
     sim::BlankMemory(m);
-    const ChannelMemory reset = ResetMemory();
     for (int i : {1, 231, 232}) {
         m.Rec(i) = reset.Rec(i);
     }
-    m.Rec(5) = reset.Rec(1);
-    m.Rec(5).Prim = m.Rec(5).Chnl = 5;
-    m.Rec(5).Scan = 0x30;
-    m.Rec(5).Desc = "Fire";
-    m.Rec(5).RCTCSS = 33;  // 206.5 Hz travels as code 40
+    ChannelRecord& fire = Channel(m, 5, kSelDefined);
+    fire.Scan = 0x30, fire.Desc = "Fire", fire.RCTCSS = 33;  // 206.5 Hz travels as code 40
 }
 
 TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
-    struct Row {
-        int level;
-        std::vector<std::string> firstCommands;
-        std::vector<std::string> lineSettings;
-        std::uint8_t modes;
-    };
-    const Row rows[] = {
+    // The level, the first commands sent, the line settings asked for, the modes learnt.
+    const std::tuple<int, Lines, Lines, std::uint8_t> rows[] = {
         {0, {"T007000020020600D0", "T204000022D9"}, {"9600,N,8,1"}, 0x70},
         {1, {"T007000020020600D0", "T007000021020600CF", "T204000033"}, {"9600,N,8,1"}, 0x30},
         {2,
@@ -134,22 +148,18 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
          {"9600,N,8,1", "115200,N,8,1"},
          0x30},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.level);
-        SimConfig config;
-        config.protocolLevel = row.level;
-        config.enabledModes = 0x30;
-        Rig rig(config);
+    for (const auto& [level, firstCommands, lineSettings, modes] : rows) {
+        SCOPED_TRACE(level);
+        Rig rig(Config([&](SimConfig& c) { c.protocolLevel = level, c.enabledModes = 0x30; }));
         FillRadio(rig.radio);
-        const TransferResult result = rig.Run(Direction::Receive);
-        EXPECT_EQ(result.message, "Transfer Complete.");
-        const auto sent = rig.Sent();
-        ASSERT_GE(sent.size(), row.firstCommands.size());
-        for (std::size_t i = 0; i < row.firstCommands.size(); ++i) {
-            EXPECT_EQ(sent[i].substr(0, row.firstCommands[i].size()), row.firstCommands[i]);
+        EXPECT_EQ(rig.Run(Direction::Receive).message, "Transfer Complete.");
+        const Lines sent = rig.Sent();
+        ASSERT_GE(sent.size(), firstCommands.size());
+        for (std::size_t i = 0; i < firstCommands.size(); ++i) {
+            EXPECT_EQ(sent[i].substr(0, firstCommands[i].size()), firstCommands[i]);
         }
-        EXPECT_EQ(rig.device.LineSettingsRequested(), row.lineSettings);
-        EXPECT_EQ(rig.memory.EnabledModes, row.modes);
+        EXPECT_EQ(std::pair(rig.device.LineSettingsRequested(), rig.memory.EnabledModes),
+                  std::pair(lineSettings, modes));
         EXPECT_FALSE(rig.device.IsOpen());
     }
 }
@@ -162,146 +172,104 @@ TEST(TransferReceive, StoresWhatTheRadioSends) {
     ASSERT_TRUE(result.Complete()) << result.message;
     EXPECT_TRUE(rig.op.shown.empty());
     for (int i : {1, 5, 231, 232}) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(rig.memory.Rec(i).Select, 0xC0);
-        EXPECT_EQ(rig.memory.Rec(i).Desc, rig.radio.Memory().Rec(i).Desc);
+        EXPECT_EQ(std::pair(rig.memory.Rec(i).Select, rig.memory.Rec(i).Desc),
+                  std::pair(std::int16_t{0xC0}, rig.radio.Memory().Rec(i).Desc))
+            << i;
     }
-    EXPECT_EQ(rig.memory.Rec(5).RCTCSS, 33);
-    EXPECT_EQ(rig.memory.Rec(100).Select, 0);
-    std::array<std::int16_t, 16> zones{};
-    zones[0] = 1;
-    zones[3] = 1;
-    zones[15] = 2;
-    EXPECT_EQ(rig.memory.ZoneCounts, zones);
-    EXPECT_EQ(rig.state.MemoryStamp, "20210305153012");
-    EXPECT_EQ(rig.radio.MemoryStamp(), "20210305153012");
-    EXPECT_EQ(rig.state.RadioVersion, "021100");
-    EXPECT_EQ(rig.memory.Current, 1);
+    EXPECT_EQ(std::tuple(rig.memory.Rec(5).RCTCSS, rig.memory.Rec(100).Select, rig.memory.Current),
+              std::tuple(33, 0, 1));
+    EXPECT_EQ(rig.memory.ZoneCounts, (Zones{1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
+    EXPECT_EQ(std::tuple(rig.state.MemoryStamp, rig.radio.MemoryStamp(), rig.state.RadioVersion),
+              std::tuple("20210305153012", "20210305153012", "021100"));
     EXPECT_EQ(rig.host.statuses.back(), "Transfer Complete.");
     EXPECT_GE(rig.host.now - std::chrono::steady_clock::time_point{}, 2s)
         << "the window keeps the completion on show a moment";
     EXPECT_EQ(rig.host.shown, (std::vector<bool>{true, false}));
 }
 
+// Each fault ends with its message (told, unless the transfer completed), the port closed and the
+// progress hidden. A receive that fails before its first record leaves the memory as it was, a
+// channel of its own (100) included; once records arrive, the memory is the radio's.
 TEST(TransferReceive, FaultsEndWithTheirMessage) {
-    struct Row {
-        const char* name;
-        void (*fault)(SimConfig&);
-        std::string message;
-    };
-    const Row rows[] = {
+    // The radio's fault (none: the port will not open), the message, whether the memory is kept.
+    using Fault = void (*)(SimConfig&);
+    const std::tuple<const char*, Fault, std::string, bool> rows[] = {
         {"one out-of-range record", [](SimConfig& c) { c.faults.outOfRangeRecords = 1; },
-         "Transfer Complete."},
+         "Transfer Complete.", false},
         {"endless out-of-range records",
          [](SimConfig& c) { c.faults.outOfRangeRecords = sim::kAlways; },
-         "Too Many Communications Errors 0"},
-        {"one bad checksum", [](SimConfig& c) { c.faults.badChecksums = 1; }, "Transfer Complete."},
+         "Too Many Communications Errors 0", true},
+        {"one bad checksum", [](SimConfig& c) { c.faults.badChecksums = 1; }, "Transfer Complete.",
+         false},
         {"bad checksums on every answer",
-         [](SimConfig& c) { c.faults.badChecksums = sim::kAlways; }, "Checksum Error -10"},
-        {"garbage lines", [](SimConfig& c) { c.faults.garbageLines = 2; }, "Transfer Complete."},
-        {"busy radio", [](SimConfig& c) { c.faults.busyAnswers = 3; }, "Transfer Complete."},
-        {"silent radio", [](SimConfig& c) { c.faults.silentAfterLines = 0; }, "Timeout Error"},
+         [](SimConfig& c) { c.faults.badChecksums = sim::kAlways; }, "Checksum Error -10", true},
+        {"garbage lines", [](SimConfig& c) { c.faults.garbageLines = 2; }, "Transfer Complete.",
+         false},
+        {"busy radio", [](SimConfig& c) { c.faults.busyAnswers = 3; }, "Transfer Complete.", false},
+        {"silent radio", [](SimConfig& c) { c.faults.silentAfterLines = 0; }, "Timeout Error",
+         true},
         {"silent after opening", [](SimConfig& c) { c.faults.silentAfterLines = 6; },
-         "Timeout Error"},
+         "Timeout Error", true},
         {"device vanishes", [](SimConfig& c) { c.faults.vanishAfterLines = 9; },
-         "Communication Error 0"},
+         "Communication Error 0", true},
+        // Lines 10 and 11 ask for records 1 and 5; then the cable is pulled.
+        {"cable pulled after two records", [](SimConfig& c) { c.faults.vanishAfterLines = 11; },
+         "Communication Error 2", false},
         {"over-long frame", [](SimConfig& c) { c.faults.overLongFrame = true; },
-         "Download Failure 0 0"},
+         "Download Failure 0 0", true},
         {"endless refusals", [](SimConfig& c) { c.endlessRefusals = true; },
-         "Too Many Communications Errors -10"},
+         "Too Many Communications Errors -10", true},
+        {"a port that will not open", nullptr, "Invalid COM Port (or Port in use)", true},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        SimConfig config;
-        row.fault(config);
-        Rig rig(config);
-        FillRadio(rig.radio);
-        const TransferResult result = rig.Run(Direction::Receive);
-        EXPECT_EQ(result.message, row.message);
-        if (!result.Complete()) {
-            EXPECT_EQ(rig.Messages(), std::vector<std::string>{row.message});
+    for (const auto& [name, fault, message, kept] : rows) {
+        SCOPED_TRACE(name);
+        Rig rig(Config(fault ? fault : [](SimConfig&) {}));
+        if (!fault) {
+            rig.device.FailOpen("held elsewhere");
         }
+        FillRadio(rig.radio);
+        Channel(rig.memory, 100, kSelDefined | kSelCreatedHere);
+        ++rig.memory.ZoneCounts[0];
+        const ChannelMemory before = rig.memory;
+
+        const TransferResult result = rig.Run(Direction::Receive);
+        EXPECT_EQ(result.message, message);
+        EXPECT_EQ(rig.Messages(), result.Complete() ? Lines{} : Lines{message});
+        if (kept) {
+            EXPECT_EQ(std::pair(rig.memory.Records, rig.memory.ZoneCounts),
+                      std::pair(before.Records, before.ZoneCounts));
+        } else {
+            EXPECT_FALSE(rig.memory.Rec(100).IsDefined()) << "cleared by the receive";
+            EXPECT_EQ(std::pair(rig.memory.Rec(5).Select, rig.memory.Rec(5).Desc.View()),
+                      std::pair(std::int16_t{0xC0}, std::string_view("Fire    ")));
+        }
+        EXPECT_EQ(rig.memory.Current, 1);
         EXPECT_FALSE(rig.device.IsOpen());
         EXPECT_EQ(rig.host.shown.back(), false);
     }
 }
 
-TEST(TransferReceive, MemoryStaysAsItWasUntilTheFirstRecordArrives) {
-    struct Row {
-        const char* name;
-        void (*fault)(SimConfig&);
-        std::string message;
-        bool kept;
-    };
-    const Row rows[] = {
-        {"a port that will not open", nullptr, "Invalid COM Port (or Port in use)", true},
-        {"a radio that never answers", [](SimConfig& c) { c.faults.silentAfterLines = 0; },
-         "Timeout Error", true},
-        {"a radio that never accepts", [](SimConfig& c) { c.endlessRefusals = true; },
-         "Too Many Communications Errors -10", true},
-        {"records that never fit", [](SimConfig& c) { c.faults.outOfRangeRecords = sim::kAlways; },
-         "Too Many Communications Errors 0", true},
-        // Lines 10 and 11 ask for records 1 and 5; then the cable is pulled.
-        {"a cable pulled after two records", [](SimConfig& c) { c.faults.vanishAfterLines = 11; },
-         "Communication Error 2", false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        SimConfig config;
-        if (row.fault) {
-            row.fault(config);
-        }
-        Rig rig(config);
-        if (!row.fault) {
-            rig.device.FailOpen("held elsewhere");
-        }
-        FillRadio(rig.radio);
-        ChannelRecord& mine = rig.memory.Rec(100);
-        mine = rig.memory.Rec(1);
-        mine.Chnl = mine.Prim = 100;
-        mine.Select = kSelDefined | kSelCreatedHere;
-        ++rig.memory.ZoneCounts[0];
-        const ChannelMemory before = rig.memory;
-
-        EXPECT_EQ(rig.Run(Direction::Receive).message, row.message);
-        if (row.kept) {
-            EXPECT_EQ(rig.memory.Records, before.Records);
-            EXPECT_EQ(rig.memory.ZoneCounts, before.ZoneCounts);
-        } else {
-            EXPECT_FALSE(rig.memory.Rec(100).IsDefined()) << "cleared by the receive";
-            EXPECT_EQ(rig.memory.Rec(5).Select, 0xC0) << "what arrived stays";
-            EXPECT_EQ(rig.memory.Rec(5).Desc.View(), "Fire    ");
-        }
-        EXPECT_EQ(rig.memory.Current, 1);
-    }
-}
-
 TEST(TransferReceive, StatusLabelCountsSecondsAndShortensOnBusy) {
-    SimConfig silent;
-    silent.faults.silentAfterLines = 0;
-    Rig quiet(silent);
+    const std::string label = "Initializing Communication with Radio....";
+    Rig quiet(Config([](SimConfig& c) { c.faults.silentAfterLines = 0; }));
     quiet.Run(Direction::Receive);
     const auto waited = quiet.host.now - std::chrono::steady_clock::time_point{};
-    EXPECT_GT(waited, 30s);
-    EXPECT_LT(waited, 32s);
-    const std::string label = "Initializing Communication with Radio....";
-    const auto& seen = quiet.host.statuses;
-    EXPECT_NE(std::find(seen.begin(), seen.end(), label + "123"), seen.end());
+    EXPECT_TRUE(waited > 30s && waited < 32s);
+    EXPECT_TRUE(Has(quiet.host.statuses, label + "123"));
 
-    SimConfig busy;
-    busy.protocolLevel = 0;
-    busy.faults.busyAnswers = 1;
-    busy.faults.busyFor = "T204000022";
-    Rig rig(busy);
-    ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
-    const auto& shown = rig.host.statuses;
-    EXPECT_NE(std::find(shown.begin(), shown.end(), label + "."), shown.end());
+    Rig busy(Config([](SimConfig& c) {
+        c.protocolLevel = 0, c.faults.busyAnswers = 1, c.faults.busyFor = "T204000022";
+    }));
+    ASSERT_TRUE(busy.Run(Direction::Receive).Complete());
+    EXPECT_TRUE(Has(busy.host.statuses, label + "."));
 }
 
 // A radio scripted line by line: `answer` gives the reply to each line the program writes.
 class ScriptedLine : public SerialDevice {
   public:
-    std::function<std::string(const std::string&)> answer;
+    std::function<std::string(const std::string&)> answer = [](const std::string&) {
+        return WithChecksum(kFrameAccepted) + "\r";
+    };
     std::function<bool()> ready = [] { return true; };
     bool fastAllowed = true;
 
@@ -324,122 +292,102 @@ class ScriptedLine : public SerialDevice {
     bool open_ = false;
 };
 
+// The program receiving from a ScriptedLine, on a fake clock.
+struct ScriptedRig {
+    ChannelMemory memory = ResetMemory();
+    ProgramState state;
+    ScriptedLine line;
+    test::FakeHost host;
+    test::ScriptedOperator op;
+    test::TempDir dir;
+
+    TransferResult Receive() {
+        TransferContext context{memory, state, line, host, op, dir.Path()};
+        return RadioTransfer(Direction::Receive, context);
+    }
+};
+
 TEST(TransferLimits, EndlessRadiosLateAnswersAndFailedSpeedChange) {
-    const auto accepted = WithChecksum("T204000000") + "\r";
-    struct Row {
-        const char* name;
-        std::function<void(ScriptedLine&, test::FakeHost&)> setUp;
-        std::string message;
-    };
-    const Row rows[] = {
-        {"a radio that never ends",
-         [&](ScriptedLine& l, test::FakeHost&) { l.answer = [&](auto&) { return accepted; }; },
-         "Download Failure 0 32767"},
+    const std::tuple<const char*, std::function<void(ScriptedRig&)>, std::string> rows[] = {
+        {"a radio that never ends", [](ScriptedRig&) {}, "Download Failure 0 32767"},
         {"an answer after thirty seconds",
-         [&](ScriptedLine& l, test::FakeHost& h) {
-             l.answer = [&](auto&) { return accepted; };
-             l.ready = [&h] { return h.now - std::chrono::steady_clock::time_point{} > 31s; };
+         [](ScriptedRig& r) {
+             r.line.ready = [&r] {
+                 return r.host.now - std::chrono::steady_clock::time_point{} > 31s;
+             };
          },
          "Timeout Error"},
         {"a port that will not go to 115200",
-         [&](ScriptedLine& l, test::FakeHost&) {
-             l.fastAllowed = false;
-             l.answer = [&](const std::string& line) {
+         [](ScriptedRig& r) {
+             r.line.fastAllowed = false;
+             r.line.answer = [](const std::string& line) {
                  const bool refuse = line.starts_with("T0070000") && line.substr(8, 2) != "22";
-                 return refuse ? WithChecksum("T204000001") + "\r" : accepted;
+                 return WithChecksum(refuse ? "T204000001" : "T204000000") + "\r";
              };
          },
          "Download Failure 0 -9"},
         {"frames too short to carry anything are ignored",
-         [&](ScriptedLine& l, test::FakeHost&) {
-             l.answer = [&](const std::string& line) {
-                 return line.starts_with("T0") ? "TFF\rTFF\r" + accepted
+         [](ScriptedRig& r) {
+             r.line.answer = [](const std::string& line) {
+                 return line.starts_with("T0") ? "TFF\rTFF\r" + WithChecksum("T204000000") + "\r"
                                                : WithChecksum("T9030000") + "\r";
              };
          },
          "Transfer Complete."},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        ChannelMemory memory = ResetMemory();
-        ProgramState state;
-        ScriptedLine line;
-        test::FakeHost host;
-        test::ScriptedOperator op;
-        test::TempDir dir;
-        row.setUp(line, host);
-        TransferContext context{memory, state, line, host, op, dir.Path()};
-        EXPECT_EQ(RadioTransfer(Direction::Receive, context).message, row.message);
+    for (const auto& [name, setUp, message] : rows) {
+        SCOPED_TRACE(name);
+        ScriptedRig rig;
+        setUp(rig);
+        EXPECT_EQ(rig.Receive().message, message);
     }
 }
 
 TEST(TransferReceive, ARecordSentTwiceIsCountedOnce) {
     ChannelMemory radio = ResetMemory();
-    radio.Rec(5) = radio.Rec(1);
-    radio.Rec(5).Prim = radio.Rec(5).Chnl = 5;
-    radio.Rec(5).Scan = 0x30;
+    Channel(radio, 5, kSelDefined).Scan = 0x30;
     const std::string record = WithChecksum(RecordFrameText(*MakeBuf(radio, 5))) + "\r";
     int requests = 0;
-    ScriptedLine line;
-    line.answer = [&](const std::string& sent) {
+    ScriptedRig rig;
+    rig.line.answer = [&](const std::string& sent) {
         if (sent.starts_with("T204000000") && ++requests > 1) {
             return requests <= 3 ? record : WithChecksum("T9030000") + "\r";
         }
         return WithChecksum("T204000000") + "\r";
     };
-    ChannelMemory memory = ResetMemory();
-    ProgramState state;
-    test::FakeHost host;
-    test::ScriptedOperator op;
-    test::TempDir dir;
-    TransferContext context{memory, state, line, host, op, dir.Path()};
-    ASSERT_TRUE(RadioTransfer(Direction::Receive, context).Complete());
-    EXPECT_EQ(memory.ZoneCounts[3], 1);
+    ASSERT_TRUE(rig.Receive().Complete());
+    EXPECT_EQ(rig.memory.ZoneCounts[3], 1);
 }
 
 TEST(TransferSend, NothingSelectedOrAPortThatWillNotOpen) {
     Rig nothing;
     EXPECT_EQ(nothing.Run(Direction::Send).outcome, Outcome::NothingSelected);
-    EXPECT_EQ(nothing.Messages(),
-              std::vector<std::string>{"No data selected for transfer to Radio"});
+    EXPECT_EQ(nothing.Messages(), Lines{"No data selected for transfer to Radio"});
     EXPECT_EQ(nothing.device.OpenCount(), 0);
 
     Rig rig;
     rig.memory.Rec(1).Select |= kSelSend;
     rig.memory.PortNumber = 7;
-    rig.device.FailOpen("Permission denied: add yourself to the dialout group.");
-    EXPECT_EQ(rig.Run(Direction::Send).detail,
-              "Permission denied: add yourself to the dialout group.");
-    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Invalid COM Port (or Port in use)"});
-    EXPECT_EQ(rig.op.shown.at(0).detail, "Permission denied: add yourself to the dialout group.");
-    EXPECT_EQ(rig.device.SelectedPort(), 7);
+    const std::string why = "Permission denied: add yourself to the dialout group.";
+    rig.device.FailOpen(why);
+    EXPECT_EQ(rig.Run(Direction::Send).detail, why);
+    EXPECT_EQ(rig.Messages(), Lines{"Invalid COM Port (or Port in use)"});
+    EXPECT_EQ(std::pair(rig.op.shown.at(0).detail, rig.device.SelectedPort()), std::pair(why, 7));
 }
 
 TEST(TransferSend, OneSelectedChannelWithEqualStamps) {
     Rig rig;
     rig.state.MemoryStamp = rig.radio.MemoryStamp();
-    ChannelRecord& twelve = rig.memory.Rec(12);
-    twelve = rig.memory.Rec(1);
-    twelve.Prim = twelve.Chnl = 12;
-    twelve.Select = 0xA1;
+    const ChannelRecord& twelve = Channel(rig.memory, 12, 0xA1);
     rig.memory.NoiseSquelchLevel = 7;
     const TransferResult result = rig.Run(Direction::Send);
     ASSERT_TRUE(result.Complete()) << result.message;
-    const auto sent = rig.Sent();
-    std::vector<std::string> records;
-    for (const auto& line : sent) {
-        EXPECT_NE(line.substr(0, 10), "T204000011") << "no purge";
-        if (line.substr(0, 2) == "T1") {
-            records.push_back(line);
-        }
-    }
-    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(rig.Sent("T204000011").empty()) << "no purge";
     auto image = MakeBuf(rig.memory, 12);
     ASSERT_TRUE(image);
-    (*image)[62] = 7;
-    EXPECT_EQ(records[0], WithChecksum(RecordFrameText(*image)));
-    EXPECT_EQ(records[0].substr(0, 8), "T143000C");
-    EXPECT_EQ(sent.back(), "T9030000FC");
+    (*image)[62] = 7;  // the noise squelch level travels in RFRec
+    EXPECT_EQ(rig.Sent("T1"), Lines{WithChecksum(RecordFrameText(*image))});
+    EXPECT_EQ(rig.Sent().back(), "T9030000FC");
     EXPECT_EQ(rig.radio.Memory().Rec(12).Desc, twelve.Desc);
 }
 
@@ -447,28 +395,23 @@ TEST(TransferSend, ModeWarningOkGoesOnCancelStops) {
     for (const Answer answer : {Answer::Ok, Answer::Cancel}) {
         SCOPED_TRACE(answer == Answer::Ok ? "OK" : "Cancel");
         Rig rig;
-        rig.state.MemoryStamp = rig.radio.MemoryStamp();
-        rig.memory.Rec(1).Mode = kModeWide;
-        rig.memory.Rec(1).TFrq = "150.0000";
-        rig.memory.Rec(1).Select |= kSelSend;
+        rig.SelectMain();
+        rig.memory.Rec(1).Mode = kModeWide, rig.memory.Rec(1).TFrq = "150.0000";
         rig.op.answers = {answer};
         const TransferResult result = rig.Run(Direction::Send);
         EXPECT_EQ(result.outcome,
                   answer == Answer::Ok ? Outcome::Complete : Outcome::WarningDeclined);
         EXPECT_EQ(result.message, "Transfer Complete.");
         EXPECT_EQ(rig.host.statuses.back(), "Transfer Complete.");
-        ASSERT_EQ(rig.op.shown.size(), 1u);
-        EXPECT_EQ(rig.op.shown[0],
-                  (Message{"The following operating modes are used in the memory data but not "
-                           "enabled in the radio:\n\n    Analog Wideband\n\nThe radio will not "
-                           "transmit in disabled modes (affected memories become receive "
-                           "only).\n\nPress OK to continue or CANCEL to stop the transfer",
-                           "Radio Operating Modes", Icon::Warning, Buttons::OkCancel}));
-        const auto sent = rig.Sent();
-        EXPECT_EQ(sent.back(), "T9030000FC");
-        const bool recordSent = std::any_of(
-            sent.begin(), sent.end(), [](const std::string& l) { return l.substr(0, 2) == "T1"; });
-        EXPECT_EQ(recordSent, answer == Answer::Ok);
+        EXPECT_EQ(rig.op.shown,
+                  (std::vector<Message>{
+                      {"The following operating modes are used in the memory data but not enabled "
+                       "in the radio:\n\n    Analog Wideband\n\nThe radio will not transmit in "
+                       "disabled modes (affected memories become receive only).\n\nPress OK to "
+                       "continue or CANCEL to stop the transfer",
+                       "Radio Operating Modes", Icon::Warning, Buttons::OkCancel}}));
+        EXPECT_EQ(rig.Sent().back(), "T9030000FC");
+        EXPECT_EQ(rig.Sent("T1").size(), answer == Answer::Ok ? 1u : 0u);
     }
 }
 
@@ -484,13 +427,9 @@ TEST(TransferSend, NewStampPurgesAndWritesRadioRecordsBack) {
     rig.state.DebugMode = true;
     const TransferResult result = rig.Run(Direction::Send);
     ASSERT_TRUE(result.Complete()) << result.message;
-    const auto sent = rig.Sent();
-    EXPECT_NE(std::find_if(sent.begin(), sent.end(),
-                           [](const std::string& l) { return l.substr(0, 10) == "T204000011"; }),
-              sent.end());
+    EXPECT_FALSE(rig.Sent("T204000011").empty());
     for (int i : {1, 5, 231, 232}) {
-        SCOPED_TRACE(i);
-        EXPECT_TRUE(rig.radio.Memory().Rec(i).IsDefined()) << "written back after the purge";
+        EXPECT_TRUE(rig.radio.Memory().Rec(i).IsDefined()) << i << ": written back after the purge";
     }
     EXPECT_EQ(rig.radio.Memory().Rec(5).Desc.View(), "Mine    ");
     EXPECT_NE(test::ReadBytes(rig.dir / "KLD-540.log").find("Sending Shadow Memory Data...\r\n"),
@@ -501,18 +440,11 @@ TEST(TransferSend, NewStampPurgesAndWritesRadioRecordsBack) {
 TEST(TransferSend, ShadowTakesItsPrimaryAndGoesInTheSecondPass) {
     Rig rig;
     rig.state.MemoryStamp = rig.radio.MemoryStamp();
-    ChannelRecord& ten = rig.memory.Rec(10);
-    ten = rig.memory.Rec(1);
-    ten.Prim = ten.Chnl = 10;
-    ten.Select = 0xA0;
-    ten.Shad = kShadPrimary;
-    ten.ShadList[0] = 40;
-    ten.ShadList[1] = 41;
+    ChannelRecord& ten = Channel(rig.memory, 10, 0xA0);
+    ten.Shad = kShadPrimary, ten.ShadList[0] = 40, ten.ShadList[1] = 41;
     for (int s : {40, 41}) {
-        ChannelRecord& shadow = rig.memory.Rec(s);
-        shadow = ten;
-        shadow.Chnl = static_cast<std::int16_t>(s);
-        shadow.Shad = static_cast<std::int16_t>(s - 39);
+        ChannelRecord& shadow = rig.memory.Rec(s) = ten;
+        shadow.Chnl = static_cast<std::int16_t>(s), shadow.Shad = static_cast<std::int16_t>(s - 39);
         shadow.ShadList = {};
     }
     rig.memory.Rec(40).Select = 0xA1;
@@ -521,10 +453,8 @@ TEST(TransferSend, ShadowTakesItsPrimaryAndGoesInTheSecondPass) {
     EXPECT_EQ(rig.memory.Rec(10).Select & kSelSend, kSelSend);
     EXPECT_EQ(rig.memory.Rec(41).Select & kSelSend, kSelSend);
     std::vector<int> order;
-    for (const auto& line : rig.Sent()) {
-        if (line.substr(0, 2) == "T1") {
-            order.push_back(std::stoi(line.substr(4, 4), nullptr, 16));
-        }
+    for (const auto& line : rig.Sent("T1")) {
+        order.push_back(std::stoi(line.substr(4, 4), nullptr, 16));
     }
     EXPECT_EQ(order, (std::vector<int>{10, 40, 41}));
 }
@@ -535,25 +465,18 @@ TEST(TransferSend, ErasedChannelFromTheRadioIsErasedThere) {
     ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
     rig.memory.Rec(5).Select |= kSelErased;
     ASSERT_TRUE(rig.Run(Direction::Send).Complete());
-    const auto sent = rig.Sent();
-    EXPECT_NE(std::find(sent.begin(), sent.end(),
-                        WithChecksum("T2040005"
-                                     "10")),
-              sent.end());
+    EXPECT_TRUE(Has(rig.Sent(), WithChecksum("T204000510")));
     EXPECT_FALSE(rig.radio.Memory().Rec(5).IsDefined());
 }
 
 TEST(TransferSend, RefusedRecordIsResentOnceThenGivenUp) {
     for (int times : {1, 2}) {
         SCOPED_TRACE(times);
-        SimConfig config;
-        config.faults.refuseRecordFrame = 1;
-        config.faults.refuseRecordTimes = times;
-        Rig rig(config);
-        rig.state.MemoryStamp = rig.radio.MemoryStamp();
-        rig.memory.Rec(1).Select |= kSelSend;
-        const TransferResult result = rig.Run(Direction::Send);
-        EXPECT_EQ(result.message,
+        Rig rig(Config([&](SimConfig& c) {
+            c.faults.refuseRecordFrame = 1, c.faults.refuseRecordTimes = times;
+        }));
+        rig.SelectMain();
+        EXPECT_EQ(rig.Run(Direction::Send).message,
                   times == 1 ? "Transfer Complete." : "Too Many Communications Errors 1");
         EXPECT_GE(rig.host.paused, 500ms);
     }
@@ -589,14 +512,11 @@ TEST(TransferEnd, EverythingWrittenLeavesTheLineBeforeTheSpeedChangesOrThePortCl
 
 TEST(TransferEnd, AFailedEndFrameIsNoCompletion) {
     Rig rig;
-    rig.state.MemoryStamp = rig.radio.MemoryStamp();
-    rig.memory.Rec(1).Select |= kSelSend;
+    rig.SelectMain();
     rig.device.refuseWriteOf = "T9030000";
-    const TransferResult result = rig.Run(Direction::Send);
-    EXPECT_EQ(result.outcome, Outcome::Communication);
-    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Communication Error 233"});
-    EXPECT_EQ(std::count(rig.host.statuses.begin(), rig.host.statuses.end(), "Transfer Complete."),
-              0);
+    EXPECT_EQ(rig.Run(Direction::Send).outcome, Outcome::Communication);
+    EXPECT_EQ(rig.Messages(), Lines{"Communication Error 233"});
+    EXPECT_FALSE(Has(rig.host.statuses, "Transfer Complete."));
     EXPECT_FALSE(rig.device.IsOpen());
 }
 
@@ -605,11 +525,10 @@ TEST(TransferCancel, EndFrameGoesOutPortClosesRecordsStay) {
     FillRadio(rig.radio);
     // The operator presses stop once record 5 is in.
     rig.host.cancelWhen = [&] { return rig.memory.Rec(5).Select == 0xC0; };
-    const TransferResult result = rig.Run(Direction::Receive);
-    EXPECT_EQ(result.outcome, Outcome::Cancelled);
-    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Transfer Cancelled"});
-    EXPECT_EQ(rig.Sent().back(), "T9030000FC");
-    EXPECT_EQ(rig.device.calls.back(), "close");
+    EXPECT_EQ(rig.Run(Direction::Receive).outcome, Outcome::Cancelled);
+    EXPECT_EQ(rig.Messages(), Lines{"Transfer Cancelled"});
+    EXPECT_EQ(std::pair(rig.Sent().back(), rig.device.calls.back()),
+              std::pair(std::string("T9030000FC"), std::string("close")));
     EXPECT_EQ(rig.memory.Rec(5).Desc.View(), "Fire    ");
     EXPECT_EQ(rig.host.shown.back(), false);
 
@@ -617,72 +536,58 @@ TEST(TransferCancel, EndFrameGoesOutPortClosesRecordsStay) {
     send.memory.Rec(1).Select |= kSelSend;
     send.host.cancelWhen = [] { return true; };
     EXPECT_EQ(send.Run(Direction::Send).outcome, Outcome::Cancelled);
-    const auto sent = send.Sent();
-    EXPECT_TRUE(std::none_of(sent.begin(), sent.end(),
-                             [](const std::string& l) { return l.starts_with("T1"); }));
-    EXPECT_EQ(sent.back(), "T9030000FC");
+    EXPECT_TRUE(send.Sent("T1").empty());
+    EXPECT_EQ(send.Sent().back(), "T9030000FC");
     EXPECT_EQ(send.radio.CompletedSends(), 0);
 }
 
 TEST(TransferFailures, InternalFailuresSayWhatFailed) {
-    struct Row {
-        const char* name;
-        std::function<void(Rig&)> setUp;
-        Direction direction;
-        std::string message;
-        std::string detail;  // a piece of it
-    };
-    const Row rows[] = {
-        {"a record the radio cannot carry",
-         [](Rig& r) {
-             r.state.MemoryStamp = r.radio.MemoryStamp();
-             r.memory.Rec(1).Select |= kSelSend;
-             r.memory.Rec(1).Prim = 300;
-         },
-         Direction::Send, "Download Failure 0 1", "Channel 001 cannot be sent"},
-        {"an over-long line", [](Rig& r) { r.radio = SimRadio(OverLongConfig()); },
-         Direction::Receive, "Download Failure 0 0", "characters"},
-        {"a transfer log that cannot be created",
-         [](Rig& r) {
-             r.state.DebugMode = true;
-             std::filesystem::create_directories(r.dir / "KLD-540.log" / "in the way");
-         },
-         Direction::Receive, "Invalid COM Port (or Port in use)", "KLD-540.log"},
-        {"a debug log that cannot be created",
-         [](Rig& r) {
-             std::filesystem::create_directories(r.dir / "KVRX-540_Dbg.log" / "in the way");
-         },
-         Direction::DebugLog, "Download Failure 0 -10", "KVRX-540_Dbg.log"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    // How the rig is set up, the direction, the message, a piece of its detail.
+    const std::tuple<const char*, std::function<void(Rig&)>, Direction, std::string, std::string>
+        rows[] = {
+            {"a record the radio cannot carry",
+             [](Rig& r) { r.SelectMain(), r.memory.Rec(1).Prim = 300; }, Direction::Send,
+             "Download Failure 0 1", "Channel 001 cannot be sent"},
+            {"an over-long line",
+             [](Rig& r) {
+                 r.radio = SimRadio(Config([](SimConfig& c) { c.faults.overLongFrame = true; }));
+             },
+             Direction::Receive, "Download Failure 0 0", "characters"},
+            {"a transfer log that cannot be created",
+             [](Rig& r) {
+                 r.state.DebugMode = true;
+                 std::filesystem::create_directories(r.dir / "KLD-540.log" / "in the way");
+             },
+             Direction::Receive, "Invalid COM Port (or Port in use)", "KLD-540.log"},
+            {"a debug log that cannot be created",
+             [](Rig& r) {
+                 std::filesystem::create_directories(r.dir / "KVRX-540_Dbg.log" / "in the way");
+             },
+             Direction::DebugLog, "Download Failure 0 -10", "KVRX-540_Dbg.log"},
+        };
+    for (const auto& [name, setUp, direction, message, detail] : rows) {
+        SCOPED_TRACE(name);
         Rig rig;
-        row.setUp(rig);
+        setUp(rig);
         FillRadio(rig.radio);
-        const TransferResult result = rig.Run(row.direction);
-        EXPECT_EQ(result.message, row.message);
+        EXPECT_EQ(rig.Run(direction).message, message);
         ASSERT_EQ(rig.op.shown.size(), 1u);
-        EXPECT_NE(rig.op.shown[0].detail.find(row.detail), std::string::npos)
-            << rig.op.shown[0].detail;
+        EXPECT_NE(rig.op.shown[0].detail.find(detail), std::string::npos) << rig.op.shown[0].detail;
         EXPECT_FALSE(rig.device.IsOpen());
     }
 }
 
 TEST(TransferLogs, DebugModeLogsEveryLine) {
-    SimConfig config;
-    config.protocolLevel = 0;
-    Rig rig(config);
+    Rig rig(Config([](SimConfig& c) { c.protocolLevel = 0; }));
     sim::BlankMemory(rig.radio.Memory());
     rig.state.DebugMode = true;
     ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
-    const std::string log = test::ReadBytes(rig.dir / "KLD-540.log");
-    const std::string expected =
-        "T007000020020600D0\r\n" + WithChecksum("T204000000") + "\r\n" + "T204000022D9\r\n" +
-        WithChecksum("T207000023021100") + "\r\n" + WithChecksum("T20B00002120210305153012") +
-        "\r\n" + WithChecksum("T204000000") + "\r\n" + WithChecksum("T204000024") + "\r\n" +
-        WithChecksum("T204000000") + "\r\n" + "Receiving Memory Data....\r\n" +
-        WithChecksum("T204000000") + "\r\n" + "T9030000FC\r\nTransfer Complete.\n";
-    EXPECT_EQ(log, expected);
+    const auto w = [](std::string_view body) { return WithChecksum(body) + "\r\n"; };
+    EXPECT_EQ(test::ReadBytes(rig.dir / "KLD-540.log"),
+              "T007000020020600D0\r\n" + w("T204000000") + "T204000022D9\r\n" +
+                  w("T207000023021100") + w("T20B00002120210305153012") + w("T204000000") +
+                  w("T204000024") + w("T204000000") + "Receiving Memory Data....\r\n" +
+                  w("T204000000") + "T9030000FC\r\nTransfer Complete.\n");
 }
 
 TEST(TransferLogs, DebugLogReplacesTheEarlierOneOnlyWhenComplete) {
@@ -708,23 +613,18 @@ TEST(TransferLogs, DebugLogReplacesTheEarlierOneOnlyWhenComplete) {
 }
 
 TEST(TransferLogs, RadioTextLogStaysInsideLogs) {
-    struct Row {
-        const char* name;
-        bool written;
-    };
-    for (const Row& row : {Row{"unit-17", true}, Row{"../escape", false}, Row{"a/b", false},
-                           Row{"bad:name", false}}) {
-        SCOPED_TRACE(row.name);
-        SimConfig config;
-        config.textLogName = row.name;
-        config.textLogLines = {"Power on", "Battery 7.2V"};
-        Rig rig(config);
+    for (const auto& [name, written] : {std::pair{"unit-17", true}, std::pair{"../escape", false},
+                                        std::pair{"a/b", false}, std::pair{"bad:name", false}}) {
+        SCOPED_TRACE(name);
+        Rig rig(Config([&](SimConfig& c) {
+            c.textLogName = name, c.textLogLines = {"Power on", "Battery 7.2V"};
+        }));
         rig.state.DebugMode = true;
         std::filesystem::create_directory(rig.dir / "Logs");
         ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
-        const auto path = rig.dir / "Logs" / (std::string(row.name) + ".txt");
-        EXPECT_EQ(std::filesystem::exists(path), row.written);
-        if (row.written) {
+        const auto path = rig.dir / "Logs" / (std::string(name) + ".txt");
+        EXPECT_EQ(std::filesystem::exists(path), written);
+        if (written) {
             EXPECT_EQ(test::ReadBytes(path),
                       "Date: 05-Mar-2021, 15:30:12\r\nPower on\r\nBattery 7.2V\r\n");
         }
@@ -732,21 +632,19 @@ TEST(TransferLogs, RadioTextLogStaysInsideLogs) {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(rig.dir.Path())) {
             files += entry.is_regular_file();
         }
-        EXPECT_EQ(files, row.written ? 2u : 1u) << "the transfer log and nothing else";
+        EXPECT_EQ(files, written ? 2u : 1u) << "the transfer log and nothing else";
     }
 }
 
 TEST(TransferTest, TestSwapReceivesThenSendsGeneratedChannels) {
     Rig rig;
     FillRadio(rig.radio);
-    TransferContext context{rig.memory, rig.state, rig.device, rig.host, rig.op, rig.dir.Path()};
-    const TestSwapResult result = TestSwap(2, context);
-    EXPECT_EQ(result.Completed(), 2);
-    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"2 of 2 sends completed."});
+    TransferContext context = rig.Context(rig.host);
+    EXPECT_EQ(TestSwap(2, context).Completed(), 2);
+    EXPECT_EQ(rig.Messages(), Lines{"2 of 2 sends completed."});
     EXPECT_EQ(rig.host.captions,
-              (std::vector<std::string>{
-                  "Data Transfer Progress (syncing to radio)", "Data Transfer Progress (1 of 2)",
-                  "Data Transfer Progress (2 of 2)", "Data Transfer Progress"}));
+              (Lines{"Data Transfer Progress (syncing to radio)", "Data Transfer Progress (1 of 2)",
+                     "Data Transfer Progress (2 of 2)", "Data Transfer Progress"}));
     EXPECT_EQ(rig.radio.Memory().Rec(16).Desc.View(), "Z01/P16 ");
     EXPECT_EQ(rig.radio.Memory().Rec(1).RFrq.View(), "160.0100  ") << "the last send";
     EXPECT_EQ(rig.memory.Rec(1).RFrq.View(), "150.0100  ") << "the fill after it";
@@ -754,48 +652,43 @@ TEST(TransferTest, TestSwapReceivesThenSendsGeneratedChannels) {
     EXPECT_EQ(rig.state.PurgeMode, 0);
 }
 
-// A soak test goes on after a failed send, and says at the end which sends failed.
+// A soak test goes on after a failed send, and says at the end which sends failed; stopping one
+// send stops the test.
 TEST(TransferTest, TestSwapCountsFailedAndCancelledSends) {
-    // The port is taken by another program from the second send on.
+    // A host that acts when the caption of the second of three sends goes up.
     struct Host : test::FakeHost {
-        std::function<void(std::string_view)> onCaption;
+        std::function<void()> atSecondSend;
         void SetProgressCaption(std::string_view caption) override {
             FakeHost::SetProgressCaption(caption);
-            onCaption(caption);
+            if (caption.ends_with("(2 of 3)")) {
+                atSecondSend();
+            }
         }
     };
     {
         Rig rig;
         Host host;
-        host.onCaption = [&](std::string_view c) {
-            if (c.ends_with("(2 of 3)")) {
-                rig.device.FailOpen("held elsewhere");
-            }
-        };
-        TransferContext context{rig.memory, rig.state, rig.device, host, rig.op, rig.dir.Path()};
+        host.atSecondSend = [&] { rig.device.FailOpen("held elsewhere"); };  // taken elsewhere
+        TransferContext context = rig.Context(host);
         const TestSwapResult result = TestSwap(3, context);
         EXPECT_EQ(result.rounds.size(), 3u) << "a failed send does not stop the test";
-        EXPECT_EQ(result.Completed(), 1);
-        EXPECT_EQ(result.FailedRounds(), (std::vector<int>{2, 3}));
-        ASSERT_FALSE(rig.op.shown.empty());
+        EXPECT_EQ(std::pair(result.Completed(), result.FailedRounds()),
+                  std::pair(1, std::vector<int>{2, 3}));
         EXPECT_EQ(rig.op.shown.back(),
                   (Message{"1 of 3 sends completed.\n\nFailed:\n    2 of 3: Invalid COM Port (or "
                            "Port in use)\n    3 of 3: Invalid COM Port (or Port in use)",
                            "Repeated Transfer Test", Icon::Exclamation, Buttons::Ok}));
     }
-    {
-        Rig rig;
-        Host host;
-        bool stop = false;
-        host.onCaption = [&](std::string_view c) { stop = c.ends_with("(2 of 3)"); };
-        host.cancelWhen = [&] { return stop; };
-        TransferContext context{rig.memory, rig.state, rig.device, host, rig.op, rig.dir.Path()};
-        const TestSwapResult result = TestSwap(3, context);
-        EXPECT_EQ(result.rounds.size(), 2u) << "stopping one send stops the test";
-        EXPECT_EQ(rig.op.shown.back().text,
-                  "1 of 3 sends completed.\n\nThe test was stopped during send 2 of 3.");
-        EXPECT_EQ(host.captions.back(), "Data Transfer Progress");
-    }
+    Rig rig;
+    Host host;
+    bool stop = false;
+    host.atSecondSend = [&] { stop = true; };
+    host.cancelWhen = [&] { return stop; };
+    TransferContext context = rig.Context(host);
+    EXPECT_EQ(TestSwap(3, context).rounds.size(), 2u);
+    EXPECT_EQ(rig.op.shown.back().text,
+              "1 of 3 sends completed.\n\nThe test was stopped during send 2 of 3.");
+    EXPECT_EQ(host.captions.back(), "Data Transfer Progress");
 }
 
 }  // namespace
