@@ -14,12 +14,14 @@
 #include "../files/temp_dir.h"
 #include "channel_memory.h"
 #include "data_file.h"
+#include "listings.h"
 #include "record_layout.h"
 #include "settings_file.h"
 
 namespace kld {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::ReadBytes;
 using test::TempDir;
@@ -31,35 +33,25 @@ struct CliRun {
     std::string err;
 };
 
-// Runs the tool in `dir` with the given arguments (already quoted for the shell).
-CliRun Cli(const TempDir& dir, const std::string& args) {
+// Runs the tool in `dir` with the given arguments (already quoted for the shell), its standard
+// output going to `out`.
+CliRun Cli(const TempDir& dir, const std::string& args, const std::string& out = "stdout.txt") {
     const std::string command = "cd '" + dir.Path().string() + "' && '" KLD540_CLI "' " + args +
-                                " >stdout.txt 2>stderr.txt";
+                                " >" + out + " 2>stderr.txt";
     const int raw = std::system(command.c_str());
     CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir / "stdout.txt"),
                ReadBytes(dir / "stderr.txt")};
-    std::filesystem::remove(dir / "stdout.txt");
-    std::filesystem::remove(dir / "stderr.txt");
+    fs::remove(dir / "stdout.txt");
+    fs::remove(dir / "stderr.txt");
     return run;
 }
 
-std::size_t CountLines(const std::string& text) {
-    std::size_t lines = 0;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
-         at = text.find("\r\n", at + 2)) {
-        ++lines;
-    }
-    return lines;
-}
-
-// Writes a data file of the reset memory after `change` has had its way with it.
-template <typename Change>
-void WriteMemory(const TempDir& dir, const std::string& name, Change change) {
+// The memory the tool starts with when there is no KLD540.ini.
+ChannelMemory ResetMemory() {
     ChannelMemory memory;
     memory.Rec(0) = TemplateRecord();
     ClearMemory(memory);
-    change(memory);
-    WriteBytes(dir / name, EncodeDataFile(memory, ProgramState{}));
+    return memory;
 }
 
 TEST(Cli, UsageHelpAndVersion) {
@@ -77,28 +69,41 @@ TEST(Cli, UsageHelpAndVersion) {
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("Usage: kld540-cli"), std::string::npos);
     }
-    EXPECT_FALSE(std::filesystem::exists(dir / "KLD540.ini")) << "the tool never writes it";
+    EXPECT_FALSE(fs::exists(dir / "KLD540.ini")) << "the tool never writes it";
 }
 
-TEST(Cli, NewListingDumpAndConvert) {
+// The verbs that render a file write what the program renders, to standard output, through a
+// link (which stays) or to /dev/stdout; after `--` every word is a file name.
+TEST(Cli, NewListingDumpConvertAndWhereOutputGoes) {
     TempDir dir;
+    const ChannelMemory reset = ResetMemory();
     ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
-    EXPECT_EQ(std::filesystem::file_size(dir / "fresh.540"), kDataFileBytes);
-
+    EXPECT_EQ(ReadBytes(dir / "fresh.540"), EncodeDataFile(reset, ProgramState{}));
     const CliRun listing = Cli(dir, "listing fresh.540");
-    EXPECT_EQ(listing.status, 0);
-    EXPECT_EQ(listing.err, "");
-    EXPECT_EQ(CountLines(listing.out), 236u);
-    EXPECT_EQ(listing.out.substr(0, 22), "     Basic Information");
-    ASSERT_EQ(Cli(dir, "listing fresh.540 -o list.txt").status, 0);
-    EXPECT_EQ(ReadBytes(dir / "list.txt"), listing.out);
-
+    EXPECT_EQ(std::tuple(listing.status, listing.out, listing.err),
+              std::tuple(0, TextListing(reset), ""));
     const CliRun dump = Cli(dir, "dump fresh.540");
-    EXPECT_EQ(dump.status, 0);
-    EXPECT_EQ(CountLines(dump.out), 8u + 233u * 28u);
-
+    EXPECT_EQ(std::pair(dump.status, dump.out), std::pair(0, ChannelDump(reset)));
     ASSERT_EQ(Cli(dir, "convert fresh.540 -o copy.540").status, 0);
     EXPECT_EQ(ReadBytes(dir / "copy.540"), ReadBytes(dir / "fresh.540"));
+
+    fs::create_directory(dir / "lists");
+    fs::create_symlink("lists/real.txt", dir / "link.txt");
+    ASSERT_EQ(Cli(dir, "listing fresh.540 -o link.txt").status, 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(ReadBytes(dir / "lists/real.txt"), listing.out);
+    const CliRun toStdout = Cli(dir, "listing fresh.540 -o /dev/stdout");
+    EXPECT_EQ(std::tuple(toStdout.status, toStdout.out, toStdout.err),
+              std::tuple(0, listing.out, ""));
+
+    fs::copy_file(dir / "fresh.540", dir / "-o");
+    EXPECT_EQ(Cli(dir, "listing -- -o").out, listing.out);
+    EXPECT_EQ(Cli(dir, "listing -- --help").err, "Error reading file.\n\n");
+    // A full disk behind stdout is a failure, and says so.
+    const CliRun full = Cli(dir, "listing fresh.540", "/dev/full");
+    EXPECT_EQ(std::pair(full.status, full.err),
+              std::pair(1, std::string("kld540-cli: standard output could not be written (a full "
+                                       "disk, or a closed pipe?)\n")));
 }
 
 TEST(Cli, FailuresSayWhatHappened) {
@@ -112,13 +117,13 @@ TEST(Cli, FailuresSayWhatHappened) {
     const CliRun odd = Cli(dir, "convert odd.540 -o out.540");
     EXPECT_EQ(odd.status, 1);
     EXPECT_EQ(odd.err, "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n");
-    EXPECT_FALSE(std::filesystem::exists(dir / "out.540"));
+    EXPECT_FALSE(fs::exists(dir / "out.540"));
 
     ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
     const CliRun unwritable = Cli(dir, "convert fresh.540 -o no-folder/out.540");
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.err, "Error writing to file.\nout.540: the folder " +
-                                  std::filesystem::canonical(dir.Path()).string() +
+                                  fs::canonical(dir.Path()).string() +
                                   "/no-folder does not exist\n\n");
 
     // A FIFO as input fails at once. Should the tool wait for a writer, one comes after 5 s.
@@ -138,53 +143,15 @@ TEST(Cli, FailuresSayWhatHappened) {
     EXPECT_EQ(std::tuple(fifo.status, fifo.err), std::tuple(1, "Error reading file.\n\n"));
 }
 
-TEST(Cli, OutputThroughLinksAndToStdout) {
-    TempDir dir;
-    ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
-    const std::string listing = Cli(dir, "listing fresh.540").out;
-
-    std::filesystem::create_directory(dir / "lists");
-    std::filesystem::create_symlink("lists/real.txt", dir / "link.txt");
-    ASSERT_EQ(Cli(dir, "listing fresh.540 -o link.txt").status, 0);
-    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.txt"));
-    EXPECT_EQ(ReadBytes(dir / "lists/real.txt"), listing);
-
-    const CliRun toStdout = Cli(dir, "listing fresh.540 -o /dev/stdout");
-    EXPECT_EQ(std::tuple(toStdout.status, toStdout.err), std::tuple(0, ""));
-    EXPECT_EQ(toStdout.out, listing);
-}
-
-TEST(Cli, OptionsEndAndStandardOutputFailures) {
-    TempDir dir;
-    ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
-    std::filesystem::copy_file(dir / "fresh.540", dir / "-o");
-    const CliRun dashed = Cli(dir, "listing -- -o");
-    EXPECT_EQ(dashed.status, 0) << dashed.err;
-    EXPECT_EQ(dashed.out.substr(0, 22), "     Basic Information");
-    EXPECT_EQ(Cli(dir, "listing -- --help").err, "Error reading file.\n\n")
-        << "after --, --help is a file name";
-
-    // A full disk behind stdout is a failure, and says so.
-    const std::string full = "cd '" + dir.Path().string() +
-                             "' && '" KLD540_CLI "' listing fresh.540 >/dev/full 2>stderr.txt";
-    const int raw = std::system(full.c_str());
-    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
-    EXPECT_EQ(ReadBytes(dir / "stderr.txt"),
-              "kld540-cli: standard output could not be written (a full disk, or a closed "
-              "pipe?)\n");
-}
-
 TEST(Cli, CheckReportsAndRepairs) {
     TempDir dir;
     ASSERT_EQ(Cli(dir, "new -o clean.540").status, 0);
     EXPECT_EQ(Cli(dir, "check clean.540").status, 0);
 
-    WriteMemory(dir, "wide.540", [](ChannelMemory& m) {
-        m.Rec(1).Mode = kModeWide;
-        m.Rec(1).TFrq = "150.0000";
-        m.Rec(2) = m.Rec(1);
-        m.Rec(2).RFrq = "100.0000";
-    });
+    ChannelMemory wide = ResetMemory();
+    wide.Rec(1).Mode = kModeWide, wide.Rec(1).TFrq = "150.0000";
+    wide.Rec(2) = wide.Rec(1), wide.Rec(2).RFrq = "100.0000";
+    WriteBytes(dir / "wide.540", EncodeDataFile(wide, ProgramState{}));
     const std::string question =
         "The following operating modes are used in the memory data but are currently "
         "disabled:\n\n    Analog Wideband\n\nDo you wish to update memory data to use a valid "
