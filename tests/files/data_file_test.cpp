@@ -32,6 +32,9 @@ Session Fresh() {
     return s;
 }
 
+const Message kInvalidData{"Memory data contains invalid data", "Invalid Data", Icon::Exclamation,
+                           Buttons::Ok};
+
 Session Start(const TempDir& dir, std::string_view commandLine = "",
               SettingsUse use = SettingsUse::CreateWhenMissing) {
     Session s;
@@ -107,69 +110,58 @@ TEST(DataFile, NativeTestIgnoresMinorRevisionAndRadioVersion) {
     }
 }
 
-TEST(DataFile, ShortFileReadsZerosPastItsEnd) {
-    TempDir dir;
-    Session f = Fresh();
-    // Cut in the middle of record 1: it keeps its first bytes, everything after is zero.
-    const std::string cut =
-        EncodeDataFile(f.memory, f.state).substr(0, kHeaderBytes + kRecordBytes + 14);
-    WriteBytes(dir / "short.540", cut);
-    ScriptedOperator op;
-    ASSERT_EQ(OpenChannelFile(dir / "short.540", f.memory, f.state, op), OpenResult::Loaded);
-    EXPECT_EQ(EncodeDataFile(f.memory, f.state).substr(kHeaderBytes),
-              cut.substr(kHeaderBytes) + std::string(kDataFileBytes - cut.size(), '\0'));
-    EXPECT_EQ(f.memory.ZoneCounts, Zones{1});
-    EXPECT_EQ(op.shown.at(0).text, "Memory data contains invalid data");
-}
-
-TEST(DataFile, OversizedFileReadsItsRecordsOnly) {
+// A short file reads zeros past its end (record 1, cut in the middle, keeps its first bytes); an
+// oversized one is read as far as its records go, never into the spare slot.
+TEST(DataFile, ShortAndOversizedFiles) {
     TempDir dir;
     Session f = Fresh();
     f.memory.Rec(232).Desc = "Last";
-    WriteBytes(dir / "long.540", EncodeDataFile(f.memory, f.state) + std::string(100000, '\xFF'));
+    const std::string bytes = EncodeDataFile(f.memory, f.state);
+    WriteBytes(dir / "long.540", bytes + std::string(100000, '\xFF'));
+    const std::string cut = bytes.substr(0, kHeaderBytes + kRecordBytes + 14);
+    WriteBytes(dir / "short.540", cut);
     ScriptedOperator op;
     Session opened = Fresh();
     ASSERT_EQ(OpenChannelFile(dir / "long.540", opened.memory, opened.state, op),
               OpenResult::Loaded);
-    EXPECT_TRUE(opened.memory.Records == f.memory.Records) << "the spare slot is never read";
+    EXPECT_TRUE(opened.memory.Records == f.memory.Records && op.shown.empty());
+
+    ASSERT_EQ(OpenChannelFile(dir / "short.540", f.memory, f.state, op), OpenResult::Loaded);
+    EXPECT_EQ(EncodeDataFile(f.memory, f.state).substr(kHeaderBytes),
+              cut.substr(kHeaderBytes) + std::string(kDataFileBytes - cut.size(), '\0'));
+    EXPECT_EQ(f.memory.ZoneCounts, Zones{1});
+    EXPECT_EQ(op.shown.at(0), kInvalidData);
 }
 
-TEST(DataFile, UnreadableFileLeavesTheResetMemory) {
+// A file that cannot be read, or an unrecognised one the operator will not import, leaves the
+// reset memory; a KVS-220 list is imported without a question, then checked (blank frequencies).
+TEST(DataFile, OtherFilesAreRefusedOrImported) {
     TempDir dir;
-    for (const std::filesystem::path& path : {dir / "missing.540", dir.Path()}) {
-        Session f = Fresh();
-        f.memory.Rec(5).Select = 0x81;
-        ScriptedOperator op;
-        EXPECT_EQ(OpenChannelFile(path, f.memory, f.state, op), OpenResult::Failed);
-        EXPECT_EQ(std::tuple(op.shown.size(), op.shown.at(0).text),
-                  std::tuple(1u, "Error reading file."));
-        EXPECT_EQ(f.memory.Rec(5).Select, 0);
-    }
-}
-
-TEST(DataFile, UnrecognisedFileAsksBeforeImporting) {
-    TempDir dir;
-    for (const std::string& content : {""s, std::string(5000, '\xA5')}) {
-        WriteBytes(dir / "odd.540", content);
+    WriteBytes(dir / "empty.540", "");
+    WriteBytes(dir / "odd.540", std::string(5000, '\xA5'));
+    WriteBytes(dir / "kvs.540", "001\n002\n003\n004\n012\n");
+    const Message notRead{"Error reading file.", "", Icon::None, Buttons::Ok};
+    const Message question{"Unrecognised Format - Do you wish to try to import as old .540 file?",
+                           "", Icon::Warning, Buttons::YesNo};
+    const std::tuple<std::filesystem::path, OpenResult, Message> rows[] = {
+        {dir / "missing.540", OpenResult::Failed, notRead},
+        {dir.Path(), OpenResult::Failed, notRead},
+        {dir / "empty.540", OpenResult::Declined, question},
+        {dir / "odd.540", OpenResult::Declined, question},
+        {dir / "kvs.540", OpenResult::Loaded, kInvalidData},
+    };
+    for (const auto& [path, result, message] : rows) {
+        SCOPED_TRACE(path);
         Session f = Fresh();
         f.memory.Rec(5).Select = 0x81;
         ScriptedOperator op;
         op.answers = {Answer::No};
-        EXPECT_EQ(OpenChannelFile(dir / "odd.540", f.memory, f.state, op), OpenResult::Declined);
-        EXPECT_EQ(
-            op.shown,
-            (std::vector<Message>{{"Unrecognised Format - Do you wish to try to import as old .540 "
-                                   "file?",
-                                   "", Icon::Warning, Buttons::YesNo}}));
-        EXPECT_TRUE(f.memory.Records == Fresh().memory.Records);
+        EXPECT_EQ(OpenChannelFile(path, f.memory, f.state, op), result);
+        EXPECT_EQ(op.shown.at(0), message);
+        EXPECT_TRUE(result == OpenResult::Loaded || op.shown.size() == 1);
+        EXPECT_EQ(f.memory.Rec(12).IsDefined(), result == OpenResult::Loaded);
+        EXPECT_TRUE(result == OpenResult::Loaded || f.memory.Records == Fresh().memory.Records);
     }
-    // A KVS-220 list is imported without a question, then checked (blank frequencies).
-    WriteBytes(dir / "odd.540", "001\n002\n003\n004\n012\n");
-    Session f = Fresh();
-    ScriptedOperator op;
-    EXPECT_EQ(OpenChannelFile(dir / "odd.540", f.memory, f.state, op), OpenResult::Loaded);
-    EXPECT_TRUE(f.memory.Rec(12).IsDefined());
-    EXPECT_EQ(op.shown.at(0).text, "Memory data contains invalid data");
 }
 
 TEST(DataFile, FailedSaveKeepsTheOldFileAndTheUnsavedMark) {
@@ -208,61 +200,52 @@ TEST(DataFile, FailedSaveKeepsTheOldFileAndTheUnsavedMark) {
               2);  // old.540 and x.540
 }
 
-TEST(SettingsFile, MissingFileIsCreatedWithTheTemplate) {
-    TempDir dir;
-    const Session s = Start(dir);
-    const std::string bytes = ReadBytes(dir / "KLD540.ini");
-    EXPECT_EQ(bytes.substr(0, kHeaderBytes), "KLD540  2 6 0 \x1A\x00\x01KVRX540 000000\0"s);
-    EXPECT_EQ(bytes, SettingsBytes(FreshHeader(ProgramVersion{}), TemplateRecord()));
-    EXPECT_EQ(s.memory.Rec(0), TemplateRecord());
-    EXPECT_EQ(s.memory.Rec(5).Desc.View(), "Desc    ") << "channels come from the template";
-    EXPECT_EQ(std::tuple(s.memory.PortNumber, s.memory.Saved, s.state.DebugMode),
-              std::tuple(1, true, false));
-    WriteBytes(dir / "KLD-540.log", "");
-    EXPECT_TRUE(Start(dir).state.DebugMode);
-}
-
-TEST(SettingsFile, AcceptedFileGivesTemplateAndPort) {
-    TempDir dir;
+// Start-up takes KLD540.ini when this major version wrote it: its template makes every channel,
+// its RFRec names the port. Anything else gives the defaults, written over it unless read only.
+TEST(SettingsFile, StartUpTakesAnAcceptedFileElseTheDefaults) {
     FileHeader header = FreshHeader(ProgramVersion{});
     header.VerMinor = "9", header.VerRev = "9";
-    ChannelRecord record0 = TemplateRecord();
-    record0.Desc = "Police", record0.Mode = kModeDigital, record0.RFRec = 7;
-    WriteBytes(dir / "KLD540.ini", SettingsBytes(header, record0));
-
-    const Session s = Start(dir);
-    EXPECT_EQ(std::tuple(s.memory.Rec(0), s.state.Header, s.memory.PortNumber),
-              std::tuple(record0, header, 7));
-    EXPECT_EQ(s.memory.Rec(12).Desc.View(), "Police  ");
-    EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), SettingsBytes(header, record0)) << "not rewritten";
-}
-
-TEST(SettingsFile, RefusedFilesAreReplacedByDefaults) {
-    ChannelRecord other = TemplateRecord();
-    other.Desc = "Other";
-    const std::string valid = SettingsBytes(FreshHeader(ProgramVersion{}), other);
-    const auto patched = [&valid](std::size_t at, char c) {
-        return valid.substr(0, at) + c + valid.substr(at + 1);
+    ChannelRecord police = TemplateRecord();
+    police.Desc = "Police", police.Mode = kModeDigital, police.RFRec = 7;
+    const std::string accepted = SettingsBytes(header, police);
+    const std::string defaults = SettingsBytes(FreshHeader(ProgramVersion{}), TemplateRecord());
+    EXPECT_EQ(defaults.substr(0, kHeaderBytes), "KLD540  2 6 0 \x1A\x00\x01KVRX540 000000\0"s);
+    const auto patched = [&accepted](std::size_t at, char c) {
+        return accepted.substr(0, at) + c + accepted.substr(at + 1);
     };
-    // One byte short; another tag, major version, kind and format.
-    const std::string rows[] = {valid.substr(0, 137), patched(3, '2'), patched(8, '3'),
-                                patched(15, 1), patched(16, 2)};
-    for (const std::string& content : rows) {
+    using Use = SettingsUse;
+    using Bytes = std::optional<std::string>;  // none: no file
+    const ChannelRecord plain = TemplateRecord();
+    // The file before and how it is used; the template taken and the file after.
+    const std::tuple<const char*, Bytes, Use, ChannelRecord, Bytes> rows[] = {
+        {"missing", std::nullopt, Use::CreateWhenMissing, plain, defaults},
+        {"missing, read only", std::nullopt, Use::ReadOnly, plain, std::nullopt},
+        {"garbage, read only", "garbage", Use::ReadOnly, plain, "garbage"},
+        {"accepted", accepted, Use::CreateWhenMissing, police, accepted},
+        {"one byte short", accepted.substr(0, 137), Use::CreateWhenMissing, plain, defaults},
+        {"another tag", patched(3, '2'), Use::CreateWhenMissing, plain, defaults},
+        {"another major version", patched(8, '3'), Use::CreateWhenMissing, plain, defaults},
+        {"another kind", patched(15, 1), Use::CreateWhenMissing, plain, defaults},
+        {"another format", patched(16, 2), Use::CreateWhenMissing, plain, defaults},
+    };
+    for (const auto& [name, before, use, record0, after] : rows) {
+        SCOPED_TRACE(name);
         TempDir dir;
-        WriteBytes(dir / "KLD540.ini", content);
-        EXPECT_EQ(Start(dir).memory.Rec(0), TemplateRecord()) << &content - rows;
-        EXPECT_EQ(ReadBytes(dir / "KLD540.ini"),
-                  SettingsBytes(FreshHeader(ProgramVersion{}), TemplateRecord()));
+        const std::filesystem::path ini = dir / "KLD540.ini";
+        if (before) {
+            WriteBytes(ini, *before);
+        }
+        const Session s = Start(dir, "", use);
+        const bool taken = before == accepted;
+        EXPECT_EQ(std::tuple(s.memory.Rec(0), s.memory.Rec(12).Desc, s.memory.PortNumber),
+                  std::tuple(record0, record0.Desc, taken ? 7 : 1));
+        EXPECT_EQ(s.state.Header, taken ? header : FreshHeader(ProgramVersion{}));
+        EXPECT_EQ(std::pair(s.memory.Saved, s.state.DebugMode), std::pair(true, false));
+        EXPECT_EQ(std::filesystem::exists(ini) ? Bytes(ReadBytes(ini)) : std::nullopt, after);
     }
-}
-
-TEST(SettingsFile, ReadOnlyUseNeverWrites) {
     TempDir dir;
-    Start(dir, "", SettingsUse::ReadOnly);
-    EXPECT_FALSE(std::filesystem::exists(dir / "KLD540.ini"));
-    WriteBytes(dir / "KLD540.ini", "garbage");
-    EXPECT_EQ(Start(dir, "", SettingsUse::ReadOnly).memory.Rec(0), TemplateRecord());
-    EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), "garbage");
+    WriteBytes(dir / "KLD-540.log", "");
+    EXPECT_TRUE(Start(dir).state.DebugMode);
 }
 
 TEST(SettingsFile, TemplateModeFollowsTheCommandLine) {
