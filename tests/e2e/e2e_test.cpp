@@ -63,41 +63,23 @@ void Nap() {
     std::this_thread::sleep_for(10ms);
 }
 
-// A memory with channels of its own besides Main and the guards.
-ChannelMemory PlanMemory() {
+// Main, the guards and channels of their own from 2 on, every `step`-th up to 40; with step 1
+// every channel, so that a transfer moves the whole table.
+ChannelMemory PlanMemory(int step = 6) {
     ChannelMemory memory;
     memory.Rec(kDefaultRecord) = TemplateRecord();
     ClearMemory(memory);
-    for (int index = 2; index <= 40; index += 6) {
-        ChannelRecord r = memory.Rec(kFirstChannel);
-        r.Select = kSelDefined | kSelCreatedHere;
+    for (int index = 2; index <= (step == 1 ? kLastOrdinaryChannel : 40); index += step) {
+        ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
+        r.Select = kSelDefined | kSelCreatedHere,
         r.Prim = r.Chnl = static_cast<std::int16_t>(index);
         r.Desc = "Chan " + std::to_string(index);
-        r.Scan = static_cast<std::int16_t>((index % 3 + 1) << 4);
+        r.Scan = ScanOfZone(step == 1 ? index / 16 : index % 3 + 1);  // at most sixteen to a list
         r.Mode = index % 2 == 0 ? kModeNarrow : kModeDigital;
         r.RFrq = FormatFixed(150.0 + index * 0.0125, 4);
         r.TFrq = FormatFixed(155.0 + index * 0.025, 4);
-        memory.Rec(index) = r;
         ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
     }
-    return memory;
-}
-
-// Every channel defined, sixteen to a list, so a transfer moves the whole table.
-ChannelMemory FullMemory() {
-    ChannelMemory memory = PlanMemory();
-    memory.ZoneCounts.fill(0);
-    for (int index = kFirstChannel; index <= kLastOrdinaryChannel; ++index) {
-        ChannelRecord r = memory.Rec(kFirstChannel);
-        r.Select = kSelDefined | kSelCreatedHere;
-        r.Prim = r.Chnl = static_cast<std::int16_t>(index);
-        r.Desc = "Full " + std::to_string(index);
-        r.Scan = static_cast<std::int16_t>(((index - 1) / 16) << 4);
-        r.RFrq = FormatFixed(140.0 + index * 0.0125, 4);
-        memory.Rec(index) = r;
-        ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
-    }
-    memory.ZoneCounts[15] = 2;
     return memory;
 }
 
@@ -184,27 +166,31 @@ class EndToEnd : public ::testing::Test {
         return run;
     }
 
-    // The simulated radio on COM7, served once its link is in place. Unless quiet, its stderr
-    // (sim.err) shows the traffic.
+    // The simulated radio on COM7 of the folder --ports-dir names, served once it says it is
+    // ready. Unless quiet, its stderr (sim.err) shows the traffic.
     bool StartSim(std::vector<std::string> options, bool quiet = true) {
-        options.insert(options.begin(), {KVRX540_SIM, "--port", "7"});
+        options.insert(options.begin(), {KVRX540_SIM, "--port", "7", "--ports-dir"});
+        options.insert(options.begin() + 4, Link().parent_path().string());
         if (quiet) {
             options.push_back("--quiet");
         }
+        ::unsetenv(kPortsDirVariable);  // so that only the option can name the folder
         sim_ = Spawn(options, Create("sim.out"), Create("sim.err"));
-        for (const auto end = Clock::now() + 10s; !fs::is_symlink(Link()) && Clock::now() < end;) {
-            Nap();
+        ::setenv(kPortsDirVariable, Link().parent_path().c_str(), 1);
+        std::string said;
+        for (const auto end = Clock::now() + 10s; said.empty() && Clock::now() < end; Nap()) {
+            said = ReadBytes(dir_ / "sim.out");
         }
-        EXPECT_TRUE(fs::is_symlink(Link())) << ReadBytes(dir_ / "sim.err");
+        EXPECT_TRUE(said.starts_with("ready COM7 /dev/")) << said << ReadBytes(dir_ / "sim.err");
+        EXPECT_TRUE(fs::is_symlink(Link()));
         return fs::is_symlink(Link());
     }
-    // SIGTERM ends it in order: the link goes, and the memory is saved when asked for.
-    void StopSim() {
-        if (sim_ > 0) {
-            ::kill(sim_, SIGTERM);
-            Reap(sim_, 5s, Nap);
-        }
+    // SIGTERM ends it in order: the link goes, the memory is saved when asked for, and it exits
+    // with 0.
+    int StopSim() {
+        const int status = sim_ > 0 ? (::kill(sim_, SIGTERM), Reap(sim_, 5s, Nap)) : -1;
         sim_ = -1;
+        return status;
     }
 
     test::TempDir dir_;
@@ -217,17 +203,26 @@ TEST_F(EndToEnd, PortsListsTheRadiosPort) {
     const Finished run = Cli({"ports"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(line), std::string::npos) << run.out;
-    StopSim();
+    EXPECT_EQ(StopSim(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Link())));
     EXPECT_EQ(Cli({"ports"}).out.find(line), std::string::npos) << "the radio has gone";
 }
 
+// The port is named as --port takes it, or by KLD540.ini when --port is left out.
 TEST_F(EndToEnd, ReceiveSavesTheRadiosMemoryAtEveryProtocolLevel) {
     WritePlan("radio.540", PlanMemory());
-    for (const char* level : {"2", "1", "0"}) {
+    ChannelRecord record0 = TemplateRecord();
+    record0.RFRec = 7;  // the port
+    ASSERT_TRUE(WriteSettingsFile(dir_ / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
+        {"2", {"--port", "com7"}}, {"1", {"--port", "7"}}, {"0", {}}};
+    for (const auto& [level, port] : rows) {
         SCOPED_TRACE(std::string("level ") + level);
         ASSERT_TRUE(StartSim({"--load", "radio.540", "--level", level}));
         fs::remove(dir_ / "got.540");
-        const Finished run = Cli({"receive", "--port", "com7", "-o", "got.540"});
+        std::vector<std::string> args{"receive", "-o", "got.540"};
+        args.insert(args.end(), port.begin(), port.end());
+        const Finished run = Cli(args);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, "Transfer Complete.\n");
         EXPECT_EQ(run.err, "") << "no progress drawn when stderr is not a terminal";
@@ -236,20 +231,8 @@ TEST_F(EndToEnd, ReceiveSavesTheRadiosMemoryAtEveryProtocolLevel) {
     }
 }
 
-TEST_F(EndToEnd, SentMemoryComesBack) {
-    WritePlan("plan.540", PlanMemory());
-    ASSERT_TRUE(StartSim({"--save", "radio.540"}));
-    const Finished send = Cli({"send", "plan.540", "--port", "7", "--select-all"});
-    EXPECT_EQ(send.status, 0) << send.err;
-    EXPECT_EQ(send.out, "Transfer Complete.\n");
-    ASSERT_TRUE(AppearsSoon(dir_ / "radio.540"));
-    ExpectSameRecords(ReadPlan(dir_ / "radio.540"), PlanMemory());
-    const Finished receive = Cli({"receive", "--port", "COM7", "-o", "back.540"});
-    EXPECT_EQ(receive.status, 0) << receive.err;
-    ExpectSameRecords(ReadPlan(dir_ / "back.540"), PlanMemory());
-}
-
-TEST_F(EndToEnd, ModeWarningNeedsYes) {
+// A send stops at the operating-mode warning unless told --yes; what it sent comes back.
+TEST_F(EndToEnd, SendNeedsYesPastTheModeWarningAndComesBack) {
     ChannelMemory plan = PlanMemory();
     plan.Rec(8).Mode = kModeWide;  // not among the tool's default modes
     plan.Rec(8).TFrq = FormatFixed(150.0, 4);
@@ -268,7 +251,10 @@ TEST_F(EndToEnd, ModeWarningNeedsYes) {
     EXPECT_EQ(accepted.out, "Transfer Complete.\n");
     EXPECT_EQ(accepted.err.find("Nothing was sent"), std::string::npos) << accepted.err;
     ASSERT_TRUE(AppearsSoon(dir_ / "radio.540"));
-    EXPECT_EQ(ReadPlan(dir_ / "radio.540").Rec(8).Mode, kModeWide);
+    ExpectSameRecords(ReadPlan(dir_ / "radio.540"), plan);
+    const Finished receive = Cli({"receive", "--port", "COM7", "-o", "back.540"});
+    EXPECT_EQ(receive.status, 0) << receive.err;
+    ExpectSameRecords(ReadPlan(dir_ / "back.540"), plan);
 }
 
 // A receive whose file cannot be saved is refused before the radio hears anything.
@@ -281,17 +267,6 @@ TEST_F(EndToEnd, ReceiveChecksItsFileFirst) {
     StopSim();
     EXPECT_EQ(ReadBytes(dir_ / "sim.err").find("program:"), std::string::npos)
         << "the radio was not contacted";
-}
-
-TEST_F(EndToEnd, PortComesFromTheSettingsFile) {
-    WritePlan("radio.540", PlanMemory());
-    ChannelRecord record0 = TemplateRecord();
-    record0.RFRec = 7;  // the port
-    ASSERT_TRUE(WriteSettingsFile(dir_ / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
-    ASSERT_TRUE(StartSim({"--load", "radio.540"}));
-    const Finished run = Cli({"receive", "-o", "got.540"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    ExpectSameRecords(ReadPlan(dir_ / "got.540"), PlanMemory());
 }
 
 TEST_F(EndToEnd, DebugLogWritesTheFile) {
@@ -384,7 +359,7 @@ struct InProcess {
 // pacing its answers at the line rate, a timer on that thread must keep ticking all along, as the
 // window's painting must, and the waits must not spin.
 TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
-    WritePlan("radio.540", FullMemory());
+    WritePlan("radio.540", PlanMemory(1));
     ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}));
     InProcess window;
 
@@ -401,7 +376,7 @@ TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
     timer.stop();
 
     ASSERT_TRUE(result.Complete()) << result.message << " " << result.detail;
-    ExpectSameRecords(window.memory, FullMemory());
+    ExpectSameRecords(window.memory, PlanMemory(1));
     EXPECT_GT(elapsed, 2s) << "paced: 233 records at 115200 baud take over three seconds";
     ticks.insert(ticks.begin(), start);
     ticks.push_back(start + elapsed);
@@ -416,7 +391,7 @@ TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
 // The operator stops a receive from the window: the radio hears the end frame, the port is
 // free again, and what arrived stays.
 TEST_F(EndToEnd, CancelledTransferEndsCleanly) {
-    WritePlan("radio.540", FullMemory());
+    WritePlan("radio.540", PlanMemory(1));
     ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}, false));
     InProcess window;
     QTimer::singleShot(1000, [&] { window.host.cancel = true; });
@@ -426,7 +401,7 @@ TEST_F(EndToEnd, CancelledTransferEndsCleanly) {
     EXPECT_FALSE(window.device.IsOpen());
     EXPECT_TRUE(PortAvailable(7));
     const ChannelMemory& got = window.memory;
-    EXPECT_TRUE(got.Rec(2).IsDefined() && got.Rec(2).Desc.View() == "Full 2  ")
+    EXPECT_TRUE(got.Rec(2).IsDefined() && got.Rec(2).Desc.View() == "Chan 2  ")
         << "the first records arrived within a second";
     EXPECT_FALSE(got.Rec(230).IsDefined()) << "the rest did not";
     StopSim();
