@@ -27,48 +27,28 @@ TEST(PortNames, FolderEntriesThatAreDevicesComeBeforeTheBuiltInNames) {
     fs::create_symlink(pty.SlavePath(), dir / "COM98");
     fs::create_symlink(dir / "gone", dir / "COM8");
     std::ofstream(dir / "COM9") << "not a device";
-    const struct {
-        bool folder;
-        int number;
-        std::optional<std::string> device;
-    } rows[] = {
-        {false, 1, "/dev/ttyS0"},
-        {false, 32, "/dev/ttyS31"},
-        {false, 33, "/dev/ttyUSB0"},
-        {false, 64, "/dev/ttyUSB31"},
-        {false, 65, "/dev/ttyACM0"},
-        {false, 96, "/dev/ttyACM31"},
-        {false, 97, std::nullopt},
-        {false, 7, "/dev/ttyS6"},
-        {true, 8, "/dev/ttyS7"},
-        {true, 9, "/dev/ttyS8"},  // a dangling link, and an entry that is no device
-        {true, 7, (dir / "COM7").string()},
-        {true, 98, (dir / "COM98").string()},
+    // With the folder or without it: a port number and its device.
+    // clang-format off
+    const std::tuple<bool, int, std::optional<std::string>> rows[] = {
+        {false, 1, "/dev/ttyS0"}, {false, 32, "/dev/ttyS31"}, {false, 33, "/dev/ttyUSB0"},
+        {false, 64, "/dev/ttyUSB31"}, {false, 65, "/dev/ttyACM0"}, {false, 96, "/dev/ttyACM31"},
+        {false, 97, std::nullopt}, {false, 7, "/dev/ttyS6"},
+        {true, 8, "/dev/ttyS7"}, {true, 9, "/dev/ttyS8"},  // a dangling link; no device
+        {true, 7, (dir / "COM7").string()}, {true, 98, (dir / "COM98").string()},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE("COM" + std::to_string(row.number) + (row.folder ? " with the folder" : ""));
-        row.folder ? ::setenv(kPortsDirVariable, dir.Path().c_str(), 1)
-                   : ::unsetenv(kPortsDirVariable);
-        EXPECT_EQ(DeviceForPort(row.number), row.device);
+    // clang-format on
+    for (const auto& [folder, number, device] : rows) {
+        folder ? ::setenv(kPortsDirVariable, dir.Path().c_str(), 1) : ::unsetenv(kPortsDirVariable);
+        EXPECT_EQ(DeviceForPort(number), device) << "COM" << number << (folder ? ", folder" : "");
     }
 }
 
 TEST(PortNames, PortNumberFromTypedText) {
-    const std::pair<const char*, int> rows[] = {
-        {"COM12", 12},
-        {" com 3", 3},
-        {"  COM1  ", 1},
-        {"7", 7},
-        {"COMX", 0},
-        {"", 0},
-        {"   ", 0},
-        {"12COM", 0},
-        {"COM1 2", 2},
-        {"COM32767", 32767},
-        {"COM32768", 0},
-        {"COM99999999999", 0},
-        {"COM00000000000042", 42},
-    };
+    // clang-format off
+    const std::pair<const char*, int> rows[] = {{"COM12", 12}, {" com 3", 3}, {"  COM1  ", 1},
+        {"7", 7}, {"COMX", 0}, {"", 0}, {"   ", 0}, {"12COM", 0}, {"COM1 2", 2}, {"COM32767", 32767},
+        {"COM32768", 0}, {"COM99999999999", 0}, {"COM00000000000042", 42}};
+    // clang-format on
     for (const auto& [text, number] : rows) {
         EXPECT_EQ(PortNumberFromText(text), number) << '"' << text << '"';
     }
@@ -153,32 +133,28 @@ TEST_F(PtyPort, WaitsWorkOnAThreadOfTheirOwn) {
 
 TEST_F(PtyPort, LineSettingsReachTheLine) {
     // A pty keeps only the speed and the stop bits; Qt reports the rest.
-    const struct {
-        const char* text;
-        LineSettings settings;
-        speed_t speed;
-    } rows[] = {
+    const std::tuple<const char*, LineSettings, speed_t> rows[] = {
         {"4800,E,7,2", {4800, 'E', 7, 2}, B4800},  // given while closed, applied by the open
         {"115200,N,8,1", {115200, 'N', 8, 1}, B115200},
         {"1200,O,5,1", {1200, 'O', 5, 1}, B1200},
         {"9600,N,8,1", {9600, 'N', 8, 1}, B9600},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_TRUE(device_.SetLineSettings(row.text));
+    for (const auto& [text, settings, speed] : rows) {
+        SCOPED_TRACE(text);
+        EXPECT_TRUE(device_.SetLineSettings(text));
         ASSERT_TRUE(device_.IsOpen() || device_.Open()) << device_.OpenFailureDetail();
         const termios line = pty_.Settings();
-        EXPECT_EQ(::cfgetospeed(&line), row.speed);
-        EXPECT_EQ((line.c_cflag & CSTOPB) != 0, row.settings.stopBits == 2);
+        EXPECT_EQ(::cfgetospeed(&line), speed);
+        EXPECT_EQ((line.c_cflag & CSTOPB) != 0, settings.stopBits == 2);
         EXPECT_EQ(line.c_cflag & CRTSCTS, 0u);
-        EXPECT_EQ(device_.PortSettings(), row.settings);
+        EXPECT_EQ(device_.PortSettings(), settings);
     }
     for (const char* bad :
          {"", "9600,N,8", "9600,N,8,1,0", "fast,N,8,1", "0,N,8,1", "9600,n,8,1", "9600,NN,8,1",
           "9600,N,9,1", "9600,N,4,1", "9600,N,8,3", "9600, N,8,1", "9600,N,8,"}) {
         EXPECT_FALSE(device_.SetLineSettings(bad)) << '"' << bad << '"';
     }
-    EXPECT_EQ(device_.PortSettings(), rows[3].settings) << "refused settings change nothing";
+    EXPECT_EQ(device_.PortSettings(), std::get<1>(rows[3])) << "refused settings change nothing";
 }
 
 TEST_F(PtyPort, VanishingLineFailsAndClosesWithoutHanging) {
