@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "debug_log.h"
@@ -9,11 +10,7 @@ namespace kld {
 namespace {
 
 TEST(DebugLogTest, RendersReceivedTransmittedAndMessages) {
-    struct Row {
-        const char* name;
-        std::vector<const char*> frames;
-        const char* log;
-    } rows[] = {
+    const std::tuple<const char*, std::vector<const char*>, const char*> rows[] = {
         {"block header",
          {"T1092000ABCD0123C1"},
          "\r\nError Code = $ABCD  Insert Ptr = $0123\r\nRx:2000: A\r\nTx:2000: \r\n"},
@@ -31,34 +28,27 @@ TEST(DebugLogTest, RendersReceivedTransmittedAndMessages) {
          {"T10500400248", "T1040041C9"},
          "Rx:0040: \r\nTx:0040: \r\nMsg: HI\r\n"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, frames, log] : rows) {
+        SCOPED_TRACE(name);
         DebugLogRenderer renderer;
-        std::string log;
-        for (const char* frame : row.frames) {
-            log += renderer.Line(frame);
+        std::string rendered;
+        for (const char* frame : frames) {
+            rendered += renderer.Line(frame);
         }
-        log += renderer.Finish();
-        EXPECT_EQ(log, row.log);
+        EXPECT_EQ(rendered + renderer.Finish(), log);
     }
 }
 
 TEST(DebugLogTest, ProgressRunsAcrossEachBlock) {
-    struct Row {
-        const char* name;
-        const char* frame;
-        int maximum;
-        int progress;
-    } rows[] = {
+    const std::tuple<const char*, const char*, int, int> rows[] = {
         {"block start", "T1030000", 232, 0},
         {"last step of a block", "T1031FE0", 232, 232},
         {"next block starts over", "T1032000", 232, 0},
         {"half way", "T1031000", 255, 128},
         {"no address", "T1", 232, 0},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(DebugLogRenderer::ProgressFor(row.frame, row.maximum), row.progress);
+    for (const auto& [name, frame, maximum, progress] : rows) {
+        EXPECT_EQ(DebugLogRenderer::ProgressFor(frame, maximum), progress) << name;
     }
 }
 
