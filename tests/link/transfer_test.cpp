@@ -150,7 +150,9 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
     };
     for (const auto& [level, firstCommands, lineSettings, modes] : rows) {
         SCOPED_TRACE(level);
-        Rig rig(Config([&](SimConfig& c) { c.protocolLevel = level, c.enabledModes = 0x30; }));
+        SimConfig config;
+        config.protocolLevel = level, config.enabledModes = 0x30;
+        Rig rig(config);
         FillRadio(rig.radio);
         EXPECT_EQ(rig.Run(Direction::Receive).message, "Transfer Complete.");
         const Lines sent = rig.Sent();
@@ -616,9 +618,10 @@ TEST(TransferLogs, RadioTextLogStaysInsideLogs) {
     for (const auto& [name, written] : {std::pair{"unit-17", true}, std::pair{"../escape", false},
                                         std::pair{"a/b", false}, std::pair{"bad:name", false}}) {
         SCOPED_TRACE(name);
-        Rig rig(Config([&](SimConfig& c) {
-            c.textLogName = name, c.textLogLines = {"Power on", "Battery 7.2V"};
-        }));
+        SimConfig config;
+        config.textLogName = name, config.textLogLines = {"Power on", "Battery 7.2V"};
+        Rig rig(config);
+
         rig.state.DebugMode = true;
         std::filesystem::create_directory(rig.dir / "Logs");
         ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
