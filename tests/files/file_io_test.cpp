@@ -101,15 +101,10 @@ int SaveOutcome(const fs::path& path, const std::string& reason, bool foreseen =
 }
 
 TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
-    struct Row {
-        const char* name;
-        std::string layout;  // as Make takes it
-        std::string target;
-        std::string written;  // the file that must hold the new content
-        bool replaced;        // renamed over rather than rewritten (when it was there)
-    };
+    // The layout (as Make takes it), the target, the file that must hold the new content, and
+    // whether it is renamed over rather than rewritten (when it was there).
     const std::string longName(250, 'x');
-    const Row rows[] = {
+    const std::tuple<const char*, std::string, std::string, std::string, bool> rows[] = {
         {"a new file", "", "plan.540", "plan.540", false},
         {"a file", "plan.540", "plan.540", "plan.540", true},
         {"a link", "real.540 plan.540->real.540", "plan.540", "real.540", true},
@@ -124,16 +119,16 @@ TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
         {"a name too long for the plain temporary name", longName, longName, longName, true},
         {"a device stays a device", "", "null", "null", false},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, layout, target, writtenName, replaced] : rows) {
+        SCOPED_TRACE(name);
         TempDir dir;
-        Make(dir.Path(), row.layout);
+        Make(dir.Path(), layout);
         // The null device, but our own node of it: should the save replace it, /dev/null stays.
-        const bool device = row.written == "null";
+        const bool device = writtenName == "null";
         if (device && ::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
             continue;  // not root: the FIFO below is written in place all the same
         }
-        const fs::path written = dir / row.written;
+        const fs::path written = dir / writtenName;
         const bool existed = fs::exists(written);
         if (existed && !device) {
             // Root saves another user's file: mode and owner stay hers.
@@ -141,15 +136,15 @@ TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
             ::chmod(written.c_str(), 0604);
         }
         const struct stat before = Lstat(written);
-        const bool link = fs::is_symlink(dir / row.target);
+        const bool link = fs::is_symlink(dir / target);
         const mode_t mask = ::umask(027);
         std::string why;
-        EXPECT_TRUE(SaveFileSafely(dir / row.target, kNew, &why)) << why;
+        EXPECT_TRUE(SaveFileSafely(dir / target, kNew, &why)) << why;
         ::umask(mask);
 
         const struct stat after = Lstat(written);
         if (existed) {
-            EXPECT_EQ(after.st_ino != before.st_ino, row.replaced);
+            EXPECT_EQ(after.st_ino != before.st_ino, replaced);
             EXPECT_EQ(std::tuple(after.st_mode, after.st_uid, after.st_gid),
                       std::tuple(before.st_mode, before.st_uid, before.st_gid));
         } else {
@@ -165,7 +160,7 @@ TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
             }
         }
         EXPECT_TRUE(Hidden(dir.Path()).empty());
-        EXPECT_EQ(fs::is_symlink(dir / row.target), link) << "a link stays a link";
+        EXPECT_EQ(fs::is_symlink(dir / target), link) << "a link stays a link";
     }
 
     // A FIFO is written in place: with a reader waiting, the save neither blocks nor replaces it.
@@ -244,16 +239,10 @@ TEST(SaveFileSafely, PermissionsAsAnotherUser) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "these cases run a save as the user nobody, which needs root";
     }
-    struct Row {
-        const char* name;
-        uid_t folderOwner;
-        std::optional<uid_t> fileOwner;  // none: no file yet
-        mode_t fileMode;
-        int outcome;  // as SaveOutcome gives it
-        const char* reason;
-        bool inPlace;
-    };
-    const Row rows[] = {
+    // The owners of the folder and of the file (none: no file yet), the file's mode; the outcome
+    // as SaveOutcome gives it, the reason, and whether the file is written in place.
+    using Owner = std::optional<uid_t>;
+    const std::tuple<const char*, uid_t, Owner, mode_t, int, const char*, bool> rows[] = {
         {"own file in own folder", kNobody, kNobody, 0640, 0, "", false},
         {"own write-protected file", kNobody, kNobody, 0444, 1, "plan.540 is write-protected",
          false},
@@ -263,31 +252,30 @@ TEST(SaveFileSafely, PermissionsAsAnotherUser) {
         {"own file in a folder we may not write", 0, kNobody, 0644, 0, "", true},
         {"another user's writable file keeps its owner", kNobody, 0, 0666, 0, "", true},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, folderOwner, fileOwner, fileMode, outcome, reason, inPlace] : rows) {
+        SCOPED_TRACE(name);
         TempDir dir;
         const fs::path path = dir / "d/plan.540";
-        Make(dir.Path(), row.fileOwner ? "d/ d/plan.540" : "d/");
-        ::chown((dir / "d").c_str(), row.folderOwner, row.folderOwner);
-        ::chown(path.c_str(), row.fileOwner.value_or(0), row.fileOwner.value_or(0));
-        ::chmod(path.c_str(), row.fileMode);
+        Make(dir.Path(), fileOwner ? "d/ d/plan.540" : "d/");
+        ::chown((dir / "d").c_str(), folderOwner, folderOwner);
+        ::chown(path.c_str(), fileOwner.value_or(0), fileOwner.value_or(0));
+        ::chmod(path.c_str(), fileMode);
         const ino_t before = Lstat(path).st_ino;
-        const int status = InChild([&] {
+        const int status = InChild([&, reason = reason] {
             if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
                 return 99;
             }
-            return SaveOutcome(path, row.reason);
+            return SaveOutcome(path, reason);
         });
         if (status == 99) {
             GTEST_SKIP() << "cannot change to the user nobody";
         }
-        EXPECT_EQ(status, row.outcome) << "2 another reason, 3 not foreseen by WhyNotWritable";
-        EXPECT_EQ(ReadBytes(path), row.outcome == 0 ? kNew : row.fileOwner ? kOld : "");
-        if (row.fileOwner) {
+        EXPECT_EQ(status, outcome) << "2 another reason, 3 not foreseen by WhyNotWritable";
+        EXPECT_EQ(ReadBytes(path), outcome == 0 ? kNew : fileOwner ? kOld : "");
+        if (fileOwner) {
             const struct stat st = Lstat(path);
-            EXPECT_EQ(std::tuple(st.st_uid, st.st_mode & 07777),
-                      std::tuple(*row.fileOwner, row.fileMode));
-            EXPECT_EQ(st.st_ino == before, row.inPlace || row.outcome != 0);
+            EXPECT_EQ(std::tuple(st.st_uid, st.st_mode & 07777), std::tuple(*fileOwner, fileMode));
+            EXPECT_EQ(st.st_ino == before, inPlace || outcome != 0);
         }
         EXPECT_TRUE(Hidden(dir / "d").empty());
     }
