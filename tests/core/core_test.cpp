@@ -99,11 +99,10 @@ TEST(CodecsTest, ToHexToDecIsHexStringAndCheckSx) {
     // clang-format on
 }
 
-// The wire's byte form is strict where the program's own readers above are lenient.
+// The wire's byte form is strict where the program's own readers above are lenient; it writes
+// the digits ToHex writes.
 TEST(CodecsTest, HexPairsAndHexValue) {
     // clang-format off
-    ExpectRows<std::string, std::uint8_t>(HexPair, {{0, "00"}, {0x0A, "0A"}, {0xC4, "C4"},
-        {0xFF, "FF"}});
     ExpectRows<std::optional<std::uint8_t>, std::string_view>(HexPairValue, {{"00", 0},
         {"0A", 10}, {"FF", 255}, {"ff", nullopt}, {"0G", nullopt}, {"A", nullopt},
         {"0A0", nullopt}, {" A", nullopt}, {"", nullopt}});
@@ -114,8 +113,7 @@ TEST(CodecsTest, HexPairsAndHexValue) {
     // clang-format on
     for (int value = 0; value <= 255; ++value) {
         EXPECT_EQ(HexPairValue(HexPair(static_cast<std::uint8_t>(value))), value);
-        EXPECT_EQ(HexPair(static_cast<std::uint8_t>(value)),
-                  ToHex(std::to_string(value), 2));  // the same digits the program writes
+        EXPECT_EQ(HexPair(static_cast<std::uint8_t>(value)), ToHex(std::to_string(value), 2));
     }
 }
 
