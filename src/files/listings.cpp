@@ -1,6 +1,7 @@
 #include "listings.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "file_io.h"
 #include "file_messages.h"
@@ -17,117 +18,158 @@ void AppendLine(std::string& out, std::string_view line) {
     out.append(kLineEnd);
 }
 
-// A number in the dump: upper-case hexadecimal, two digits at least, as ToHex writes it. A
-// negative field shows its 16-bit pattern rather than a 32-bit one, as it would come off the
-// wire. Written out here because a dump formats some sixteen thousand of them.
-std::string DumpHex(unsigned value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kDigits[value & 0xF]);
-        value >>= 4;
-    } while (value != 0);
-    if (digits.size() < 2) {
-        digits.insert(digits.begin(), '0');
+// The dump has some six thousand lines and a hundred thousand digits. Each line is put together
+// in a buffer on the stack and appended once, and digits come from a table: building every
+// number and line as a string of its own made the dump the slowest thing the program rendered.
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr std::size_t kLabelChars = 9;
+using Label = char[kLabelChars + 1];
+
+// A byte as two upper-case hexadecimal digits.
+char* PutByte(char* p, unsigned byte) {
+    p[0] = kHexDigits[(byte >> 4) & 0xF];
+    p[1] = kHexDigits[byte & 0xF];
+    return p + 2;
+}
+
+// A number as ToHex writes it: upper-case hexadecimal, two digits at least. A negative field
+// shows its 16-bit pattern rather than a 32-bit one, as it would come off the wire.
+char* PutNumber(char* p, std::int16_t value) {
+    const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(value));
+    if (bits >= 0x1000) {
+        *p++ = kHexDigits[bits >> 12];
     }
-    return digits;
-}
-
-std::string DumpHex(std::int16_t value) {
-    return DumpHex(static_cast<unsigned>(static_cast<std::uint16_t>(value)));
-}
-
-template <std::size_t N>
-std::string DumpText(const FixedText<N>& text) {
-    std::string shown;
-    for (char c : text.View()) {
-        if (!shown.empty()) {
-            shown += ' ';
-        }
-        shown += DumpHex(static_cast<unsigned>(static_cast<unsigned char>(c)));
+    if (bits >= 0x100) {
+        *p++ = kHexDigits[(bits >> 8) & 0xF];
     }
-    return shown;
+    return PutByte(p, bits & 0xFF);
 }
 
+char* PutLabel(char* p, const Label& label) {
+    *p++ = ' ';
+    std::memcpy(p, label, kLabelChars);
+    return p + kLabelChars;
+}
+
+void AppendDumpLine(std::string& out, const char* line, char* end) {
+    *end++ = '\r';
+    *end++ = '\n';
+    out.append(line, static_cast<std::size_t>(end - line));
+}
+
+void AppendField(std::string& out, const Label& label, std::int16_t value) {
+    char line[1 + kLabelChars + 4 + 2];
+    AppendDumpLine(out, line, PutNumber(PutLabel(line, label), value));
+}
+
+// Each character's code, separated by blanks.
 template <std::size_t N>
-std::string DumpValues(const std::array<std::int16_t, N>& values, std::size_t count) {
-    std::string shown;
-    for (std::size_t i = 0; i < count; ++i) {
+void AppendField(std::string& out, const Label& label, const FixedText<N>& text) {
+    char line[1 + kLabelChars + 3 * N - 1 + 2];
+    char* p = PutLabel(line, label);
+    for (std::size_t i = 0; i < N; ++i) {
         if (i != 0) {
-            shown += ' ';
+            *p++ = ' ';
         }
-        shown += DumpHex(values[i]);
+        p = PutByte(p, static_cast<unsigned char>(text.Bytes()[i]));
     }
-    return shown;
+    AppendDumpLine(out, line, p);
 }
 
-void AppendField(std::string& out, std::string_view label, const std::string& values) {
-    std::string line = " ";
-    line.append(label);
-    line.append(values);
-    AppendLine(out, line);
+// The first Count numbers, separated by blanks.
+template <std::size_t Count, std::size_t N>
+void AppendValues(std::string& out, const Label& label, const std::array<std::int16_t, N>& values) {
+    static_assert(Count <= N);
+    char line[1 + kLabelChars + 5 * Count - 1 + 2];
+    char* p = PutLabel(line, label);
+    for (std::size_t i = 0; i < Count; ++i) {
+        if (i != 0) {
+            *p++ = ' ';
+        }
+        p = PutNumber(p, values[i]);
+    }
+    AppendDumpLine(out, line, p);
+}
+
+// The blank lines and the heading above each channel's fields.
+void AppendChannelHeading(std::string& out, int index) {
+    static constexpr std::string_view kBlankLines = "\r\n\r\n\r\n";
+    static constexpr std::string_view kRule =
+        " ---------------------------------------------------------------------------------\r\n";
+    out.append(kBlankLines);
+    char heading[32];
+    const int length = std::snprintf(heading, sizeof heading, " Channel %d\r\n", index);
+    out.append(heading, static_cast<std::size_t>(length));
+    out.append(kRule);
 }
 
 }  // namespace
 
 std::string TextListing(const ChannelMemory& memory) {
     std::string out;
+    out.reserve(kListingHeadings.size() * 90 + (kLastRecord + 1) * (kMaxSummaryLineChars + 3));
     for (std::string_view heading : kListingHeadings) {
-        AppendLine(out, " " + std::string(heading));
+        out += ' ';
+        AppendLine(out, heading);
     }
     for (int index = 0; index <= kLastRecord; ++index) {
-        AppendLine(out, " " + SummaryLine(memory.Rec(index), index));
+        out += ' ';
+        AppendSummaryLine(out, memory.Rec(index), index);
+        out.append(kLineEnd);
     }
     return out;
 }
 
 std::string ChannelDump(const ChannelMemory& memory) {
     std::string out;
+    AppendChannelDump(out, memory);
+    return out;
+}
+
+void AppendChannelDump(std::string& out, const ChannelMemory& memory) {
+    // Enough for every field at its widest, so the text is never moved while it grows.
+    out.reserve(out.size() + 256 + (kLastRecord + 1) * 640);
     for (int i = 0; i < 3; ++i) {
         AppendLine(out, "");
     }
     AppendLine(out, " Zone Counts:");
     for (std::size_t row = 0; row < 4; ++row) {
-        std::string line;
+        char line[64];
+        int length = 0;
         for (std::size_t zone = row * 4; zone < row * 4 + 4; ++zone) {
-            char count[16];
-            std::snprintf(count, sizeof count, " %03d", memory.ZoneCounts[zone]);
-            line += count;
+            length += std::snprintf(line + length, sizeof line - static_cast<std::size_t>(length),
+                                    " %03d", memory.ZoneCounts[zone]);
         }
-        AppendLine(out, line);
+        out.append(line, static_cast<std::size_t>(length));
+        out.append(kLineEnd);
     }
     for (int index = 0; index <= kLastRecord; ++index) {
         const ChannelRecord& r = memory.Rec(index);
-        for (int i = 0; i < 3; ++i) {
-            AppendLine(out, "");
-        }
-        AppendLine(out, " Channel " + std::to_string(index));
-        AppendLine(out, " " + std::string(81, '-'));
-        AppendField(out, "Select   ", DumpHex(r.Select));
-        AppendField(out, "Shad     ", DumpHex(r.Shad));
-        AppendField(out, "Prim     ", DumpHex(r.Prim));
-        AppendField(out, "Chnl     ", DumpHex(r.Chnl));
-        AppendField(out, "Scan     ", DumpHex(r.Scan));
-        AppendField(out, "Desc     ", DumpText(r.Desc));
-        AppendField(out, "EFlags   ", DumpHex(r.EFlags));
-        AppendField(out, "Mode     ", DumpHex(r.Mode));
-        AppendField(out, "RSql     ", DumpHex(r.RSql));
-        AppendField(out, "RTG      ", DumpText(r.RTG));
-        AppendField(out, "RCTCSS   ", DumpHex(r.RCTCSS));
-        AppendField(out, "RDCS     ", DumpHex(r.RDCS));
-        AppendField(out, "RNAC     ", DumpText(r.RNAC));
-        AppendField(out, "RFrq     ", DumpText(r.RFrq));
-        AppendField(out, "TSql     ", DumpHex(r.TSql));
-        AppendField(out, "TTG      ", DumpText(r.TTG));
-        AppendField(out, "TCTCSS   ", DumpHex(r.TCTCSS));
-        AppendField(out, "TDCS     ", DumpHex(r.TDCS));
-        AppendField(out, "TNAC     ", DumpText(r.TNAC));
-        AppendField(out, "TFrq     ", DumpText(r.TFrq));
-        AppendField(out, "IDCall   ", DumpValues(r.IDCall, 4));
-        AppendField(out, "ShadList ", DumpValues(r.ShadList, kShadowSlots));
-        AppendField(out, "RFRec    ", DumpHex(r.RFRec));
+        AppendChannelHeading(out, index);
+        AppendField(out, "Select   ", r.Select);
+        AppendField(out, "Shad     ", r.Shad);
+        AppendField(out, "Prim     ", r.Prim);
+        AppendField(out, "Chnl     ", r.Chnl);
+        AppendField(out, "Scan     ", r.Scan);
+        AppendField(out, "Desc     ", r.Desc);
+        AppendField(out, "EFlags   ", r.EFlags);
+        AppendField(out, "Mode     ", r.Mode);
+        AppendField(out, "RSql     ", r.RSql);
+        AppendField(out, "RTG      ", r.RTG);
+        AppendField(out, "RCTCSS   ", r.RCTCSS);
+        AppendField(out, "RDCS     ", r.RDCS);
+        AppendField(out, "RNAC     ", r.RNAC);
+        AppendField(out, "RFrq     ", r.RFrq);
+        AppendField(out, "TSql     ", r.TSql);
+        AppendField(out, "TTG      ", r.TTG);
+        AppendField(out, "TCTCSS   ", r.TCTCSS);
+        AppendField(out, "TDCS     ", r.TDCS);
+        AppendField(out, "TNAC     ", r.TNAC);
+        AppendField(out, "TFrq     ", r.TFrq);
+        AppendValues<4>(out, "IDCall   ", r.IDCall);
+        AppendValues<kShadowSlots>(out, "ShadList ", r.ShadList);
+        AppendField(out, "RFRec    ", r.RFRec);
     }
-    return out;
 }
 
 bool WriteTextFile(const std::filesystem::path& path, std::string_view text, Operator& op) {

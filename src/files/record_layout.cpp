@@ -1,5 +1,8 @@
 #include "record_layout.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace kld {
 
 namespace {
@@ -9,8 +12,8 @@ struct Writer {
     std::string& out;
     void operator()(std::int16_t value) {
         const auto bits = static_cast<std::uint16_t>(value);
-        out += static_cast<char>(bits & 0xFF);
-        out += static_cast<char>(bits >> 8);
+        const char bytes[] = {static_cast<char>(bits & 0xFF), static_cast<char>(bits >> 8)};
+        out.append(bytes, sizeof bytes);
     }
     void operator()(std::uint8_t value) { out += static_cast<char>(value); }
     template <std::size_t N>
@@ -31,9 +34,9 @@ struct Reader {
     void operator()(std::uint8_t& value) { value = in.Byte(); }
     template <std::size_t N>
     void operator()(FixedText<N>& text) {
-        for (char& c : text.Bytes()) {
-            c = static_cast<char>(in.Byte());
-        }
+        std::array<std::uint8_t, N> bytes;
+        in.Read(bytes);
+        std::memcpy(text.Bytes().data(), bytes.data(), N);
     }
     template <std::size_t N>
     void operator()(std::array<std::int16_t, N>& values) {
@@ -88,16 +91,28 @@ void VisitFields(Record& r,
 
 }  // namespace
 
+// Every file read goes through here a byte or a field at a time, so each read tests the end of
+// the data once rather than once per byte.
 std::uint8_t ByteSource::Byte() {
-    const std::uint8_t value = pos_ < bytes_.size() ? bytes_[pos_] : 0;
+    const std::uint8_t value = pos_ < bytes_.size() ? bytes_.data()[pos_] : 0;
     ++pos_;
     return value;
 }
 
 std::int16_t ByteSource::Int16() {
-    const std::uint16_t low = Byte();
-    const std::uint16_t high = Byte();
-    return static_cast<std::int16_t>(low | (high << 8));
+    std::array<std::uint8_t, 2> bytes;
+    Read(bytes);
+    return static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+void ByteSource::Read(std::span<std::uint8_t> to) {
+    const std::size_t available = pos_ < bytes_.size() ? bytes_.size() - pos_ : 0;
+    const std::size_t present = std::min(available, to.size());
+    if (present != 0) {
+        std::memcpy(to.data(), bytes_.data() + pos_, present);
+    }
+    std::fill(to.begin() + static_cast<std::ptrdiff_t>(present), to.end(), std::uint8_t{0});
+    pos_ += to.size();
 }
 
 void AppendHeader(std::string& out, const FileHeader& header) {

@@ -1,7 +1,7 @@
 #include "summary.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstring>
 
 #include "field_rules.h"
 #include "tables.h"
@@ -17,13 +17,15 @@ constexpr std::string_view kErasedTail =
 
 // A number as three digits. Anything a file can put into a field but that does not fit three
 // digits shows as "???" so the columns behind it stay where the text import looks for them.
-std::string ThreeDigits(int value) {
+void AppendThreeDigits(std::string& line, int value) {
     if (value < 0 || value > 999) {
-        return "???";
+        line.append("???");
+        return;
     }
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "%03d", value);
-    return buffer;
+    const char digits[] = {static_cast<char>('0' + value / 100),
+                           static_cast<char>('0' + value / 10 % 10),
+                           static_cast<char>('0' + value % 10)};
+    line.append(digits, sizeof digits);
 }
 
 // The character whose code a squelch or mode field holds; "?" for a code that is no
@@ -32,59 +34,106 @@ char CodeChar(int code) {
     return (code >= 0x20 && code < 0x7F) ? static_cast<char>(code) : '?';
 }
 
-// Appends text cut or padded to width. Control characters that a file or radio may have put
-// into a text field show as "?", so a line never breaks or shifts in a list or a listing.
-void AppendPadded(std::string& line, std::string_view text, std::size_t width) {
-    const std::string_view shown = text.substr(0, width);
-    for (char c : shown) {
-        const auto code = static_cast<unsigned char>(c);
-        line += (code < 0x20 || code == 0x7F) ? '?' : c;
+// How each byte of a text field shows. Control characters that a file or radio may have put
+// into a text field show as "?", so a line never breaks or shifts in a list or a listing. A
+// table rather than a test per character: the list and the listing show some fifty thousand.
+struct ShownChars {
+    char of[256];
+};
+constexpr ShownChars kShown = [] {
+    ShownChars shown{};
+    for (int code = 0; code < 256; ++code) {
+        shown.of[code] = (code < 0x20 || code == 0x7F) ? '?' : static_cast<char>(code);
     }
-    line.append(width - shown.size(), ' ');
+    return shown;
+}();
+
+// Appends text cut or padded to Width, as it shows.
+template <std::size_t Width>
+void AppendPadded(std::string& line, std::string_view text) {
+    char cells[Width];
+    std::memset(cells, ' ', Width);
+    const std::size_t shown = std::min(text.size(), Width);
+    for (std::size_t i = 0; i < shown; ++i) {
+        cells[i] = kShown.of[static_cast<unsigned char>(text[i])];
+    }
+    line.append(cells, Width);
+}
+
+// The first Width characters of a field at least that wide, as they show.
+template <std::size_t Width, std::size_t N>
+void AppendPadded(std::string& line, const FixedText<N>& text) {
+    static_assert(Width <= N);
+    char cells[Width];
+    for (std::size_t i = 0; i < Width; ++i) {
+        cells[i] = kShown.of[static_cast<unsigned char>(text.Bytes()[i])];
+    }
+    line.append(cells, Width);
+}
+
+// A text field without the blanks around it, as Trimmed() gives it but without a copy.
+std::string_view Unpadded(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 void AppendDirection(std::string& line, char direction, const Freq10& freq, int sql, int ctcss,
                      int dcs, const TalkGroup6& tg, const Nac6& nac) {
-    AppendPadded(line, freq.View(), 8);
-    line += ' ';
-    line += direction;
-    line += CodeChar(sql);
-    line += ' ';
-    AppendPadded(line, CtcssText(ctcss), 6);  // a position outside the table shows blank
-    AppendPadded(line, DcsText(dcs), 4);
-    AppendPadded(line, tg.Trimmed(), 5);
-    AppendPadded(line, nac.Trimmed(), 4);
+    AppendPadded<8>(line, freq);
+    const char codes[] = {' ', direction, CodeChar(sql), ' '};
+    line.append(codes, sizeof codes);
+    AppendPadded<6>(line, CtcssText(ctcss));  // a position outside the table shows blank
+    AppendPadded<4>(line, DcsText(dcs));
+    AppendPadded<5>(line, Unpadded(tg.View()));
+    AppendPadded<4>(line, Unpadded(nac.View()));
 }
 
 }  // namespace
 
-std::string SummaryLine(const ChannelRecord& r, int index) {
-    std::string line = "  " + ChannelBoxText(index);
+void AppendSummaryLine(std::string& line, const ChannelRecord& r, int index) {
+    line.append("  ");
+    line.append(ChannelBoxText(index));
     if (!r.IsDefined()) {
-        return line.append(kUndefinedTail);
+        line.append(kUndefinedTail);
+        return;
     }
     if (r.IsErased()) {
-        return line.append(kErasedTail);
+        line.append(kErasedTail);
+        return;
     }
 
     if (r.IsShadow()) {
-        line += "S-" + ThreeDigits(r.Prim) + "  ";
+        line.append("S-");
+        AppendThreeDigits(line, r.Prim);
+        line.append("  ");
     } else if (index < kGuard1) {
-        line += r.HasShadows() ? 'P' : ' ';
-        line += r.IsScanMember() ? "  S" : "   ";
-        char zone[8];
-        std::snprintf(zone, sizeof zone, "%02d ", ZoneOf(r.Scan) + 1);
-        line += zone;
+        const int zone = ZoneOf(r.Scan) + 1;  // 1 to 16: always two digits
+        const char columns[] = {r.HasShadows() ? 'P' : ' ',
+                                ' ',
+                                ' ',
+                                r.IsScanMember() ? 'S' : ' ',
+                                static_cast<char>('0' + zone / 10),
+                                static_cast<char>('0' + zone % 10),
+                                ' '};
+        line.append(columns, sizeof columns);
     } else {
-        line += "       ";
+        line.append("       ");
     }
-    AppendPadded(line, r.Desc.View(), 8);
-    line += "  ";
+    AppendPadded<8>(line, r.Desc);
     const auto modeCode = ModeCode(r.Mode);
-    line += modeCode ? static_cast<char>(*modeCode) : '?';
-    line += ' ';
+    const char mode[] = {' ', ' ', modeCode ? static_cast<char>(*modeCode) : '?', ' '};
+    line.append(mode, sizeof mode);
     AppendDirection(line, 'R', r.RFrq, r.RSql, r.RCTCSS, r.RDCS, r.RTG, r.RNAC);
     AppendDirection(line, 'T', r.TFrq, r.TSql, r.TCTCSS, r.TDCS, r.TTG, r.TNAC);
+}
+
+std::string SummaryLine(const ChannelRecord& r, int index) {
+    std::string line;
+    line.reserve(kMaxSummaryLineChars);
+    AppendSummaryLine(line, r, index);
     return line;
 }
 
