@@ -33,54 +33,48 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
+// Every frequency the memory check and the mode rule look at comes through here, so the number
+// is read in place rather than copied out character by character.
 double LeadingNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
-        ++i;
-    }
-    std::string number;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        if (text[i] == '-') {
-            number += '-';
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    const auto digits = [&at, end] {
+        const char* const first = at;
+        while (at != end && IsDigit(static_cast<unsigned char>(*at))) {
+            ++at;
         }
-        ++i;
-    }
-    const auto digits = [&] {
-        std::size_t count = 0;
-        while (i < text.size() && IsDigit(static_cast<unsigned char>(text[i]))) {
-            number += text[i++];
-            ++count;
-        }
-        return count;
+        return at - first;
     };
-    std::size_t mantissaDigits = digits();
-    if (i < text.size() && text[i] == '.') {
-        number += text[i++];
+    while (at != end && (*at == ' ' || *at == '\t')) {
+        ++at;
+    }
+    bool negative = false;
+    if (at != end && (*at == '-' || *at == '+')) {
+        negative = *at == '-';
+        ++at;
+    }
+    // from_chars takes no sign of its own on some libraries; the sign is applied below.
+    const char* const mantissa = at;
+    auto mantissaDigits = digits();
+    if (at != end && *at == '.') {
+        ++at;
         mantissaDigits += digits();
     }
     if (mantissaDigits == 0) {
         return 0.0;
     }
     // An exponent counts only when digits follow it.
-    if (i + 1 < text.size() && (text[i] == 'E' || text[i] == 'e')) {
-        std::size_t j = i + 1;
-        if (text[j] == '-' || text[j] == '+') {
-            ++j;
-        }
-        if (j < text.size() && IsDigit(static_cast<unsigned char>(text[j]))) {
-            number += 'e';
-            number.append(text.substr(i + 1, j - i - 1));
-            i = j;
+    if (end - at >= 2 && (*at == 'E' || *at == 'e')) {
+        const char* sign = at + 1;
+        const char* exponent = (*sign == '-' || *sign == '+') ? sign + 1 : sign;
+        if (exponent != end && IsDigit(static_cast<unsigned char>(*exponent))) {
+            at = exponent;
             digits();
         }
     }
     double value = 0.0;
-    const char* begin = number.data();
-    if (*begin == '-') {
-        ++begin;  // from_chars takes no sign of its own on some libraries; apply it below
-    }
-    std::from_chars(begin, number.data() + number.size(), value);
-    return number.front() == '-' ? -value : value;
+    std::from_chars(mantissa, at, value);
+    return negative ? -value : value;
 }
 
 std::string FormatFixed(double value, int decimals) {

@@ -18,90 +18,110 @@ void AppendLine(std::string& out, std::string_view line) {
     out.append(kLineEnd);
 }
 
-// The dump has some six thousand lines and a hundred thousand digits. Each line is put together
-// in a buffer on the stack and appended once, and digits come from a table: building every
-// number and line as a string of its own made the dump the slowest thing the program rendered.
+// The dump has some six thousand lines and a hundred thousand digits. Each record's part is put
+// together in a buffer on the stack and appended at once, and digits come from a table: building
+// every number and line as a string of its own made the dump the slowest thing the program
+// rendered.
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kLabelChars = 9;
 using Label = char[kLabelChars + 1];
 
-// A byte as two upper-case hexadecimal digits.
-char* PutByte(char* p, unsigned byte) {
-    p[0] = kHexDigits[(byte >> 4) & 0xF];
-    p[1] = kHexDigits[byte & 0xF];
-    return p + 2;
+// The widest a record's part can be: the heading, fourteen numbers, a description, four talk
+// groups and NACs, two frequencies, four ID call and seven shadow numbers, each line with CR LF.
+constexpr std::size_t kChannelLineChars = 12;  // " Channel 232"
+constexpr std::size_t kNumberLine = 1 + kLabelChars + 4 + 2;
+constexpr std::size_t TextLine(std::size_t chars) {
+    return 1 + kLabelChars + 3 * chars - 1 + 2;
 }
+constexpr std::size_t ValuesLine(std::size_t count) {
+    return 1 + kLabelChars + 5 * count - 1 + 2;
+}
+constexpr std::size_t kMaxDumpRecordChars = 6 + kChannelLineChars + 2 + 84 + 14 * kNumberLine +
+                                            TextLine(8) + 4 * TextLine(6) + 2 * TextLine(10) +
+                                            ValuesLine(4) + ValuesLine(kShadowSlots);
 
-// A number as ToHex writes it: upper-case hexadecimal, two digits at least. A negative field
-// shows its 16-bit pattern rather than a 32-bit one, as it would come off the wire.
-char* PutNumber(char* p, std::int16_t value) {
-    const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(value));
-    if (bits >= 0x1000) {
-        *p++ = kHexDigits[bits >> 12];
+class DumpRecord {
+  public:
+    explicit DumpRecord(int index) {
+        static constexpr std::string_view kBlankLines = "\r\n\r\n\r\n";
+        static constexpr std::string_view kRule =
+            " ---------------------------------------------------------------------------------";
+        Put(kBlankLines);
+        at_ += std::snprintf(at_, kChannelLineChars + 1, " Channel %d", index);
+        LineEnd();
+        Put(kRule);
+        LineEnd();
     }
-    if (bits >= 0x100) {
-        *p++ = kHexDigits[(bits >> 8) & 0xF];
+
+    void Field(const Label& label, std::int16_t value) {
+        PutLabel(label);
+        PutNumber(value);
+        LineEnd();
     }
-    return PutByte(p, bits & 0xFF);
-}
 
-char* PutLabel(char* p, const Label& label) {
-    *p++ = ' ';
-    std::memcpy(p, label, kLabelChars);
-    return p + kLabelChars;
-}
-
-void AppendDumpLine(std::string& out, const char* line, char* end) {
-    *end++ = '\r';
-    *end++ = '\n';
-    out.append(line, static_cast<std::size_t>(end - line));
-}
-
-void AppendField(std::string& out, const Label& label, std::int16_t value) {
-    char line[1 + kLabelChars + 4 + 2];
-    AppendDumpLine(out, line, PutNumber(PutLabel(line, label), value));
-}
-
-// Each character's code, separated by blanks.
-template <std::size_t N>
-void AppendField(std::string& out, const Label& label, const FixedText<N>& text) {
-    char line[1 + kLabelChars + 3 * N - 1 + 2];
-    char* p = PutLabel(line, label);
-    for (std::size_t i = 0; i < N; ++i) {
-        if (i != 0) {
-            *p++ = ' ';
+    // Each character's code, separated by blanks.
+    template <std::size_t N>
+    void Field(const Label& label, const FixedText<N>& text) {
+        PutLabel(label);
+        for (std::size_t i = 0; i < N; ++i) {
+            if (i != 0) {
+                *at_++ = ' ';
+            }
+            PutByte(static_cast<unsigned char>(text.Bytes()[i]));
         }
-        p = PutByte(p, static_cast<unsigned char>(text.Bytes()[i]));
+        LineEnd();
     }
-    AppendDumpLine(out, line, p);
-}
 
-// The first Count numbers, separated by blanks.
-template <std::size_t Count, std::size_t N>
-void AppendValues(std::string& out, const Label& label, const std::array<std::int16_t, N>& values) {
-    static_assert(Count <= N);
-    char line[1 + kLabelChars + 5 * Count - 1 + 2];
-    char* p = PutLabel(line, label);
-    for (std::size_t i = 0; i < Count; ++i) {
-        if (i != 0) {
-            *p++ = ' ';
+    // The first Count numbers, separated by blanks.
+    template <std::size_t Count, std::size_t N>
+    void Values(const Label& label, const std::array<std::int16_t, N>& values) {
+        static_assert(Count <= N);
+        PutLabel(label);
+        for (std::size_t i = 0; i < Count; ++i) {
+            if (i != 0) {
+                *at_++ = ' ';
+            }
+            PutNumber(values[i]);
         }
-        p = PutNumber(p, values[i]);
+        LineEnd();
     }
-    AppendDumpLine(out, line, p);
-}
 
-// The blank lines and the heading above each channel's fields.
-void AppendChannelHeading(std::string& out, int index) {
-    static constexpr std::string_view kBlankLines = "\r\n\r\n\r\n";
-    static constexpr std::string_view kRule =
-        " ---------------------------------------------------------------------------------\r\n";
-    out.append(kBlankLines);
-    char heading[32];
-    const int length = std::snprintf(heading, sizeof heading, " Channel %d\r\n", index);
-    out.append(heading, static_cast<std::size_t>(length));
-    out.append(kRule);
-}
+    void AppendTo(std::string& out) const {
+        out.append(chars_, static_cast<std::size_t>(at_ - chars_));
+    }
+
+  private:
+    void Put(std::string_view text) {
+        std::memcpy(at_, text.data(), text.size());
+        at_ += text.size();
+    }
+    void LineEnd() { Put("\r\n"); }
+    void PutLabel(const Label& label) {
+        *at_++ = ' ';
+        Put({label, kLabelChars});
+    }
+    // A byte as two upper-case hexadecimal digits.
+    void PutByte(unsigned byte) {
+        at_[0] = kHexDigits[(byte >> 4) & 0xF];
+        at_[1] = kHexDigits[byte & 0xF];
+        at_ += 2;
+    }
+    // A number as ToHex writes it: upper-case hexadecimal, two digits at least. A negative
+    // field shows its 16-bit pattern rather than a 32-bit one, as it would come off the wire.
+    void PutNumber(std::int16_t value) {
+        const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(value));
+        if (bits >= 0x1000) {
+            *at_++ = kHexDigits[bits >> 12];
+        }
+        if (bits >= 0x100) {
+            *at_++ = kHexDigits[(bits >> 8) & 0xF];
+        }
+        PutByte(bits & 0xFF);
+    }
+
+    char chars_[kMaxDumpRecordChars];
+    char* at_ = chars_;
+};
 
 }  // namespace
 
@@ -127,8 +147,7 @@ std::string ChannelDump(const ChannelMemory& memory) {
 }
 
 void AppendChannelDump(std::string& out, const ChannelMemory& memory) {
-    // Enough for every field at its widest, so the text is never moved while it grows.
-    out.reserve(out.size() + 256 + (kLastRecord + 1) * 640);
+    out.reserve(out.size() + 256 + (kLastRecord + 1) * kMaxDumpRecordChars);  // never moved
     for (int i = 0; i < 3; ++i) {
         AppendLine(out, "");
     }
@@ -145,30 +164,31 @@ void AppendChannelDump(std::string& out, const ChannelMemory& memory) {
     }
     for (int index = 0; index <= kLastRecord; ++index) {
         const ChannelRecord& r = memory.Rec(index);
-        AppendChannelHeading(out, index);
-        AppendField(out, "Select   ", r.Select);
-        AppendField(out, "Shad     ", r.Shad);
-        AppendField(out, "Prim     ", r.Prim);
-        AppendField(out, "Chnl     ", r.Chnl);
-        AppendField(out, "Scan     ", r.Scan);
-        AppendField(out, "Desc     ", r.Desc);
-        AppendField(out, "EFlags   ", r.EFlags);
-        AppendField(out, "Mode     ", r.Mode);
-        AppendField(out, "RSql     ", r.RSql);
-        AppendField(out, "RTG      ", r.RTG);
-        AppendField(out, "RCTCSS   ", r.RCTCSS);
-        AppendField(out, "RDCS     ", r.RDCS);
-        AppendField(out, "RNAC     ", r.RNAC);
-        AppendField(out, "RFrq     ", r.RFrq);
-        AppendField(out, "TSql     ", r.TSql);
-        AppendField(out, "TTG      ", r.TTG);
-        AppendField(out, "TCTCSS   ", r.TCTCSS);
-        AppendField(out, "TDCS     ", r.TDCS);
-        AppendField(out, "TNAC     ", r.TNAC);
-        AppendField(out, "TFrq     ", r.TFrq);
-        AppendValues<4>(out, "IDCall   ", r.IDCall);
-        AppendValues<kShadowSlots>(out, "ShadList ", r.ShadList);
-        AppendField(out, "RFRec    ", r.RFRec);
+        DumpRecord dump(index);
+        dump.Field("Select   ", r.Select);
+        dump.Field("Shad     ", r.Shad);
+        dump.Field("Prim     ", r.Prim);
+        dump.Field("Chnl     ", r.Chnl);
+        dump.Field("Scan     ", r.Scan);
+        dump.Field("Desc     ", r.Desc);
+        dump.Field("EFlags   ", r.EFlags);
+        dump.Field("Mode     ", r.Mode);
+        dump.Field("RSql     ", r.RSql);
+        dump.Field("RTG      ", r.RTG);
+        dump.Field("RCTCSS   ", r.RCTCSS);
+        dump.Field("RDCS     ", r.RDCS);
+        dump.Field("RNAC     ", r.RNAC);
+        dump.Field("RFrq     ", r.RFrq);
+        dump.Field("TSql     ", r.TSql);
+        dump.Field("TTG      ", r.TTG);
+        dump.Field("TCTCSS   ", r.TCTCSS);
+        dump.Field("TDCS     ", r.TDCS);
+        dump.Field("TNAC     ", r.TNAC);
+        dump.Field("TFrq     ", r.TFrq);
+        dump.Values<4>("IDCall   ", r.IDCall);
+        dump.Values<kShadowSlots>("ShadList ", r.ShadList);
+        dump.Field("RFRec    ", r.RFRec);
+        dump.AppendTo(out);
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <tuple>
 
 #include "channel_editor.h"
@@ -751,6 +752,18 @@ TEST(StoreTest, DefaultRecordRewritesTheSettingsFileAndSurvivesAFailure) {
         EXPECT_EQ(memory.Rec(0).TFrq.Str(), "150.0125  ");
         EXPECT_EQ(op.shown, writes ? std::vector<Message>{} : std::vector<Message>{notWritten});
     }
+}
+
+// The number at the start of a text, as frequencies and typed numbers are read everywhere.
+TEST(CodecsTest, LeadingNumberReadsOnlyTheNumberAtTheStart) {
+    // clang-format off
+    ExpectRows<double, const char*>(LeadingNumber, {{"", 0}, {"136.0125  ", 136.0125},
+        {" \t-3.5x", -3.5}, {"+7", 7}, {"- 7", 0}, {".5", 0.5}, {"5.", 5}, {".", 0}, {"-.", 0},
+        {"1.2.3", 1.2}, {"12abc", 12}, {"1e3", 1000}, {"1E+3", 1000}, {"25e-1z", 2.5},
+        {"1e", 1}, {"1e+", 1}, {"1ex", 1}, {"2e 3", 2}, {"1e999", 0},
+        {"000000000000000000000000000000007", 7}});
+    // clang-format on
+    EXPECT_TRUE(std::signbit(LeadingNumber("-0")));
 }
 
 }  // namespace
