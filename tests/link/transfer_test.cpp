@@ -509,5 +509,22 @@ TEST(TransferTest, TestSwapReceivesThenSendsGeneratedChannels) {
     EXPECT_EQ(rig.state.PurgeMode, 0);
 }
 
+// A radio purged and written back with some channels only holds no Main and no guards. The
+// memory keeps the ones the reset made, and its list counts must say so.
+TEST(TransferReceive, ListCountsMatchTheRecordsWhenTheRadioLacksMainAndTheGuards) {
+    Rig rig;
+    FillRadio(rig.radio);
+    for (int i : {1, 231, 232}) {
+        rig.radio.Memory().Rec(i) = ChannelRecord{};
+    }
+    ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
+    EXPECT_TRUE(rig.memory.Rec(1).IsDefined() && rig.memory.Rec(231).IsDefined());
+    std::array<std::int16_t, kZoneCount> zones{};
+    zones[0] = 1;
+    zones[3] = 1;
+    zones[15] = 2;
+    EXPECT_EQ(rig.memory.ZoneCounts, zones);
+}
+
 }  // namespace
 }  // namespace kld
