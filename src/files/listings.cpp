@@ -19,10 +19,27 @@ void AppendLine(std::string& out, std::string_view line) {
 }
 
 // The dump has some six thousand lines and a hundred thousand digits. Each record's part is put
-// together in a buffer on the stack and appended at once, and digits come from a table: building
+// together in a buffer on the stack and appended at once, and digits come from tables: building
 // every number and line as a string of its own made the dump the slowest thing the program
 // rendered.
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// "00 " to "FF ": a byte's two digits and the blank after them, one lookup and one copy per
+// byte. A fourth character rounds each cell up to a size that is copied in one move.
+struct ByteCells {
+    char of[256][4];
+};
+constexpr ByteCells kByteCells = [] {
+    ByteCells cells{};
+    for (int byte = 0; byte < 256; ++byte) {
+        cells.of[byte][0] = kHexDigits[byte >> 4];
+        cells.of[byte][1] = kHexDigits[byte & 0xF];
+        cells.of[byte][2] = ' ';
+        cells.of[byte][3] = ' ';
+    }
+    return cells;
+}();
+
 constexpr std::size_t kLabelChars = 9;
 using Label = char[kLabelChars + 1];
 
@@ -40,50 +57,71 @@ constexpr std::size_t kMaxDumpRecordChars = 6 + kChannelLineChars + 2 + 84 + 14 
                                             TextLine(8) + 4 * TextLine(6) + 2 * TextLine(10) +
                                             ValuesLine(4) + ValuesLine(kShadowSlots);
 
+char* Put(char* at, std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    return at + text.size();
+}
+
+char* PutLabel(char* at, const Label& label) {
+    *at = ' ';
+    std::memcpy(at + 1, label, kLabelChars);
+    return at + 1 + kLabelChars;
+}
+
+// A number as ToHex writes it: upper-case hexadecimal, two digits at least. A negative field
+// shows its 16-bit pattern rather than a 32-bit one, as it would come off the wire.
+char* PutNumber(char* at, std::int16_t value) {
+    const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(value));
+    if (bits >= 0x1000) {
+        *at++ = kHexDigits[bits >> 12];
+    }
+    if (bits >= 0x100) {
+        *at++ = kHexDigits[(bits >> 8) & 0xF];
+    }
+    std::memcpy(at, kByteCells.of[bits & 0xFF], 2);
+    return at + 2;
+}
+
 class DumpRecord {
   public:
     explicit DumpRecord(int index) {
         static constexpr std::string_view kBlankLines = "\r\n\r\n\r\n";
         static constexpr std::string_view kRule =
-            " ---------------------------------------------------------------------------------";
-        Put(kBlankLines);
-        at_ += std::snprintf(at_, kChannelLineChars + 1, " Channel %d", index);
-        LineEnd();
-        Put(kRule);
-        LineEnd();
+            " ---------------------------------------------------------------------------------"
+            "\r\n";
+        char* at = Put(chars_, kBlankLines);
+        at += std::snprintf(at, kChannelLineChars + 1, " Channel %d", index);
+        at_ = Put(Put(at, "\r\n"), kRule);
     }
 
     void Field(const Label& label, std::int16_t value) {
-        PutLabel(label);
-        PutNumber(value);
-        LineEnd();
+        at_ = Put(PutNumber(PutLabel(at_, label), value), "\r\n");
     }
 
     // Each character's code, separated by blanks.
     template <std::size_t N>
     void Field(const Label& label, const FixedText<N>& text) {
-        PutLabel(label);
+        char* at = PutLabel(at_, label);
+        const char* chars = text.Bytes().data();
         for (std::size_t i = 0; i < N; ++i) {
-            if (i != 0) {
-                *at_++ = ' ';
-            }
-            PutByte(static_cast<unsigned char>(text.Bytes()[i]));
+            std::memcpy(at, kByteCells.of[static_cast<unsigned char>(chars[i])], 4);
+            at += 3;
         }
-        LineEnd();
+        at_ = Put(at - 1, "\r\n");  // over the blank after the last code
     }
 
     // The first Count numbers, separated by blanks.
     template <std::size_t Count, std::size_t N>
     void Values(const Label& label, const std::array<std::int16_t, N>& values) {
         static_assert(Count <= N);
-        PutLabel(label);
+        char* at = PutLabel(at_, label);
         for (std::size_t i = 0; i < Count; ++i) {
             if (i != 0) {
-                *at_++ = ' ';
+                *at++ = ' ';
             }
-            PutNumber(values[i]);
+            at = PutNumber(at, values.data()[i]);
         }
-        LineEnd();
+        at_ = Put(at, "\r\n");
     }
 
     void AppendTo(std::string& out) const {
@@ -91,34 +129,6 @@ class DumpRecord {
     }
 
   private:
-    void Put(std::string_view text) {
-        std::memcpy(at_, text.data(), text.size());
-        at_ += text.size();
-    }
-    void LineEnd() { Put("\r\n"); }
-    void PutLabel(const Label& label) {
-        *at_++ = ' ';
-        Put({label, kLabelChars});
-    }
-    // A byte as two upper-case hexadecimal digits.
-    void PutByte(unsigned byte) {
-        at_[0] = kHexDigits[(byte >> 4) & 0xF];
-        at_[1] = kHexDigits[byte & 0xF];
-        at_ += 2;
-    }
-    // A number as ToHex writes it: upper-case hexadecimal, two digits at least. A negative
-    // field shows its 16-bit pattern rather than a 32-bit one, as it would come off the wire.
-    void PutNumber(std::int16_t value) {
-        const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(value));
-        if (bits >= 0x1000) {
-            *at_++ = kHexDigits[bits >> 12];
-        }
-        if (bits >= 0x100) {
-            *at_++ = kHexDigits[(bits >> 8) & 0xF];
-        }
-        PutByte(bits & 0xFF);
-    }
-
     char chars_[kMaxDumpRecordChars];
     char* at_ = chars_;
 };

@@ -15,8 +15,9 @@ struct Writer {
     char* at;
     void operator()(std::int16_t value) {
         const auto bits = static_cast<std::uint16_t>(value);
-        *at++ = static_cast<char>(bits & 0xFF);
-        *at++ = static_cast<char>(bits >> 8);
+        const char bytes[] = {static_cast<char>(bits & 0xFF), static_cast<char>(bits >> 8)};
+        std::memcpy(at, bytes, sizeof bytes);
+        at += sizeof bytes;
     }
     void operator()(std::uint8_t value) { *at++ = static_cast<char>(value); }
     template <std::size_t N>

@@ -1,6 +1,7 @@
 #include "summary.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "field_rules.h"
@@ -65,8 +66,9 @@ template <std::size_t Width, std::size_t N>
 void AppendPadded(std::string& line, const FixedText<N>& text) {
     static_assert(Width <= N);
     char cells[Width];
+    const char* chars = text.Bytes().data();
     for (std::size_t i = 0; i < Width; ++i) {
-        cells[i] = kShown.of[static_cast<unsigned char>(text.Bytes()[i])];
+        cells[i] = kShown.of[static_cast<unsigned char>(chars[i])];
     }
     line.append(cells, Width);
 }
@@ -94,8 +96,19 @@ void AppendDirection(std::string& line, char direction, const Freq10& freq, int 
 }  // namespace
 
 void AppendSummaryLine(std::string& line, const ChannelRecord& r, int index) {
-    line.append("  ");
-    line.append(ChannelBoxText(index));
+    // The labels are worked out once: a listing shows all of them, and the list repaints them.
+    static const std::array<std::string, kLastRecord + 1> kLabels = [] {
+        std::array<std::string, kLastRecord + 1> labels;
+        for (int i = 0; i <= kLastRecord; ++i) {
+            labels[static_cast<std::size_t>(i)] = "  " + ChannelBoxText(i);
+        }
+        return labels;
+    }();
+    if (IsRecordIndex(index)) {
+        line.append(kLabels[static_cast<std::size_t>(index)]);
+    } else {
+        line.append("  " + ChannelBoxText(index));
+    }
     if (!r.IsDefined()) {
         line.append(kUndefinedTail);
         return;
