@@ -41,9 +41,10 @@ std::optional<Settings> ParseSettings(std::span<const std::uint8_t> bytes,
     ByteSource source(bytes);
     Settings settings{ReadHeader(source), {}};
     const FileHeader& h = settings.Header;
-    const bool accepted = h.FileTag.View() == "KLD540  " &&
-                          TrailingBlanksRemoved(h.VerMajor.View()) == std::to_string(version.Major) &&
-                          h.FileKind == kFileKindSettings && h.FormatRev == 1;
+    const bool accepted =
+        h.FileTag.View() == "KLD540  " &&
+        TrailingBlanksRemoved(h.VerMajor.View()) == std::to_string(version.Major) &&
+        h.FileKind == kFileKindSettings && h.FormatRev == 1;
     if (!accepted) {
         return std::nullopt;
     }

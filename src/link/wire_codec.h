@@ -25,7 +25,7 @@ namespace kld {
 inline constexpr std::string_view kFrameAccepted = "T204000000";  // accepted / send the next line
 inline constexpr std::string_view kFrameRefused = "T204000001";   // refused / send it again
 inline constexpr std::string_view kFrameBusy = "T204000002";
-inline constexpr std::string_view kFrameStamp = "T20B000021";     // followed by 14 digits
+inline constexpr std::string_view kFrameStamp = "T20B000021";  // followed by 14 digits
 inline constexpr std::string_view kFrameSpeedChange = "T2060000320480";
 inline constexpr std::string_view kFrameEnd = "T9030000";
 
