@@ -16,25 +16,6 @@ constexpr std::string_view kUndefinedTail =
 constexpr std::string_view kErasedTail =
     "       ERASED                  ERASED                         ERASED";
 
-// A number as three digits. Anything a file can put into a field but that does not fit three
-// digits shows as "???" so the columns behind it stay where the text import looks for them.
-void AppendThreeDigits(std::string& line, int value) {
-    if (value < 0 || value > 999) {
-        line.append("???");
-        return;
-    }
-    const char digits[] = {static_cast<char>('0' + value / 100),
-                           static_cast<char>('0' + value / 10 % 10),
-                           static_cast<char>('0' + value % 10)};
-    line.append(digits, sizeof digits);
-}
-
-// The character whose code a squelch or mode field holds; "?" for a code that is no
-// printable character.
-char CodeChar(int code) {
-    return (code >= 0x20 && code < 0x7F) ? static_cast<char>(code) : '?';
-}
-
 // How each byte of a text field shows. Control characters that a file or radio may have put
 // into a text field show as "?", so a line never breaks or shifts in a list or a listing. A
 // table rather than a test per character: the list and the listing show some fifty thousand.
@@ -49,30 +30,6 @@ constexpr ShownChars kShown = [] {
     return shown;
 }();
 
-// Appends text cut or padded to Width, as it shows.
-template <std::size_t Width>
-void AppendPadded(std::string& line, std::string_view text) {
-    char cells[Width];
-    std::memset(cells, ' ', Width);
-    const std::size_t shown = std::min(text.size(), Width);
-    for (std::size_t i = 0; i < shown; ++i) {
-        cells[i] = kShown.of[static_cast<unsigned char>(text[i])];
-    }
-    line.append(cells, Width);
-}
-
-// The first Width characters of a field at least that wide, as they show.
-template <std::size_t Width, std::size_t N>
-void AppendPadded(std::string& line, const FixedText<N>& text) {
-    static_assert(Width <= N);
-    char cells[Width];
-    const char* chars = text.Bytes().data();
-    for (std::size_t i = 0; i < Width; ++i) {
-        cells[i] = kShown.of[static_cast<unsigned char>(chars[i])];
-    }
-    line.append(cells, Width);
-}
-
 // A text field without the blanks around it, as Trimmed() gives it but without a copy.
 std::string_view Unpadded(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -82,65 +39,126 @@ std::string_view Unpadded(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-void AppendDirection(std::string& line, char direction, const Freq10& freq, int sql, int ctcss,
-                     int dcs, const TalkGroup6& tg, const Nac6& nac) {
-    AppendPadded<8>(line, freq);
-    const char codes[] = {' ', direction, CodeChar(sql), ' '};
-    line.append(codes, sizeof codes);
-    AppendPadded<6>(line, CtcssText(ctcss));  // a position outside the table shows blank
-    AppendPadded<4>(line, DcsText(dcs));
-    AppendPadded<5>(line, Unpadded(tg.View()));
-    AppendPadded<4>(line, Unpadded(nac.View()));
-}
+// The line is put together in a buffer and appended whole: a listing has 233 of them, the list
+// repaints them, and appending each column on its own was most of what a line cost.
+class Line {
+  public:
+    void Put(std::string_view text) {
+        std::memcpy(at_, text.data(), text.size());
+        at_ += text.size();
+    }
+    void Put(char c) { *at_++ = c; }
+
+    // A number as three digits. Anything a file can put into a field but that does not fit
+    // three digits shows as "???" so the columns behind it stay where the text import looks
+    // for them.
+    void ThreeDigits(int value) {
+        if (value < 0 || value > 999) {
+            Put("???");
+            return;
+        }
+        Put(static_cast<char>('0' + value / 100));
+        Put(static_cast<char>('0' + value / 10 % 10));
+        Put(static_cast<char>('0' + value % 10));
+    }
+
+    // The character whose code a squelch or mode field holds; "?" for a code that is no
+    // printable character.
+    void Code(int code) { Put((code >= 0x20 && code < 0x7F) ? static_cast<char>(code) : '?'); }
+
+    // Text cut or padded to Width, as it shows.
+    template <std::size_t Width>
+    void Padded(std::string_view text) {
+        const std::size_t shown = std::min(text.size(), Width);
+        for (std::size_t i = 0; i < shown; ++i) {
+            at_[i] = kShown.of[static_cast<unsigned char>(text[i])];
+        }
+        std::memset(at_ + shown, ' ', Width - shown);
+        at_ += Width;
+    }
+
+    // The first Width characters of a field at least that wide, as they show.
+    template <std::size_t Width, std::size_t N>
+    void Padded(const FixedText<N>& text) {
+        static_assert(Width <= N);
+        const char* chars = text.Bytes().data();
+        for (std::size_t i = 0; i < Width; ++i) {
+            at_[i] = kShown.of[static_cast<unsigned char>(chars[i])];
+        }
+        at_ += Width;
+    }
+
+    void Direction(char direction, const Freq10& freq, int sql, int ctcss, int dcs,
+                   const TalkGroup6& tg, const Nac6& nac) {
+        Padded<8>(freq);
+        Put(' ');
+        Put(direction);
+        Code(sql);
+        Put(' ');
+        Padded<6>(CtcssText(ctcss));  // a position outside the table shows blank
+        Padded<4>(DcsText(dcs));
+        Padded<5>(Unpadded(tg.View()));
+        Padded<4>(Unpadded(nac.View()));
+    }
+
+    void AppendTo(std::string& out) const {
+        out.append(chars_, static_cast<std::size_t>(at_ - chars_));
+    }
+
+  private:
+    // The widest line, with room for the label of any number at all.
+    char chars_[kMaxSummaryLineChars + 16];
+    char* at_ = chars_;
+};
 
 }  // namespace
 
-void AppendSummaryLine(std::string& line, const ChannelRecord& r, int index) {
+void AppendSummaryLine(std::string& out, const ChannelRecord& r, int index) {
     // The labels are worked out once: a listing shows all of them, and the list repaints them.
     static const std::array<std::string, kLastRecord + 1> kLabels = [] {
         std::array<std::string, kLastRecord + 1> labels;
         for (int i = 0; i <= kLastRecord; ++i) {
-            labels[static_cast<std::size_t>(i)] = "  " + ChannelBoxText(i);
+            labels[static_cast<std::size_t>(i)] = ChannelBoxText(i);
         }
         return labels;
     }();
+    Line line;
+    line.Put("  ");
     if (IsRecordIndex(index)) {
-        line.append(kLabels[static_cast<std::size_t>(index)]);
+        line.Put(kLabels[static_cast<std::size_t>(index)]);
     } else {
-        line.append("  " + ChannelBoxText(index));
+        const std::string label = ChannelBoxText(index);
+        line.Put(std::string_view(label).substr(0, 16 - 3));
     }
     if (!r.IsDefined()) {
-        line.append(kUndefinedTail);
-        return;
-    }
-    if (r.IsErased()) {
-        line.append(kErasedTail);
-        return;
-    }
-
-    if (r.IsShadow()) {
-        line.append("S-");
-        AppendThreeDigits(line, r.Prim);
-        line.append("  ");
-    } else if (index < kGuard1) {
-        const int zone = ZoneOf(r.Scan) + 1;  // 1 to 16: always two digits
-        const char columns[] = {r.HasShadows() ? 'P' : ' ',
-                                ' ',
-                                ' ',
-                                r.IsScanMember() ? 'S' : ' ',
-                                static_cast<char>('0' + zone / 10),
-                                static_cast<char>('0' + zone % 10),
-                                ' '};
-        line.append(columns, sizeof columns);
+        line.Put(kUndefinedTail);
+    } else if (r.IsErased()) {
+        line.Put(kErasedTail);
     } else {
-        line.append("       ");
+        if (r.IsShadow()) {
+            line.Put("S-");
+            line.ThreeDigits(r.Prim);
+            line.Put("  ");
+        } else if (index < kGuard1) {
+            const int zone = ZoneOf(r.Scan) + 1;  // 1 to 16: always two digits
+            line.Put(r.HasShadows() ? 'P' : ' ');
+            line.Put("  ");
+            line.Put(r.IsScanMember() ? 'S' : ' ');
+            line.Put(static_cast<char>('0' + zone / 10));
+            line.Put(static_cast<char>('0' + zone % 10));
+            line.Put(' ');
+        } else {
+            line.Put("       ");
+        }
+        line.Padded<8>(r.Desc);
+        line.Put("  ");
+        const auto modeCode = ModeCode(r.Mode);
+        line.Put(modeCode ? static_cast<char>(*modeCode) : '?');
+        line.Put(' ');
+        line.Direction('R', r.RFrq, r.RSql, r.RCTCSS, r.RDCS, r.RTG, r.RNAC);
+        line.Direction('T', r.TFrq, r.TSql, r.TCTCSS, r.TDCS, r.TTG, r.TNAC);
     }
-    AppendPadded<8>(line, r.Desc);
-    const auto modeCode = ModeCode(r.Mode);
-    const char mode[] = {' ', ' ', modeCode ? static_cast<char>(*modeCode) : '?', ' '};
-    line.append(mode, sizeof mode);
-    AppendDirection(line, 'R', r.RFrq, r.RSql, r.RCTCSS, r.RDCS, r.RTG, r.RNAC);
-    AppendDirection(line, 'T', r.TFrq, r.TSql, r.TCTCSS, r.TDCS, r.TTG, r.TNAC);
+    line.AppendTo(out);
 }
 
 std::string SummaryLine(const ChannelRecord& r, int index) {
