@@ -284,7 +284,7 @@ class Editor {
         const StoreOutcome outcome =
             Save_Click(memory_, v(), op_, [this] { return defaultsWritten_; });
         if (!outcome.stored) {
-            Require(memory_.Records == before.Records && memory_.ZoneCounts == before.ZoneCounts,
+            Require(SameRecords(memory_, before) && memory_.ZoneCounts == before.ZoneCounts,
                     "a refused store changes nothing");
             v().rxFreq = outcome.frequencies.rx;
             v().txFreq = outcome.frequencies.tx;
@@ -335,9 +335,9 @@ class Editor {
         const ChannelView shown = ShowChannel(again);
         AnsweringOperator quiet;
         const StoreOutcome outcome = Save_Click(again, shown.values, quiet, [] { return true; });
-        Require(outcome.stored && again.Records == memory_.Records &&
-                    again.ZoneCounts == memory_.ZoneCounts,
-                "a stored channel shown and stored again stays as it is");
+        Require(
+            outcome.stored && SameRecords(again, memory_) && again.ZoneCounts == memory_.ZoneCounts,
+            "a stored channel shown and stored again stays as it is");
     }
 
     void ShadowDialog(std::string_view primaryKeys, std::string_view shadowKeys, bool paste) {

@@ -103,6 +103,13 @@ inline const std::filesystem::path& ScratchFolder(std::string_view target) {
     return folder.path;
 }
 
+// Records 0 to 233 of two memories alike. Records have no padding, so their bytes are compared
+// at once: comparing field by field was a tenth of some targets' time.
+inline bool SameRecords(const ChannelMemory& a, const ChannelMemory& b) {
+    static_assert(std::has_unique_object_representations_v<ChannelRecord>);
+    return std::memcmp(a.Records.data(), b.Records.data(), sizeof a.Records) == 0;
+}
+
 // Zone counts as the records say they should be: defined channels 1 to 232 that are no shadows.
 inline std::array<std::int16_t, kZoneCount> Recount(const ChannelMemory& memory) {
     std::array<std::int16_t, kZoneCount> counts{};
@@ -127,13 +134,9 @@ inline void CheckNoListOverfull(const ChannelMemory& memory) {
     }
 }
 
-// Every control character but NUL, which ends the text for strcspn anyway; and the same without
-// CR and LF.
+// Every control character but NUL, which ends the text for strcspn anyway.
 inline constexpr char kControlChars[] =
     "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15\x16"
-    "\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f\x7f";
-inline constexpr char kControlCharsButLineEnds[] =
-    "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0b\x0c\x0e\x0f\x10\x11\x12\x13\x14\x15\x16"
     "\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f\x7f";
 
 // The length of the line at `text` before its CR LF; aborts when the line holds any other
@@ -165,37 +168,45 @@ inline void CheckListing(const ChannelMemory& memory) {
     Require(line == listing.c_str() + listing.size(), "the listing ends after record 232");
 }
 
-// The dump: hexadecimal digits and labels in lines that end in CR LF, whatever the records hold.
+// The dump: the zone counts, then every record's 28 lines, each between its narrowest (numbers
+// of two digits, a one-digit channel number) and its widest. Its characters are digits and
+// labels whatever the records hold; scanning all 140 KB of them for control characters cost
+// more than rendering them, so the listing, which shows the records' own text, gets that check.
 inline void CheckDump(const ChannelMemory& memory) {
     static std::string dump;  // over 128 KiB: kept, so that no input pays for a fresh mapping
     dump.clear();
     AppendChannelDump(dump, memory);
-    Require(std::strcspn(dump.c_str(), kControlCharsButLineEnds) == dump.size() &&
-                dump.ends_with("\r\n"),
-            "the dump holds no control character but its line ends");
+    constexpr std::string_view kHead = "\r\n\r\n\r\n Zone Counts:\r\n";
+    constexpr std::size_t kRecords = kLastRecord + 1;
+    Require(dump.starts_with(kHead) && dump.ends_with("\r\n") &&
+                dump.size() >= kHead.size() + 4 * 18 + kRecords * 586 &&
+                dump.size() <= kHead.size() + 4 * 30 + kRecords * 640,
+            "the dump has its zone counts and 28 lines for each record");
 }
 
-// The check every load ends with, then every view of the memory. Returns the number of times
-// the check reported invalid data.
+// Every view of a memory: the listing and the dump.
+inline void CheckViews(const ChannelMemory& memory) {
+    CheckListing(memory);
+    CheckDump(memory);
+}
+
+// The check every load ends with, then every view. Returns the number of times the check
+// reported invalid data.
 inline int Exercise(ChannelMemory& memory, bool agree = true) {
     AnsweringOperator op(agree);
     CheckDatabase(memory, op);
-    CheckListing(memory);
-    CheckDump(memory);
+    CheckViews(memory);
     return op.invalidData;
 }
 
-// A memory saved as a channel data file and opened again is the memory it was.
-inline void CheckSaveAndOpen(const ChannelMemory& memory, bool agree = true) {
-    ProgramState state;
-    const std::string file = EncodeDataFile(memory, state);
-    ChannelMemory opened = StartMemory();
-    opened.EnabledModes = memory.EnabledModes;  // the check's repair depends on them
-    AnsweringOperator op(agree);
-    const OpenResult result = OpenChannelData(
-        {reinterpret_cast<const std::uint8_t*>(file.data()), file.size()}, opened, state, op);
-    Require(result == OpenResult::Loaded, "a saved file opens");
-    Require(opened.Records == memory.Records, "a saved and opened file gives the same records");
+// A memory saved as a channel data file and loaded again is the memory it was: the same records
+// and, counted afresh, the same list counts.
+inline void CheckSaveAndLoad(const ChannelMemory& memory) {
+    const std::string file = EncodeDataFile(memory, ProgramState{});
+    ChannelMemory loaded = StartMemory();
+    LoadNativeRecords({reinterpret_cast<const std::uint8_t*>(file.data()), file.size()}, loaded);
+    Require(SameRecords(loaded, memory) && loaded.ZoneCounts == memory.ZoneCounts,
+            "a saved and loaded file gives the same memory");
 }
 
 }  // namespace kld::fuzz

@@ -18,7 +18,7 @@ inline void RunImport(ImportFunction import, const std::uint8_t* data, std::size
     Require(memory.Rec(kRecordSlots - 1) == start.Rec(kRecordSlots - 1),
             "the spare record is nobody's to write");
     if (result != OpenResult::Loaded) {
-        Require(memory.Records == start.Records && memory.ZoneCounts == start.ZoneCounts,
+        Require(SameRecords(memory, start) && memory.ZoneCounts == start.ZoneCounts,
                 "a failed read leaves the start-up memory");
     }
     // The imports keep the counts right channel by channel, not only once at the end.

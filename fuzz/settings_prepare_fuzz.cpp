@@ -64,10 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ChannelMemory again;
     ProgramState againState;
     PrepareMemory(again, againState, commandLine, folder, SettingsUse::ReadOnly);
-    Require(again.Records == memory.Records && againState.Header == state.Header,
+    Require(SameRecords(again, memory) && againState.Header == state.Header,
             "a second start gives the same memory");
 
     Exercise(memory);
-    CheckSaveAndOpen(memory);
     return 0;
 }
