@@ -155,13 +155,16 @@ std::string ToDec(std::string_view value) {
 }
 
 int IsHexString(std::string_view text, int length) {
-    for (int pos = 0; pos < length; ++pos) {
-        if (static_cast<std::size_t>(pos) >= text.size() ||
-            !IsHexDigit(Upper(static_cast<unsigned char>(text.data()[pos])))) {
-            return 1;
-        }
+    if (length > 0 && text.size() < static_cast<std::size_t>(length)) {
+        return 1;
     }
-    return 0;
+    // Every position is looked at rather than stopping at the first failure: the answer is the
+    // same, and the memory check asks this four times for each record.
+    bool allHex = true;
+    for (int pos = 0; pos < length; ++pos) {
+        allHex &= IsHexDigit(Upper(static_cast<unsigned char>(text.data()[pos])));
+    }
+    return allHex ? 0 : 1;
 }
 
 int HexCheck(int& key, Operator& op) {
