@@ -199,14 +199,4 @@ inline int Exercise(ChannelMemory& memory, bool agree = true) {
     return op.invalidData;
 }
 
-// A memory saved as a channel data file and loaded again is the memory it was: the same records
-// and, counted afresh, the same list counts.
-inline void CheckSaveAndLoad(const ChannelMemory& memory) {
-    const std::string file = EncodeDataFile(memory, ProgramState{});
-    ChannelMemory loaded = StartMemory();
-    LoadNativeRecords({reinterpret_cast<const std::uint8_t*>(file.data()), file.size()}, loaded);
-    Require(SameRecords(loaded, memory) && loaded.ZoneCounts == memory.ZoneCounts,
-            "a saved and loaded file gives the same memory");
-}
-
 }  // namespace kld::fuzz
