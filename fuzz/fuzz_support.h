@@ -4,8 +4,11 @@
 // the input says, and the checks of what the program makes of any input. A check that fails
 // prints what it checked and aborts, so libFuzzer keeps the input that broke it.
 
+#include <signal.h>
 #include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +16,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "channel_memory.h"
 #include "data_file.h"
@@ -81,23 +85,33 @@ inline ChannelMemory StartMemory() {
     return start;
 }
 
-// A folder of this process's own for the files a target writes: on tmpfs when there is one,
-// as file saves flush to disk. Removed when the run ends normally; a crash leaves it for a look.
+// A folder of this process's own for the files a target writes: on tmpfs when there is one, as
+// file saves flush to disk. It goes when the process ends normally; libFuzzer ends without
+// running destructors, so a run first removes the folders of runs whose process is gone. A
+// crash's folder stays until then, for a look.
 inline const std::filesystem::path& ScratchFolder(std::string_view target) {
+    namespace fs = std::filesystem;
     struct Folder {
-        std::filesystem::path path;
+        fs::path path;
         ~Folder() {
             std::error_code ec;
-            std::filesystem::remove_all(path, ec);
+            fs::remove_all(path, ec);
         }
     };
     static const Folder folder = [target] {
         std::error_code ec;
-        const std::filesystem::path shm = "/dev/shm";
-        const auto base =
-            std::filesystem::is_directory(shm, ec) ? shm : std::filesystem::temp_directory_path();
-        Folder f{base / ("kld540-" + std::string(target) + "-" + std::to_string(getpid()))};
-        std::filesystem::create_directories(f.path);
+        const fs::path shm = "/dev/shm";
+        const fs::path base = fs::is_directory(shm, ec) ? shm : fs::temp_directory_path();
+        const std::string prefix = "kld540-" + std::string(target) + "-";
+        for (const auto& entry : fs::directory_iterator(base, ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with(prefix) && kill(std::atoi(name.c_str() + prefix.size()), 0) != 0 &&
+                errno == ESRCH) {
+                fs::remove_all(entry.path(), ec);
+            }
+        }
+        Folder f{base / (prefix + std::to_string(getpid()))};
+        fs::create_directories(f.path);
         return f;
     }();
     return folder.path;

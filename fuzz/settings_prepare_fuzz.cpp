@@ -67,6 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(SameRecords(again, memory) && againState.Header == state.Header,
             "a second start gives the same memory");
 
-    Exercise(memory);
+    CheckViews(memory);  // start-up runs no memory check; the views show what it made
     return 0;
 }
