@@ -1,12 +1,25 @@
 #pragma once
 
-// Shared by the fuzz targets: a memory as the program starts with it, an operator that answers
-// every question with Yes or OK, and the views every loaded memory must survive.
+// Shared by the fuzz targets: a memory as the program starts with it, operators that answer as
+// the input says, and the checks of what the program makes of any input. A check that fails
+// prints what it checked and aborts, so libFuzzer keeps the input that broke it.
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "channel_memory.h"
+#include "data_file.h"
 #include "listings.h"
 #include "memory_check.h"
 #include "operator.h"
@@ -15,36 +28,189 @@
 
 namespace kld::fuzz {
 
-class YesOperator : public Operator {
-  public:
-    Answer Ask(const Message& m) override {
-        return m.buttons == Buttons::YesNo || m.buttons == Buttons::YesNoCancel ? Answer::Yes
-                                                                                : Answer::Ok;
-    }
-    void Beep() override {}
-};
-
-inline ChannelMemory StartMemory() {
-    ChannelMemory memory;
-    memory.Rec(kDefaultRecord) = TemplateRecord();
-    ClearMemory(memory);
-    return memory;
+[[noreturn]] inline void Violated(const char* property) {
+    std::fprintf(stderr, "\n==== fuzz check failed: %s\n", property);
+    std::abort();
 }
 
-// Everything that reads a memory: the check (with its repair), every summary line, the listing
-// and the dump.
-inline void Exercise(ChannelMemory& memory) {
-    YesOperator op;
-    CheckDatabase(memory, op);
-    for (int i = 0; i <= kLastRecord; ++i) {
-        SummaryLine(memory.Rec(i), i);
+inline void Require(bool holds, const char* property) {
+    if (!holds) {
+        Violated(property);
     }
-    TextListing(memory);
-    ChannelDump(memory);
 }
 
 inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};
+}
+
+// Answers every question with Yes or OK, or with No or Cancel, and notes whether the memory
+// check found invalid data.
+class AnsweringOperator : public Operator {
+  public:
+    explicit AnsweringOperator(bool agree = true) : agree_(agree) {}
+
+    Answer Ask(const Message& m) override {
+        if (m.title == InvalidDataMessage().title) {
+            ++invalidData;
+        }
+        switch (m.buttons) {
+            case Buttons::Ok:
+                return Answer::Ok;
+            case Buttons::OkCancel:
+                return agree_ ? Answer::Ok : Answer::Cancel;
+            case Buttons::YesNo:
+            case Buttons::YesNoCancel:
+                return agree_ ? Answer::Yes : Answer::No;
+        }
+        return Answer::Cancel;
+    }
+    void Beep() override {}
+
+    int invalidData = 0;
+
+  private:
+    bool agree_;
+};
+
+using YesOperator = AnsweringOperator;
+
+// The memory as start-up with default settings leaves it.
+inline ChannelMemory StartMemory() {
+    static const ChannelMemory start = [] {
+        ChannelMemory memory;
+        memory.Rec(kDefaultRecord) = TemplateRecord();
+        ClearMemory(memory);
+        return memory;
+    }();
+    return start;
+}
+
+// A folder of this process's own for the files a target writes: on tmpfs when there is one, as
+// file saves flush to disk. It goes when the process ends normally; libFuzzer ends without
+// running destructors, so a run first removes the folders of runs whose process is gone. A
+// crash's folder stays until then, for a look.
+inline const std::filesystem::path& ScratchFolder(std::string_view target) {
+    namespace fs = std::filesystem;
+    struct Folder {
+        fs::path path;
+        ~Folder() {
+            std::error_code ec;
+            fs::remove_all(path, ec);
+        }
+    };
+    static const Folder folder = [target] {
+        std::error_code ec;
+        const fs::path shm = "/dev/shm";
+        const fs::path base = fs::is_directory(shm, ec) ? shm : fs::temp_directory_path();
+        const std::string prefix = "kld540-" + std::string(target) + "-";
+        for (const auto& entry : fs::directory_iterator(base, ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with(prefix) && kill(std::atoi(name.c_str() + prefix.size()), 0) != 0 &&
+                errno == ESRCH) {
+                fs::remove_all(entry.path(), ec);
+            }
+        }
+        Folder f{base / (prefix + std::to_string(getpid()))};
+        fs::create_directories(f.path);
+        return f;
+    }();
+    return folder.path;
+}
+
+// Records 0 to 233 of two memories alike. Records have no padding, so their bytes are compared
+// at once: comparing field by field was a tenth of some targets' time.
+inline bool SameRecords(const ChannelMemory& a, const ChannelMemory& b) {
+    static_assert(std::has_unique_object_representations_v<ChannelRecord>);
+    return std::memcmp(a.Records.data(), b.Records.data(), sizeof a.Records) == 0;
+}
+
+// Zone counts as the records say they should be: defined channels 1 to 232 that are no shadows.
+inline std::array<std::int16_t, kZoneCount> Recount(const ChannelMemory& memory) {
+    std::array<std::int16_t, kZoneCount> counts{};
+    for (int index = kFirstChannel; index <= kLastRecord; ++index) {
+        const ChannelRecord& r = memory.Rec(index);
+        if (r.IsDefined() && !r.IsShadow()) {
+            ++counts[static_cast<std::size_t>(ZoneOf(r.Scan))];
+        }
+    }
+    return counts;
+}
+
+// The editor offers lists by their counts, so counts that drift from the records let a list
+// take a seventeenth channel or refuse its sixteenth.
+inline void CheckZoneCounts(const ChannelMemory& memory) {
+    Require(memory.ZoneCounts == Recount(memory), "zone counts equal a recount of the records");
+}
+
+inline void CheckNoListOverfull(const ChannelMemory& memory) {
+    for (std::int16_t count : memory.ZoneCounts) {
+        Require(count <= kMaxChannelsPerZone, "no list holds more than 16 channels");
+    }
+}
+
+// Every control character but NUL, which ends the text for strcspn anyway.
+inline constexpr char kControlChars[] =
+    "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15\x16"
+    "\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f\x7f";
+
+// The length of the line at `text` before its CR LF; aborts when the line holds any other
+// control character or does not end in CR LF. (The C library scans; a loop here would be slowed
+// by the fuzzer's tracing of every comparison.)
+inline std::size_t LineLength(const char* text, const char* property) {
+    const std::size_t length = std::strcspn(text, kControlChars);
+    Require(text[length] == '\r' && text[length + 1] == '\n', property);
+    return length;
+}
+
+// The listing: the headings, then one line per record of the width its kind has.
+inline void CheckListing(const ChannelMemory& memory) {
+    const std::string listing = TextListing(memory);
+    const char* line = listing.c_str();
+    for (std::string_view heading : kListingHeadings) {
+        const std::size_t length = LineLength(line, "listing headings end in CR LF");
+        Require(length == 1 + heading.size(), "listing headings keep their width");
+        line += length + 2;
+    }
+    for (int index = 0; index <= kLastRecord; ++index) {
+        const ChannelRecord& r = memory.Rec(index);
+        const std::size_t width = !r.IsDefined() ? 75 : r.IsErased() ? 73 : 86;
+        const std::size_t length =
+            LineLength(line, "listing lines hold no control character and end in CR LF");
+        Require(length == 1 + width, "every listing line has the width of its kind of record");
+        line += length + 2;
+    }
+    Require(line == listing.c_str() + listing.size(), "the listing ends after record 232");
+}
+
+// The dump: the zone counts, then every record's 28 lines, each between its narrowest (numbers
+// of two digits, a one-digit channel number) and its widest. Its characters are digits and
+// labels whatever the records hold; scanning all 140 KB of them for control characters cost
+// more than rendering them, so the listing, which shows the records' own text, gets that check.
+inline void CheckDump(const ChannelMemory& memory) {
+    static std::string dump;  // over 128 KiB: kept, so that no input pays for a fresh mapping
+    dump.clear();
+    AppendChannelDump(dump, memory);
+    constexpr std::string_view kHead = "\r\n\r\n\r\n Zone Counts:\r\n";
+    constexpr std::size_t kRecords = kLastRecord + 1;
+    Require(dump.starts_with(kHead) && dump.ends_with("\r\n") &&
+                dump.size() >= kHead.size() + 4 * 18 + kRecords * 586 &&
+                dump.size() <= kHead.size() + 4 * 30 + kRecords * 640,
+            "the dump has its zone counts and 28 lines for each record");
+}
+
+// Every view of a memory: the listing and the dump.
+inline void CheckViews(const ChannelMemory& memory) {
+    CheckListing(memory);
+    CheckDump(memory);
+}
+
+// The check every load ends with, then every view. Returns the number of times the check
+// reported invalid data.
+inline int Exercise(ChannelMemory& memory, bool agree = true) {
+    AnsweringOperator op(agree);
+    CheckDatabase(memory, op);
+    CheckViews(memory);
+    return op.invalidData;
 }
 
 }  // namespace kld::fuzz

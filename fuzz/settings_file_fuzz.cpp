@@ -3,6 +3,7 @@
 #include "modes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kld::fuzz;
     const auto settings = kld::ParseSettings({data, size}, kld::ProgramVersion{});
     if (!settings) {
         return 0;
@@ -11,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     memory.Rec(kld::kDefaultRecord) = settings->Template;
     kld::AdjustTemplateMode(memory.Rec(kld::kDefaultRecord).Mode, memory.EnabledModes);
     kld::ClearMemory(memory);
-    kld::fuzz::Exercise(memory);
+    CheckZoneCounts(memory);
+    Exercise(memory);
     return 0;
 }

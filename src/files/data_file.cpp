@@ -67,26 +67,31 @@ void FinishOpen(ChannelMemory& memory, ProgramState& state, Operator& op) {
     memory.Current = kFirstChannel;
 }
 
-OpenResult OpenChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
+OpenResult OpenChannelData(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
                            ProgramState& state, Operator& op) {
     ClearMemory(memory);
-    const auto bytes = ReadFileBytes(path);
-    if (!bytes) {
-        ClearMemory(memory);
-        op.Tell(ReadErrorMessage());
-        return OpenResult::Failed;
-    }
-    ByteSource headerSource(*bytes);
+    ByteSource headerSource(bytes);
     if (IsNativeHeader(ReadHeader(headerSource), state.Header)) {
-        LoadNativeRecords(*bytes, memory);
+        LoadNativeRecords(bytes, memory);
     } else {
-        const OpenResult imported = ImportOlderFile(*bytes, memory, op);
+        const OpenResult imported = ImportOlderFile(bytes, memory, op);
         if (imported != OpenResult::Loaded) {
             return imported;
         }
     }
     FinishOpen(memory, state, op);
     return OpenResult::Loaded;
+}
+
+OpenResult OpenChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
+                           ProgramState& state, Operator& op) {
+    const auto bytes = ReadFileBytes(path);
+    if (!bytes) {
+        ClearMemory(memory);
+        op.Tell(ReadErrorMessage());
+        return OpenResult::Failed;
+    }
+    return OpenChannelData(*bytes, memory, state, op);
 }
 
 std::string FileCaption(const ProgramVersion& version, const std::filesystem::path& path) {

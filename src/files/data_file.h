@@ -34,7 +34,12 @@ enum class OpenResult {
 
 // Opens any kind of channel file the program knows: the memory is reset first, the kind is
 // recognised by content, the records are loaded and checked, and channel 1 becomes current.
+// A file that cannot be read leaves the reset memory and tells "Error reading file.".
 OpenResult OpenChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
+                           ProgramState& state, Operator& op);
+
+// The same for a file's bytes, already read.
+OpenResult OpenChannelData(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
                            ProgramState& state, Operator& op);
 
 // Loads the records of a native file (already recognised by its header) into a reset memory.

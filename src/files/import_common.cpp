@@ -168,6 +168,9 @@ void ChannelImport::PlaceInFirstFreeZone(int index, int first) {
             return;
         }
     }
+    // No list has room: the channel stays in the default record's list and counts there, so the
+    // counts still say what the records hold and the memory check reports the list as too full.
+    Count(index);
 }
 
 void ChannelImport::Restore(int index) {

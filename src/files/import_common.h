@@ -57,8 +57,9 @@ class ChannelImport {
     void PlaceGuard(int index);
     // Puts the channel into `zone` when that is a zone (0..15) holding fewer than 16 channels.
     bool PlaceInZone(int index, int zone);
-    // The lowest zone from `first` up to the guards' zone (not included) with room; none leaves
-    // Scan as the default record has it.
+    // The lowest zone from `first` up to the guards' zone (not included) with room. When none has
+    // room the channel keeps the default record's Scan and is counted in that zone, however full
+    // it is.
     void PlaceInFirstFreeZone(int index, int first);
 
     // Puts a channel back the way it was before the import started.

@@ -1,6 +1,7 @@
 #include "listings.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "file_io.h"
 #include "file_messages.h"
@@ -17,117 +18,194 @@ void AppendLine(std::string& out, std::string_view line) {
     out.append(kLineEnd);
 }
 
-// A number in the dump: upper-case hexadecimal, two digits at least, as ToHex writes it. A
-// negative field shows its 16-bit pattern rather than a 32-bit one, as it would come off the
-// wire. Written out here because a dump formats some sixteen thousand of them.
-std::string DumpHex(unsigned value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), kDigits[value & 0xF]);
-        value >>= 4;
-    } while (value != 0);
-    if (digits.size() < 2) {
-        digits.insert(digits.begin(), '0');
+// The dump has some six thousand lines and a hundred thousand digits. They are written in place
+// into the text, and digits come from tables: building every number and line as a string of its
+// own made the dump the slowest thing the program rendered.
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// "00 " to "FF ": a byte's two digits and the blank after them, one lookup and one copy per
+// byte. A fourth character rounds each cell up to a size that is copied in one move.
+struct ByteCells {
+    char of[256][4];
+};
+constexpr ByteCells kByteCells = [] {
+    ByteCells cells{};
+    for (int byte = 0; byte < 256; ++byte) {
+        cells.of[byte][0] = kHexDigits[byte >> 4];
+        cells.of[byte][1] = kHexDigits[byte & 0xF];
+        cells.of[byte][2] = ' ';
+        cells.of[byte][3] = ' ';
     }
-    return digits;
+    return cells;
+}();
+
+constexpr std::size_t kLabelChars = 9;
+using Label = char[kLabelChars + 1];
+
+// The widest a record's part can be: the heading, fourteen numbers, a description, four talk
+// groups and NACs, two frequencies, four ID call and seven shadow numbers, each line with CR LF.
+constexpr std::size_t kChannelLineChars = 12;  // " Channel 232"
+constexpr std::size_t kNumberLine = 1 + kLabelChars + 4 + 2;
+constexpr std::size_t TextLine(std::size_t chars) {
+    return 1 + kLabelChars + 3 * chars - 1 + 2;
+}
+constexpr std::size_t ValuesLine(std::size_t count) {
+    return 1 + kLabelChars + 5 * count - 1 + 2;
+}
+// The head: three empty lines, the heading and four lines of four counts (" -32768" at most).
+constexpr std::size_t kMaxZoneCountChars = 7;
+constexpr std::size_t kMaxDumpHeadChars = 6 + 15 + 4 * (4 * kMaxZoneCountChars + 2);
+constexpr std::size_t kMaxDumpRecordChars = 6 + kChannelLineChars + 2 + 84 + 14 * kNumberLine +
+                                            TextLine(8) + 4 * TextLine(6) + 2 * TextLine(10) +
+                                            ValuesLine(4) + ValuesLine(kShadowSlots);
+
+char* Put(char* at, std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    return at + text.size();
 }
 
-std::string DumpHex(std::int16_t value) {
-    return DumpHex(static_cast<unsigned>(static_cast<std::uint16_t>(value)));
+// The fixed pieces of every line are copied in sizes the compiler copies in one move each: a
+// copy of any other size costs a call under the fuzzers' sanitizers.
+char* PutLineEnd(char* at) {
+    std::memcpy(at, "\r\n", 2);
+    return at + 2;
 }
 
-template <std::size_t N>
-std::string DumpText(const FixedText<N>& text) {
-    std::string shown;
-    for (char c : text.View()) {
-        if (!shown.empty()) {
-            shown += ' ';
+char* PutLabel(char* at, const Label& label) {
+    static_assert(kLabelChars == 9);
+    *at = ' ';
+    std::memcpy(at + 1, label, 8);
+    at[9] = label[8];
+    return at + 1 + kLabelChars;
+}
+
+// A number as ToHex writes it: upper-case hexadecimal, two digits at least. A negative field
+// shows its 16-bit pattern rather than a 32-bit one, as it would come off the wire.
+char* PutNumber(char* at, std::int16_t value) {
+    const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(value));
+    if (bits >= 0x1000) {
+        *at++ = kHexDigits[bits >> 12];
+    }
+    if (bits >= 0x100) {
+        *at++ = kHexDigits[(bits >> 8) & 0xF];
+    }
+    std::memcpy(at, kByteCells.of[bits & 0xFF], 2);
+    return at + 2;
+}
+
+// One record's part of the dump, written in place from `at` on.
+class DumpRecord {
+  public:
+    DumpRecord(char* at, int index) {
+        static constexpr std::string_view kBlankLines = "\r\n\r\n\r\n";
+        static constexpr std::string_view kRule =
+            " ---------------------------------------------------------------------------------"
+            "\r\n";
+        at = Put(at, kBlankLines);
+        at += std::snprintf(at, kChannelLineChars + 1, " Channel %d", index);
+        at_ = Put(Put(at, "\r\n"), kRule);
+    }
+
+    void Field(const Label& label, std::int16_t value) {
+        at_ = PutLineEnd(PutNumber(PutLabel(at_, label), value));
+    }
+
+    // Each character's code, separated by blanks.
+    template <std::size_t N>
+    void Field(const Label& label, const FixedText<N>& text) {
+        char* at = PutLabel(at_, label);
+        const char* chars = text.Bytes().data();
+        for (std::size_t i = 0; i < N; ++i) {
+            std::memcpy(at, kByteCells.of[static_cast<unsigned char>(chars[i])], 4);
+            at += 3;
         }
-        shown += DumpHex(static_cast<unsigned>(static_cast<unsigned char>(c)));
+        at_ = PutLineEnd(at - 1);  // over the blank after the last code
     }
-    return shown;
-}
 
-template <std::size_t N>
-std::string DumpValues(const std::array<std::int16_t, N>& values, std::size_t count) {
-    std::string shown;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i != 0) {
-            shown += ' ';
+    // The first Count numbers, separated by blanks.
+    template <std::size_t Count, std::size_t N>
+    void Values(const Label& label, const std::array<std::int16_t, N>& values) {
+        static_assert(Count <= N);
+        char* at = PutLabel(at_, label);
+        for (std::size_t i = 0; i < Count; ++i) {
+            if (i != 0) {
+                *at++ = ' ';
+            }
+            at = PutNumber(at, values.data()[i]);
         }
-        shown += DumpHex(values[i]);
+        at_ = PutLineEnd(at);
     }
-    return shown;
-}
 
-void AppendField(std::string& out, std::string_view label, const std::string& values) {
-    std::string line = " ";
-    line.append(label);
-    line.append(values);
-    AppendLine(out, line);
-}
+    char* End() const { return at_; }
+
+  private:
+    char* at_;
+};
 
 }  // namespace
 
 std::string TextListing(const ChannelMemory& memory) {
     std::string out;
+    out.reserve(kListingHeadings.size() * 90 + (kLastRecord + 1) * (kMaxSummaryLineChars + 3));
     for (std::string_view heading : kListingHeadings) {
-        AppendLine(out, " " + std::string(heading));
+        out += ' ';
+        AppendLine(out, heading);
     }
     for (int index = 0; index <= kLastRecord; ++index) {
-        AppendLine(out, " " + SummaryLine(memory.Rec(index), index));
+        out += ' ';
+        AppendSummaryLine(out, memory.Rec(index), index);
+        out.append(kLineEnd);
     }
     return out;
 }
 
 std::string ChannelDump(const ChannelMemory& memory) {
     std::string out;
-    for (int i = 0; i < 3; ++i) {
-        AppendLine(out, "");
-    }
-    AppendLine(out, " Zone Counts:");
+    AppendChannelDump(out, memory);
+    return out;
+}
+
+void AppendChannelDump(std::string& out, const ChannelMemory& memory) {
+    // The text is written in place into room for every field at its widest, then cut to what
+    // was written.
+    const std::size_t start = out.size();
+    out.resize(start + kMaxDumpHeadChars + (kLastRecord + 1) * kMaxDumpRecordChars);
+    char* at = Put(out.data() + start, "\r\n\r\n\r\n Zone Counts:\r\n");
     for (std::size_t row = 0; row < 4; ++row) {
-        std::string line;
         for (std::size_t zone = row * 4; zone < row * 4 + 4; ++zone) {
-            char count[16];
-            std::snprintf(count, sizeof count, " %03d", memory.ZoneCounts[zone]);
-            line += count;
+            at += std::snprintf(at, kMaxZoneCountChars + 1, " %03d", memory.ZoneCounts[zone]);
         }
-        AppendLine(out, line);
+        at = Put(at, kLineEnd);
     }
     for (int index = 0; index <= kLastRecord; ++index) {
         const ChannelRecord& r = memory.Rec(index);
-        for (int i = 0; i < 3; ++i) {
-            AppendLine(out, "");
-        }
-        AppendLine(out, " Channel " + std::to_string(index));
-        AppendLine(out, " " + std::string(81, '-'));
-        AppendField(out, "Select   ", DumpHex(r.Select));
-        AppendField(out, "Shad     ", DumpHex(r.Shad));
-        AppendField(out, "Prim     ", DumpHex(r.Prim));
-        AppendField(out, "Chnl     ", DumpHex(r.Chnl));
-        AppendField(out, "Scan     ", DumpHex(r.Scan));
-        AppendField(out, "Desc     ", DumpText(r.Desc));
-        AppendField(out, "EFlags   ", DumpHex(r.EFlags));
-        AppendField(out, "Mode     ", DumpHex(r.Mode));
-        AppendField(out, "RSql     ", DumpHex(r.RSql));
-        AppendField(out, "RTG      ", DumpText(r.RTG));
-        AppendField(out, "RCTCSS   ", DumpHex(r.RCTCSS));
-        AppendField(out, "RDCS     ", DumpHex(r.RDCS));
-        AppendField(out, "RNAC     ", DumpText(r.RNAC));
-        AppendField(out, "RFrq     ", DumpText(r.RFrq));
-        AppendField(out, "TSql     ", DumpHex(r.TSql));
-        AppendField(out, "TTG      ", DumpText(r.TTG));
-        AppendField(out, "TCTCSS   ", DumpHex(r.TCTCSS));
-        AppendField(out, "TDCS     ", DumpHex(r.TDCS));
-        AppendField(out, "TNAC     ", DumpText(r.TNAC));
-        AppendField(out, "TFrq     ", DumpText(r.TFrq));
-        AppendField(out, "IDCall   ", DumpValues(r.IDCall, 4));
-        AppendField(out, "ShadList ", DumpValues(r.ShadList, kShadowSlots));
-        AppendField(out, "RFRec    ", DumpHex(r.RFRec));
+        DumpRecord dump(at, index);
+        dump.Field("Select   ", r.Select);
+        dump.Field("Shad     ", r.Shad);
+        dump.Field("Prim     ", r.Prim);
+        dump.Field("Chnl     ", r.Chnl);
+        dump.Field("Scan     ", r.Scan);
+        dump.Field("Desc     ", r.Desc);
+        dump.Field("EFlags   ", r.EFlags);
+        dump.Field("Mode     ", r.Mode);
+        dump.Field("RSql     ", r.RSql);
+        dump.Field("RTG      ", r.RTG);
+        dump.Field("RCTCSS   ", r.RCTCSS);
+        dump.Field("RDCS     ", r.RDCS);
+        dump.Field("RNAC     ", r.RNAC);
+        dump.Field("RFrq     ", r.RFrq);
+        dump.Field("TSql     ", r.TSql);
+        dump.Field("TTG      ", r.TTG);
+        dump.Field("TCTCSS   ", r.TCTCSS);
+        dump.Field("TDCS     ", r.TDCS);
+        dump.Field("TNAC     ", r.TNAC);
+        dump.Field("TFrq     ", r.TFrq);
+        dump.Values<4>("IDCall   ", r.IDCall);
+        dump.Values<kShadowSlots>("ShadList ", r.ShadList);
+        dump.Field("RFRec    ", r.RFRec);
+        at = dump.End();
     }
-    return out;
+    out.resize(static_cast<std::size_t>(at - out.data()));
 }
 
 bool WriteTextFile(const std::filesystem::path& path, std::string_view text, Operator& op) {

@@ -23,6 +23,8 @@ std::string TextListing(const ChannelMemory& memory);
 
 // The channel data dump: zone counts, then every field of records 0 to 232 in hexadecimal.
 std::string ChannelDump(const ChannelMemory& memory);
+// The same appended to `out`, for a caller that renders many dumps into one reused buffer.
+void AppendChannelDump(std::string& out, const ChannelMemory& memory);
 
 // Writes text to path; tells the operator "Error writing to file." and returns false when it
 // cannot.

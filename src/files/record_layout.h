@@ -41,6 +41,8 @@ class ByteSource {
     explicit ByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::uint8_t Byte();
     std::int16_t Int16();
+    // The next bytes into `to`, as many Byte calls would give them.
+    void Read(std::span<std::uint8_t> to);
     std::size_t Position() const { return pos_; }
 
   private:

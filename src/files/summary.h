@@ -10,5 +10,9 @@ namespace kld {
 // writes it and the text import reads it back by position. 86 characters for a channel, 75 for
 // an undefined one and 73 for an erased one, whatever numbers the record holds.
 std::string SummaryLine(const ChannelRecord& record, int index);
+inline constexpr std::size_t kMaxSummaryLineChars = 86;  // a channel's
+
+// The same line appended to `out`, for a caller that writes many of them into one text.
+void AppendSummaryLine(std::string& out, const ChannelRecord& record, int index);
 
 }  // namespace kld

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <tuple>
 
 #include "channel_editor.h"
@@ -784,6 +785,32 @@ TEST(StoreTest, DefaultRecordRewritesTheSettingsFileAndSurvivesAFailure) {
         EXPECT_EQ(memory.Rec(0).TFrq.Str(), "150.0125  ");
         EXPECT_EQ(op.shown, writes ? std::vector<Message>{} : std::vector<Message>{notWritten});
     }
+}
+
+// The number at the start of a text, as frequencies and typed numbers are read everywhere.
+TEST(CodecsTest, LeadingNumberReadsOnlyTheNumberAtTheStart) {
+    // clang-format off
+    ExpectRows<double, const char*>(LeadingNumber, {{"", 0}, {"136.0125  ", 136.0125},
+        {" \t-3.5x", -3.5}, {"+7", 7}, {"- 7", 0}, {".5", 0.5}, {"5.", 5}, {".", 0}, {"-.", 0},
+        {"1.2.3", 1.2}, {"12abc", 12}, {"1e3", 1000}, {"1E+3", 1000}, {"25e-1z", 2.5},
+        {"1e", 1}, {"1e+", 1}, {"1ex", 1}, {"2e 3", 2}, {"1e999", 0},
+        {"000000000000000000000000000000007", 7}});
+    // clang-format on
+    EXPECT_TRUE(std::signbit(LeadingNumber("-0")));
+}
+
+// Whatever counts a load or a receive left, after the check they are what the records hold:
+// defined channels 1 to 232 that are no shadows, in their lists.
+TEST(CheckDatabaseTest, ZoneCountsFollowTheRecords) {
+    ChannelMemory memory = CleanMemory();
+    Fill(memory, 2, 5, 3);
+    Define(memory, 6, 0xA0, 4).Shad = 1;  // a shadow: not counted
+    memory.Rec(0).Scan = 0x70;            // the template: not counted
+    memory.ZoneCounts = {0, 9, 0, 8};     // Main and the guards missed, a list counted twice
+    test::ScriptedOperator op;
+    CheckDatabase(memory, op);
+    EXPECT_EQ(memory.ZoneCounts,
+              (std::array<S, kZoneCount>{1, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
 }
 
 }  // namespace

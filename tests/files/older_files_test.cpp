@@ -467,5 +467,19 @@ TEST(OldFileImport, FieldsModesSquelchAndZones) {
     EXPECT_EQ(in.memory.ZoneCounts, Recount(in.memory));
 }
 
+// A list with more channels than lists 5 to 14 can take leaves the rest in the default record's
+// list, counted there, so the memory check finds that list too full instead of missing it.
+TEST(Kvs220Import, ChannelsBeyondTheFreeListsAreCountedWhereTheyStay) {
+    std::string lines;
+    for (int n = 1; n <= 170; ++n) {
+        lines += Line({{1, std::to_string(n)}, {44, "40"}});
+    }
+    const Import in(Kvs(lines));
+    ASSERT_EQ(in.result, OpenResult::Loaded);
+    EXPECT_EQ(in.memory.ZoneCounts, Recount(in.memory));
+    EXPECT_EQ(std::tuple(in.memory.ZoneCounts[0], in.memory.Rec(170).Scan), std::tuple(8, 0))
+        << "121 and 122 are the guards; of 168 channels 160 fill lists 5 to 14, eight stay";
+}
+
 }  // namespace
 }  // namespace kld

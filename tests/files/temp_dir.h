@@ -10,7 +10,7 @@ namespace kld::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device seed;
         path_ = std::filesystem::temp_directory_path() /
@@ -27,7 +27,7 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

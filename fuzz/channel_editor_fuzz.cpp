@@ -1,0 +1,381 @@
+// The channel editor worked by an operator who types or pastes anything into any box: every
+// key goes through its box's key rule, every box left through its leave rule, and every store
+// (Save_Click) must leave a record and a memory that the rest of the program can rely on.
+//
+//   byte 0   bits 4-6  the modes the radio enabled (wide, narrow, digital)
+//            bit 0     list 3 holds 15 channels and list 4 sixteen, so the full-list rules show
+//            bit 1     the settings file can be written when the template is stored
+//   then     actions, each a byte (bits 0-6 which box, modulo 18; bit 7 paste rather than type,
+//            or the transmit side) and what it needs: a text is a length byte and that many
+//            bytes, a choice one byte.
+#include <functional>
+
+#include "channel_editor.h"
+#include "codecs.h"
+#include "field_rules.h"
+#include "fuzz_support.h"
+#include "modes.h"
+#include "shadows.h"
+#include "squelch_modes.h"
+#include "tables.h"
+
+namespace {
+
+using namespace kld;
+using namespace kld::fuzz;
+
+class Input {
+  public:
+    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    bool Done() const { return pos_ >= size_; }
+    std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+    std::string_view Text() {
+        const std::size_t length = std::min<std::size_t>(Byte(), size_ - pos_);
+        const std::string_view text(reinterpret_cast<const char*>(data_ + pos_), length);
+        pos_ += length;
+        return text;
+    }
+
+  private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+};
+
+// What one key does to a box: the key to insert (0 for none), after the rule may have rewritten
+// the box's text.
+using KeyRule = std::function<int(int key, std::string& box)>;
+
+// The box after the operator selected its text and typed `keys` over it (backspace taking the
+// last character away, the box refusing keys beyond its length), or pasted `keys` over it. A
+// paste goes past the key rule, as it does in any text box, and is cut to the box's length.
+std::string Enter(std::string_view keys, bool paste, std::size_t maxLength, const KeyRule& rule) {
+    std::string box;
+    if (paste) {
+        return std::string(keys.substr(0, maxLength));
+    }
+    for (const char c : keys) {
+        const int key =
+            rule ? rule(static_cast<unsigned char>(c), box) : static_cast<unsigned char>(c);
+        if (key == kBackspace) {
+            if (!box.empty()) {
+                box.pop_back();
+            }
+        } else if (key != 0 && box.size() < maxLength) {
+            box += static_cast<char>(key);
+        }
+    }
+    return box;
+}
+
+int DigitRule(int key, std::string& box) {
+    DigitKeyResult result = DigitKeyRule(key, box);
+    box = std::move(result.text);
+    return result.key;
+}
+
+int ChannelRule(int key, std::string& box) {
+    DigitKeyResult result = ChannelKeyRule(key, box);
+    box = std::move(result.text);
+    return result.key;
+}
+
+class Editor {
+  public:
+    Editor(std::uint8_t setup, Operator& op) : op_(op), defaultsWritten_(setup & 2) {
+        memory_ = StartMemory();
+        memory_.EnabledModes = setup & (kEnableWide | kEnableNarrow | kEnableDigital);
+        if (setup & 1) {
+            FillList(3, 100, 15);
+            FillList(4, 115, 16);
+        }
+        Show();
+    }
+
+    void Act(Input& in) {
+        const std::uint8_t action = in.Byte();
+        const bool flag = (action & 0x80) != 0;  // paste rather than type; or the transmit box
+        switch ((action & 0x7F) % 18) {
+            case 0: {
+                const std::string box = Enter(in.Text(), flag, 3, ChannelRule);
+                if (const auto index = ChannelLeaveRule(box, op_)) {
+                    Require(IsRecordIndex(*index), "the channel box names a record");
+                    memory_.Current = static_cast<std::int16_t>(*index);
+                    Show();
+                }
+                break;
+            }
+            case 1:
+                v().desc = Enter(in.Text(), flag, 8, nullptr);
+                break;
+            case 2:
+                EnterFrequency(false, in.Text(), flag);
+                break;
+            case 3:
+                EnterFrequency(true, in.Text(), flag);
+                break;
+            case 4:
+                EnterHex(v().rxTalkGroup, v().txTalkGroup, 4, in.Text(), flag, CompleteTalkGroup);
+                break;
+            case 5:
+                EnterHex(v().txTalkGroup, v().txTalkGroup, 4, in.Text(), flag, CompleteTalkGroup);
+                break;
+            case 6:
+                EnterHex(v().rxNac, v().txNac, 3, in.Text(), flag, CompleteNac);
+                break;
+            case 7:
+                EnterHex(v().txNac, v().txNac, 3, in.Text(), flag, CompleteNac);
+                break;
+            case 8:
+                v().idCall = Enter(in.Text(), flag, 7, DigitRule);
+                break;
+            case 9: {
+                const std::size_t entry = in.Byte();
+                v().list = entry < view_.zones.size() ? std::optional(view_.zones[entry].list)
+                                                      : std::nullopt;
+                break;
+            }
+            case 10:
+                v().scan = !v().scan;
+                break;
+            case 11:
+                ChooseMode(in.Byte() % 3);
+                break;
+            case 12:
+                v().simplex = flag;
+                FollowSimplex();
+                break;
+            case 13: {
+                const std::optional<int> entry = in.Byte();
+                if (flag) {
+                    v().txSquelch = SquelchCode(lists_.tx, entry);
+                } else {
+                    v().rxSquelch = SquelchCode(lists_.rx, entry);
+                    FollowSimplex();
+                }
+                break;
+            }
+            case 14: {
+                const std::uint8_t which = in.Byte();
+                ChooseToneOrCode(which, in.Byte());
+                break;
+            }
+            case 15:
+                Store();
+                break;
+            case 16: {
+                const std::string_view primary = in.Text();
+                ShadowDialog(primary, in.Text(), flag);
+                break;
+            }
+            case 17: {
+                const std::string box = Enter(in.Text(), flag, 2, DigitRule);
+                if (const auto level = NoiseSquelchOk(box, op_)) {
+                    Require(*level <= 15, "the noise squelch level is 0 to 15");
+                    memory_.NoiseSquelchLevel = *level;
+                }
+                break;
+            }
+        }
+    }
+
+    ChannelMemory& Memory() { return memory_; }
+
+  private:
+    EditorValues& v() { return view_.values; }
+
+    void FillList(int list, int first, int count) {
+        for (int index = first; index < first + count; ++index) {
+            ChannelRecord& r = memory_.Rec(index) = memory_.Rec(kFirstChannel);
+            r.Prim = r.Chnl = static_cast<std::int16_t>(index);
+            r.Scan = static_cast<std::int16_t>(list * 16);
+            ++memory_.ZoneCounts[static_cast<std::size_t>(list)];
+        }
+    }
+
+    void Show() {
+        view_ = ShowChannel(memory_);
+        lists_ = view_.squelch;
+        modeTag_ = v().mode;
+    }
+
+    // With Sx chosen the transmit side follows every change on the receive side.
+    void FollowSimplex() {
+        if (v().simplex) {
+            Sx_Click(v(), view_.shadow);
+        }
+    }
+
+    void EnterFrequency(bool transmit, std::string_view keys, bool paste) {
+        if (view_.shadow || (transmit && v().simplex)) {
+            return;  // locked: a shadow takes its primary's, simplex transmit its receive
+        }
+        std::string& box = transmit ? v().txFreq : v().rxFreq;
+        const KeyRule rule = [this](int key, std::string& text) {
+            return Check_Freq(key, static_cast<int>(text.size()) + 1, op_);
+        };
+        box = Enter(keys, paste, 9, rule);
+        FollowSimplex();
+        FrequencyFields fields{v().rxFreq, v().txFreq, v().simplex};
+        const bool cancel = transmit ? TFrq_Validate(fields, op_) : RFrq_Validate(fields, op_);
+        if (!cancel) {
+            const std::string& accepted = transmit ? fields.tx : fields.rx;
+            const FrequencyVerdict verdict = JudgeFrequency(accepted);
+            Require(verdict.inRange && verdict.onRaster && verdict.text == accepted,
+                    "a frequency the leave rule accepts is accepted again as it stands");
+        }
+        v().rxFreq = fields.rx;
+        v().txFreq = fields.tx;
+    }
+
+    void EnterHex(std::string& box, std::string& follower, std::size_t maxLength,
+                  std::string_view keys, bool paste, std::string (*complete)(std::string_view)) {
+        const KeyRule rule = [this](int key, std::string&) {
+            HexCheck(key, op_);
+            return key;
+        };
+        box = complete(Enter(keys, paste, maxLength, rule));
+        Require(box.size() == maxLength, "a talk group or NAC is completed to its width");
+        if (&box != &follower && v().simplex) {
+            follower = box;
+        }
+    }
+
+    void ChooseMode(int selected) {
+        if (view_.shadow) {
+            return;  // locked with the frequencies
+        }
+        if (const auto lists = Modes_Click(modeTag_, selected, view_.shadow)) {
+            lists_ = *lists;
+            v().rxSquelch = lists_.rx.front().code;
+            v().txSquelch = lists_.tx.front().code;
+        }
+        v().mode = selected;
+        FollowSimplex();
+    }
+
+    void ChooseToneOrCode(std::uint8_t which, std::uint8_t entry) {
+        const int tones = static_cast<int>(CtcssTable().size());
+        const int codes = static_cast<int>(DcsTable().size());
+        // An entry past the list is no choice: the list shows nothing chosen.
+        const auto chosen = [entry](int size) { return entry < size ? int{entry} : -1; };
+        switch (which % 4) {
+            case 0:
+                v().rxCtcss = chosen(tones);
+                break;
+            case 1:
+                v().rxDcs = chosen(codes);
+                break;
+            case 2:
+                v().txCtcss = chosen(tones);
+                break;
+            default:
+                v().txDcs = chosen(codes);
+                break;
+        }
+        if (which % 4 < 2) {
+            FollowSimplex();
+        }
+    }
+
+    void Store() {
+        const int c = memory_.Current;
+        const ChannelMemory before = memory_;
+        const StoreOutcome outcome =
+            Save_Click(memory_, v(), op_, [this] { return defaultsWritten_; });
+        if (!outcome.stored) {
+            Require(SameRecords(memory_, before) && memory_.ZoneCounts == before.ZoneCounts,
+                    "a refused store changes nothing");
+            v().rxFreq = outcome.frequencies.rx;
+            v().txFreq = outcome.frequencies.tx;
+            return;
+        }
+        CheckStored(c, outcome);
+        CheckStoredAgain(c);
+        Show();
+    }
+
+    void CheckStored(int c, const StoreOutcome& outcome) {
+        const ChannelRecord& r = memory_.Rec(c);
+        Require(ModeFlag(r.Mode) != 0, "a stored channel has an operating mode");
+        Require(!CtcssText(r.RCTCSS).empty() && !CtcssText(r.TCTCSS).empty() &&
+                    !DcsText(r.RDCS).empty() && !DcsText(r.TDCS).empty(),
+                "a stored channel's tones and codes are inside their tables");
+        const SquelchLists offered = FillSquelchModes(r.Mode, r.IsShadow());
+        Require(SquelchPosition(offered.rx, r.RSql) && SquelchPosition(offered.tx, r.TSql),
+                "a stored channel's squelch modes are in its mode's lists");
+        Require(r.RTG.View().substr(4) == "  " && r.TTG.View().substr(4) == "  " &&
+                    r.RNAC.View().substr(3) == "   " && r.TNAC.View().substr(3) == "   " &&
+                    r.RFrq.View().substr(8) == "  " && r.TFrq.View().substr(8) == "  ",
+                "a stored channel's texts are within their widths");
+        for (std::string_view stored : {r.RFrq.View(), r.TFrq.View()}) {
+            const std::string shown = DisplayFrequency(stored);
+            const FrequencyVerdict verdict = JudgeFrequency(shown);
+            Require(verdict.inRange && verdict.onRaster && verdict.text == shown,
+                    "a stored frequency shows as a text the leave rule accepts");
+        }
+        Require(IdCallText(r.IDCall) == outcome.idCall,
+                "the ID call box shows the digits that were stored");
+        if (r.HasShadows()) {
+            for (std::int16_t s : r.ShadList) {
+                if (s >= kFirstChannel && s <= kLastRecord && s != c) {
+                    Require(memory_.Rec(s).RFrq == r.RFrq && memory_.Rec(s).TFrq == r.TFrq,
+                            "shadows take their primary's frequencies");
+                }
+            }
+        }
+        CheckZoneCounts(memory_);
+        CheckNoListOverfull(memory_);
+    }
+
+    // Showing a stored channel and storing it again, untouched, changes nothing.
+    void CheckStoredAgain(int c) {
+        ChannelMemory again = memory_;
+        again.Current = static_cast<std::int16_t>(c);
+        const ChannelView shown = ShowChannel(again);
+        AnsweringOperator quiet;
+        const StoreOutcome outcome = Save_Click(again, shown.values, quiet, [] { return true; });
+        Require(
+            outcome.stored && SameRecords(again, memory_) && again.ZoneCounts == memory_.ZoneCounts,
+            "a stored channel shown and stored again stays as it is");
+    }
+
+    void ShadowDialog(std::string_view primaryKeys, std::string_view shadowKeys, bool paste) {
+        // The dialog proposes a primary with its text selected: typing replaces it.
+        const std::string primary = primaryKeys.empty() ? ProposedPrimary(memory_)
+                                                        : Enter(primaryKeys, paste, 3, DigitRule);
+        const std::string shadow = Enter(shadowKeys, paste, 3, DigitRule);
+        if (ShadowDialogOk(memory_, primary, shadow, op_) != ShadowDialogResult::Accepted) {
+            return;
+        }
+        const auto created = CreateShadow(memory_, primary, shadow);
+        Require(created.has_value(), "a pair the shadow dialog accepts makes a shadow");
+        CheckZoneCounts(memory_);
+        Show();
+    }
+
+    Operator& op_;
+    bool defaultsWritten_;
+    ChannelMemory memory_;
+    ChannelView view_;
+    SquelchLists lists_;
+    int modeTag_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    AnsweringOperator op;
+    Input in(data + 1, size - 1);
+    Editor editor(data[0], op);
+    // Sixty-four actions make a long editing session; longer inputs only repeat what shorter
+    // ones reach, at a cost per run.
+    for (int actions = 0; !in.Done() && actions < 64; ++actions) {
+        editor.Act(in);
+    }
+    Exercise(editor.Memory());
+    return 0;
+}
