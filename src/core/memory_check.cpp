@@ -57,12 +57,8 @@ std::int16_t CheckDatabase(ChannelMemory& memory, Operator& op) {
             disabled |= ModeFlag(r.Mode);
         }
     }
-    for (std::size_t zone = 0; zone < zoneCounts.size(); ++zone) {
-        invalid += zoneCounts[zone] > kMaxChannelsPerZone;
-        // A receive counts the records as they come, and a radio that lacks Main or a guard,
-        // or sends a record twice, leaves counts that differ from the records. From here on
-        // the lists the editor offers go by what the records hold.
-        memory.ZoneCounts[zone] = static_cast<std::int16_t>(zoneCounts[zone]);
+    for (int count : zoneCounts) {
+        invalid += count > kMaxChannelsPerZone;
     }
 
     if (invalid != 0) {

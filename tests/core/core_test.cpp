@@ -799,19 +799,5 @@ TEST(CodecsTest, LeadingNumberReadsOnlyTheNumberAtTheStart) {
     EXPECT_TRUE(std::signbit(LeadingNumber("-0")));
 }
 
-// Whatever counts a load or a receive left, after the check they are what the records hold:
-// defined channels 1 to 232 that are no shadows, in their lists.
-TEST(CheckDatabaseTest, ZoneCountsFollowTheRecords) {
-    ChannelMemory memory = CleanMemory();
-    Fill(memory, 2, 5, 3);
-    Define(memory, 6, 0xA0, 4).Shad = 1;  // a shadow: not counted
-    memory.Rec(0).Scan = 0x70;            // the template: not counted
-    memory.ZoneCounts = {0, 9, 0, 8};     // Main and the guards missed, a list counted twice
-    test::ScriptedOperator op;
-    CheckDatabase(memory, op);
-    EXPECT_EQ(memory.ZoneCounts,
-              (std::array<S, kZoneCount>{1, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
-}
-
 }  // namespace
 }  // namespace kld
