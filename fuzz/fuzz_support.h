@@ -162,6 +162,19 @@ inline std::size_t LineLength(const char* text, const char* property) {
     return length;
 }
 
+// The width of a record's summary line: a channel's, an undefined or an erased record's.
+inline std::size_t SummaryWidth(const ChannelRecord& r) {
+    return !r.IsDefined() ? 75 : r.IsErased() ? 73 : 86;
+}
+
+// One summary line, as the list shows it after a change to its record.
+inline void CheckSummaryLine(const ChannelMemory& memory, int index) {
+    const std::string line = SummaryLine(memory.Rec(index), index) + "\r\n";
+    Require(LineLength(line.c_str(), "summary lines hold no control character") ==
+                SummaryWidth(memory.Rec(index)),
+            "every summary line has the width of its kind of record");
+}
+
 // The listing: the headings, then one line per record of the width its kind has.
 inline void CheckListing(const ChannelMemory& memory) {
     const std::string listing = TextListing(memory);
@@ -172,11 +185,10 @@ inline void CheckListing(const ChannelMemory& memory) {
         line += length + 2;
     }
     for (int index = 0; index <= kLastRecord; ++index) {
-        const ChannelRecord& r = memory.Rec(index);
-        const std::size_t width = !r.IsDefined() ? 75 : r.IsErased() ? 73 : 86;
         const std::size_t length =
             LineLength(line, "listing lines hold no control character and end in CR LF");
-        Require(length == 1 + width, "every listing line has the width of its kind of record");
+        Require(length == 1 + SummaryWidth(memory.Rec(index)),
+                "every listing line has the width of its kind of record");
         line += length + 2;
     }
     Require(line == listing.c_str() + listing.size(), "the listing ends after record 232");
