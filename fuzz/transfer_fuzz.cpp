@@ -173,10 +173,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // and guards the reset made count only when the radio sends them too.
             std::array<std::int16_t, kZoneCount> counts{};
             bool received = false;
-            for (int index = kFirstChannel; index <= kLastRecord; ++index) {
+            for (int index = kDefaultRecord; index <= kLastRecord; ++index) {
                 const ChannelRecord& r = memory.Rec(index);
                 received = received || (r.Select & kSelFromRadio) != 0;
-                if (r.IsDefined() && (r.Select & kSelFromRadio) != 0 && !r.IsShadow()) {
+                if (index != kDefaultRecord && r.IsDefined() && (r.Select & kSelFromRadio) != 0 &&
+                    !r.IsShadow()) {
                     ++counts[static_cast<std::size_t>(ZoneOf(r.Scan))];
                 }
             }
