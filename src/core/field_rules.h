@@ -12,6 +12,16 @@
 
 namespace kld {
 
+// How many characters each box of the editor and its dialogs takes; typing and pasting stop there.
+inline constexpr int kChannelBoxChars = 3;
+inline constexpr int kDescChars = 8;
+inline constexpr int kFrequencyChars = 9;
+inline constexpr int kTalkGroupChars = 4;
+inline constexpr int kNacChars = 3;
+inline constexpr int kIdCallChars = 7;
+inline constexpr int kSquelchValueChars = 2;  // the noise squelch dialog's box
+inline constexpr int kShadowBoxChars = 3;     // the shadow dialog's two boxes
+
 // A number the operator typed (channel box, primary, shadow, squelch level, iteration count),
 // read as the leading number of the text and rounded to a whole number (halves to the even
 // neighbour). Text that holds no number is 0. A number that does not fit a signed 16-bit

@@ -88,7 +88,7 @@ bool SaveDefaults(std::int16_t portNumber, ChannelMemory& memory, const ProgramS
     return WriteSettingsFile(path, state.Header, memory.Rec(kDefaultRecord));
 }
 
-void PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view commandLine,
+bool PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view commandLine,
                    const std::filesystem::path& folder, SettingsUse use) {
     std::error_code ec;
     state.DebugMode = std::filesystem::exists(folder / kDebugMarkerName, ec);
@@ -97,16 +97,17 @@ void PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view 
     memory.Current = kDefaultRecord;
 
     const auto settingsPath = folder / kSettingsFileName;
+    bool kept = true;
     if (auto settings = ReadSettingsFile(settingsPath, state.Version)) {
         state.Header = settings->Header;
         memory.Rec(kDefaultRecord) = settings->Template;
+        kept = !WhyNotWritable(settingsPath).has_value();
     } else {
         state.Header = FreshHeader(state.Version);
         memory.Rec(kDefaultRecord) = TemplateRecord();
-        if (use == SettingsUse::CreateWhenMissing && !IsSomethingElse(settingsPath)) {
-            // A folder we cannot write to is no reason not to start: go on with the defaults.
-            WriteSettingsFile(settingsPath, state.Header, memory.Rec(kDefaultRecord));
-        }
+        // A folder we cannot write to is no reason not to start: go on with the defaults.
+        kept = use == SettingsUse::CreateWhenMissing && !IsSomethingElse(settingsPath) &&
+               WriteSettingsFile(settingsPath, state.Header, memory.Rec(kDefaultRecord));
     }
     AdjustTemplateMode(memory.Rec(kDefaultRecord).Mode, memory.EnabledModes);
     memory.PortNumber = memory.Rec(kDefaultRecord).RFRec;
@@ -116,6 +117,7 @@ void PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view 
     state.RadioVersion = kNoRadioVersion;
     state.PurgeMode = 0;
     memory.Saved = true;
+    return kept || use == SettingsUse::ReadOnly;
 }
 
 }  // namespace kld

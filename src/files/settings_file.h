@@ -52,7 +52,9 @@ enum class SettingsUse {
 // The start-up work on the memory, in the desktop program's order: debug mode, enabled modes
 // from the command line, the settings file (read, or replaced by the defaults), the template's
 // mode, the port number and the reset of records 1 to 232. `folder` is the working directory.
-void PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view commandLine,
+// False when the desktop program could not keep its settings file: it could not be created, or
+// the one it read cannot be written, so a stored template or a new port lasts only this run.
+bool PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view commandLine,
                    const std::filesystem::path& folder, SettingsUse use);
 
 }  // namespace kld

@@ -1,0 +1,1 @@
+#include "iteration_dialog.h"

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace kld::ui {
+
+// The memory keeps single-byte text, as files and the radio carry it; the window shows it as
+// Latin-1 so that every byte is one character and comes back as the same byte.
+inline QString ToQ(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+inline std::string FromQ(const QString& text) {
+    const QByteArray bytes = text.toLatin1();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+}  // namespace kld::ui

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "program_state.h"
+
+class QLabel;
+class QTimer;
+
+namespace kld::ui {
+
+// The splash (frmSplash): the product, the company, the version and a logo, up while the main
+// window prepares itself. On load it shows "Version 2.6.0" and hands the version to the main
+// window (setVersion). Its one-shot timer (Timer1) then runs `prepare` (the main window's
+// start-up and port search), stops, closes the splash and runs `showMain`: the splash stays up
+// until the main window is ready.
+class SplashWindow : public QWidget {
+    Q_OBJECT
+  public:
+    SplashWindow(const ProgramVersion& version,
+                 std::function<void(const ProgramVersion&)> setVersion,
+                 std::function<void()> prepare, std::function<void()> showMain,
+                 int delayMs = 300);
+
+    QLabel* lblVersion;
+    QLabel* lblProductName;
+    QLabel* lblCompanyProduct;
+    QLabel* imgLogo;
+    QTimer* Timer1;
+
+  private:
+    void Timer1_Timer();
+    std::function<void()> prepare_;
+    std::function<void()> showMain_;
+};
+
+}  // namespace kld::ui

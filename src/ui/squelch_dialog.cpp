@@ -1,0 +1,1 @@
+#include "squelch_dialog.h"
