@@ -1,1 +1,679 @@
 #include "main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "codecs.h"
+#include "field_rules.h"
+#include "iteration_dialog.h"
+#include "key_filter.h"
+#include "list_operations.h"
+#include "qt_serial_device.h"
+#include "qt_text.h"
+#include "settings_file.h"
+#include "shadow_dialog.h"
+#include "splash.h"
+#include "squelch_dialog.h"
+#include "squelch_modes.h"
+#include "summary.h"
+#include "tables.h"
+
+namespace kld::ui {
+
+namespace {
+
+// Blocks the signals of every widget given for the lifetime of the guard: the window fills its
+// controls without running their handlers, and calls the handlers it means to run itself.
+class Quiet {
+  public:
+    Quiet(std::initializer_list<QObject*> objects) {
+        for (QObject* object : objects) {
+            blockers_.emplace_back(std::make_unique<QSignalBlocker>(object));
+        }
+    }
+
+  private:
+    std::vector<std::unique_ptr<QSignalBlocker>> blockers_;
+};
+
+int Selected(const QComboBox* box) {
+    return box->currentIndex();
+}
+
+std::optional<std::int16_t> SquelchOf(const QComboBox* box) {
+    if (box->currentIndex() < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int16_t>(box->currentData().toInt());
+}
+
+void SelectIndex(QComboBox* box, int index) {
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+}
+
+Message CloseQuestion() {
+    return {"The Current Data is not saved.\n           Save changes?", "", Icon::None,
+            Buttons::YesNoCancel};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Operator& op, std::filesystem::path folder, std::string commandLine)
+    : op_(op), folder_(std::move(folder)), commandLine_(std::move(commandLine)) {
+    BuildLayout();
+    setWindowIcon(QIcon(DrawLogo(64)));
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::SetVersion(const ProgramVersion& version) {
+    state_.Version = version;
+}
+
+void MainWindow::Form_Load() {
+    if (loaded_) {
+        return;
+    }
+    loaded_ = true;
+    const Quiet quiet{Modes, RSql, TSql, RCTCSS, TCTCSS, RDCS, TDCS, ChnlScrll, Summary};
+
+    // Debug mode and the memory's start-up state (enabled modes, the settings file, the
+    // template's mode, the port, the reset) are the files layer's; the window arranges itself.
+    settingsKept_ = PrepareMemory(memory_, state_, commandLine_, folder_,
+                                  SettingsUse::CreateWhenMissing);
+    ArrangeTransferButtons();
+    startupCaption_ = ToQ(kld::StartupCaption(state_.Version));
+    setWindowTitle(startupCaption_);
+
+    frmShadow_ = new ShadowDialog(memory_, op_, this);
+    frmSquelch_ = new SquelchDialog(op_, this);
+    frmIteration_ = new IterationDialog(this);
+
+    for (const TableEntry& entry : CtcssTable()) {
+        RCTCSS->addItem(ToQ(entry.text));
+        TCTCSS->addItem(ToQ(entry.text));
+    }
+    for (const TableEntry& entry : DcsTable()) {
+        RDCS->addItem(ToQ(entry.text));
+        TDCS->addItem(ToQ(entry.text));
+    }
+    for (int i = 0; i < static_cast<int>(ModeTable().size()); ++i) {
+        const TableEntry& entry = ModeTable()[static_cast<std::size_t>(i)];
+        Modes->addItem(ToQ(entry.text), entry.code);
+    }
+    Modes->setCurrentIndex(0);
+    modesTag_ = 0;
+
+    for (int n = 0; n <= kLastRecord; ++n) {
+        Summary->addItem(ToQ(SummaryLine(memory_.Rec(n), n)));
+    }
+    CommPort->setEditText(QStringLiteral("COM%1").arg(memory_.PortNumber));
+
+    memory_.Current = kFirstChannel;
+    ChnlScrll->setRange(-1, kLastRecord + 1);
+    InstallRules();
+    Connect();
+    SetFocusOrder();
+    state_.PurgeMode = 0;
+    EraseAll->setText(ToQ(PurgeCaption(state_.PurgeMode)));
+    ShowChannel();
+
+    if (!settingsKept_) {
+        // Said once, where it does not stop the operator: the program works, only the template
+        // and the port will not be there at the next start.
+        statusBar()->showMessage(
+            QStringLiteral("KLD540.ini cannot be written in %1: the default channel and the port "
+                           "will not be kept for the next start.")
+                .arg(QString::fromStdString(folder_.string())));
+    }
+}
+
+void MainWindow::FindCommPorts() {
+    Form_Load();
+    const QString text = CommPort->currentText();
+    const Quiet quiet{CommPort};
+    CommPort->clear();
+    for (const PortEntry& port : kld::FindCommPorts()) {
+        CommPort->addItem(QStringLiteral("COM%1  %2").arg(port.number).arg(ToQ(port.device)),
+                          port.number);
+    }
+    CommPort->setEditText(text);
+}
+
+void MainWindow::InstallRules() {
+    InstallKeyRule(Channel, [this](int key, QLineEdit& box) {
+        const DigitKeyResult result = ChannelKeyRule(key, FromQ(box.text()));
+        if (key != kBackspace && FromQ(box.text()) != result.text) {
+            box.setText(ToQ(result.text));
+        }
+        return result.key;
+    });
+    for (QLineEdit* freq : {RFrq, TFrq}) {
+        InstallKeyRule(freq, [this](int key, QLineEdit& box) {
+            return Check_Freq(key, box.cursorPosition() + 1, op_);
+        });
+    }
+    for (QLineEdit* hex : {RTG, TTG, RNAC, TNAC}) {
+        InstallKeyRule(hex, [this](int key, QLineEdit&) {
+            return key == kBackspace ? kBackspace : HexCheck(key, op_);
+        });
+    }
+    InstallDigitRule(IDCall);
+    for (QLineEdit* box : {Channel, RFrq, TFrq, RTG, TTG, RNAC, TNAC}) {
+        box->installEventFilter(this);
+    }
+    // A click into the receive talk group or NAC copies it across in simplex.
+    RTG->installEventFilter(this);
+    RNAC->installEventFilter(this);
+}
+
+void MainWindow::Connect() {
+    connect(ChnlScrll, &QScrollBar::valueChanged, this, [this] { ChnlScrll_Change(); });
+    connect(Summary, &QListWidget::currentRowChanged, this, [this] { Summary_Click(); });
+    connect(Summary->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { Summary_Scroll(); });
+    connect(Sx, &QRadioButton::clicked, this, [this] { Sx_Click(); });
+    connect(Dx, &QRadioButton::clicked, this, [this] { Dx_Click(); });
+    connect(Modes, &QComboBox::currentIndexChanged, this, [this] { Modes_Click(); });
+
+    // Simplex following: the transmit side takes each receive change while Sx is chosen.
+    auto follow = [this](void (*rule)(EditorValues&)) {
+        EditorValues values = ReadEditor();
+        rule(values);
+        WriteTransmitSide(values);
+    };
+    connect(RFrq, &QLineEdit::textChanged, this, [follow] { follow(&RFrq_Change); });
+    connect(RTG, &QLineEdit::textChanged, this, [follow] { follow(&RTG_Change); });
+    connect(RNAC, &QLineEdit::textChanged, this, [follow] { follow(&RNAC_Change); });
+    connect(RCTCSS, &QComboBox::currentIndexChanged, this, [follow] { follow(&RCTCSS_Click); });
+    connect(RDCS, &QComboBox::currentIndexChanged, this, [follow] { follow(&RDCS_Click); });
+    connect(RSql, &QComboBox::currentIndexChanged, this, [this] {
+        EditorValues values = ReadEditor();
+        RSql_Click(values, IsShownShadow());
+        WriteTransmitSide(values);
+    });
+
+    connect(Save, &QPushButton::clicked, this, [this] { Save_Click(); });
+    connect(CreateShadow, &QPushButton::clicked, this, [this] { CreateShadow_Click(); });
+    connect(NoiseSquelch, &QPushButton::clicked, this, [this] { NoiseSquelch_Click(); });
+    connect(SelAll, &QPushButton::clicked, this, [this] { SelAll_Click(); });
+    connect(ClearAll, &QPushButton::clicked, this, [this] { ClearAll_Click(); });
+    connect(EraseCurr, &QPushButton::clicked, this, [this] { EraseCurr_Click(); });
+    connect(EraseAll, &QPushButton::clicked, this, [this] { EraseAll_Click(); });
+    for (int k = 0; k < kSelectionBoxes; ++k) {
+        connect(Check[static_cast<std::size_t>(k)], &QCheckBox::clicked, this,
+                [this, k] { Check_Click(k); });
+    }
+}
+
+// --- Reading and writing the editor -------------------------------------------------------
+
+EditorValues MainWindow::ReadEditor() const {
+    EditorValues v;
+    if (Zone->currentIndex() >= 0) {
+        v.list = Zone->currentData().toInt();
+    }
+    v.scan = SM1->isChecked();
+    v.mode = Selected(Modes);
+    v.simplex = Sx->isChecked();
+    v.desc = FromQ(Desc->text());
+    v.rxFreq = FromQ(RFrq->text());
+    v.txFreq = FromQ(TFrq->text());
+    v.rxSquelch = SquelchOf(RSql);
+    v.txSquelch = SquelchOf(TSql);
+    v.rxCtcss = Selected(RCTCSS);
+    v.rxDcs = Selected(RDCS);
+    v.txCtcss = Selected(TCTCSS);
+    v.txDcs = Selected(TDCS);
+    v.rxTalkGroup = FromQ(RTG->text());
+    v.txTalkGroup = FromQ(TTG->text());
+    v.rxNac = FromQ(RNAC->text());
+    v.txNac = FromQ(TNAC->text());
+    v.idCall = FromQ(IDCall->text());
+    return v;
+}
+
+// Shows what a rule made of the transmit side. Only changed boxes are touched, so the caret of
+// a box the operator is typing in stays where it is.
+void MainWindow::WriteTransmitSide(const EditorValues& v) {
+    const Quiet quiet{TFrq, TTG, TNAC, TSql, TCTCSS, TDCS};
+    auto setText = [](QLineEdit* box, const std::string& text) {
+        if (box->text() != ToQ(text)) {
+            box->setText(ToQ(text));
+        }
+    };
+    setText(TFrq, v.txFreq);
+    setText(TTG, v.txTalkGroup);
+    setText(TNAC, v.txNac);
+    SelectSquelch(TSql, v.txSquelch);
+    SelectIndex(TCTCSS, v.txCtcss);
+    SelectIndex(TDCS, v.txDcs);
+}
+
+void MainWindow::SetSquelchLists(const SquelchLists& lists) {
+    const Quiet quiet{RSql, TSql};
+    RSql->clear();
+    TSql->clear();
+    for (const SquelchEntry& entry : lists.rx) {
+        RSql->addItem(ToQ(entry.text), entry.code);
+    }
+    for (const SquelchEntry& entry : lists.tx) {
+        TSql->addItem(ToQ(entry.text), entry.code);
+    }
+}
+
+// A code the list does not carry (a file or a radio put it there) selects nothing; a store then
+// refuses rather than invent a value.
+void MainWindow::SelectSquelch(QComboBox* box, std::optional<std::int16_t> code) {
+    box->setCurrentIndex(code ? box->findData(*code) : -1);
+}
+
+void MainWindow::SetLocked(QWidget* control, bool locked) {
+    control->setEnabled(!locked);
+    QPalette palette = control->palette();
+    const QPalette system = QApplication::palette(control);
+    const QColor background = locked ? system.color(QPalette::Inactive, QPalette::Window)
+                                     : system.color(QPalette::Active, QPalette::Base);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, background);
+        palette.setColor(group, QPalette::Button, locked ? background
+                                                          : system.color(group, QPalette::Button));
+    }
+    control->setPalette(palette);
+}
+
+bool MainWindow::IsShownShadow() const {
+    return IsRecordIndex(memory_.Current) && memory_.Rec(memory_.Current).IsShadow();
+}
+
+// --- Showing a channel and moving between channels ----------------------------------------
+
+void MainWindow::ShowChannel() {
+    const ChannelView view = kld::ShowChannel(memory_);
+    const EditorValues& v = view.values;
+    const Quiet quiet{Zone, Modes,  RSql, TSql, RCTCSS, TCTCSS, RDCS,      TDCS,   RFrq, TFrq,
+                      RTG,  TTG,    RNAC, TNAC, Desc,   IDCall, ChnlScrll, Summary, Channel};
+
+    Zone->clear();
+    for (const ZoneChoice& zone : view.zones) {
+        Zone->addItem(ToQ(zone.text), zone.list);
+    }
+    Summary->setCurrentRow(view.index);
+    Channel->setText(ToQ(view.channelText));
+    SM1->setChecked(v.scan);
+
+    lblPrimary->setVisible(view.shadow);
+    Primary->setVisible(view.shadow);
+    RFrq->setEnabled(!view.shadow);
+    TFrq->setEnabled(!view.shadow);
+    if (view.shadow) {
+        SetLocked(IDCall, true);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{lblScan, SM1, lblZone, Zone}) {
+        w->setVisible(view.showScanAndList);
+    }
+    Zone->setCurrentIndex(view.zonePosition.value_or(-1));
+    Primary->setText(ToQ(view.primaryText));
+    Desc->setText(ToQ(v.desc));
+
+    Modes->setCurrentIndex(v.mode);
+    modesTag_ = std::max(v.mode, 0);
+    SetSquelchLists(view.squelch);
+
+    RFrq->setText(ToQ(v.rxFreq));
+    SelectSquelch(RSql, v.rxSquelch);
+    SelectIndex(RCTCSS, v.rxCtcss);
+    SelectIndex(RDCS, v.rxDcs);
+    RTG->setText(ToQ(v.rxTalkGroup));
+    RNAC->setText(ToQ(v.rxNac));
+    IDCall->setText(ToQ(v.idCall));
+    WriteTransmitSide(v);
+
+    SetScrollValue(view.index);
+    SyncSelectBoxes();
+    if (v.simplex) {
+        Sx->setChecked(true);
+        Sx_Click();
+    } else {
+        Dx->setChecked(true);
+        Dx_Click();
+    }
+}
+
+// Moves the bar without running its handler again and scrolls the list as the handler would.
+void MainWindow::SetScrollValue(int value) {
+    {
+        const QSignalBlocker blocker(ChnlScrll);
+        ChnlScrll->setValue(value);
+    }
+    Summary->verticalScrollBar()->setValue(std::max(value - 2, 0));
+}
+
+void MainWindow::ChnlScrll_Change() {
+    const int value = ChnlScrll->value();
+    if (value > kLastRecord) {
+        ChnlScrll->setValue(0);  // runs this handler again, which does the rest
+        return;
+    }
+    if (value < 0) {
+        ChnlScrll->setValue(kLastRecord);
+        return;
+    }
+    Summary->verticalScrollBar()->setValue(std::max(value - 2, 0));
+    memory_.Current = static_cast<std::int16_t>(value);
+    ShowChannel();
+}
+
+void MainWindow::Summary_Click() {
+    const int row = Summary->currentRow();
+    if (!IsRecordIndex(row) || row > kLastRecord) {
+        return;
+    }
+    memory_.Current = static_cast<std::int16_t>(row);
+    ShowChannel();
+}
+
+void MainWindow::Summary_Scroll() {
+    SyncSelectBoxes();  // the boxes follow the lines; the channel shown stays
+}
+
+void MainWindow::Sx_Click() {
+    for (QWidget* w : std::initializer_list<QWidget*>{TFrq, TTG, TNAC, TSql, TCTCSS, TDCS, IDCall}) {
+        SetLocked(w, true);
+    }
+    EditorValues values = ReadEditor();
+    kld::Sx_Click(values, IsShownShadow());
+    WriteTransmitSide(values);
+}
+
+void MainWindow::Dx_Click() {
+    const bool shadow = IsShownShadow();
+    if (!shadow) {
+        TFrq->setEnabled(true);
+        SetLocked(IDCall, false);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{TTG, TNAC, TSql, TCTCSS, TDCS}) {
+        SetLocked(w, false);
+    }
+    // The transmit frequency takes the enabled colour even where a shadow keeps it locked.
+    const bool enabled = TFrq->isEnabled();
+    SetLocked(TFrq, false);
+    TFrq->setEnabled(enabled);
+}
+
+void MainWindow::Modes_Click() {
+    EditorValues values = ReadEditor();
+    if (const auto lists = ModeChanged(values, modesTag_, IsShownShadow())) {
+        SetSquelchLists(*lists);
+        const Quiet quiet{RSql, TSql};
+        SelectSquelch(RSql, values.rxSquelch);
+        SelectSquelch(TSql, values.txSquelch);
+    }
+}
+
+// --- Leave rules -----------------------------------------------------------------------------
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        auto* box = qobject_cast<QLineEdit*>(watched);
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // A leave rule runs when the operator moves to another control of this window, not when
+        // a message box, a dialog, a menu or another program takes the focus: that way a
+        // refusing box asks once and never chases the operator round its own message box.
+        if (box != nullptr && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason && !leaving_ &&
+            !closing_) {
+            QTimer::singleShot(0, this, [this, box] { LeaveRule(box); });
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease && Sx->isChecked()) {
+        if (watched == RTG || watched == RNAC) {
+            EditorValues values = ReadEditor();
+            (watched == RTG ? RTG_Click : RNAC_Click)(values);
+            WriteTransmitSide(values);
+        }
+    } else if ((event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+                event->type() == QEvent::FontChange) &&
+               (watched == Summary || watched == Check[0]->parentWidget())) {
+        // Six lines tall, the boxes beside them; the row height follows the font.
+        if (Summary->count() > 0) {
+            const int row = Summary->sizeHintForRow(0);
+            const int frame = Summary->frameWidth();
+            const int scrollBar = Summary->horizontalScrollBar()->isVisible()
+                                      ? Summary->horizontalScrollBar()->sizeHint().height()
+                                      : 0;
+            Summary->setFixedHeight(row * kSelectionBoxes + 2 * frame + scrollBar);
+            const int offset = Summary->geometry().top() - Check[0]->parentWidget()->geometry().top();
+            for (int k = 0; k < kSelectionBoxes; ++k) {
+                QCheckBox* check = Check[static_cast<std::size_t>(k)];
+                const int h = check->sizeHint().height();
+                check->setGeometry(2, offset + frame + row * k + (row - h) / 2,
+                                   check->sizeHint().width(), h);
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::LeaveRule(QLineEdit* box) {
+    QWidget* focus = QApplication::focusWidget();
+    if (leaving_ || closing_ || focus == box || focus == nullptr || focus->window() != this ||
+        QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
+    leaving_ = true;
+    bool cancel = false;
+    if (box == Channel) {
+        cancel = !Channel_Validate();
+    } else if (box == RFrq) {
+        cancel = !RFrq_Validate();
+    } else if (box == TFrq) {
+        cancel = !TFrq_Validate();
+    } else if (box == RTG || box == TTG) {
+        box->setText(ToQ(CompleteTalkGroup(FromQ(box->text()))));
+    } else if (box == RNAC || box == TNAC) {
+        box->setText(ToQ(CompleteNac(FromQ(box->text()))));
+    }
+    if (cancel) {
+        box->setFocus(Qt::OtherFocusReason);
+        box->selectAll();
+    }
+    leaving_ = false;
+}
+
+bool MainWindow::Channel_Validate() {
+    if (!EnterChannel(memory_, FromQ(Channel->text()), op_)) {
+        return false;
+    }
+    ShowChannel();
+    return true;
+}
+
+bool MainWindow::RFrq_Validate() {
+    FrequencyFields fields{FromQ(RFrq->text()), FromQ(TFrq->text()), Sx->isChecked()};
+    const bool cancel = kld::RFrq_Validate(fields, op_);
+    const Quiet quiet{TFrq};
+    RFrq->setText(ToQ(fields.rx));
+    TFrq->setText(ToQ(fields.tx));
+    return !cancel;
+}
+
+bool MainWindow::TFrq_Validate() {
+    FrequencyFields fields{FromQ(RFrq->text()), FromQ(TFrq->text()), Sx->isChecked()};
+    const bool cancel = kld::TFrq_Validate(fields, op_);
+    TFrq->setText(ToQ(fields.tx));
+    return !cancel;
+}
+
+// --- Storing, shadows, noise squelch ----------------------------------------------------------
+
+void MainWindow::Save_Click() {
+    const StoreOutcome outcome = kld::Save_Click(memory_, ReadEditor(), op_, [this] {
+        return SaveDefaults(memory_.Rec(kDefaultRecord).RFRec, memory_, state_,
+                            folder_ / kSettingsFileName);
+    });
+    if (!outcome.stored) {
+        // The leave rules may have rewritten the frequencies; the record is as it was.
+        const Quiet quiet{TFrq};
+        RFrq->setText(ToQ(outcome.frequencies.rx));
+        TFrq->setText(ToQ(outcome.frequencies.tx));
+        return;
+    }
+    IDCall->setText(ToQ(outcome.idCall));
+    for (const int n : outcome.changedRecords) {
+        SetSummary(n);
+    }
+    SyncSelectBoxes();
+    memory_.Current = static_cast<std::int16_t>(outcome.next);
+    ShowChannel();
+}
+
+void MainWindow::CreateShadow_Click() {
+    frmShadow_->PrimChnl->setText(ToQ(ProposedPrimary(memory_)));
+    frmShadow_->exec();
+    if (!frmShadow_->ShadowSuccess) {
+        return;
+    }
+    const auto created = kld::CreateShadow(memory_, FromQ(frmShadow_->PrimChnl->text()),
+                                           FromQ(frmShadow_->ShadChnl->text()));
+    if (!created) {
+        return;
+    }
+    ShowChannel();
+    SyncSelectBoxes();
+    SetSummary(created->shadow);
+    SetSummary(created->primary);
+}
+
+void MainWindow::NoiseSquelch_Click() {
+    frmSquelch_->SquelchValue->setText(QString::number(memory_.NoiseSquelchLevel));
+    frmSquelch_->exec();
+    if (frmSquelch_->SquelchSuccess) {
+        memory_.NoiseSquelchLevel = frmSquelch_->NoiseSquelch;
+    }
+}
+
+// --- The summary and the list operations --------------------------------------------------
+
+void MainWindow::SetSummary(int index) {
+    if (index >= 0 && index <= kLastRecord && index < Summary->count()) {
+        Summary->item(index)->setText(ToQ(SummaryLine(memory_.Rec(index), index)));
+    }
+}
+
+void MainWindow::RefreshSummary() {
+    for (int n = 0; n <= kLastRecord; ++n) {
+        SetSummary(n);
+    }
+}
+
+void MainWindow::SyncSelectBoxes() {
+    listBusy_ = true;
+    const int top = Summary->verticalScrollBar()->value();
+    const auto states = kld::SyncSelectBoxes(memory_, top);
+    for (std::size_t k = 0; k < Check.size(); ++k) {
+        Check[k]->setCheckState(static_cast<Qt::CheckState>(states[k]));
+        // A grey box shows an erase mark; the operator's click takes it to unticked or ticked,
+        // never to grey.
+        Check[k]->setTristate(false);
+    }
+    listBusy_ = false;
+}
+
+void MainWindow::Check_Click(int box) {
+    if (listBusy_) {
+        return;
+    }
+    const int top = Summary->verticalScrollBar()->value();
+    const int state = Check[static_cast<std::size_t>(box)]->checkState();
+    if (SelectBox_Click(memory_, top, box, state)) {
+        SetSummary(memory_.Current);  // an erase mark may have come or gone
+        ShowChannel();
+    } else {
+        SyncSelectBoxes();
+    }
+}
+
+void MainWindow::SelAll_Click() {
+    kld::SelAll_Click(memory_);
+    SyncSelectBoxes();
+}
+
+void MainWindow::ClearAll_Click() {
+    kld::ClearAll_Click(memory_);
+    SyncSelectBoxes();
+}
+
+void MainWindow::EraseCurr_Click() {
+    listBusy_ = true;
+    const EraseResult result = kld::EraseCurr_Click(memory_, op_);
+    if (result == EraseResult::Removed || result == EraseResult::MarkToggled) {
+        const int c = memory_.Current;
+        const int top = Summary->verticalScrollBar()->value();
+        if (c - top >= 0 && c - top < kSelectionBoxes) {
+            Check[static_cast<std::size_t>(c - top)]->setCheckState(
+                static_cast<Qt::CheckState>(BoxState(memory_.Rec(c))));
+            Check[static_cast<std::size_t>(c - top)]->setTristate(false);
+        }
+        SetSummary(c);
+    }
+    listBusy_ = false;
+}
+
+void MainWindow::EraseAll_Click() {
+    EraseAll->setText(ToQ(kld::EraseAll_Click(state_)));
+    SetPurgeColours(state_.PurgeMode == 1);
+    if (state_.PurgeMode == 0) {
+        SyncSelectBoxes();
+    }
+}
+
+void MainWindow::SetPurgeColours(bool inverted) {
+    QPalette palette = QApplication::palette(Summary);
+    if (inverted) {
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            const QColor text = palette.color(group, QPalette::Text);
+            const QColor base = palette.color(group, QPalette::Base);
+            palette.setColor(group, QPalette::Base, text);
+            palette.setColor(group, QPalette::Text, base);
+        }
+    }
+    Summary->setPalette(palette);
+}
+
+// --- Closing -----------------------------------------------------------------------------------
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    closing_ = true;
+    if (!memory_.Saved) {
+        const Answer answer = op_.Ask(CloseQuestion());
+        // Yes means "keep my edits": until the window can save them, it stays open with the
+        // data, exactly as Cancel does. Only No lets the unsaved data go.
+        if (answer != Answer::No) {
+            event->ignore();
+        }
+    }
+    for (QDialog* dialog : std::initializer_list<QDialog*>{frmShadow_, frmSquelch_, frmIteration_}) {
+        if (dialog != nullptr) {
+            dialog->hide();
+        }
+    }
+    closing_ = false;
+    if (event->isAccepted()) {
+        QMainWindow::closeEvent(event);
+    }
+}
+
+}  // namespace kld::ui

@@ -1,3 +1,198 @@
 #pragma once
 
-namespace kld::ui {}
+#include <QMainWindow>
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "channel_editor.h"
+#include "channel_memory.h"
+#include "operator.h"
+#include "program_state.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace kld::ui {
+
+class IterationDialog;
+class ShadowDialog;
+class SquelchDialog;
+
+// The main window (frmKLD540): the channel editor over record Current, the memory summary with
+// its selection boxes, and the button frames. It binds widgets to the core: every rule lives in
+// the core and files layers, and the handlers here read the editor into EditorValues, call the
+// rule and show what it returns.
+//
+// Programmatic changes of a widget do not run its handler (signals are blocked while the window
+// fills itself); where a handler must run at that point, it is called explicitly, so every
+// behaviour runs once and in the order the editor expects.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    // `folder` is where KLD540.ini and KLD-540.log are looked for; `commandLine` the switches
+    // that enable the operating modes ("w n d").
+    MainWindow(Operator& op, std::filesystem::path folder, std::string commandLine);
+    ~MainWindow() override;
+
+    // --- Start-up, in the order the splash drives it ----------------------------------------
+    void SetVersion(const ProgramVersion& version);
+    // The start-up sequence (Form_Load). Runs once, before the window is shown.
+    void Form_Load();
+    // Fills the port box; prepares the window first when that has not happened yet.
+    void FindCommPorts();
+
+    // --- The editor -------------------------------------------------------------------------
+    void ShowChannel();
+    void ChnlScrll_Change();
+    void Summary_Click();
+    void Summary_Scroll();
+    void Sx_Click();
+    void Dx_Click();
+    void Save_Click();
+    void CreateShadow_Click();
+    void NoiseSquelch_Click();
+    void Modes_Click();
+
+    // --- The list operations ----------------------------------------------------------------
+    void SyncSelectBoxes();
+    void SetSummary(int index);
+    void RefreshSummary();
+    void SelAll_Click();
+    void ClearAll_Click();
+    void EraseCurr_Click();
+    void EraseAll_Click();
+
+    // What the window holds, for the commands of the file and radio frames and for tests.
+    ChannelMemory& Memory() { return memory_; }
+    ProgramState& State() { return state_; }
+    bool ListBusy() const { return listBusy_; }
+    bool SettingsKept() const { return settingsKept_; }
+    const QString& StartupCaption() const { return startupCaption_; }
+    SquelchDialog& frmSquelch() { return *frmSquelch_; }
+    ShadowDialog& frmShadow() { return *frmShadow_; }
+    IterationDialog& frmIteration() { return *frmIteration_; }
+
+    // --- Controls, named as the operator's manual names them --------------------------------
+    QGroupBox* BasicInfo;
+    QLineEdit* Channel;
+    QScrollBar* ChnlScrll;
+    QLabel* lblPrimary;
+    QLineEdit* Primary;
+    QLabel* lblScan;
+    QCheckBox* SM1;
+    QLabel* lblZone;
+    QComboBox* Zone;
+    QLineEdit* Desc;
+    QComboBox* Modes;
+
+    QGroupBox* RxInfo;
+    QLineEdit* RFrq;
+    QComboBox* RSql;
+    QComboBox* RCTCSS;
+    QComboBox* RDCS;
+    QLineEdit* RTG;
+    QLineEdit* RNAC;
+
+    QRadioButton* Sx;
+    QRadioButton* Dx;
+
+    QGroupBox* TxInfo;
+    QLineEdit* TFrq;
+    QComboBox* TSql;
+    QComboBox* TCTCSS;
+    QComboBox* TDCS;
+    QLineEdit* TTG;
+    QLineEdit* TNAC;
+    QLineEdit* IDCall;
+
+    QPushButton* NoiseSquelch;
+    QPushButton* Save;
+    QPushButton* CreateShadow;
+
+    QGroupBox* ChnlSummary;
+    QLabel* SummaryHeading;
+    QListWidget* Summary;
+    std::array<QCheckBox*, 6> Check{};
+
+    QGroupBox* FileFrame;
+    QPushButton* FileSave;
+    QPushButton* FileOpen;
+    QPushButton* PrintList;
+    QPushButton* PrintFile;
+
+    QGroupBox* TransferFrame;
+    QPushButton* Upload;
+    QPushButton* Download;
+    QPushButton* SelAll;
+    QPushButton* ClearAll;
+    QPushButton* ReadDbgLog;
+
+    QGroupBox* EraseFrame;
+    QPushButton* EraseCurr;
+    QPushButton* EraseAll;
+
+    QGroupBox* PortFrame;
+    QComboBox* CommPort;
+    QPushButton* DumpChnlData;
+
+    QGroupBox* TfrProgress;
+    QProgressBar* TfrProgressBar;
+    QLabel* TfrStatus;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;  // Form_Unload
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildLayout();
+    void ArrangeTransferButtons();
+    void SetFocusOrder();
+    void Connect();
+    void InstallRules();
+
+    // The editor's fields as a store reads them, and back.
+    EditorValues ReadEditor() const;
+    void WriteTransmitSide(const EditorValues& values);
+    void SetSquelchLists(const SquelchLists& lists);
+    void SelectSquelch(QComboBox* box, std::optional<std::int16_t> code);
+    void SetLocked(QWidget* control, bool locked);
+    void SetScrollValue(int value);
+    bool IsShownShadow() const;
+
+    // Leave rules, run when the focus moves to another control of this window.
+    void LeaveRule(QLineEdit* box);
+    bool Channel_Validate();
+    bool RFrq_Validate();
+    bool TFrq_Validate();
+
+    void Check_Click(int box);
+    void SetPurgeColours(bool inverted);
+
+    Operator& op_;
+    std::filesystem::path folder_;
+    std::string commandLine_;
+    ChannelMemory memory_;
+    ProgramState state_;
+    bool listBusy_ = false;
+    bool loaded_ = false;
+    bool settingsKept_ = true;
+    bool leaving_ = false;  // a leave rule is running; its own message box must not run it again
+    bool closing_ = false;
+    int modesTag_ = 0;      // the Modes list's Tag: the selection its handler last saw
+    QString startupCaption_;
+
+    SquelchDialog* frmSquelch_ = nullptr;
+    ShadowDialog* frmShadow_ = nullptr;
+    IterationDialog* frmIteration_ = nullptr;
+};
+
+}  // namespace kld::ui

@@ -1,1 +1,487 @@
+// The main window driven as a technician drives it: real key and mouse events on the offscreen
+// platform, a scripted operator answering the message boxes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include "../files/temp_dir.h"
+#include "fake_operator.h"
+#include "main_window.h"
+#include "shadow_dialog.h"
+#include "summary.h"
+
+namespace kld::ui {
+namespace {
+
+using test::ScriptedOperator;
+using test::TempDir;
+
+class Window : public ::testing::Test {
+  protected:
+    void Start(const std::string& commandLine = "") {
+        window = std::make_unique<MainWindow>(op, dir.Path(), commandLine);
+        window->FindCommPorts();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void TearDown() override {
+        if (window) {
+            window->Memory().Saved = true;  // no close question at the end of a test
+            window->close();
+        }
+    }
+
+    MainWindow& W() { return *window; }
+    int Current() { return window->Memory().Current; }
+    QString Line(int n) { return W().Summary->item(n)->text(); }
+
+    // Focus a box, replace its text by typing, as the operator would.
+    void TypeInto(QLineEdit* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, text);
+    }
+    // Move the focus on with Tab, so that the box's leave rule runs, and let it run.
+    void Leave(QWidget* box) {
+        QTest::keyClick(box, Qt::Key_Tab);
+        QApplication::processEvents();
+    }
+
+    TempDir dir;
+    ScriptedOperator op;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(Window, StartsUpAsTheTechnicianExpects) {
+    Start();
+    EXPECT_EQ(W().windowTitle(), "KLD - 540  [v2.6.0]");
+    EXPECT_EQ(std::filesystem::file_size(dir / "KLD540.ini"), 138u);
+    EXPECT_EQ(W().Memory().EnabledModes, 0x30);
+    EXPECT_EQ(Current(), 1);
+    EXPECT_EQ(W().Channel->text(), "001");
+    EXPECT_EQ(W().ChnlScrll->value(), 1);
+    EXPECT_EQ(W().ChnlScrll->minimum(), -1);
+    EXPECT_EQ(W().ChnlScrll->maximum(), 233);
+    EXPECT_EQ(W().Summary->count(), 233);
+    EXPECT_EQ(W().EraseAll->text(), "Purge");
+    EXPECT_EQ(W().CommPort->currentText(), "COM1");
+    EXPECT_TRUE(W().Sx->isChecked());
+    EXPECT_FALSE(W().TFrq->isEnabled());
+    EXPECT_TRUE(W().Memory().Saved);
+    // No debug marker: the debug buttons are gone and the others share their space.
+    EXPECT_FALSE(W().ReadDbgLog->isVisible());
+    EXPECT_FALSE(W().DumpChnlData->isVisible());
+    EXPECT_TRUE(W().statusBar()->currentMessage().isEmpty());
+    EXPECT_TRUE(op.shown.empty());
+}
+
+TEST_F(Window, DebugMarkerShowsTheDebugButtonsAndSwitchesEnableModes) {
+    test::WriteBytes(dir / "KLD-540.log", "");
+    Start("W");
+    EXPECT_TRUE(W().ReadDbgLog->isVisible());
+    EXPECT_TRUE(W().DumpChnlData->isVisible());
+    EXPECT_EQ(W().Memory().EnabledModes, 0x40);
+    EXPECT_EQ(W().Modes->currentText(), "Wide");  // the Narrow template became Wide
+}
+
+TEST_F(Window, TechniciansPath) {
+    Start();
+    // Channel 5: type its number into the channel box and leave it.
+    TypeInto(W().Channel, "5");
+    Leave(W().Channel);
+    ASSERT_EQ(Current(), 5);
+    EXPECT_TRUE(Line(5).contains("UNDEFINED"));
+
+    TypeInto(W().Desc, "Fire");
+    TypeInto(W().RFrq, "155.34");
+    EXPECT_EQ(W().TFrq->text(), "155.34");  // simplex follows while typing
+    Leave(W().RFrq);
+    EXPECT_EQ(W().RFrq->text(), "155.34000");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    EXPECT_EQ(Current(), 6);
+    EXPECT_FALSE(W().Memory().Saved);
+    EXPECT_EQ(W().Memory().Rec(5).Select, 0xA1);
+    EXPECT_EQ(Line(5), QString::fromLatin1(SummaryLine(W().Memory().Rec(5), 5).c_str()));
+    EXPECT_TRUE(Line(5).contains("Fire"));
+    EXPECT_TRUE(Line(5).contains("155.3400"));
+
+    // Scroll away with the bar's keys and back with a click on the summary line.
+    W().ChnlScrll->setFocus();
+    for (int i = 0; i < 10; ++i) {
+        QTest::keyClick(W().ChnlScrll, Qt::Key_Up);
+    }
+    EXPECT_EQ(Current(), 16);
+    W().Summary->scrollToItem(W().Summary->item(5));
+    QTest::mouseClick(W().Summary->viewport(), Qt::LeftButton, {},
+                      W().Summary->visualItemRect(W().Summary->item(5)).center());
+    EXPECT_EQ(Current(), 5);
+    EXPECT_EQ(W().Desc->text(), "Fire");
+
+    // A shadow of channel 5 in channel 9.
+    QTimer::singleShot(0, [&] {
+        ShadowDialog& dialog = W().frmShadow();
+        EXPECT_EQ(dialog.PrimChnl->text(), "005");
+        QTest::keyClicks(dialog.ShadChnl, "9");
+        QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(W().CreateShadow, Qt::LeftButton);
+    EXPECT_EQ(Current(), 9);
+    EXPECT_TRUE(W().Primary->isVisible());
+    EXPECT_EQ(W().Primary->text(), " 005");
+    EXPECT_FALSE(W().RFrq->isEnabled());
+    EXPECT_TRUE(Line(9).startsWith("  009S-005"));
+
+    // Closing asks; Cancel and Yes keep the window and the data, No lets it go.
+    op.answers = {Answer::Cancel, Answer::Yes, Answer::No};
+    EXPECT_FALSE(W().close());
+    EXPECT_FALSE(W().close());
+    EXPECT_TRUE(W().isVisible());
+    EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Fire");
+    EXPECT_TRUE(W().close());
+    ASSERT_EQ(op.shown.size(), 3u);
+    EXPECT_EQ(op.shown[0].text, "The Current Data is not saved.\n           Save changes?");
+    EXPECT_EQ(op.shown[0].buttons, Buttons::YesNoCancel);
+    EXPECT_EQ(op.shown[0].icon, Icon::None);
+    window.reset();
+}
+
+TEST_F(Window, KeyRulesFilterEveryBox) {
+    Start();
+    struct Row {
+        QLineEdit* box;
+        const char* typed;
+        const char* shown;
+        int beeps;
+    };
+    const std::vector<Row> rows{
+        {W().RFrq, "2", "", 1},            // a frequency starts with 1
+        {W().RFrq, "12", "1", 1},          // then 3 to 7
+        {W().RFrq, "145x.5", "145.5", 1},  // position 4 takes only the point
+        {W().RFrq, "145.1234567", "145.12345", 0},  // nine characters at most
+        {W().RTG, "1aZ", "1A", 1},         // hexadecimal, upper case
+        {W().RNAC, "fffff", "FFF", 0},
+        {W().IDCall, "12a3456789", "1234567", 0},  // digits, silently
+        {W().Channel, "gd1", "GD1", 0},           // upper case
+        {W().Channel, "x", "", 0},
+        {W().Desc, "Fire Station 9", "Fire Sta", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        op.beeps = 0;
+        row.box->setFocus();
+        row.box->clear();
+        QTest::keyClicks(row.box, QString::fromLatin1(row.typed));
+        EXPECT_EQ(row.box->text(), row.shown);
+        EXPECT_EQ(op.beeps, row.beeps);
+    }
+}
+
+TEST_F(Window, LeaveRulesKeepTheFocusUntilTheTextPasses) {
+    Start();
+    // A channel the memory has no record for: a beep, the focus stays, Current stays.
+    TypeInto(W().Channel, "231");
+    Leave(W().Channel);
+    EXPECT_EQ(op.beeps, 1);
+    EXPECT_EQ(Current(), 1);
+    EXPECT_TRUE(W().Channel->hasFocus());
+    TypeInto(W().Channel, "GD2");
+    Leave(W().Channel);
+    EXPECT_EQ(Current(), 232);
+
+    // A frequency off the raster: the message, the focus stays; on the raster it completes.
+    TypeInto(W().RFrq, "150.004");
+    Leave(W().RFrq);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].text, "Invalid Rx Frequency");
+    EXPECT_TRUE(W().RFrq->hasFocus());
+    TypeInto(W().RFrq, "150.0062");
+    Leave(W().RFrq);
+    EXPECT_EQ(W().RFrq->text(), "150.00625");
+    EXPECT_EQ(W().TFrq->text(), "150.00625");
+
+    // Talk groups and NACs are padded on leaving.
+    TypeInto(W().RTG, "A");
+    Leave(W().RTG);
+    EXPECT_EQ(W().RTG->text(), "000A");
+    EXPECT_EQ(W().TTG->text(), "000A");
+    TypeInto(W().RNAC, "");
+    Leave(W().RNAC);
+    EXPECT_EQ(W().RNAC->text(), "000");
+}
+
+TEST_F(Window, RefusingBoxAsksOnceWhenTheWindowClosesOrADialogOpens) {
+    Start();
+    TypeInto(W().RFrq, "135");
+    // Another window takes the focus (a dialog, another program): no message.
+    W().frmSquelch().show();
+    W().frmSquelch().activateWindow();
+    QApplication::processEvents();
+    W().frmSquelch().hide();
+    QApplication::processEvents();
+    EXPECT_TRUE(op.shown.empty());
+    // Closing with the bad text still in the box: only the close question, when one is due.
+    W().close();
+    QApplication::processEvents();
+    EXPECT_TRUE(op.shown.empty());
+    window.reset();
+}
+
+TEST_F(Window, ScrollBarWrapsAndUpRaisesTheValue) {
+    Start();
+    W().ChnlScrll->setFocus();
+    QTest::keyClick(W().ChnlScrll, Qt::Key_Down);
+    EXPECT_EQ(Current(), 0);
+    EXPECT_EQ(W().Channel->text(), "DEF");
+    QTest::keyClick(W().ChnlScrll, Qt::Key_Down);
+    EXPECT_EQ(Current(), 232);
+    EXPECT_EQ(W().Channel->text(), "GD2");
+    QTest::keyClick(W().ChnlScrll, Qt::Key_Up);
+    EXPECT_EQ(Current(), 0);
+    // The summary follows: the channel shown is the third visible line.
+    W().ChnlScrll->setValue(50);
+    EXPECT_EQ(W().Summary->verticalScrollBar()->value(), 48);
+    W().ChnlScrll->setValue(2);
+    EXPECT_EQ(W().Summary->verticalScrollBar()->value(), 0);
+    // Holding the key down runs through the whole memory and stays with the channel shown.
+    for (int i = 0; i < 300; ++i) {
+        QTest::keyPress(W().ChnlScrll, Qt::Key_Up, {}, -1);
+    }
+    QTest::keyRelease(W().ChnlScrll, Qt::Key_Up);
+    EXPECT_EQ(Current(), (2 + 300) % 233);
+    EXPECT_EQ(W().Channel->text(), QString("%1").arg(Current(), 3, 10, QChar('0')));
+}
+
+TEST_F(Window, UndefinedChannelShowsTheTemplate) {
+    Start();
+    W().ChnlScrll->setValue(57);
+    EXPECT_EQ(W().Desc->text(), "Chan 57");
+    EXPECT_EQ(W().RFrq->text(), "141.00000");
+    EXPECT_FALSE(W().Memory().Rec(57).IsDefined());
+    EXPECT_TRUE(Line(57).contains("UNDEFINED"));
+    EXPECT_TRUE(W().Memory().Saved);
+}
+
+TEST_F(Window, SelectionBoxesFollowTheListAndSetTheFlags) {
+    Start();
+    for (int n : {40, 43, 44}) {
+        W().Memory().Rec(n).Select = 0xC0;  // from the radio
+    }
+    W().Memory().Rec(44).Select |= 0x02;  // erase mark
+    W().Summary->verticalScrollBar()->setValue(40);
+    EXPECT_EQ(Current(), 1);  // scrolling the list does not change the channel
+    EXPECT_EQ(W().Check[4]->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(W().Check[3]->checkState(), Qt::Unchecked);
+
+    QTest::mouseClick(W().Check[3], Qt::LeftButton);
+    EXPECT_EQ(Current(), 43);
+    EXPECT_EQ(W().Memory().Rec(43).Select, 0xC1);
+    EXPECT_EQ(W().Summary->verticalScrollBar()->value(), 41);
+    EXPECT_EQ(W().Check[2]->checkState(), Qt::Checked);  // channel 43, now third from the top
+
+    // Select All ticks defined channels only; an erase mark stays grey through both.
+    QTest::mouseClick(W().SelAll, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().Rec(40).Select, 0xC1);
+    EXPECT_EQ(W().Memory().Rec(42).Select & 1, 0);
+    EXPECT_EQ(W().Check[3]->checkState(), Qt::PartiallyChecked);
+    QTest::mouseClick(W().ClearAll, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().Rec(43).Select, 0xC0);
+    EXPECT_EQ(W().Check[3]->checkState(), Qt::PartiallyChecked);
+    // The operator's click on a grey box never makes another grey one.
+    QTest::mouseClick(W().Check[3], Qt::LeftButton);
+    EXPECT_EQ(W().Memory().Rec(44).Select & 0x02, 0);
+    EXPECT_TRUE(W().Memory().Saved);
+}
+
+TEST_F(Window, EraseAndPurge) {
+    Start();
+    W().ChnlScrll->setValue(1);
+    QTest::mouseClick(W().EraseCurr, Qt::LeftButton);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].text, "Contents of this Memory may\n be Altered but not Erased!");
+
+    W().Memory().Rec(20).Select = 0xC0;
+    W().ChnlScrll->setValue(20);
+    QTest::mouseClick(W().EraseCurr, Qt::LeftButton);
+    EXPECT_TRUE(Line(20).contains("ERASED"));
+    EXPECT_EQ(W().Check[2]->checkState(), Qt::PartiallyChecked);
+    QTest::mouseClick(W().EraseCurr, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().Rec(20).Select, 0xC0);
+    EXPECT_EQ(W().Check[2]->checkState(), Qt::Unchecked);
+
+    const QColor base = W().Summary->palette().color(QPalette::Base);
+    const QColor text = W().Summary->palette().color(QPalette::Text);
+    QTest::mouseClick(W().EraseAll, Qt::LeftButton);
+    EXPECT_EQ(W().EraseAll->text(), "UnPurge");
+    EXPECT_EQ(W().Summary->palette().color(QPalette::Base), text);
+    EXPECT_EQ(W().Summary->palette().color(QPalette::Text), base);
+    QTest::mouseClick(W().EraseAll, Qt::LeftButton);
+    EXPECT_EQ(W().EraseAll->text(), "Purge");
+    EXPECT_EQ(W().Summary->palette().color(QPalette::Base), base);
+    EXPECT_TRUE(W().Memory().Saved);
+}
+
+TEST_F(Window, ModesListAndSimplexDuplex) {
+    Start();
+    // Narrow to Digital refills the squelch lists with their first entries.
+    W().Modes->setCurrentIndex(2);
+    EXPECT_EQ(W().RSql->count(), 3);
+    EXPECT_TRUE(W().RSql->currentText().startsWith("Monitor"));
+    EXPECT_TRUE(W().TSql->currentText().startsWith("Talk Group"));
+    // In simplex any receive squelch choice selects the first transmit entry in Digital.
+    W().RSql->setCurrentIndex(1);
+    EXPECT_EQ(W().TSql->currentIndex(), 0);
+    // Back to Wide: Noise on both.
+    W().Modes->setCurrentIndex(0);
+    EXPECT_TRUE(W().RSql->currentText().startsWith("Noise"));
+    // Between Wide and Narrow the choices stay.
+    W().RSql->setCurrentIndex(2);
+    W().Modes->setCurrentIndex(1);
+    EXPECT_TRUE(W().RSql->currentText().startsWith("DCS"));
+
+    QTest::mouseClick(W().Dx, Qt::LeftButton);
+    EXPECT_TRUE(W().TFrq->isEnabled());
+    EXPECT_TRUE(W().IDCall->isEnabled());
+    TypeInto(W().RFrq, "150.0125");
+    EXPECT_EQ(W().TFrq->text(), "141.00000");  // duplex: no following
+    QTest::mouseClick(W().Sx, Qt::LeftButton);
+    EXPECT_EQ(W().TFrq->text(), "150.0125");
+    EXPECT_FALSE(W().TTG->isEnabled());
+    EXPECT_EQ(W().TTG->palette().color(QPalette::Base),
+              QApplication::palette().color(QPalette::Inactive, QPalette::Window));
+}
+
+TEST_F(Window, RecordsWithValuesTheListsDoNotHoldShowNoChoice) {
+    Start();
+    ChannelRecord& r = W().Memory().Rec(30);
+    r = W().Memory().Rec(0);
+    r.Select = 0xC0;
+    r.RSql = 'Q';
+    r.RCTCSS = 999;
+    r.TDCS = -5;
+    r.Mode = 7;
+    r.Scan = 0x70;
+    W().ChnlScrll->setValue(30);
+    EXPECT_EQ(W().Modes->currentIndex(), -1);
+    EXPECT_EQ(W().RSql->currentIndex(), -1);
+    EXPECT_EQ(W().RCTCSS->currentIndex(), -1);
+    EXPECT_EQ(W().TDCS->currentIndex(), -1);
+    const ChannelRecord before = r;
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().Rec(30), before);  // refused: nothing chosen to store
+    EXPECT_EQ(Current(), 30);
+    ASSERT_FALSE(op.shown.empty());
+    EXPECT_EQ(op.shown.back().title, "Save Record");
+}
+
+TEST_F(Window, PastedTextKeepsTheBoxesLimits) {
+    Start();
+    QApplication::clipboard()->setText(QString::fromUtf8("1\t2é3\x01xyz4567890"));
+    W().IDCall->setFocus();
+    W().IDCall->clear();
+    QTest::keyClick(W().IDCall, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(W().IDCall->text(), "1234567");
+    QApplication::clipboard()->setText("ZZZZ");
+    W().RTG->setFocus();
+    W().RTG->clear();
+    QTest::keyClick(W().RTG, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(W().RTG->text(), "");
+}
+
+TEST_F(Window, SettingsFileThatCannotBeWrittenIsSaidOnce) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root writes into a read-only folder; run the suite as a normal user";
+    }
+    chmod(dir.Path().c_str(), 0555);
+    Start();
+    chmod(dir.Path().c_str(), 0755);
+    EXPECT_FALSE(W().SettingsKept());
+    EXPECT_TRUE(W().statusBar()->currentMessage().contains("KLD540.ini"));
+    EXPECT_EQ(Current(), 1);
+    EXPECT_TRUE(op.shown.empty());
+}
+
+TEST_F(Window, EveryControlIsReachableByItsNameAndLabel) {
+    Start();
+    // Labels are their controls' buddies, and assistive technology sees the names.
+    const std::vector<std::pair<QWidget*, QString>> named{
+        {W().Channel, "Memory:"},         {W().Desc, "Description :"},
+        {W().Modes, "Operating Mode :"},  {W().RFrq, "Frequency :"},
+        {W().RSql, "Squelch Mode :"},     {W().RCTCSS, "Tones :"},
+        {W().RDCS, "Codes :"},            {W().RTG, "Talk Group :"},
+        {W().RNAC, "NAC :"},              {W().IDCall, "ID Call:"},
+        {W().Zone, "List:"},              {W().SM1, "Scan:"},
+        {W().ChnlScrll, "ChnlScrll"},     {W().Sx, "Sx"},
+        {W().Dx, "Dx"},                   {W().Check[0], "Check1"},
+        {W().Check[5], "Check6"},         {W().Summary, "Summary"},
+        {W().Save, "Save Record"},        {W().Upload, "Download (to Radio)"},
+        {W().Download, "Upload (from Radio)"}, {W().EraseAll, "Purge"},
+    };
+    for (const auto& [widget, name] : named) {
+        SCOPED_TRACE(name.toStdString());
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_EQ(iface->text(QAccessible::Name).remove(':').trimmed(),
+                  QString(name).remove(':').trimmed());
+    }
+    // The summary lines are list items with their exact text.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(W().Summary);
+    ASSERT_NE(list, nullptr);
+    bool found = false;
+    for (int i = 0; i < list->childCount() && !found; ++i) {
+        QAccessibleInterface* child = list->child(i);
+        found = child != nullptr && child->text(QAccessible::Name) == Line(1);
+    }
+    EXPECT_TRUE(found);
+    // Every control of the editor and its frames is there under its name.
+    for (const char* name :
+         {"Channel", "ChnlScrll", "Primary", "SM1",     "Zone",       "Desc",      "Modes",
+          "RFrq",    "RSql",      "RCTCSS",  "RDCS",    "RTG",        "RNAC",      "Sx",
+          "Dx",      "TFrq",      "TSql",    "TCTCSS",  "TDCS",       "TTG",       "TNAC",
+          "IDCall",  "NoiseSquelch", "Save", "CreateShadow", "Summary", "Check1", "Check6",
+          "FileSave", "FileOpen", "PrintList", "PrintFile", "Upload",   "Download",  "SelAll",
+          "ClearAll", "ReadDbgLog", "EraseCurr", "EraseAll", "CommPort", "DumpChnlData",
+          "TfrProgress", "TfrProgressBar", "TfrStatus", "ChnlSummary"}) {
+        EXPECT_NE(W().findChild<QWidget*>(name), nullptr) << name;
+    }
+}
+
+TEST_F(Window, KeyboardAloneReachesTheCommands) {
+    Start();
+    // The focus order, from the channel box on.
+    W().Channel->setFocus();
+    const std::vector<QWidget*> order{W().ChnlScrll, W().SM1, W().Zone, W().Desc, W().Modes,
+                                      W().RFrq};
+    for (QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
+    // Alt+R stores the channel shown.
+    W().ChnlScrll->setValue(3);
+    QTest::keyClick(&W(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ(Current(), 4);
+    EXPECT_TRUE(W().Memory().Rec(3).IsDefined());
+    // Alt+S selects all, Alt+E erases (the refusal on channel 1 shows).
+    QTest::keyClick(&W(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(W().Memory().Rec(3).Select & 1, 1);
+}
+
+}  // namespace
+}  // namespace kld::ui
