@@ -527,7 +527,8 @@ TEST(ShadowTest, SlotsCopiesAndTheEighthShadow) {
     for (int n = 0; n < kShadowSlots; ++n) {
         const std::string s = std::to_string(20 + n);
         ASSERT_EQ(ShadowDialogOk(memory, "005", s, op), ShadowDialogResult::Accepted);
-        ASSERT_EQ(CreateShadow(memory, "005", s)->slot, n);
+        const CreatedShadow created = CreateShadow(memory, "005", s).value();
+        ASSERT_EQ(std::pair(created.slot, created.primary), std::pair(n, 5));
         ChannelRecord expected = primary;
         expected.Select = 0xA1, expected.Shad = static_cast<S>(n + 1);  // no scan, no primary flag
         expected.Chnl = static_cast<S>(20 + n);
@@ -611,6 +612,48 @@ TEST(EraseTest, RefusesTogglesAndRemoves) {
                   std::pair(S{11}, S{12}));
     }
     EXPECT_EQ(op.shown, std::vector<Message>(3, refusal));  // the refusals only
+}
+
+// A primary made here may not leave its shadows stranded: its erase is refused while a shadow
+// still names it. Primary 5 has shadow 20 in slot 0 unless the row changes that.
+TEST(EraseTest, PrimaryMadeHereWithShadowsIsRefused) {
+    using Apply = void (*)(M&);
+    using E = EraseResult;
+    const std::tuple<const char*, Apply, E, const char*> rows[] = {
+        // clang-format off
+        {"two shadows", [](M& m) { Define(m, 12, 0xA1).Shad = 2, m.Rec(12).Prim = 5, m.Rec(5).ShadList[1] = 12; },
+         E::HasShadows, "channels 012, 020"},
+        {"one in two slots, no 0x10", [](M& m) { m.Rec(5).ShadList[6] = 20, m.Rec(5).Shad = 0; },
+         E::HasShadows, "channel 020"},
+        {"from the radio", [](M& m) { m.Rec(5).Select = 0xC1; }, E::MarkToggled, ""},
+        {"slot 7 is no shadow slot", [](M& m) { m.Rec(5).ShadList = {0, 0, 0, 0, 0, 0, 0, 20}; }, E::Removed, ""},
+        {"undefined", [](M& m) { m.Rec(20).Select = 0; }, E::Removed, ""},
+        {"another primary's", [](M& m) { m.Rec(20).Prim = 6; }, E::Removed, ""},
+        {"no shadow", [](M& m) { m.Rec(20).Shad = kShadScanMember; }, E::Removed, ""},
+        {"no channel", [](M& m) { m.Rec(5).ShadList = {-3, 500, 233, 0, 0, 0, 0, 0}, m.Rec(0).Shad = 1,
+                                  m.Rec(0).Prim = 5; }, E::Removed, ""},
+        {"itself", [](M& m) { m.Rec(5).ShadList[0] = 5, m.Rec(5).Shad = kShadPrimary | 1; }, E::Removed, ""},
+        // clang-format on
+    };
+    for (const auto& [name, apply, result, named] : rows) {
+        SCOPED_TRACE(name);
+        M memory = CleanMemory();
+        Define(memory, 5, 0xA1).Shad = kShadPrimary, memory.Rec(5).ShadList[0] = 20;
+        Define(memory, 20, 0xA1).Shad = 1, memory.Rec(20).Prim = 5;
+        apply(memory);
+        const M before = memory;
+        test::ScriptedOperator op;
+        memory.Current = 5;
+        EXPECT_EQ(EraseCurr_Click(memory, op), result);
+        if (result == E::HasShadows) {
+            EXPECT_EQ(
+                op.shown,
+                (std::vector<Message>{{"This channel is the primary of shadow " +
+                                           std::string(named) + ".\n\nErase its shadows first.",
+                                       "Un/Erase Current", Icon::Exclamation, Buttons::Ok}}));
+            EXPECT_EQ(memory.Records, before.Records);
+        }
+    }
 }
 
 TEST(StoreTest, ListCountsStatusFlagsAndNextChannel) {
