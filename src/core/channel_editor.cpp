@@ -187,11 +187,14 @@ StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Opera
     const FrequencyFields& freq = outcome.frequencies;
 
     // The mode check decides first what the mode and squelch lists will hold, so that a store
-    // that must be refused below is refused before anything has changed.
+    // that must be refused below is refused before anything has changed. A mode number that is
+    // no mode is no choice at all: the check below refuses it, so there is nothing here to judge,
+    // replace or call disabled.
     int mode = values.mode;
     std::optional<std::int16_t> rxSquelch = values.rxSquelch;
     std::optional<std::int16_t> txSquelch = values.txSquelch;
-    const bool modeAllowed = IsModeAllowed(memory.EnabledModes, mode, freq.tx);
+    const bool modeChosen = ModeFlag(mode) != 0;
+    const bool modeAllowed = !modeChosen || IsModeAllowed(memory.EnabledModes, mode, freq.tx);
     if (!modeAllowed) {
         if (const auto replacement = FirstEnabledMode(memory.EnabledModes)) {
             int tag = mode;  // the mode list's Tag holds the selection it last saw
@@ -214,7 +217,7 @@ StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Opera
     if (keepsList && !ListOffered(ZoneChoices(memory, c), values.list)) {
         missing.push_back("List");
     }
-    if (ModeFlag(mode) == 0) {
+    if (!modeChosen) {
         missing.push_back("Operating Mode");
     }
     if (!SquelchOffered(offered.rx, rxSquelch)) {

@@ -113,9 +113,11 @@ Message MissingChoiceMessage(const std::vector<std::string>& fields);
 // operating mode is refused with MissingChoiceMessage and changes nothing: such a choice has
 // no value, and keeping the record's old one would silently store something the operator never
 // saw (an undefined channel's old list is the template's, which may already be full). A list
-// the editor would not offer (full, or the guards' list) and a squelch code that the mode's list
-// does not hold count as no choice too. Only a mode replacement that refills the squelch lists can
-// fill a missing squelch choice, with the first entries, as the mode list itself does.
+// the editor would not offer (full, or the guards' list), a squelch code that the mode's list
+// does not hold and a mode number that is no mode count as no choice too. A missing mode is
+// never replaced by the mode check: there is no choice to judge. Only a mode replacement that
+// refills the squelch lists can fill a missing squelch choice, with the first entries, as the
+// mode list itself does.
 //
 // Messages, in order: the frequency messages; then either the refusal or the disabled-mode
 // message; then, for record 0 only, DefaultsNotWrittenMessage when the file was not written.

@@ -777,7 +777,12 @@ TEST(StoreTest, ModeCheckAndRefusals) {
         {0x30, [](V v) { v.list = 15; }, noList},  // never offered
         {0x30, [](V v) { v.rxSquelch.reset(), v.txSquelch = kSqlMonitor; },
          missing("    Rx Squelch Mode\n    Tx Squelch Mode\n")},
+        // No mode chosen is refused whatever is enabled, never replaced, never "disabled".
         {0x00, [](V v) { v.mode = -1; }, missing("    Operating Mode\n")},
+        {0x30, [](V v) { v.mode = -1; }, missing("    Operating Mode\n")},
+        {0x70, [](V v) { v.mode = 3, v.list.reset(); }, missing("    List\n    Operating Mode\n")},
+        {0x10, [](V v) { v.mode = -7, v.rxSquelch.reset(); },
+         missing("    Operating Mode\n    Rx Squelch Mode\n")},
         // clang-format on
     };
     for (const auto& [enabled, edit, summary] : rows) {
