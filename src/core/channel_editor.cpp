@@ -134,16 +134,86 @@ ChannelView ShowChannel(ChannelMemory& memory) {
     return view;
 }
 
+std::optional<int> EnterChannel(ChannelMemory& memory, std::string_view text, Operator& op) {
+    const std::optional<int> index = ChannelLeaveRule(text, op);
+    if (index) {
+        memory.Current = Int16(*index);
+    }
+    return index;
+}
+
+EditableBoxes Editable(bool simplex, bool currentIsShadow) {
+    return {.rxFreq = !currentIsShadow,
+            .txFreq = !simplex && !currentIsShadow,
+            .idCall = !simplex && !currentIsShadow,
+            .txChoices = !simplex};
+}
+
 void Sx_Click(EditorValues& values, bool currentIsShadow) {
+    values.simplex = true;
+    RCTCSS_Click(values);
+    RDCS_Click(values);
+    RSql_Click(values, currentIsShadow);
+    RTG_Click(values);
+    RNAC_Click(values);
+    RFrq_Change(values);
+}
+
+void RFrq_Change(EditorValues& values) {
+    if (values.simplex) {
+        values.txFreq = values.rxFreq;
+    }
+}
+
+void RTG_Change(EditorValues& values) {
+    if (values.simplex) {
+        values.txTalkGroup = values.rxTalkGroup;
+    }
+}
+
+void RNAC_Change(EditorValues& values) {
+    if (values.simplex) {
+        values.txNac = values.rxNac;
+    }
+}
+
+void RCTCSS_Click(EditorValues& values) {
+    if (values.simplex) {
+        values.txCtcss = values.rxCtcss;
+    }
+}
+
+void RDCS_Click(EditorValues& values) {
+    if (values.simplex) {
+        values.txDcs = values.rxDcs;
+    }
+}
+
+void RSql_Click(EditorValues& values, bool currentIsShadow) {
+    if (!values.simplex) {
+        return;
+    }
     const SquelchLists lists = FillSquelchModes(values.mode, currentIsShadow);
     const std::optional<int> tx =
         SimplexTxSquelch(values.mode, SquelchPosition(lists.rx, values.rxSquelch), lists);
     values.txSquelch = SquelchCode(lists.tx, tx);
-    values.txCtcss = values.rxCtcss;
-    values.txDcs = values.rxDcs;
-    values.txTalkGroup = values.rxTalkGroup;
-    values.txNac = values.rxNac;
-    values.txFreq = values.rxFreq;
+}
+
+void RTG_Click(EditorValues& values) {
+    RTG_Change(values);
+}
+
+void RNAC_Click(EditorValues& values) {
+    RNAC_Change(values);
+}
+
+std::optional<SquelchLists> ModeChanged(EditorValues& values, int& tag, bool currentIsShadow) {
+    std::optional<SquelchLists> lists = Modes_Click(tag, values.mode, currentIsShadow);
+    if (lists) {
+        values.rxSquelch = lists->rx.front().code;
+        values.txSquelch = lists->tx.front().code;
+    }
+    return lists;
 }
 
 Message DisabledModeMessage() {
