@@ -134,16 +134,86 @@ ChannelView ShowChannel(ChannelMemory& memory) {
     return view;
 }
 
+std::optional<int> EnterChannel(ChannelMemory& memory, std::string_view text, Operator& op) {
+    const std::optional<int> index = ChannelLeaveRule(text, op);
+    if (index) {
+        memory.Current = Int16(*index);
+    }
+    return index;
+}
+
+EditableBoxes Editable(bool simplex, bool currentIsShadow) {
+    return {.rxFreq = !currentIsShadow,
+            .txFreq = !simplex && !currentIsShadow,
+            .idCall = !simplex && !currentIsShadow,
+            .txChoices = !simplex};
+}
+
 void Sx_Click(EditorValues& values, bool currentIsShadow) {
+    values.simplex = true;
+    RCTCSS_Click(values);
+    RDCS_Click(values);
+    RSql_Click(values, currentIsShadow);
+    RTG_Click(values);
+    RNAC_Click(values);
+    RFrq_Change(values);
+}
+
+void RFrq_Change(EditorValues& values) {
+    if (values.simplex) {
+        values.txFreq = values.rxFreq;
+    }
+}
+
+void RTG_Change(EditorValues& values) {
+    if (values.simplex) {
+        values.txTalkGroup = values.rxTalkGroup;
+    }
+}
+
+void RNAC_Change(EditorValues& values) {
+    if (values.simplex) {
+        values.txNac = values.rxNac;
+    }
+}
+
+void RCTCSS_Click(EditorValues& values) {
+    if (values.simplex) {
+        values.txCtcss = values.rxCtcss;
+    }
+}
+
+void RDCS_Click(EditorValues& values) {
+    if (values.simplex) {
+        values.txDcs = values.rxDcs;
+    }
+}
+
+void RSql_Click(EditorValues& values, bool currentIsShadow) {
+    if (!values.simplex) {
+        return;
+    }
     const SquelchLists lists = FillSquelchModes(values.mode, currentIsShadow);
     const std::optional<int> tx =
         SimplexTxSquelch(values.mode, SquelchPosition(lists.rx, values.rxSquelch), lists);
     values.txSquelch = SquelchCode(lists.tx, tx);
-    values.txCtcss = values.rxCtcss;
-    values.txDcs = values.rxDcs;
-    values.txTalkGroup = values.rxTalkGroup;
-    values.txNac = values.rxNac;
-    values.txFreq = values.rxFreq;
+}
+
+void RTG_Click(EditorValues& values) {
+    RTG_Change(values);
+}
+
+void RNAC_Click(EditorValues& values) {
+    RNAC_Change(values);
+}
+
+std::optional<SquelchLists> ModeChanged(EditorValues& values, int& tag, bool currentIsShadow) {
+    std::optional<SquelchLists> lists = Modes_Click(tag, values.mode, currentIsShadow);
+    if (lists) {
+        values.rxSquelch = lists->rx.front().code;
+        values.txSquelch = lists->tx.front().code;
+    }
+    return lists;
 }
 
 Message DisabledModeMessage() {
@@ -187,11 +257,14 @@ StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Opera
     const FrequencyFields& freq = outcome.frequencies;
 
     // The mode check decides first what the mode and squelch lists will hold, so that a store
-    // that must be refused below is refused before anything has changed.
+    // that must be refused below is refused before anything has changed. A mode number that is
+    // no mode is no choice at all: the check below refuses it, so there is nothing here to judge,
+    // replace or call disabled.
     int mode = values.mode;
     std::optional<std::int16_t> rxSquelch = values.rxSquelch;
     std::optional<std::int16_t> txSquelch = values.txSquelch;
-    const bool modeAllowed = IsModeAllowed(memory.EnabledModes, mode, freq.tx);
+    const bool modeChosen = ModeFlag(mode) != 0;
+    const bool modeAllowed = !modeChosen || IsModeAllowed(memory.EnabledModes, mode, freq.tx);
     if (!modeAllowed) {
         if (const auto replacement = FirstEnabledMode(memory.EnabledModes)) {
             int tag = mode;  // the mode list's Tag holds the selection it last saw
@@ -214,7 +287,7 @@ StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Opera
     if (keepsList && !ListOffered(ZoneChoices(memory, c), values.list)) {
         missing.push_back("List");
     }
-    if (ModeFlag(mode) == 0) {
+    if (!modeChosen) {
         missing.push_back("Operating Mode");
     }
     if (!SquelchOffered(offered.rx, rxSquelch)) {

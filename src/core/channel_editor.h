@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "channel_memory.h"
@@ -74,12 +75,52 @@ struct ChannelView {
 void PrepareShownRecord(ChannelMemory& memory);
 
 // PrepareShownRecord, then the editor's view of record Current. The squelch lists are always
-// rebuilt for the record itself, so a channel never shows the list of the one before it.
+// rebuilt for the record itself, so a channel never shows the list of the one before it. The
+// window then sets the mode list's Tag to values.mode (see ModeChanged). No summary line
+// changes: a template copy in an undefined record leaves it undefined.
 ChannelView ShowChannel(ChannelMemory& memory);
 
-// Sx chosen: the transmit side takes the receive side's frequency, squelch entry, tone, code,
-// talk group and NAC.
+// The channel box's accepted entry (its leave rule): the record the text names becomes Current
+// and the window shows it. None after the leave rule's beep; Current stays and so does the focus.
+std::optional<int> EnterChannel(ChannelMemory& memory, std::string_view text, Operator& op);
+
+// Which boxes the operator may change. A shadow's frequencies and ID call follow its primary;
+// with Sx chosen the whole transmit side follows the receive side. Locked boxes show the
+// disabled colour.
+struct EditableBoxes {
+    bool rxFreq = true;
+    bool txFreq = true;
+    bool idCall = true;
+    bool txChoices = true;  // TSql, TCTCSS, TDCS, TTG, TNAC
+
+    friend bool operator==(const EditableBoxes&, const EditableBoxes&) = default;
+};
+EditableBoxes Editable(bool simplex, bool currentIsShadow);
+
+// Sx chosen: values.simplex becomes true and the transmit side takes the receive side's
+// frequency, squelch entry, tone, code, talk group and NAC.
 void Sx_Click(EditorValues& values, bool currentIsShadow);
+
+// The transmit side following the receive side while Sx is chosen; in duplex each does nothing.
+// The window calls the _Change functions from the boxes' text-change handlers (every key and
+// every paste, before any leave rule) and the _Click functions when an entry is picked or the
+// box is clicked, then shows the transmit box again.
+void RFrq_Change(EditorValues& values);   // TFrq takes the RFrq text
+void RTG_Change(EditorValues& values);    // TTG takes the RTG text
+void RNAC_Change(EditorValues& values);   // TNAC takes the RNAC text
+void RCTCSS_Click(EditorValues& values);  // TCTCSS takes the RCTCSS position
+void RDCS_Click(EditorValues& values);    // TDCS takes the RDCS position
+// TSql: the first entry in Digital, else the entry at the RSql entry's position (none chosen
+// when RSql has none).
+void RSql_Click(EditorValues& values, bool currentIsShadow);
+void RTG_Click(EditorValues& values);   // as RTG_Change
+void RNAC_Click(EditorValues& values);  // as RNAC_Change
+
+// The mode list's selection changed (values.mode already holds the new position); `tag` is the
+// list's Tag, the selection it saw before, and becomes values.mode. A change to or from Digital
+// returns the refilled squelch lists, and values.rxSquelch and txSquelch become their first
+// entries' codes; any other change returns none and leaves both choices alone.
+std::optional<SquelchLists> ModeChanged(EditorValues& values, int& tag, bool currentIsShadow);
 
 // --- Storing a channel ---------------------------------------------------------------------
 
@@ -92,10 +133,12 @@ struct StoreOutcome {
     // squelch lists when the change went to or from Digital (first entries chosen).
     std::optional<int> modeSelected;
     std::optional<SquelchLists> squelchLists;
-    std::string idCall;               // the ID call box as written back (seven digits)
-    std::vector<int> changedRecords;  // records whose summary lines changed, the stored one first
-    int next = 0;                     // the new Current; the window shows it
-    bool defaultsWritten = true;      // false when the settings file could not be written
+    std::string idCall;  // the ID call box as written back (seven digits)
+    // The records whose summary lines changed: the stored one first, then every record its
+    // shadow slots name (they took its frequencies). Empty when nothing was stored.
+    std::vector<int> changedRecords;
+    int next = 0;                 // the new Current after a store; the window shows it
+    bool defaultsWritten = true;  // false when the settings file could not be written
 };
 
 // The messages a store can show besides the frequency messages.
@@ -113,12 +156,17 @@ Message MissingChoiceMessage(const std::vector<std::string>& fields);
 // operating mode is refused with MissingChoiceMessage and changes nothing: such a choice has
 // no value, and keeping the record's old one would silently store something the operator never
 // saw (an undefined channel's old list is the template's, which may already be full). A list
-// the editor would not offer (full, or the guards' list) and a squelch code that the mode's list
-// does not hold count as no choice too. Only a mode replacement that refills the squelch lists can
-// fill a missing squelch choice, with the first entries, as the mode list itself does.
+// the editor would not offer (full, or the guards' list), a squelch code that the mode's list
+// does not hold and a mode number that is no mode count as no choice too. A missing mode is
+// never replaced by the mode check: there is no choice to judge. Only a mode replacement that
+// refills the squelch lists can fill a missing squelch choice, with the first entries, as the
+// mode list itself does.
 //
 // Messages, in order: the frequency messages; then either the refusal or the disabled-mode
 // message; then, for record 0 only, DefaultsNotWrittenMessage when the file was not written.
+//
+// After a store the window refreshes the summary lines of outcome.changedRecords and the
+// selection boxes, then shows outcome.next. After a refusal it shows outcome.frequencies again.
 StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Operator& op,
                         const std::function<bool()>& saveDefaults);
 

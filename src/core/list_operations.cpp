@@ -1,5 +1,8 @@
 #include "list_operations.h"
 
+#include "field_rules.h"
+#include "shadows.h"
+
 namespace kld {
 
 namespace {
@@ -56,6 +59,16 @@ Message EraseRefusedMessage() {
             Buttons::Ok};
 }
 
+Message PrimaryHasShadowsMessage(const std::vector<int>& shadows) {
+    std::string text = shadows.size() == 1 ? "This channel is the primary of shadow channel "
+                                           : "This channel is the primary of shadow channels ";
+    for (std::size_t i = 0; i < shadows.size(); ++i) {
+        text += (i == 0 ? "" : ", ") + Format000(shadows[i]);
+    }
+    text += ".\n\nErase its shadows first.";
+    return {text, "Un/Erase Current", Icon::Exclamation, Buttons::Ok};
+}
+
 EraseResult EraseCurr_Click(ChannelMemory& memory, Operator& op) {
     const int c = memory.Current;
     if (c < 2 || c > kLastOrdinaryChannel) {
@@ -69,6 +82,11 @@ EraseResult EraseCurr_Click(ChannelMemory& memory, Operator& op) {
     if ((record.Select & kSelCreatedHere) == 0) {
         record.Select ^= kSelErased;
         return EraseResult::MarkToggled;
+    }
+
+    if (const std::vector<int> shadows = ShadowsOf(memory, c); !shadows.empty()) {
+        op.Tell(PrimaryHasShadowsMessage(shadows));
+        return EraseResult::HasShadows;
     }
 
     // Never sent to a radio: the channel simply goes away.

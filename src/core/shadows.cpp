@@ -1,5 +1,7 @@
 #include "shadows.h"
 
+#include <algorithm>
+
 #include "field_rules.h"
 
 namespace kld {
@@ -108,6 +110,23 @@ std::optional<int> FreeShadowSlot(const ChannelRecord& primary) {
     return std::nullopt;
 }
 
+std::vector<int> ShadowsOf(const ChannelMemory& memory, int primary) {
+    std::vector<int> shadows;
+    if (!IsRecordIndex(primary)) {
+        return shadows;
+    }
+    for (int slot = 0; slot < kShadowSlots; ++slot) {
+        const int s = memory.Rec(primary).ShadList[static_cast<std::size_t>(slot)];
+        if (s >= kFirstChannel && s <= kLastRecord && s != primary && memory.Rec(s).IsDefined() &&
+            memory.Rec(s).IsShadow() && memory.Rec(s).Prim == primary) {
+            shadows.push_back(s);
+        }
+    }
+    std::sort(shadows.begin(), shadows.end());
+    shadows.erase(std::unique(shadows.begin(), shadows.end()), shadows.end());
+    return shadows;
+}
+
 std::optional<CreatedShadow> CreateShadow(ChannelMemory& memory, std::string_view primaryText,
                                           std::string_view shadowText) {
     if (ValidatePrimary(memory, primaryText) != kPrimaryOk ||
@@ -131,7 +150,7 @@ std::optional<CreatedShadow> CreateShadow(ChannelMemory& memory, std::string_vie
 
     memory.Current = static_cast<std::int16_t>(s);
     memory.Saved = false;
-    return CreatedShadow{s, slot};
+    return CreatedShadow{s, slot, p};
 }
 
 }  // namespace kld

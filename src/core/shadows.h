@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "channel_memory.h"
 #include "operator.h"
@@ -46,14 +47,22 @@ ShadowDialogResult ShadowDialogOk(const ChannelMemory& memory, std::string_view 
 // The first free slot (0 to 6) of a primary's shadow list.
 std::optional<int> FreeShadowSlot(const ChannelRecord& primary);
 
+// The defined shadows that record `primary`'s slots 0 to 6 name and that name it as their
+// primary, each once, in ascending order. A slot naming anything else (nothing, an undefined
+// record, a channel that is no shadow, another primary's shadow, the record itself) is stale.
+std::vector<int> ShadowsOf(const ChannelMemory& memory, int primary);
+
 struct CreatedShadow {
     int shadow;
     int slot;
+    int primary;
 };
 
 // Makes the shadow after the dialog accepted both numbers: the shadow becomes a copy of the
 // primary in the first free slot, Current moves to it and the memory is unsaved. The window
-// then refills the squelch lists and shows it. Numbers the dialog would refuse change nothing.
+// then refills the squelch lists, shows it, and refreshes the selection boxes and two summary
+// lines: the shadow's and the primary's (which now marks it as a primary). Numbers the dialog
+// would refuse change nothing.
 std::optional<CreatedShadow> CreateShadow(ChannelMemory& memory, std::string_view primaryText,
                                           std::string_view shadowText);
 

@@ -527,7 +527,8 @@ TEST(ShadowTest, SlotsCopiesAndTheEighthShadow) {
     for (int n = 0; n < kShadowSlots; ++n) {
         const std::string s = std::to_string(20 + n);
         ASSERT_EQ(ShadowDialogOk(memory, "005", s, op), ShadowDialogResult::Accepted);
-        ASSERT_EQ(CreateShadow(memory, "005", s)->slot, n);
+        const CreatedShadow created = CreateShadow(memory, "005", s).value();
+        ASSERT_EQ(std::pair(created.slot, created.primary), std::pair(n, 5));
         ChannelRecord expected = primary;
         expected.Select = 0xA1, expected.Shad = static_cast<S>(n + 1);  // no scan, no primary flag
         expected.Chnl = static_cast<S>(20 + n);
@@ -613,6 +614,108 @@ TEST(EraseTest, RefusesTogglesAndRemoves) {
     EXPECT_EQ(op.shown, std::vector<Message>(3, refusal));  // the refusals only
 }
 
+// A primary made here may not leave its shadows stranded: its erase is refused while a shadow
+// still names it. Primary 5 has shadow 20 in slot 0 unless the row changes that.
+TEST(EraseTest, PrimaryMadeHereWithShadowsIsRefused) {
+    using Apply = void (*)(M&);
+    using E = EraseResult;
+    const std::tuple<const char*, Apply, E, const char*> rows[] = {
+        // clang-format off
+        {"two shadows", [](M& m) { Define(m, 12, 0xA1).Shad = 2, m.Rec(12).Prim = 5, m.Rec(5).ShadList[1] = 12; },
+         E::HasShadows, "channels 012, 020"},
+        {"one in two slots, no 0x10", [](M& m) { m.Rec(5).ShadList[6] = 20, m.Rec(5).Shad = 0; },
+         E::HasShadows, "channel 020"},
+        {"from the radio", [](M& m) { m.Rec(5).Select = 0xC1; }, E::MarkToggled, ""},
+        {"slot 7 is no shadow slot", [](M& m) { m.Rec(5).ShadList = {0, 0, 0, 0, 0, 0, 0, 20}; }, E::Removed, ""},
+        {"undefined", [](M& m) { m.Rec(20).Select = 0; }, E::Removed, ""},
+        {"another primary's", [](M& m) { m.Rec(20).Prim = 6; }, E::Removed, ""},
+        {"no shadow", [](M& m) { m.Rec(20).Shad = kShadScanMember; }, E::Removed, ""},
+        {"no channel", [](M& m) { m.Rec(5).ShadList = {-3, 500, 233, 0, 0, 0, 0, 0}, m.Rec(0).Shad = 1,
+                                  m.Rec(0).Prim = 5; }, E::Removed, ""},
+        {"itself", [](M& m) { m.Rec(5).ShadList[0] = 5, m.Rec(5).Shad = kShadPrimary | 1; }, E::Removed, ""},
+        // clang-format on
+    };
+    for (const auto& [name, apply, result, named] : rows) {
+        SCOPED_TRACE(name);
+        M memory = CleanMemory();
+        Define(memory, 5, 0xA1).Shad = kShadPrimary, memory.Rec(5).ShadList[0] = 20;
+        Define(memory, 20, 0xA1).Shad = 1, memory.Rec(20).Prim = 5;
+        apply(memory);
+        const M before = memory;
+        test::ScriptedOperator op;
+        memory.Current = 5;
+        EXPECT_EQ(EraseCurr_Click(memory, op), result);
+        if (result == E::HasShadows) {
+            EXPECT_EQ(
+                op.shown,
+                (std::vector<Message>{{"This channel is the primary of shadow " +
+                                           std::string(named) + ".\n\nErase its shadows first.",
+                                       "Un/Erase Current", Icon::Exclamation, Buttons::Ok}}));
+            EXPECT_EQ(memory.Records, before.Records);
+        }
+    }
+}
+
+// Each receive-side handler copies its own value to the transmit side while Sx is chosen, and
+// nothing else; in duplex none of them changes anything.
+TEST(EditorTest, TransmitSideFollowsTheReceiveSideInSimplexOnly) {
+    using V = EditorValues&;
+    const auto tx = [](const EditorValues& v) {
+        return v.txFreq + "|" + static_cast<char>(v.txSquelch.value_or('_')) + "|" +
+               std::to_string(v.txCtcss) + "|" + std::to_string(v.txDcs) + "|" + v.txTalkGroup +
+               "|" + v.txNac;
+    };
+    const std::tuple<void (*)(V), const char*> rows[] = {
+        // clang-format off
+        {[](V v) { v.rxFreq = "150.01", RFrq_Change(v); }, "150.01|c|3|4|00B0|0B0"},
+        {[](V v) { v.rxTalkGroup = "1A", RTG_Change(v); }, "143.0000|c|3|4|1A|0B0"},
+        {[](V v) { v.rxNac = "", RNAC_Click(v); }, "143.0000|c|3|4|00B0|"},
+        {[](V v) { v.rxCtcss = 41, RCTCSS_Click(v); }, "143.0000|c|41|4|00B0|0B0"},
+        {[](V v) { v.rxDcs = 82, RDCS_Click(v); }, "143.0000|c|3|82|00B0|0B0"},
+        {[](V v) { v.rxSquelch = kSqlCtcss, RSql_Click(v, false); }, "143.0000|t|3|4|00B0|0B0"},
+        {[](V v) { v.mode = kModeDigital, v.rxSquelch = kSqlNac, RSql_Click(v, true); }, "143.0000|g|3|4|00B0|0B0"},
+        // clang-format on
+    };
+    for (const auto& [handle, simplexTx] : rows) {
+        SCOPED_TRACE(simplexTx);
+        EditorValues v;
+        v.simplex = false, v.txFreq = "143.0000", v.txSquelch = kSqlDcs, v.txCtcss = 3;
+        v.txDcs = 4, v.txTalkGroup = "00B0", v.txNac = "0B0";
+        EditorValues duplex = v;
+        handle(duplex);
+        EXPECT_EQ(tx(duplex), tx(v));
+        v.simplex = true;
+        handle(v);
+        EXPECT_EQ(tx(v), simplexTx);
+    }
+    // clang-format off
+    ExpectRows<EditableBoxes, bool, bool>(Editable, {{true, false, {true, false, false, false}},
+        {false, false, {true, true, true, true}}, {false, true, {false, false, false, true}}});
+    // clang-format on
+}
+
+// The mode list refills and picks the first entries only across Digital, and keeps its Tag; the
+// channel box moves Current only on an entry its leave rule accepts.
+TEST(EditorTest, ModeListAndChannelBoxEntry) {
+    const auto changed = [](int tag, int mode, bool shadow) {
+        EditorValues v;
+        v.mode = mode, v.rxSquelch = kSqlCtcss, v.txSquelch = kSqlDcs;
+        const std::optional<SquelchLists> lists = ModeChanged(v, tag, shadow);
+        return std::to_string(tag) + (lists ? std::to_string(lists->tx.size()) : "-") +
+               static_cast<char>(*v.rxSquelch) + static_cast<char>(*v.txSquelch);
+    };
+    // clang-format off
+    ExpectRows<std::string, int, int, bool>(changed, {{kModeNarrow, kModeDigital, false, "23mg"},
+        {kModeNarrow, kModeDigital, true, "22mg"}, {kModeDigital, kModeWide, false, "04xx"},
+        {kModeWide, kModeNarrow, false, "1-tc"}, {-1, kModeWide, false, "0-tc"}});
+    // clang-format on
+    ChannelMemory memory;
+    test::ScriptedOperator op;
+    EXPECT_EQ(EnterChannel(memory, "GD1", op), 231);
+    EXPECT_FALSE(EnterChannel(memory, "0", op));
+    EXPECT_EQ(std::pair(int{memory.Current}, op.beeps), std::pair(231, 1));
+}
+
 TEST(StoreTest, ListCountsStatusFlagsAndNextChannel) {
     // Record, its list before (-1: as the reset left it) and Select, shadow or not, list chosen,
     // lists whose count goes down and up (-1: none), Select and Scan after, the next channel.
@@ -673,10 +776,11 @@ TEST(StoreTest, StoresTheFieldsAndShadowsFollowTheirPrimary) {
               std::pair(std::optional<int>(0), ZoneChoice{14, "List  15"}));
     v.desc = "  0123456789", v.scan = true, v.idCall = "42";
     v.simplex = false, v.rxFreq = "150.0063", v.txFreq = "155.01249";  // the leave rules rewrite
-    v.rxTalkGroup = "1A", v.rxNac = "0A3";
-    v.rxCtcss = -1, v.rxDcs = 82, v.txCtcss = 41, v.txDcs = 83;  // -1 and 83: no position
+    v.rxTalkGroup = "1A", v.rxNac = "A3";                              // completed by the store
+    v.rxCtcss = -1, v.rxDcs = 82, v.txCtcss = 41, v.txDcs = 83;        // -1 and 83: no position
     EditorValues sx = v;  // Sx chosen: the transmit side takes the receive side's values
     Sx_Click(sx, false);
+    EXPECT_TRUE(sx.simplex);
     EXPECT_EQ(std::tuple(sx.txFreq, sx.txSquelch, sx.txCtcss, sx.txDcs, sx.txTalkGroup, sx.txNac),
               std::tuple(v.rxFreq, v.rxSquelch, v.rxCtcss, v.rxDcs, v.rxTalkGroup, v.rxNac));
     sx.mode = kModeDigital, sx.rxSquelch = kSqlNac;
@@ -734,7 +838,12 @@ TEST(StoreTest, ModeCheckAndRefusals) {
         {0x30, [](V v) { v.list = 15; }, noList},  // never offered
         {0x30, [](V v) { v.rxSquelch.reset(), v.txSquelch = kSqlMonitor; },
          missing("    Rx Squelch Mode\n    Tx Squelch Mode\n")},
+        // No mode chosen is refused whatever is enabled, never replaced, never "disabled".
         {0x00, [](V v) { v.mode = -1; }, missing("    Operating Mode\n")},
+        {0x30, [](V v) { v.mode = -1; }, missing("    Operating Mode\n")},
+        {0x70, [](V v) { v.mode = 3, v.list.reset(); }, missing("    List\n    Operating Mode\n")},
+        {0x10, [](V v) { v.mode = -7, v.rxSquelch.reset(); },
+         missing("    Operating Mode\n    Rx Squelch Mode\n")},
         // clang-format on
     };
     for (const auto& [enabled, edit, summary] : rows) {
