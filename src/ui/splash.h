@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 #include <functional>
 
@@ -9,6 +10,10 @@ class QLabel;
 class QTimer;
 
 namespace kld::ui {
+
+// The program's mark, a radio mast sending, drawn `size` pixels square on a transparent ground:
+// the splash's logo and the main window's icon.
+QPixmap DrawLogo(int size);
 
 // The splash (frmSplash): the product, the company, the version and a logo, up while the main
 // window prepares itself. On load it shows "Version 2.6.0" and hands the version to the main
@@ -20,8 +25,7 @@ class SplashWindow : public QWidget {
   public:
     SplashWindow(const ProgramVersion& version,
                  std::function<void(const ProgramVersion&)> setVersion,
-                 std::function<void()> prepare, std::function<void()> showMain,
-                 int delayMs = 300);
+                 std::function<void()> prepare, std::function<void()> showMain, int delayMs = 300);
 
     QLabel* lblVersion;
     QLabel* lblProductName;
