@@ -51,10 +51,10 @@ void FillDemoChannels(kld::ui::MainWindow& w) {
         const char* tx;
         int mode;
     };
-    const Demo demo[] = {{1, "Main", "155.3400", "", 1},    {2, "Fire 1", "154.1300", "", 1},
-                         {3, "Fire 2", "154.2800", "159.0900", 1},
-                         {4, "EMS", "155.1750", "", 1},     {5, "P25 Ops", "151.1300", "", 2},
-                         {6, "Marine", "156.8000", "", 0}};
+    const Demo demo[] = {
+        {1, "Main", "155.3400", "", 1},           {2, "Fire 1", "154.1300", "", 1},
+        {3, "Fire 2", "154.2800", "159.0900", 1}, {4, "EMS", "155.1750", "", 1},
+        {5, "P25 Ops", "151.1300", "", 2},        {6, "Marine", "156.8000", "", 0}};
     for (const Demo& d : demo) {
         w.ChnlScrll->setValue(d.channel);
         w.Desc->setText(QString::fromLatin1(d.desc));
@@ -87,9 +87,10 @@ int main(int argc, char** argv) {
                 window.show();
                 QApplication::processEvents();
                 const auto now = std::chrono::system_clock::now().time_since_epoch();
-                std::printf("shown %lld\n",
-                            static_cast<long long>(
-                                std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+                std::printf(
+                    "shown %lld\n",
+                    static_cast<long long>(
+                        std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
                 QTimer::singleShot(0, &app, &QApplication::quit);
             });
         splash.show();
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
     if (what == QLatin1String("--screenshot")) {
         FillDemoChannels(window);
         window.Memory().Saved = true;
+        window.adjustSize();
         QApplication::processEvents();
         const bool ok = window.grab().save(args.value(2), "PNG");
         std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(args.value(2)));
@@ -133,7 +135,8 @@ int main(int argc, char** argv) {
         std::printf("peak_rss_kb %ld\n", PeakResidentKb());
         return 0;
     }
-    std::fprintf(stderr, "usage: kld540-window-bench --startup | --refresh [runs] | "
-                         "--screenshot FILE.png\n");
+    std::fprintf(stderr,
+                 "usage: kld540-window-bench --startup | --refresh [runs] | "
+                 "--screenshot FILE.png\n");
     return 2;
 }

@@ -25,6 +25,7 @@
 #include "qt_text.h"
 #include "settings_file.h"
 #include "shadow_dialog.h"
+#include "shadows.h"
 #include "splash.h"
 #include "squelch_dialog.h"
 #include "squelch_modes.h"
@@ -48,6 +49,16 @@ class Quiet {
   private:
     std::vector<std::unique_ptr<QSignalBlocker>> blockers_;
 };
+
+// The selection boxes' states, 0 clear, 1 ticked and 2 grey, as check states and back.
+Qt::CheckState CheckStateOf(int boxState) {
+    return boxState == kBoxGrey     ? Qt::PartiallyChecked
+           : boxState == kBoxTicked ? Qt::Checked
+                                    : Qt::Unchecked;
+}
+int BoxStateOf(Qt::CheckState state) {
+    return state == Qt::PartiallyChecked ? kBoxGrey : state == Qt::Checked ? kBoxTicked : kBoxClear;
+}
 
 int Selected(const QComboBox* box) {
     return box->currentIndex();
@@ -92,8 +103,8 @@ void MainWindow::Form_Load() {
 
     // Debug mode and the memory's start-up state (enabled modes, the settings file, the
     // template's mode, the port, the reset) are the files layer's; the window arranges itself.
-    settingsKept_ = PrepareMemory(memory_, state_, commandLine_, folder_,
-                                  SettingsUse::CreateWhenMissing);
+    settingsKept_ =
+        PrepareMemory(memory_, state_, commandLine_, folder_, SettingsUse::CreateWhenMissing);
     ArrangeTransferButtons();
     startupCaption_ = ToQ(kld::StartupCaption(state_.Version));
     setWindowTitle(startupCaption_);
@@ -289,8 +300,8 @@ void MainWindow::SetLocked(QWidget* control, bool locked) {
                                      : system.color(QPalette::Active, QPalette::Base);
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, background);
-        palette.setColor(group, QPalette::Button, locked ? background
-                                                          : system.color(group, QPalette::Button));
+        palette.setColor(group, QPalette::Button,
+                         locked ? background : system.color(group, QPalette::Button));
     }
     control->setPalette(palette);
 }
@@ -304,8 +315,8 @@ bool MainWindow::IsShownShadow() const {
 void MainWindow::ShowChannel() {
     const ChannelView view = kld::ShowChannel(memory_);
     const EditorValues& v = view.values;
-    const Quiet quiet{Zone, Modes,  RSql, TSql, RCTCSS, TCTCSS, RDCS,      TDCS,   RFrq, TFrq,
-                      RTG,  TTG,    RNAC, TNAC, Desc,   IDCall, ChnlScrll, Summary, Channel};
+    const Quiet quiet{Zone, Modes, RSql, TSql, RCTCSS, TCTCSS, RDCS,      TDCS,    RFrq,   TFrq,
+                      RTG,  TTG,   RNAC, TNAC, Desc,   IDCall, ChnlScrll, Summary, Channel};
 
     Zone->clear();
     for (const ZoneChoice& zone : view.zones) {
@@ -391,7 +402,8 @@ void MainWindow::Summary_Scroll() {
 }
 
 void MainWindow::Sx_Click() {
-    for (QWidget* w : std::initializer_list<QWidget*>{TFrq, TTG, TNAC, TSql, TCTCSS, TDCS, IDCall}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{TFrq, TTG, TNAC, TSql, TCTCSS, TDCS, IDCall}) {
         SetLocked(w, true);
     }
     EditorValues values = ReadEditor();
@@ -455,7 +467,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                                       ? Summary->horizontalScrollBar()->sizeHint().height()
                                       : 0;
             Summary->setFixedHeight(row * kSelectionBoxes + 2 * frame + scrollBar);
-            const int offset = Summary->geometry().top() - Check[0]->parentWidget()->geometry().top();
+            const int offset =
+                Summary->geometry().top() - Check[0]->parentWidget()->geometry().top();
             for (int k = 0; k < kSelectionBoxes; ++k) {
                 QCheckBox* check = Check[static_cast<std::size_t>(k)];
                 const int h = check->sizeHint().height();
@@ -584,10 +597,7 @@ void MainWindow::SyncSelectBoxes() {
     const int top = Summary->verticalScrollBar()->value();
     const auto states = kld::SyncSelectBoxes(memory_, top);
     for (std::size_t k = 0; k < Check.size(); ++k) {
-        Check[k]->setCheckState(static_cast<Qt::CheckState>(states[k]));
-        // A grey box shows an erase mark; the operator's click takes it to unticked or ticked,
-        // never to grey.
-        Check[k]->setTristate(false);
+        Check[k]->setCheckState(CheckStateOf(states[k]));
     }
     listBusy_ = false;
 }
@@ -597,7 +607,7 @@ void MainWindow::Check_Click(int box) {
         return;
     }
     const int top = Summary->verticalScrollBar()->value();
-    const int state = Check[static_cast<std::size_t>(box)]->checkState();
+    const int state = BoxStateOf(Check[static_cast<std::size_t>(box)]->checkState());
     if (SelectBox_Click(memory_, top, box, state)) {
         SetSummary(memory_.Current);  // an erase mark may have come or gone
         ShowChannel();
@@ -624,8 +634,7 @@ void MainWindow::EraseCurr_Click() {
         const int top = Summary->verticalScrollBar()->value();
         if (c - top >= 0 && c - top < kSelectionBoxes) {
             Check[static_cast<std::size_t>(c - top)]->setCheckState(
-                static_cast<Qt::CheckState>(BoxState(memory_.Rec(c))));
-            Check[static_cast<std::size_t>(c - top)]->setTristate(false);
+                CheckStateOf(BoxState(memory_.Rec(c))));
         }
         SetSummary(c);
     }
@@ -665,7 +674,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             event->ignore();
         }
     }
-    for (QDialog* dialog : std::initializer_list<QDialog*>{frmShadow_, frmSquelch_, frmIteration_}) {
+    for (QDialog* dialog :
+         std::initializer_list<QDialog*>{frmShadow_, frmSquelch_, frmIteration_}) {
         if (dialog != nullptr) {
             dialog->hide();
         }

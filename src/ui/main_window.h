@@ -187,7 +187,7 @@ class MainWindow : public QMainWindow {
     bool settingsKept_ = true;
     bool leaving_ = false;  // a leave rule is running; its own message box must not run it again
     bool closing_ = false;
-    int modesTag_ = 0;      // the Modes list's Tag: the selection its handler last saw
+    int modesTag_ = 0;  // the Modes list's Tag: the selection its handler last saw
     QString startupCaption_;
 
     SquelchDialog* frmSquelch_ = nullptr;

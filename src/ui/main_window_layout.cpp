@@ -65,6 +65,18 @@ QLabel* LabelFor(const char* text, QWidget* buddy, const char* name = nullptr) {
     return label;
 }
 
+// A selection box: grey shows an erase mark, which only the program sets. The operator's click
+// toggles between ticked and clear, and a click on a grey box clears it.
+class SelectBox : public QCheckBox {
+  public:
+    using QCheckBox::QCheckBox;
+
+  protected:
+    void nextCheckState() override {
+        setCheckState(checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
+    }
+};
+
 QLabel* SubHeading(const char* text) {
     auto* label = new QLabel(QString::fromLatin1(text));
     QFont font = label->font();
@@ -197,8 +209,9 @@ void MainWindow::BuildLayout() {
     // Memory Summary: the heading, the six selection boxes beside the six visible lines.
     ChnlSummary = Named(new QGroupBox(QStringLiteral("Memory Summary")), "ChnlSummary");
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // The heading's words sit over their columns in the window's own proportional font, whose
+    // blanks are narrower than the list's fixed-pitch ones.
     SummaryHeading = Named(new QLabel(ToQ(kSummaryHeading)), "SummaryHeading");
-    SummaryHeading->setFont(fixed);
     SummaryHeading->setTextInteractionFlags(Qt::NoTextInteraction);
     Summary = Named(new QListWidget, "Summary");
     Summary->setFont(fixed);
@@ -213,7 +226,7 @@ void MainWindow::BuildLayout() {
     boxes->setObjectName(QStringLiteral("SelectBoxes"));
     for (std::size_t k = 0; k < Check.size(); ++k) {
         const QString name = QStringLiteral("Check%1").arg(k + 1);
-        Check[k] = new QCheckBox(boxes);
+        Check[k] = new SelectBox(boxes);
         Check[k]->setObjectName(name);
         Check[k]->setAccessibleName(name);
     }
@@ -226,6 +239,7 @@ void MainWindow::BuildLayout() {
     summaryGrid->addWidget(Summary, 1, 1);
     summaryGrid->setColumnStretch(1, 1);
     summaryGrid->setHorizontalSpacing(0);
+    summaryGrid->setVerticalSpacing(2);
 
     TfrProgress = Named(new QGroupBox(QStringLiteral("Data Transfer Progress")), "TfrProgress");
     TfrProgressBar = Named(new QProgressBar, "TfrProgressBar");
@@ -255,6 +269,7 @@ void MainWindow::BuildLayout() {
     SelAll = Button("SelAll", "&Select All");
     ClearAll = Button("ClearAll", "&Clear All");
     ReadDbgLog = Button("ReadDbgLog", "Read Debug Log");
+    ReadDbgLog->setParent(TransferFrame);  // in the frame even while it is not in its grid
     new QGridLayout(TransferFrame);
 
     EraseFrame = Named(new QGroupBox(QStringLiteral("Erase")), "EraseFrame");
@@ -282,9 +297,10 @@ void MainWindow::BuildLayout() {
 
     auto* main = new QVBoxLayout(central);
     main->addLayout(editor);
-    main->addWidget(ChnlSummary, 1);
-    main->addWidget(TfrProgress, 1);
+    main->addWidget(ChnlSummary);
+    main->addWidget(TfrProgress);
     main->addLayout(frames);
+    main->addStretch();
     ArrangeTransferButtons();
 }
 
@@ -309,10 +325,10 @@ void MainWindow::ArrangeTransferButtons() {
 
 void MainWindow::SetFocusOrder() {
     const std::array<QWidget*, 31> order{
-        Channel, ChnlScrll, SM1,      Zone,     Desc,   Modes,    RFrq,      RSql,
-        RCTCSS,  RDCS,      RTG,      RNAC,     Sx,     Dx,       TFrq,      TSql,
-        TCTCSS,  TDCS,      TTG,      TNAC,     Save,   Summary,  FileSave,  FileOpen,
-        Upload,  Download,  SelAll,   ClearAll, EraseCurr, EraseAll, CommPort};
+        Channel, ChnlScrll, SM1,    Zone,     Desc,      Modes,    RFrq,     RSql,
+        RCTCSS,  RDCS,      RTG,    RNAC,     Sx,        Dx,       TFrq,     TSql,
+        TCTCSS,  TDCS,      TTG,    TNAC,     Save,      Summary,  FileSave, FileOpen,
+        Upload,  Download,  SelAll, ClearAll, EraseCurr, EraseAll, CommPort};
     for (std::size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
