@@ -14,7 +14,9 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QThread>
 #include <QTimer>
+#include <memory>
 
 #include "codecs.h"
 #include "field_rules.h"
@@ -88,7 +90,11 @@ MainWindow::MainWindow(Operator& op, std::filesystem::path folder, std::string c
     setWindowIcon(QIcon(DrawLogo(64)));
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    if (portSearch_ != nullptr) {
+        portSearch_->wait();
+    }
+}
 
 void MainWindow::SetVersion(const ProgramVersion& version) {
     state_.Version = version;
@@ -154,14 +160,26 @@ void MainWindow::Form_Load() {
 
 void MainWindow::FindCommPorts() {
     Form_Load();
-    const QString text = CommPort->currentText();
-    const Quiet quiet{CommPort};
-    CommPort->clear();
-    for (const PortEntry& port : kld::FindCommPorts()) {
-        CommPort->addItem(QStringLiteral("COM%1  %2").arg(port.number).arg(ToQ(port.device)),
-                          port.number);
+    if (portSearch_ != nullptr) {
+        return;
     }
-    CommPort->setEditText(text);
+    // Trying every port takes most of a second where serial devices exist but answer slowly, so
+    // it runs beside the window: the box keeps the port from the settings file meanwhile, and
+    // the list is there by the time an operator opens it.
+    auto found = std::make_shared<std::vector<PortEntry>>();
+    portSearch_ = QThread::create([found] { *found = kld::FindCommPorts(); });
+    connect(portSearch_, &QThread::finished, this, [this, found] {
+        const QString text = CommPort->currentText();
+        const Quiet quiet{CommPort};
+        CommPort->clear();
+        for (const PortEntry& port : *found) {
+            CommPort->addItem(QStringLiteral("COM%1  %2").arg(port.number).arg(ToQ(port.device)),
+                              port.number);
+        }
+        CommPort->setEditText(text);
+        emit PortsFound();
+    });
+    portSearch_->start();
 }
 
 void MainWindow::InstallRules() {

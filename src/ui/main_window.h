@@ -20,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QThread;
 
 namespace kld::ui {
 
@@ -47,7 +48,8 @@ class MainWindow : public QMainWindow {
     void SetVersion(const ProgramVersion& version);
     // The start-up sequence (Form_Load). Runs once, before the window is shown.
     void Form_Load();
-    // Fills the port box; prepares the window first when that has not happened yet.
+    // Prepares the window when that has not happened yet, then starts the search for the ports
+    // that can be opened; PortsFound is emitted when the port box lists them.
     void FindCommPorts();
 
     // --- The editor -------------------------------------------------------------------------
@@ -148,6 +150,9 @@ class MainWindow : public QMainWindow {
     QProgressBar* TfrProgressBar;
     QLabel* TfrStatus;
 
+  signals:
+    void PortsFound();
+
   protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -190,6 +195,7 @@ class MainWindow : public QMainWindow {
     int modesTag_ = 0;  // the Modes list's Tag: the selection its handler last saw
     QString startupCaption_;
 
+    QThread* portSearch_ = nullptr;
     SquelchDialog* frmSquelch_ = nullptr;
     ShadowDialog* frmShadow_ = nullptr;
     IterationDialog* frmIteration_ = nullptr;
