@@ -132,11 +132,13 @@ void UseDialog(QDialog& dialog, bool& success, QLineEdit* first, QLineEdit* box,
     auto* ok = dialog.findChild<QPushButton*>("cmdOK");
     auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
     ASSERT_TRUE(ok != nullptr && cancel != nullptr);
-    end == End::Ok       ? QTest::mouseClick(ok, Qt::LeftButton)
-    : end == End::Cancel ? QTest::mouseClick(cancel, Qt::LeftButton)
-    : end == End::Close
-        ? void(dialog.close())
-        : QTest::keyClick(first, end == End::Enter ? Qt::Key_Return : Qt::Key_Escape);
+    if (end == End::Ok || end == End::Cancel) {
+        QTest::mouseClick(end == End::Ok ? ok : cancel, Qt::LeftButton);
+    } else if (end == End::Close) {
+        dialog.close();  // the title bar's X
+    } else {
+        QTest::keyClick(first, end == End::Enter ? Qt::Key_Return : Qt::Key_Escape);
+    }
 }
 
 TEST(SquelchDialog, TakesZeroToFifteenAndStaysOpenOtherwise) {
