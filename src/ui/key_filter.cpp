@@ -36,22 +36,22 @@ class KeyRuleFilter : public QObject {
 
     void SetRule(KeyRule rule) { rule_ = std::move(rule); }
 
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != &box_ || box_.isReadOnly()) {
-            return false;  // a read-only box ignores typing and pasting on its own
-        }
+    // The box is looked at only for the events the rule is about: the events of its own
+    // destruction come here too, when it is a QLineEdit no longer. A read-only box ignores typing
+    // and pasting on its own.
+    bool eventFilter(QObject* /*box*/, QEvent* event) override {
         switch (event->type()) {
             case QEvent::KeyPress:
-                return KeyPress(static_cast<QKeyEvent&>(*event));
+                return !box_.isReadOnly() && KeyPress(static_cast<QKeyEvent&>(*event));
             case QEvent::InputMethod:
-                return InputMethod(static_cast<QInputMethodEvent&>(*event));
+                return !box_.isReadOnly() && InputMethod(static_cast<QInputMethodEvent&>(*event));
             case QEvent::ContextMenu:
-                ShowContextMenu(static_cast<QContextMenuEvent&>(*event));
-                return true;
+                return !box_.isReadOnly() &&
+                       ShowContextMenu(static_cast<QContextMenuEvent&>(*event));
             case QEvent::Drop:
-                return Drop(static_cast<QDropEvent&>(*event));
+                return !box_.isReadOnly() && Drop(static_cast<QDropEvent&>(*event));
             case QEvent::MouseButtonRelease:
-                return MiddleClick(static_cast<QMouseEvent&>(*event));
+                return !box_.isReadOnly() && MiddleClick(static_cast<QMouseEvent&>(*event));
             default:
                 return false;
         }
@@ -126,7 +126,7 @@ class KeyRuleFilter : public QObject {
     }
 
     // The box's own menu, with its Paste going through the rule.
-    void ShowContextMenu(const QContextMenuEvent& event) {
+    bool ShowContextMenu(const QContextMenuEvent& event) {
         QMenu* menu = box_.createStandardContextMenu();
         for (QAction* action : menu->actions()) {
             if (action->objectName() != u"edit-paste" &&
@@ -143,6 +143,7 @@ class KeyRuleFilter : public QObject {
         }
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(event.globalPos());
+        return true;
     }
 
     bool Drop(QDropEvent& event) {

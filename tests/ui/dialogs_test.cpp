@@ -1,1 +1,290 @@
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "fake_operator.h"
+#include "iteration_dialog.h"
+#include "key_filter.h"
+#include "shadow_dialog.h"
+#include "splash.h"
+#include "squelch_dialog.h"
+#include "window_operator.h"
+
+// Readable failures for the window's texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace kld::ui {
+namespace {
+
+using namespace Qt::StringLiterals;
+using Act = std::function<void(QLineEdit&)>;
+
+Act Keys(const char* keys) {
+    return [keys](QLineEdit& box) { QTest::keyClicks(&box, keys); };
+}
+Act Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    return [key, modifiers](QLineEdit& box) { QTest::keyClick(&box, key, modifiers); };
+}
+// Puts `text` on the clipboard, then pastes with Ctrl+V or `paste`.
+Act Paste(const QString& text, Act paste = Key(Qt::Key_V, Qt::ControlModifier)) {
+    return [text, paste](QLineEdit& box) {
+        QApplication::clipboard()->setText(text);
+        paste(box);
+    };
+}
+void Send(QLineEdit& box, QEvent&& event) {
+    QCoreApplication::sendEvent(&box, &event);
+}
+
+TEST(KeyFilter, TypingPastingAndDroppingGoThroughTheRule) {
+    const Act menuPaste = [](QLineEdit& box) {
+        Send(box,
+             QContextMenuEvent(QContextMenuEvent::Mouse, {2, 2}, box.mapToGlobal(QPoint(2, 2))));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            if (action->text().startsWith("&Paste")) {
+                action->trigger();
+            }
+        }
+        menu->close();
+    };
+    const Act drop = [](QLineEdit& box) {
+        QMimeData mime;
+        mime.setText("b\nx c");
+        const QPoint at(1, box.height() / 2);  // the drop goes where the drag entered
+        Send(box, QDragEnterEvent(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier));
+        Send(box, QDropEvent(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier));
+    };
+    const Act inputMethod = [](QLineEdit& box) {
+        QInputMethodEvent event;
+        event.setCommitString(u"\u00e9\u20acx"_s);
+        Send(box, std::move(event));
+    };
+    // Start text, whole text selected, maximum length, the digit rule rather than the test rule,
+    // what is done, the text after, beeps.
+    // clang-format off
+    const std::tuple<const char*, bool, int, bool, Act, QString, int> rows[] = {
+        {"", false, 9, false, Keys("ab1x9"), "AB19", 1}, {"", false, 3, false, Keys("abcde"), "ABC", 0},
+        {"12345", true, 5, false, Keys("z"), "Z", 0},
+        {"12", false, 5, false, Key(Qt::Key_A, Qt::ControlModifier), "12", 0},  // select all
+        {"", false, 5, false, Key(Qt::Key_X, Qt::AltModifier), "", 1},  // Alt types: the rule sees it
+        {"AB", false, 5, false, Key(Qt::Key_Backspace), "A", 0},
+        {"A#", false, 5, false, Key(Qt::Key_Backspace), "A#", 0},
+        {"AB", true, 5, false, Key(Qt::Key_Delete), "", 0},
+        {"", false, 9, false, Paste(u"a\tx\u00e9\u20ac\nb"_s), u"A\u00c9B"_s, 1},
+        {"1", false, 4, false, Paste("abcx"), "1ABC", 0}, {"12345", true, 5, false, Paste("ab"), "AB", 0},
+        {"", false, 5, false, Paste("ab", Key(Qt::Key_Insert, Qt::ShiftModifier)), "AB", 0},
+        {"1", false, 5, false, Paste("ab", menuPaste), "1AB", 0},
+        {"12", false, 9, false, drop, "B C12", 1}, {"", false, 9, false, inputMethod, u"\u00c9"_s, 1},
+        {" 7 ", false, 3, true, Keys("5"), "75", 0}, {" 7 ", true, 3, true, Keys("3"), "3", 0},
+        {"12", false, 3, true, Keys("a b3-"), "123", 0}, {"", false, 3, true, Paste(" 4x2"), "42", 0},
+        {" 7 ", false, 3, true, Key(Qt::Key_Backspace), " 7", 0},  // no trim on backspace
+    };
+    // clang-format on
+    int n = 0;
+    for (const auto& [start, selected, maxLength, digits, act, want, beeps] : rows) {
+        SCOPED_TRACE(n++);
+        int beeped = 0;
+        QLineEdit box(start);
+        box.setMaxLength(maxLength);
+        box.show();
+        selected ? box.selectAll() : box.end(false);
+        // Letters upper-cased, 'x' refused with a beep, backspace refused after a '#'.
+        InstallKeyRule(&box, [&beeped](int key, QLineEdit& b) {
+            if (key == 8) {
+                return b.text().endsWith(u'#') ? 0 : 8;
+            }
+            return key == 'x' ? (++beeped, 0) : QChar(key).toUpper().unicode();
+        });
+        if (digits) {
+            InstallDigitRule(&box);  // trims, swallows non-digits silently
+        }
+        act(box);
+        EXPECT_EQ(box.text(), want);
+        EXPECT_EQ(beeped, beeps);
+    }
+}
+
+enum class End { Ok, Enter, Cancel, Escape, Close };
+
+// Opens the dialog as the main window would (its flag set from the last use), checks that it
+// starts afresh with `first` selected and focused, types `typed` into `box` and ends it.
+void UseDialog(QDialog& dialog, bool& success, QLineEdit* first, QLineEdit* box, const char* typed,
+               End end) {
+    success = true;
+    dialog.show();
+    EXPECT_FALSE(success);
+    EXPECT_EQ(first->selectedText(), first->text());
+    EXPECT_EQ(dialog.focusWidget(), first);
+    QTest::keyClicks(box, typed);
+    auto* ok = dialog.findChild<QPushButton*>("cmdOK");
+    auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
+    ASSERT_TRUE(ok != nullptr && cancel != nullptr);
+    if (end == End::Ok || end == End::Cancel) {
+        QTest::mouseClick(end == End::Ok ? ok : cancel, Qt::LeftButton);
+    } else if (end == End::Close) {
+        dialog.close();  // the title bar's X
+    } else {
+        QTest::keyClick(first, end == End::Enter ? Qt::Key_Return : Qt::Key_Escape);
+    }
+}
+
+TEST(SquelchDialog, TakesZeroToFifteenAndStaysOpenOtherwise) {
+    test::ScriptedOperator op;
+    SquelchDialog dialog(op, nullptr);
+    // Start text, typed, how it ends, SquelchSuccess, NoiseSquelch, the message shown.
+    // clang-format off
+    const std::tuple<const char*, const char*, End, bool, int, const char*> rows[] = {
+        {"10", "15", End::Ok, true, 15, ""}, {"10", "16", End::Ok, false, 15, "Value is out of range"},
+        {"", "", End::Enter, true, 0, ""}, {"3", "a7b", End::Ok, true, 7, ""},
+        {"9", "1", End::Cancel, false, 7, ""}, {"9", "1", End::Escape, false, 7, ""},
+        {"9", "1", End::Close, false, 7, ""},
+    };
+    // clang-format on
+    for (const auto& [start, typed, end, success, level, message] : rows) {
+        SCOPED_TRACE(std::string(start) + " then " + typed);
+        op.shown.clear();
+        dialog.SquelchValue->setText(start);
+        UseDialog(dialog, dialog.SquelchSuccess, dialog.SquelchValue, dialog.SquelchValue, typed,
+                  end);
+        EXPECT_EQ(std::tuple(dialog.SquelchSuccess, int{dialog.NoiseSquelch}),
+                  std::tuple(success, level));
+        EXPECT_EQ(dialog.isVisible(), *message != 0);
+        EXPECT_EQ(op.shown.empty() ? "" : op.shown.back().text, message);
+        dialog.hide();
+    }
+    // As the main window runs it: modal.
+    QTimer::singleShot(0, [&dialog] { QTest::keyClicks(dialog.SquelchValue, "4\r"); });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.NoiseSquelch, 4);
+    EXPECT_EQ(dialog.SquelchValue->accessibleName(), "Value  (0 - 15)");
+}
+
+TEST(ShadowDialog, ARefusalKeepsItOpenOnTheRefusedBox) {
+    test::ScriptedOperator op;
+    ChannelMemory memory;
+    memory.Rec(5).Select = memory.Rec(6).Select = kSelDefined;
+    ShadowDialog dialog(memory, op, nullptr);
+    // Primary, shadow typed, how it ends, the box refused (none: closed), ShadowSuccess.
+    // clang-format off
+    const std::tuple<const char*, const char*, End, QLineEdit*, bool> rows[] = {
+        {"004", "7", End::Ok, dialog.PrimChnl, false}, {"005", "6", End::Ok, dialog.ShadChnl, false},
+        {"005", "231", End::Enter, dialog.ShadChnl, false}, {"005", "7", End::Ok, nullptr, true},
+        {"005", "7", End::Escape, nullptr, false},
+    };
+    // clang-format on
+    for (const auto& [primary, shadow, end, refused, success] : rows) {
+        SCOPED_TRACE(std::string(primary) + " and " + shadow);
+        dialog.PrimChnl->setText(primary);
+        dialog.ShadChnl->setText("99");  // emptied on opening
+        UseDialog(dialog, dialog.ShadowSuccess, dialog.PrimChnl, dialog.ShadChnl, shadow, end);
+        EXPECT_EQ(dialog.ShadChnl->text(), shadow);
+        EXPECT_EQ(dialog.isVisible(), refused != nullptr);
+        EXPECT_EQ(dialog.ShadowSuccess, success);
+        if (refused != nullptr) {
+            EXPECT_EQ(dialog.focusWidget(), refused);
+            EXPECT_EQ(refused->selectedText(), refused->text());
+        }
+        dialog.hide();
+    }
+    EXPECT_EQ(op.shown.size(), 3U);
+    EXPECT_EQ(dialog.PrimChnl->accessibleName(), "Primary Memory");
+}
+
+TEST(IterationDialog, DigitsOnlyAndTheSuccessFlag) {
+    IterationDialog dialog(nullptr);
+    for (const End end : {End::Ok, End::Cancel, End::Close}) {
+        UseDialog(dialog, dialog.IterSuccess, dialog.Iterations, dialog.Iterations, "12a345678",
+                  end);
+        EXPECT_EQ(dialog.Iterations->text(), "12345");
+        EXPECT_EQ(dialog.IterSuccess, end == End::Ok);
+        EXPECT_TRUE(dialog.isHidden());
+    }
+}
+
+TEST(Splash, ShowsTheVersionThenPreparesBeforeItHandsOver) {
+    std::vector<std::string> steps;
+    const auto state = [](const SplashWindow& s) {
+        return std::string(s.isVisible() ? " shown" : " closed") +
+               (s.Timer1->isActive() ? "+timer" : "");
+    };
+    SplashWindow splash(
+        ProgramVersion{3, 1, 4}, [&](const ProgramVersion& v) { steps.push_back(VersionText(v)); },
+        [&] { steps.push_back("prepare" + state(splash)); },
+        [&] { steps.push_back("main" + state(splash)); }, 20);
+    EXPECT_EQ(steps, std::vector<std::string>{"3.1.4"});
+    EXPECT_EQ(splash.lblVersion->text() + "|" + splash.lblProductName->text() + "|" +
+                  splash.lblCompanyProduct->text(),
+              "Version 3.1.4|KLD-540|Corvane Industries Ltd");
+    EXPECT_FALSE(splash.testAttribute(Qt::WA_QuitOnClose));
+    splash.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return steps.size() == 3; }, 2000));
+    EXPECT_EQ(steps, (std::vector<std::string>{"3.1.4", "prepare shown", "main closed"}));
+    const QImage logo = DrawLogo(48).toImage();  // a mark on a clear ground, rounded corners
+    EXPECT_EQ(std::pair(qAlpha(logo.pixel(0, 0)), qAlpha(logo.pixel(24, 24))), std::pair(0, 255));
+    EXPECT_FALSE(splash.imgLogo->pixmap().isNull());
+}
+
+TEST(WindowOperator, BoxesShowTheMessageAndAnswerTheButtonPressed) {
+    using B = QMessageBox;
+    const auto click = [](B::StandardButton b) {
+        return [b](B& box) { QTest::mouseClick(box.button(b), Qt::LeftButton); };
+    };
+    const std::function<void(B&)> escape = [](B& box) { QTest::keyClick(&box, Qt::Key_Escape); };
+    const std::function<void(B&)> close = [](B& box) { box.close(); };  // the title bar's X
+    // The message, its text and title shown, the icon, the buttons and the default shown, the
+    // press, the answer.
+    // clang-format off
+    const std::tuple<Message, QString, B::Icon, B::StandardButtons, B::StandardButton,
+                     std::function<void(B&)>, Answer> rows[] = {
+        {{"Saved", ""}, "Saved|KLD-540", B::NoIcon, B::Ok, B::Ok, click(B::Ok), Answer::Ok},
+        {{"Gone", "T", Icon::Information}, "Gone|T", B::Information, B::Ok, B::Ok, close, Answer::Ok},
+        {{"Send?\n<b>now</b>", "Send", Icon::Exclamation, Buttons::OkCancel, "No space left"},
+         "Send?\n<b>now</b>|Send", B::Warning, B::Ok | B::Cancel, B::Ok, escape, Answer::Cancel},
+        {{"Keep?", "T", Icon::Warning, Buttons::YesNo}, "Keep?|T", B::Warning, B::Yes | B::No,
+         B::Yes, escape, Answer::No},
+        {{"Save?", "", Icon::Critical, Buttons::YesNoCancel}, "Save?|KLD-540", B::Critical,
+         B::Yes | B::No | B::Cancel, B::Yes, close, Answer::Cancel},
+        // A file name in UTF-8, a channel name in Latin-1.
+        {{"M\xC3\xBCller.540", "\xE9t\xE9", Icon::None, Buttons::YesNoCancel},
+         u"M\u00fcller.540|\u00e9t\u00e9"_s, B::NoIcon, B::Yes | B::No | B::Cancel, B::Yes,
+         click(B::No), Answer::No},
+    };
+    // clang-format on
+    WindowOperator op;
+    QDialog dialog;  // the boxes come up over the dialog that asks
+    dialog.setModal(true);
+    dialog.show();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::get<Message>(row).text);
+        QTimer::singleShot(0, [&] {
+            const auto& [message, shown, icon, buttons, first, press, answer] = row;
+            auto* box = qobject_cast<B*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->parentWidget(), &dialog);
+            EXPECT_EQ(box->text() + "|" + box->windowTitle(), shown);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            EXPECT_EQ(box->icon(), icon);
+            EXPECT_EQ(box->standardButtons(), buttons);
+            EXPECT_EQ(box->standardButton(box->defaultButton()), first);
+            EXPECT_EQ(box->detailedText().toStdString(), message.detail);
+            press(*box);
+        });
+        EXPECT_EQ(op.Ask(std::get<Message>(row)), std::get<Answer>(row));
+    }
+}
+
+}  // namespace
+}  // namespace kld::ui
