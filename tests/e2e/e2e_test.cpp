@@ -197,6 +197,26 @@ class EndToEnd : public ::testing::Test {
     pid_t sim_ = -1;
 };
 
+TEST_F(EndToEnd, DesktopProgramStartsHeadlessAndKeepsItsSettings) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const pid_t pid = Spawn({KLD540_GUI, "w", "n"}, Create("gui.out"), Create("gui.err"));
+    ::unsetenv("QT_QPA_PLATFORM");
+    const fs::path ini = dir_ / "KLD540.ini";
+    for (const auto end = Clock::now() + 10s;
+         !(fs::exists(ini) && fs::file_size(ini) == 138) && Clock::now() < end;) {
+        Nap();
+    }
+    std::this_thread::sleep_for(500ms);  // the window is up and its port search runs
+    int raw = 0;
+    const bool running = ::waitpid(pid, &raw, WNOHANG) == 0;
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &raw, 0);
+    EXPECT_TRUE(running) << ReadBytes(dir_ / "gui.err");
+    ASSERT_TRUE(fs::exists(ini));
+    EXPECT_EQ(fs::file_size(ini), 138u);
+    EXPECT_EQ(ReadBytes(ini).substr(0, 8), "KLD540  ");
+}
+
 TEST_F(EndToEnd, PortsListsTheRadiosPort) {
     const std::string line = "COM7\t" + Link().string() + "\n";
     ASSERT_TRUE(StartSim({}));

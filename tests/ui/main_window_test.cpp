@@ -14,11 +14,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
 #include "../files/temp_dir.h"
+#include "../serial/pty.h"
 #include "fake_operator.h"
 #include "main_window.h"
 #include "shadow_dialog.h"
@@ -285,6 +287,22 @@ TEST_F(Window, ScrollBarWrapsAndUpRaisesTheValue) {
     EXPECT_EQ(W().Channel->text(), QString("%1").arg(Current(), 3, 10, QChar('0')));
 }
 
+TEST_F(Window, PortBoxListsThePortsThatOpen) {
+    // A pseudo-terminal stands in for a USB adapter, given the number 5 through the ports folder.
+    test::Pty pty;
+    std::filesystem::create_directory(dir / "ports");
+    std::filesystem::create_symlink(pty.SlavePath(), dir / "ports" / "COM5");
+    ::setenv("KLD540_PORTS_DIR", (dir / "ports").c_str(), 1);
+    window = std::make_unique<MainWindow>(op, dir.Path(), "");
+    QSignalSpy found(window.get(), &MainWindow::PortsFound);
+    window->FindCommPorts();
+    window->show();
+    ASSERT_TRUE(found.wait(20000));
+    ::unsetenv("KLD540_PORTS_DIR");
+    EXPECT_GE(W().CommPort->findText(QStringLiteral("COM5  "), Qt::MatchStartsWith), 0);
+    EXPECT_EQ(W().CommPort->currentText(), "COM1");  // the settings file's port stays chosen
+}
+
 TEST_F(Window, UndefinedChannelShowsTheTemplate) {
     Start();
     W().ChnlScrll->setValue(57);
@@ -395,9 +413,10 @@ TEST_F(Window, RecordsWithValuesTheListsDoNotHoldShowNoChoice) {
     r.RCTCSS = 999;
     r.TDCS = -5;
     r.Mode = 7;
-    r.Scan = 0x70;
+    r.Scan = 0xF0;  // the guards' list, never offered to a channel
     W().ChnlScrll->setValue(30);
     EXPECT_EQ(W().Modes->currentIndex(), -1);
+    EXPECT_EQ(W().Zone->currentIndex(), -1);
     EXPECT_EQ(W().RSql->currentIndex(), -1);
     EXPECT_EQ(W().RCTCSS->currentIndex(), -1);
     EXPECT_EQ(W().TDCS->currentIndex(), -1);
