@@ -112,6 +112,12 @@ void MainWindow::Form_Load() {
     settingsKept_ =
         PrepareMemory(memory_, state_, commandLine_, folder_, SettingsUse::CreateWhenMissing);
     ArrangeTransferButtons();
+    // The file, print and radio commands are not wired to this window yet: their buttons stay
+    // in place, greyed, rather than doing nothing when pressed.
+    for (QPushButton* button :
+         {FileSave, FileOpen, PrintList, PrintFile, Upload, Download, ReadDbgLog, DumpChnlData}) {
+        button->setEnabled(false);
+    }
     startupCaption_ = ToQ(kld::StartupCaption(state_.Version));
     setWindowTitle(startupCaption_);
 
@@ -183,10 +189,10 @@ void MainWindow::FindCommPorts() {
 }
 
 void MainWindow::InstallRules() {
-    InstallKeyRule(Channel, [this](int key, QLineEdit& box) {
+    InstallKeyRule(Channel, [](int key, QLineEdit& box) {
         const DigitKeyResult result = ChannelKeyRule(key, FromQ(box.text()));
-        if (key != kBackspace && FromQ(box.text()) != result.text) {
-            box.setText(ToQ(result.text));
+        if (key != kBackspace) {
+            SetRuleText(box, ToQ(result.text));
         }
         return result.key;
     });
@@ -233,6 +239,13 @@ void MainWindow::Connect() {
         EditorValues values = ReadEditor();
         RSql_Click(values, IsShownShadow());
         WriteTransmitSide(values);
+    });
+
+    // Enter in the channel box goes to the channel at once, as leaving the box would.
+    connect(Channel, &QLineEdit::returnPressed, this, [this] {
+        if (!Channel_Validate()) {
+            Channel->selectAll();
+        }
     });
 
     connect(Save, &QPushButton::clicked, this, [this] { Save_Click(); });
@@ -525,10 +538,18 @@ void MainWindow::LeaveRule(QLineEdit* box) {
 }
 
 bool MainWindow::Channel_Validate() {
+    const int before = memory_.Current;
     if (!EnterChannel(memory_, FromQ(Channel->text()), op_)) {
         return false;
     }
-    ShowChannel();
+    // The rule runs a moment after the focus has left the box; redrawing the channel already
+    // shown would throw away what the operator has typed elsewhere since.
+    if (memory_.Current != before) {
+        ShowChannel();
+    } else {
+        const Quiet quiet{Channel};
+        Channel->setText(ToQ(ChannelBoxText(memory_.Current)));
+    }
     return true;
 }
 

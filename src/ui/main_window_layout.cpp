@@ -283,7 +283,9 @@ void MainWindow::BuildLayout() {
     CommPort = Choice("CommPort");
     CommPort->setEditable(true);
     CommPort->setAccessibleName(QStringLiteral("CommPort"));
-    CommPort->setMinimumContentsLength(6);
+    // Wide enough for "COM33  /dev/ttyUSB0"; the list arriving later does not resize the window.
+    CommPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    CommPort->setMinimumContentsLength(19);
     DumpChnlData = Button("DumpChnlData", "Dump");
     auto* port = new QVBoxLayout(PortFrame);
     port->addWidget(CommPort);

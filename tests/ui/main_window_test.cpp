@@ -223,6 +223,9 @@ TEST_F(Window, LeaveRulesKeepTheFocusUntilTheTextPasses) {
     TypeInto(W().Channel, "GD2");
     Leave(W().Channel);
     EXPECT_EQ(Current(), 232);
+    TypeInto(W().Channel, "12");
+    QTest::keyClick(W().Channel, Qt::Key_Return);  // Enter goes there at once
+    EXPECT_EQ(Current(), 12);
 
     // A frequency off the raster: the message, the focus stays; on the raster it completes.
     TypeInto(W().RFrq, "150.004");
