@@ -174,6 +174,7 @@ void MainWindow::FindCommPorts() {
     // the list is there by the time an operator opens it.
     auto found = std::make_shared<std::vector<PortEntry>>();
     portSearch_ = QThread::create([found] { *found = kld::FindCommPorts(); });
+    portSearch_->setParent(this);  // the destructor waits for it first
     connect(portSearch_, &QThread::finished, this, [this, found] {
         const QString text = CommPort->currentText();
         const Quiet quiet{CommPort};

@@ -122,6 +122,7 @@ TEST_F(Window, DebugMarkerShowsTheDebugButtonsAndSwitchesEnableModes) {
 
 TEST_F(Window, TechniciansPath) {
     Start();
+    EXPECT_EQ(std::filesystem::file_size(dir / "KLD540.ini"), 138u);  // created at start-up
     // Channel 5: type its number into the channel box and leave it.
     TypeInto(W().Channel, "5");
     Leave(W().Channel);
@@ -304,6 +305,43 @@ TEST_F(Window, PortBoxListsThePortsThatOpen) {
     ::unsetenv("KLD540_PORTS_DIR");
     EXPECT_GE(W().CommPort->findText(QStringLiteral("COM5  "), Qt::MatchStartsWith), 0);
     EXPECT_EQ(W().CommPort->currentText(), "COM1");  // the settings file's port stays chosen
+}
+
+TEST_F(Window, StoringTheTemplateKeepsItForTheNextStart) {
+    Start();
+    W().ChnlScrll->setValue(0);
+    TypeInto(W().Desc, "Tmpl");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    EXPECT_EQ(Current(), 1);
+    EXPECT_NE(test::ReadBytes(dir / "KLD540.ini").find("Tmpl"), std::string::npos);
+    EXPECT_TRUE(op.shown.empty());
+
+    // The file cannot be written any more: the template is stored all the same, and said so.
+    std::filesystem::remove(dir / "KLD540.ini");
+    std::filesystem::create_directory(dir / "KLD540.ini");
+    W().ChnlScrll->setValue(0);
+    TypeInto(W().Desc, "Tmpl2");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().Rec(0).Desc.Trimmed(), "Tmpl2");
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].title, "Settings File");
+}
+
+TEST_F(Window, NoiseSquelchLevelThroughItsDialog) {
+    Start();
+    QTimer::singleShot(0, [&] {
+        SquelchDialog& dialog = W().frmSquelch();
+        EXPECT_EQ(dialog.SquelchValue->text(), "10");
+        EXPECT_EQ(dialog.SquelchValue->selectedText(), "10");
+        QTest::keyClicks(dialog.SquelchValue, "15");
+        QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(W().NoiseSquelch, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().NoiseSquelchLevel, 15);
+    QTimer::singleShot(0, [&] { QTest::mouseClick(W().frmSquelch().cmdCancel, Qt::LeftButton); });
+    QTest::mouseClick(W().NoiseSquelch, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().NoiseSquelchLevel, 15);
+    EXPECT_TRUE(W().Memory().Saved);
 }
 
 TEST_F(Window, UndefinedChannelShowsTheTemplate) {
