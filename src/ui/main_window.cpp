@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -33,6 +34,8 @@
 #include "squelch_modes.h"
 #include "summary.h"
 #include "tables.h"
+#include "window_dialogs.h"
+#include "window_transfer_host.h"
 
 namespace kld::ui {
 
@@ -112,12 +115,6 @@ void MainWindow::Form_Load() {
     settingsKept_ =
         PrepareMemory(memory_, state_, commandLine_, folder_, SettingsUse::CreateWhenMissing);
     ArrangeTransferButtons();
-    // The file, print and radio commands are not wired to this window yet: their buttons stay
-    // in place, greyed, rather than doing nothing when pressed.
-    for (QPushButton* button :
-         {FileSave, FileOpen, PrintList, PrintFile, Upload, Download, ReadDbgLog, DumpChnlData}) {
-        button->setEnabled(false);
-    }
     startupCaption_ = ToQ(kld::StartupCaption(state_.Version));
     setWindowTitle(startupCaption_);
 
@@ -149,6 +146,8 @@ void MainWindow::Form_Load() {
     ChnlScrll->setRange(-1, kLastRecord + 1);
     InstallRules();
     Connect();
+    ConnectCommands();
+    TfrProgressBar->setRange(0, kLastRecord);
     SetFocusOrder();
     state_.PurgeMode = 0;
     EraseAll->setText(ToQ(PurgeCaption(state_.PurgeMode)));
@@ -471,7 +470,13 @@ void MainWindow::Modes_Click() {
 // --- Leave rules -----------------------------------------------------------------------------
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    if (event->type() == QEvent::FocusOut && watched == CommPort) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            !closing_) {
+            QTimer::singleShot(0, this, [this] { CommPort_LostFocus(); });
+        }
+    } else if (event->type() == QEvent::FocusOut) {
         auto* box = qobject_cast<QLineEdit*>(watched);
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // A leave rule runs when the operator moves to another control of this window, not when
@@ -705,17 +710,25 @@ void MainWindow::SetPurgeColours(bool inverted) {
 // --- Closing -----------------------------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (Transferring()) {
+        // The transfer stops first (the end frame goes out, the port closes), then the window
+        // closes as it always does, asking about unsaved data.
+        host_->RequestCancel();
+        closeAfterTransfer_ = true;
+        event->ignore();
+        return;
+    }
     closing_ = true;
     if (!memory_.Saved) {
         const Answer answer = op_.Ask(CloseQuestion());
-        // Yes means "keep my edits": until the window can save them, it stays open with the
-        // data, exactly as Cancel does. Only No lets the unsaved data go.
-        if (answer != Answer::No) {
+        // Yes keeps the edits: the window closes only when the save went through. A cancelled
+        // or failed save leaves it open with the data.
+        const bool close = answer == Answer::No || (answer == Answer::Yes && SaveToFile());
+        if (!close) {
             event->ignore();
         }
     }
-    for (QDialog* dialog :
-         std::initializer_list<QDialog*>{frmShadow_, frmSquelch_, frmIteration_}) {
+    for (QDialog* dialog : std::initializer_list<QDialog*>{frmShadow_, frmSquelch_, frmIteration_}) {
         if (dialog != nullptr) {
             dialog->hide();
         }

@@ -3,12 +3,16 @@
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "channel_editor.h"
 #include "channel_memory.h"
 #include "operator.h"
 #include "program_state.h"
+#include "qt_serial_device.h"
+#include "transfer.h"
 
 class QCheckBox;
 class QComboBox;
@@ -27,6 +31,8 @@ namespace kld::ui {
 class IterationDialog;
 class ShadowDialog;
 class SquelchDialog;
+class WindowDialogs;
+class WindowTransferHost;
 
 // The main window (frmKLD540): the channel editor over record Current, the memory summary with
 // its selection boxes, and the button frames. It binds widgets to the core: every rule lives in
@@ -72,6 +78,29 @@ class MainWindow : public QMainWindow {
     void ClearAll_Click();
     void EraseCurr_Click();
     void EraseAll_Click();
+
+    // --- Files, printing, the port and the radio --------------------------------------------
+    void FileSave_Click();
+    // The save itself; false when it was cancelled or failed (the close question needs to know).
+    bool SaveToFile();
+    void FileOpen_Click();
+    void PrintFile_Click();
+    void PrintList_Click();
+    void DumpChnlData_Click();
+    void Do_DumpChnlData();
+    void CommPort_LostFocus();
+    void Upload_Click();    // "Download (to Radio)": sends the memory
+    void Download_Click();  // "Upload (from Radio)": receives it
+    void ReadDbgLog_Click();
+    // One exchange with the radio through the port in use, the window disabled meanwhile.
+    TransferResult RadioTransfer(Direction direction);
+    void TestSwap(int rounds);
+    bool Transferring() const { return host_ != nullptr; }
+    // The progress frame in place of the summary (the transfer host's view).
+    void ShowTransferProgress(bool transferring);
+
+    // The file and printer dialogs; the window's own QFileDialog/QPrintDialog unless replaced.
+    void SetDialogs(WindowDialogs* dialogs);
 
     // What the window holds, for the commands of the file and radio frames and for tests.
     ChannelMemory& Memory() { return memory_; }
@@ -181,6 +210,9 @@ class MainWindow : public QMainWindow {
 
     void Check_Click(int box);
     void SetPurgeColours(bool inverted);
+    std::optional<QString> ChooseSaveFile(const char* title, const char* pipeFilter);
+    bool CommandsBlocked() const;
+    void ConnectCommands();
 
     Operator& op_;
     std::filesystem::path folder_;
@@ -196,6 +228,12 @@ class MainWindow : public QMainWindow {
     QString startupCaption_;
 
     QThread* portSearch_ = nullptr;
+    std::unique_ptr<WindowDialogs> ownDialogs_;
+    WindowDialogs* dialogs_ = nullptr;
+    QString dialogFileName_;  // the dialog's file name, kept from one use to the next
+    QtSerialDevice device_;   // the one serial device; open only during a transfer
+    WindowTransferHost* host_ = nullptr;  // while a transfer runs
+    bool closeAfterTransfer_ = false;
     SquelchDialog* frmSquelch_ = nullptr;
     ShadowDialog* frmShadow_ = nullptr;
     IterationDialog* frmIteration_ = nullptr;

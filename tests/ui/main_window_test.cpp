@@ -2,10 +2,13 @@
 // platform, a scripted operator answering the message boxes.
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QPrinter>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -26,6 +29,7 @@
 #include "shadow_dialog.h"
 #include "squelch_dialog.h"
 #include "summary.h"
+#include "window_dialogs.h"
 
 namespace kld::ui {
 namespace {
@@ -49,10 +53,54 @@ QString AnnouncedName(QWidget* widget) {
     return name.remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
 }
 
+// The file and printer dialogs, answered from a script: each question takes the next answer,
+// and is cancelled when none is left.
+class ScriptedDialogs : public WindowDialogs {
+  public:
+    struct Asked {
+        QString title, filter, preset;
+    };
+    std::vector<Asked> asked;
+    std::deque<std::optional<QString>> names;
+    std::deque<QString> printerFiles;
+
+    std::optional<QString> SaveFileName(const QString& title, const QString& filter,
+                                        const QString& preset) override {
+        return Next(title, filter, preset);
+    }
+    std::optional<QString> OpenFileName(const QString& title, const QString& filter,
+                                        const QString& preset) override {
+        return Next(title, filter, preset);
+    }
+    bool ChoosePrinter(QPrinter& printer) override {
+        asked.push_back({"printer", "", ""});
+        if (printerFiles.empty()) {
+            return false;
+        }
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printerFiles.front());
+        printerFiles.pop_front();
+        return true;
+    }
+
+  private:
+    std::optional<QString> Next(const QString& title, const QString& filter,
+                                const QString& preset) {
+        asked.push_back({title, filter, preset});
+        if (names.empty()) {
+            return std::nullopt;
+        }
+        auto name = names.front();
+        names.pop_front();
+        return name;
+    }
+};
+
 class Window : public ::testing::Test {
   protected:
     void Start(const std::string& commandLine = "") {
         window = std::make_unique<MainWindow>(op, dir.Path(), commandLine);
+        window->SetDialogs(&dialogs);
         window->FindCommPorts();
         window->show();
         window->activateWindow();
@@ -84,6 +132,7 @@ class Window : public ::testing::Test {
 
     TempDir dir;
     ScriptedOperator op;
+    ScriptedDialogs dialogs;
     std::unique_ptr<MainWindow> window;
 };
 
@@ -298,6 +347,7 @@ TEST_F(Window, PortBoxListsThePortsThatOpen) {
     std::filesystem::create_symlink(pty.SlavePath(), dir / "ports" / "COM5");
     ::setenv("KLD540_PORTS_DIR", (dir / "ports").c_str(), 1);
     window = std::make_unique<MainWindow>(op, dir.Path(), "");
+    window->SetDialogs(&dialogs);
     QSignalSpy found(window.get(), &MainWindow::PortsFound);
     window->FindCommPorts();
     window->show();

@@ -1,0 +1,291 @@
+// The window's file, print, port and radio commands. The work itself is the files and link
+// layers'; here the window asks its dialogs, calls that work and shows the outcome.
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "data_file.h"
+#include "field_rules.h"
+#include "iteration_dialog.h"
+#include "listings.h"
+#include "main_window.h"
+#include "port_names.h"
+// PRINTING-PENDING #include "printing.h"
+#include "qt_text.h"
+#include "settings_file.h"
+#include "window_dialogs.h"
+#include "window_transfer_host.h"
+
+namespace kld::ui {
+
+namespace {
+
+constexpr const char* kDataFilter = "KLD540 files (*.540)|*.540|All files (*.*)|*.*";
+constexpr const char* kOpenFilter =
+    "KVRX-540 files (*.540)|*.540|KVS-220 files (*.100)|*.100|Text files (*.txt)|*.txt|"
+    "All files (*.*)|*.*";
+constexpr const char* kTextFilter = "KLD540 files (*.Txt)|*.Txt|All files (*.*)|*.*";
+constexpr const char* kTextTitle = "Enter filename to save data as text";
+
+Message InvalidPortMessage() {
+    return {"Invalid COMM port", "", Icon::None, Buttons::Ok};
+}
+
+std::filesystem::path PathOf(const QString& name) {
+    return std::filesystem::path(name.toStdString());
+}
+
+}  // namespace
+
+void MainWindow::SetDialogs(WindowDialogs* dialogs) {
+    dialogs_ = dialogs != nullptr ? dialogs : ownDialogs_.get();
+}
+
+void MainWindow::ConnectCommands() {
+    ownDialogs_ = std::make_unique<QtWindowDialogs>(this);
+    if (dialogs_ == nullptr) {
+        dialogs_ = ownDialogs_.get();
+    }
+    connect(FileSave, &QPushButton::clicked, this, [this] { FileSave_Click(); });
+    connect(FileOpen, &QPushButton::clicked, this, [this] { FileOpen_Click(); });
+    connect(PrintFile, &QPushButton::clicked, this, [this] { PrintFile_Click(); });
+    connect(PrintList, &QPushButton::clicked, this, [this] { PrintList_Click(); });
+    connect(DumpChnlData, &QPushButton::clicked, this, [this] { DumpChnlData_Click(); });
+    connect(Upload, &QPushButton::clicked, this, [this] { Upload_Click(); });
+    connect(Download, &QPushButton::clicked, this, [this] { Download_Click(); });
+    connect(ReadDbgLog, &QPushButton::clicked, this, [this] { ReadDbgLog_Click(); });
+    // An entry picked from the list names its port by the number before the device.
+    connect(CommPort, &QComboBox::activated, this, [this](int index) {
+        CommPort->setEditText(QStringLiteral("COM%1").arg(CommPort->itemData(index).toInt()));
+        CommPort_LostFocus();
+    });
+    CommPort->installEventFilter(this);
+}
+
+// A command started while another runs (a transfer keeps the window's event loop turning)
+// waits for nothing: it is ignored.
+bool MainWindow::CommandsBlocked() const {
+    return Transferring();
+}
+
+std::optional<QString> MainWindow::ChooseSaveFile(const char* title, const char* pipeFilter) {
+    const auto name = dialogs_->SaveFileName(QString::fromLatin1(title),
+                                             QtFilter(QString::fromLatin1(pipeFilter)),
+                                             PresetFileName(dialogFileName_));
+    if (name) {
+        dialogFileName_ = *name;
+    }
+    return name;
+}
+
+// --- Files ------------------------------------------------------------------------------------
+
+void MainWindow::FileSave_Click() {
+    SaveToFile();
+}
+
+bool MainWindow::SaveToFile() {
+    if (CommandsBlocked()) {
+        return false;
+    }
+    const auto name = ChooseSaveFile("Enter filename to save data as", kDataFilter);
+    if (!name) {
+        return false;
+    }
+    const std::filesystem::path path = PathOf(*name);
+    if (!SaveChannelFile(path, memory_, state_, op_)) {
+        return false;  // told "Error writing to file."; caption and Saved as they were
+    }
+    setWindowTitle(ToQ(FileCaption(state_.Version, path)));
+    return true;
+}
+
+void MainWindow::FileOpen_Click() {
+    if (CommandsBlocked()) {
+        return;
+    }
+    const auto name =
+        dialogs_->OpenFileName(QStringLiteral("Enter filename to open"),
+                               QtFilter(QString::fromLatin1(kOpenFilter)),
+                               PresetFileName(dialogFileName_));
+    if (!name) {
+        return;  // a cancelled open leaves the memory as it was
+    }
+    dialogFileName_ = *name;
+    const std::filesystem::path path = PathOf(*name);
+    const OpenResult result = OpenChannelFile(path, memory_, state_, op_);
+    RefreshSummary();
+    SetScrollValue(kFirstChannel);
+    memory_.Current = kFirstChannel;
+    ShowChannel();
+    if (result == OpenResult::Loaded) {
+        setWindowTitle(ToQ(FileCaption(state_.Version, path)));
+    }
+}
+
+// --- Listings and the dump ------------------------------------------------------------------
+
+void MainWindow::PrintFile_Click() {
+    if (CommandsBlocked()) {
+        return;
+    }
+    if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
+        WriteTextFile(PathOf(*name), TextListing(memory_), op_);
+    }
+}
+
+void MainWindow::PrintList_Click() {
+    if (CommandsBlocked()) {
+        return;
+    }
+    QPrinter printer;
+    if (!dialogs_->ChoosePrinter(printer)) {
+        return;  // nothing printed
+    }
+    // Whatever happens part way, what was printed goes out; the printer reports the rest.
+    // PRINTING-PENDING PrintListing(memory_, printer);
+}
+
+void MainWindow::DumpChnlData_Click() {
+    if (CommandsBlocked()) {
+        return;
+    }
+    frmIteration_->exec();
+    if (!frmIteration_->IterSuccess) {
+        return;
+    }
+    const auto rounds = ParseTyped16(FromQ(frmIteration_->Iterations->text()));
+    if (!rounds || *rounds < 0) {
+        op_.Tell({"Value is out of range", "", Icon::None, Buttons::Ok});
+        return;
+    }
+    if (*rounds != 0) {
+        TestSwap(*rounds);
+    } else {
+        Do_DumpChnlData();
+    }
+}
+
+void MainWindow::Do_DumpChnlData() {
+    if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
+        WriteTextFile(PathOf(*name), ChannelDump(memory_), op_);
+    }
+}
+
+// --- The port -----------------------------------------------------------------------------------
+
+void MainWindow::CommPort_LostFocus() {
+    if (CommandsBlocked()) {
+        return;
+    }
+    const int number = PortNumberFromText(FromQ(CommPort->currentText()));
+    if (number == memory_.PortNumber && number > 0) {
+        CommPort->setEditText(QStringLiteral("COM%1").arg(number));
+        return;  // the port in use, already kept
+    }
+    if (number <= 0 || !PortAvailable(number)) {
+        op_.Tell(InvalidPortMessage());
+        CommPort->setEditText(QStringLiteral("COM%1").arg(memory_.PortNumber));
+        return;
+    }
+    CommPort->setEditText(QStringLiteral("COM%1").arg(number));
+    if (!SaveDefaults(static_cast<std::int16_t>(number), memory_, state_,
+                      folder_ / kSettingsFileName)) {
+        statusBar()->showMessage(
+            QStringLiteral("COM%1 is in use for this run; KLD540.ini cannot be written, so the "
+                           "next start will not remember it.")
+                .arg(number));
+    }
+}
+
+// --- The radio ----------------------------------------------------------------------------------
+
+void MainWindow::Upload_Click() {
+    RadioTransfer(Direction::Send);
+}
+
+void MainWindow::Download_Click() {
+    RadioTransfer(Direction::Receive);
+}
+
+void MainWindow::ReadDbgLog_Click() {
+    RadioTransfer(Direction::DebugLog);
+}
+
+TransferResult MainWindow::RadioTransfer(Direction direction) {
+    if (CommandsBlocked()) {
+        return {};
+    }
+    WindowTransferHost host(*this);
+    host_ = &host;
+    TransferContext context{memory_, state_, device_, host, op_, folder_};
+    const TransferResult result = kld::RadioTransfer(direction, context);
+    host_ = nullptr;
+    if (closeAfterTransfer_) {
+        closeAfterTransfer_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+    return result;
+}
+
+void MainWindow::TestSwap(int rounds) {
+    if (CommandsBlocked()) {
+        return;
+    }
+    WindowTransferHost host(*this);
+    host_ = &host;
+    TransferContext context{memory_, state_, device_, host, op_, folder_};
+    kld::TestSwap(rounds, context);
+    host_ = nullptr;
+    RefreshSummary();
+    if (closeAfterTransfer_) {
+        closeAfterTransfer_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void MainWindow::ShowTransferProgress(bool transferring) {
+    if (transferring) {
+        TfrProgressBar->setValue(0);
+        ChnlSummary->hide();
+        TfrProgress->show();
+        // Disabled but painted: nothing the operator does can start a second command meanwhile.
+        centralWidget()->setEnabled(false);
+        return;
+    }
+    TfrProgress->hide();
+    ChnlSummary->show();
+    centralWidget()->setEnabled(true);
+    RefreshSummary();  // the records a receive stored, the marks a send cleared
+    ChnlScrll->setValue(kFirstChannel);
+    memory_.Current = kFirstChannel;
+    ShowChannel();
+}
+
+// --- The transfer host's view ---------------------------------------------------------------
+
+void WindowTransferHost::ShowProgress(bool transferring) {
+    window_.ShowTransferProgress(transferring);
+}
+
+void WindowTransferHost::SetStatus(std::string_view text) {
+    window_.TfrStatus->setText(ToQ(text));
+}
+
+void WindowTransferHost::SetProgress(int value) {
+    window_.TfrProgressBar->setValue(value);
+}
+
+void WindowTransferHost::SetProgressCaption(std::string_view caption) {
+    window_.TfrProgress->setTitle(ToQ(caption));
+}
+
+}  // namespace kld::ui
