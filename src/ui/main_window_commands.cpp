@@ -18,7 +18,7 @@
 #include "listings.h"
 #include "main_window.h"
 #include "port_names.h"
-// PRINTING-PENDING #include "printing.h"
+#include "printing.h"
 #include "qt_text.h"
 #include "settings_file.h"
 #include "window_dialogs.h"
@@ -146,12 +146,12 @@ void MainWindow::PrintList_Click() {
     if (CommandsBlocked()) {
         return;
     }
-    QPrinter printer;
+    QPrinter printer(QPrinter::HighResolution);
     if (!dialogs_->ChoosePrinter(printer)) {
         return;  // nothing printed
     }
     // Whatever happens part way, what was printed goes out; the printer reports the rest.
-    // PRINTING-PENDING PrintListing(memory_, printer);
+    PrintListing(memory_, printer);
 }
 
 void MainWindow::DumpChnlData_Click() {
