@@ -8,12 +8,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QPrinter>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -29,13 +29,10 @@
 #include "shadow_dialog.h"
 #include "squelch_dialog.h"
 #include "summary.h"
-#include "window_dialogs.h"
+#include "window_fixture.h"
 
 namespace kld::ui {
 namespace {
-
-using test::ScriptedOperator;
-using test::TempDir;
 
 // What a screen reader announces for a control: its label where it has one (combo boxes name
 // themselves by their value and point to their label), else its own name.
@@ -52,89 +49,6 @@ QString AnnouncedName(QWidget* widget) {
     }
     return name.remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
 }
-
-// The file and printer dialogs, answered from a script: each question takes the next answer,
-// and is cancelled when none is left.
-class ScriptedDialogs : public WindowDialogs {
-  public:
-    struct Asked {
-        QString title, filter, preset;
-    };
-    std::vector<Asked> asked;
-    std::deque<std::optional<QString>> names;
-    std::deque<QString> printerFiles;
-
-    std::optional<QString> SaveFileName(const QString& title, const QString& filter,
-                                        const QString& preset) override {
-        return Next(title, filter, preset);
-    }
-    std::optional<QString> OpenFileName(const QString& title, const QString& filter,
-                                        const QString& preset) override {
-        return Next(title, filter, preset);
-    }
-    bool ChoosePrinter(QPrinter& printer) override {
-        asked.push_back({"printer", "", ""});
-        if (printerFiles.empty()) {
-            return false;
-        }
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(printerFiles.front());
-        printerFiles.pop_front();
-        return true;
-    }
-
-  private:
-    std::optional<QString> Next(const QString& title, const QString& filter,
-                                const QString& preset) {
-        asked.push_back({title, filter, preset});
-        if (names.empty()) {
-            return std::nullopt;
-        }
-        auto name = names.front();
-        names.pop_front();
-        return name;
-    }
-};
-
-class Window : public ::testing::Test {
-  protected:
-    void Start(const std::string& commandLine = "") {
-        window = std::make_unique<MainWindow>(op, dir.Path(), commandLine);
-        window->SetDialogs(&dialogs);
-        window->FindCommPorts();
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override {
-        if (window) {
-            window->Memory().Saved = true;  // no close question at the end of a test
-            window->close();
-        }
-    }
-
-    MainWindow& W() { return *window; }
-    int Current() { return window->Memory().Current; }
-    QString Line(int n) { return W().Summary->item(n)->text(); }
-
-    // Focus a box, replace its text by typing, as the operator would.
-    void TypeInto(QLineEdit* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Backspace);
-        QTest::keyClicks(box, text);
-    }
-    // Move the focus on with Tab, so that the box's leave rule runs, and let it run.
-    void Leave(QWidget* box) {
-        QTest::keyClick(box, Qt::Key_Tab);
-        QApplication::processEvents();
-    }
-
-    TempDir dir;
-    ScriptedOperator op;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<MainWindow> window;
-};
 
 TEST_F(Window, StartsUpAsTheTechnicianExpects) {
     Start();

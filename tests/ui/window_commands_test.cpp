@@ -1,0 +1,326 @@
+// The window's file, print, port and radio commands, driven as an operator drives them; the
+// radio commands run against the simulated radio on a pseudo-terminal through the real serial
+// port.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <filesystem>
+
+#include "data_file.h"
+#include "iteration_dialog.h"
+#include "listings.h"
+#include "port_names.h"
+#include "qt_serial_device.h"
+#include "settings_file.h"
+#include "window_fixture.h"
+
+namespace kld::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString Q(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+// A radio's memory: the reset memory and channels 2 to 40 in steps of 6, in lists 1 to 3.
+ChannelMemory RadioPlan() {
+    ChannelMemory memory;
+    memory.Rec(kDefaultRecord) = TemplateRecord();
+    ClearMemory(memory);
+    for (int n = 2; n <= 40; n += 6) {
+        ChannelRecord& r = memory.Rec(n) = memory.Rec(kFirstChannel);
+        r.Select = kSelDefined | kSelCreatedHere;
+        r.Prim = r.Chnl = static_cast<std::int16_t>(n);
+        r.Desc = "Radio " + std::to_string(n);
+        r.Scan = ScanOfZone(n % 3 + 1);
+        r.Mode = kModeNarrow;
+        r.RFrq = r.TFrq = "150.0125";
+        r.RSql = r.TSql = kSqlNoise;
+        ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
+    }
+    return memory;
+}
+
+using FileCommands = Window;
+
+TEST_F(FileCommands, SaveAndOpenThroughTheDialogs) {
+    Start();
+    W().ChnlScrll->setValue(5);
+    TypeInto(W().Desc, "Fire");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    ASSERT_FALSE(W().Memory().Saved);
+
+    dialogs.names = {Q(dir / "plan.540")};
+    QTest::mouseClick(W().FileSave, Qt::LeftButton);
+    EXPECT_EQ(fs::file_size(dir / "plan.540"), 24730u);
+    EXPECT_TRUE(W().Memory().Saved);
+    EXPECT_EQ(W().windowTitle(), "KLD - 540  [v2.6.0]  -  plan.540");
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].title, "Enter filename to save data as");
+    EXPECT_EQ(dialogs.asked[0].filter, "KLD540 files (*.540);;All files (*.*)");
+
+    // A cancelled open leaves the memory as it was; a real one loads, checks, shows channel 1.
+    W().ChnlScrll->setValue(5);
+    TypeInto(W().Desc, "Changed");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    QTest::mouseClick(W().FileOpen, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Changed");
+    dialogs.names = {Q(dir / "plan.540")};
+    QTest::mouseClick(W().FileOpen, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Fire");
+    EXPECT_EQ(Current(), 1);
+    EXPECT_TRUE(Line(5).contains("Fire"));
+    EXPECT_FALSE(W().Memory().Saved);  // opening does not change it
+    const auto& open = dialogs.asked.back();
+    EXPECT_EQ(open.title, "Enter filename to open");
+    EXPECT_EQ(open.filter,
+              "KVRX-540 files (*.540);;KVS-220 files (*.100);;Text files (*.txt);;All files (*.*)");
+    // The dialog starts from the last name, cut at its first dot.
+    EXPECT_EQ(open.preset, Q(dir / "plan"));
+    EXPECT_TRUE(op.shown.empty());
+}
+
+TEST_F(FileCommands, BadFilesAndPlacesLoseNothing) {
+    Start();
+    W().ChnlScrll->setValue(5);
+    TypeInto(W().Desc, "Keep");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    dialogs.names = {Q(dir / "good.540")};
+    QTest::mouseClick(W().FileSave, Qt::LeftButton);
+    const std::string good = test::ReadBytes(dir / "good.540");
+    const QString caption = W().windowTitle();
+
+    // Saving where nothing can be written: the message, the earlier file intact, caption kept.
+    W().ChnlScrll->setValue(6);
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    fs::create_directory(dir / "folder.540");
+    for (const fs::path& where : {dir / "no-such-folder" / "x.540", dir / "folder.540"}) {
+        SCOPED_TRACE(where.string());
+        op.shown.clear();
+        dialogs.names = {Q(where)};
+        QTest::mouseClick(W().FileSave, Qt::LeftButton);
+        ASSERT_EQ(op.shown.size(), 1u);
+        EXPECT_EQ(op.shown[0].text, "Error writing to file.");
+        EXPECT_FALSE(W().Memory().Saved);
+        EXPECT_EQ(W().windowTitle(), caption);
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "good.540"), good);
+
+    // Opening what is no channel file: the message and the reset memory, quickly.
+    test::WriteBytes(dir / "empty.540", "");
+    test::WriteBytes(dir / "big.540", std::string(5 * 1024 * 1024, 'x'));
+    for (const fs::path& what :
+         {dir / "empty.540", dir / "folder.540", dir / "big.540", dir / "missing.540"}) {
+        SCOPED_TRACE(what.string());
+        op.shown.clear();
+        op.answers = {Answer::No};  // not to be tried as an old file
+        dialogs.names = {Q(what)};
+        QTest::mouseClick(W().FileOpen, Qt::LeftButton);
+        ASSERT_FALSE(op.shown.empty());
+        EXPECT_TRUE(op.shown.back().text == "Error reading file." ||
+                    op.shown.back().text.starts_with("Unrecognised Format"));
+        EXPECT_FALSE(W().Memory().Rec(5).IsDefined());
+        EXPECT_EQ(Current(), 1);
+    }
+}
+
+TEST_F(FileCommands, ListingToFileAndPrinter) {
+    Start();
+    // An earlier, longer file leaves no tail behind.
+    test::WriteBytes(dir / "list.Txt", std::string(100000, 'z'));
+    dialogs.names = {Q(dir / "list.Txt")};
+    QTest::mouseClick(W().PrintFile, Qt::LeftButton);
+    EXPECT_EQ(test::ReadBytes(dir / "list.Txt"), TextListing(W().Memory()));
+    EXPECT_EQ(dialogs.asked.back().title, "Enter filename to save data as text");
+    EXPECT_EQ(dialogs.asked.back().filter, "KLD540 files (*.Txt);;All files (*.*)");
+    dialogs.names = {Q(dir / "nowhere" / "list.Txt")};
+    QTest::mouseClick(W().PrintFile, Qt::LeftButton);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].text, "Error writing to file.");
+
+    // A cancelled printer dialog prints nothing; a chosen printer gets the listing.
+    QTest::mouseClick(W().PrintList, Qt::LeftButton);
+    EXPECT_FALSE(fs::exists(dir / "list.pdf"));
+    dialogs.printerFiles = {Q(dir / "list.pdf")};
+    QTest::mouseClick(W().PrintList, Qt::LeftButton);
+    ASSERT_TRUE(fs::exists(dir / "list.pdf"));
+    EXPECT_GT(fs::file_size(dir / "list.pdf"), 1000u);
+}
+
+TEST_F(FileCommands, DumpThroughTheIterationDialog) {
+    test::WriteBytes(dir / "KLD-540.log", "");
+    Start();
+    QTimer::singleShot(0, [&] {
+        QTest::keyClicks(W().frmIteration().Iterations, "0");
+        QTest::mouseClick(W().frmIteration().cmdOK, Qt::LeftButton);
+    });
+    dialogs.names = {Q(dir / "dump.Txt")};
+    QTest::mouseClick(W().DumpChnlData, Qt::LeftButton);
+    EXPECT_EQ(test::ReadBytes(dir / "dump.Txt"), ChannelDump(W().Memory()));
+    // Cancel asks for no file.
+    const std::size_t asked = dialogs.asked.size();
+    QTimer::singleShot(0, [&] { QTest::mouseClick(W().frmIteration().cmdCancel, Qt::LeftButton); });
+    QTest::mouseClick(W().DumpChnlData, Qt::LeftButton);
+    EXPECT_EQ(dialogs.asked.size(), asked);
+}
+
+TEST_F(FileCommands, CloseQuestionYesSavesFirst) {
+    Start();
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    // Yes, then the save dialog cancelled: the window stays with the data.
+    op.answers = {Answer::Yes};
+    EXPECT_FALSE(W().close());
+    EXPECT_TRUE(W().isVisible());
+    // Yes and a name: saved, then closed.
+    op.answers = {Answer::Yes};
+    dialogs.names = {Q(dir / "at-close.540")};
+    EXPECT_TRUE(W().close());
+    EXPECT_EQ(fs::file_size(dir / "at-close.540"), 24730u);
+    window.reset();
+}
+
+// The simulated radio, served as COM7 of the test's ports folder.
+class RadioCommands : public Window {
+  protected:
+    void SetUp() override {
+        fs::create_directory(dir / "ports");
+        ::setenv(kPortsDirVariable, (dir / "ports").c_str(), 1);
+        test::WriteBytes(dir / "radio.540", EncodeDataFile(RadioPlan(), ProgramState{}));
+        test::WriteBytes(dir / "debug.txt", "0040C142\n00418D0A\n");
+    }
+    void TearDown() override {
+        Window::TearDown();
+        sim.terminate();
+        sim.waitForFinished(5000);
+        ::unsetenv(kPortsDirVariable);
+    }
+    void StartRadio(QStringList faults = {}) {
+        QStringList args{"--port",      "7",
+                         "--ports-dir", Q(dir / "ports"),
+                         "--load",      Q(dir / "radio.540"),
+                         "--save",      Q(dir / "saved.540"),
+                         "--debug-log", Q(dir / "debug.txt"),
+                         "--quiet"};
+        sim.start(QStringLiteral(KVRX540_SIM), args + faults);
+        ASSERT_TRUE(sim.waitForStarted());
+        for (int i = 0; i < 200 && !sim.readAllStandardOutput().contains("ready"); ++i) {
+            sim.waitForReadyRead(50);
+        }
+        ASSERT_TRUE(fs::is_symlink(dir / "ports" / "COM7"));
+    }
+    // The operator picks COM7 in the port box.
+    void ChoosePort() {
+        W().CommPort->setFocus();
+        W().CommPort->setEditText("com7 ");
+        QTest::keyClick(W().CommPort, Qt::Key_Tab);
+        QApplication::processEvents();
+        ASSERT_EQ(W().Memory().PortNumber, 7);
+    }
+
+    QProcess sim;
+};
+
+TEST_F(RadioCommands, ReceiveEditSendAndReadTheDebugLog) {
+    test::WriteBytes(dir / "KLD-540.log", "");  // debug mode: the debug log button
+    StartRadio();
+    Start();
+    ChoosePort();
+    EXPECT_EQ(ReadSettingsFile(dir / "KLD540.ini", ProgramVersion{})->Template.RFRec, 7);
+
+    QTest::mouseClick(W().Download, Qt::LeftButton);  // "Upload (from Radio)"
+    EXPECT_TRUE(W().centralWidget()->isEnabled());
+    EXPECT_TRUE(W().ChnlSummary->isVisible());
+    EXPECT_FALSE(W().TfrProgress->isVisible());
+    EXPECT_EQ(Current(), 1);
+    EXPECT_TRUE(Line(8).contains("Radio 8"));
+    EXPECT_EQ(W().Memory().Rec(8).Desc.Trimmed(), "Radio 8");
+
+    W().ChnlScrll->setValue(14);
+    TypeInto(W().Desc, "Edited");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    QTest::mouseClick(W().Upload, Qt::LeftButton);  // "Download (to Radio)"
+    EXPECT_EQ(W().TfrStatus->text(), "Transfer Complete.");
+    for (int i = 0; i < 100 && !fs::exists(dir / "saved.540"); ++i) {
+        QTest::qWait(50);
+    }
+    ChannelMemory saved;
+    const std::string bytes = test::ReadBytes(dir / "saved.540");
+    LoadNativeRecords(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                      saved);
+    EXPECT_EQ(saved.Rec(14).Desc.Trimmed(), "Edited");
+
+    QTest::mouseClick(W().ReadDbgLog, Qt::LeftButton);
+    EXPECT_TRUE(fs::exists(dir / "KVRX-540_Dbg.log"));
+    EXPECT_GT(fs::file_size(dir / "KLD-540.log"), 0u);  // every frame logged
+    for (const Message& m : op.shown) {
+        ADD_FAILURE() << m.text;  // no transfer failed, nothing asked
+    }
+}
+
+TEST_F(RadioCommands, CablePulledMidReceiveKeepsWhatCame) {
+    StartRadio({"--vanish-after", "14"});
+    Start();
+    ChoosePort();
+    QTest::mouseClick(W().Download, Qt::LeftButton);
+    ASSERT_FALSE(op.shown.empty());
+    EXPECT_EQ(op.shown[0].text.rfind("Communication Error", 0), 0u) << op.shown[0].text;
+    EXPECT_TRUE(W().centralWidget()->isEnabled());
+    EXPECT_TRUE(W().Memory().Rec(2).IsDefined());  // the records that arrived stay
+    EXPECT_TRUE(PortAvailable(7) || !fs::exists(dir / "ports" / "COM7"));
+    // The window is usable again: a channel can be stored.
+    W().ChnlScrll->setValue(3);
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    EXPECT_EQ(Current(), 4);
+}
+
+TEST_F(RadioCommands, SilentRadioTimesOutAndTheWindowComesBack) {
+    StartRadio({"--silent-after", "3"});  // answers the opening, then nothing (30 s limit)
+    Start();
+    ChoosePort();
+    W().ChnlScrll->setValue(5);
+    QTest::mouseClick(W().Save, Qt::LeftButton);  // an edit the failed receive must keep
+    QTest::mouseClick(W().Download, Qt::LeftButton);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].text.rfind("Timeout Error", 0), 0u) << op.shown[0].text;
+    EXPECT_TRUE(W().centralWidget()->isEnabled());
+    EXPECT_TRUE(W().Memory().Rec(5).IsDefined());
+    EXPECT_EQ(Current(), 1);
+}
+
+TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
+    StartRadio({"--pace", "--level", "0"});  // 9600 baud: the receive takes a few seconds
+    Start();
+    ChoosePort();
+    QTimer::singleShot(700, [&] {
+        EXPECT_TRUE(W().Transferring());
+        W().close();
+    });
+    const TransferResult result = W().RadioTransfer(Direction::Receive);
+    EXPECT_EQ(result.outcome, Outcome::Cancelled);
+    QApplication::processEvents();
+    EXPECT_FALSE(W().isVisible());  // it closed once the transfer had ended
+    EXPECT_TRUE(PortAvailable(7));  // and the port is free again
+    window.reset();
+}
+
+TEST_F(RadioCommands, BadPortTextIsRefused) {
+    StartRadio();
+    Start();
+    W().CommPort->setFocus();
+    W().CommPort->setEditText("COMX");
+    QTest::keyClick(W().CommPort, Qt::Key_Tab);
+    QApplication::processEvents();
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].text, "Invalid COMM port");
+    EXPECT_EQ(W().Memory().PortNumber, 1);
+    EXPECT_EQ(W().CommPort->currentText(), "COM1");
+}
+
+}  // namespace
+}  // namespace kld::ui
