@@ -299,6 +299,12 @@ TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
     ChoosePort();
     QTimer::singleShot(700, [&] {
         EXPECT_TRUE(W().Transferring());
+        // Nothing else starts meanwhile: the window is disabled, and a command that still
+        // arrives is ignored.
+        EXPECT_FALSE(W().Save->isEnabled());
+        EXPECT_EQ(W().RadioTransfer(Direction::Send).outcome, Outcome::None);
+        EXPECT_TRUE(W().TfrProgress->isVisible());
+        EXPECT_FALSE(W().ChnlSummary->isVisible());
         W().close();
     });
     const TransferResult result = W().RadioTransfer(Direction::Receive);
@@ -307,6 +313,34 @@ TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
     EXPECT_FALSE(W().isVisible());  // it closed once the transfer had ended
     EXPECT_TRUE(PortAvailable(7));  // and the port is free again
     window.reset();
+}
+
+TEST_F(RadioCommands, RepeatedTransferTestCountsItsRounds) {
+    test::WriteBytes(dir / "KLD-540.log", "");
+    StartRadio();
+    Start();
+    ChoosePort();
+    QStringList captions;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (captions.isEmpty() || captions.back() != W().TfrProgress->title()) {
+            captions << W().TfrProgress->title();
+        }
+    });
+    ticker.start(5);
+    QTimer::singleShot(0, [&] {
+        QTest::keyClicks(W().frmIteration().Iterations, "2");
+        QTest::mouseClick(W().frmIteration().cmdOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(W().DumpChnlData, Qt::LeftButton);
+    ticker.stop();
+    EXPECT_TRUE(captions.contains("Data Transfer Progress (2 of 2)"))
+        << captions.join("|").toStdString();
+    EXPECT_EQ(W().TfrProgress->title(), "Data Transfer Progress");
+    EXPECT_EQ(W().Memory().Rec(17).Desc.Trimmed(), "Z02/P01");
+    EXPECT_TRUE(Line(17).contains("Z02/P01"));
+    ASSERT_FALSE(op.shown.empty());
+    EXPECT_EQ(op.shown.back().title, "Repeated Transfer Test");
 }
 
 TEST_F(RadioCommands, BadPortTextIsRefused) {
