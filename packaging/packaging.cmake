@@ -34,7 +34,8 @@ add_custom_command(
   VERBATIM)
 
 # The man page carries the release number; Debian keeps man pages compressed.
-configure_file(${kld_packaging_dir}/kld540-cli.1.in ${CMAKE_BINARY_DIR}/packaging/kld540-cli.1 @ONLY)
+configure_file(${kld_packaging_dir}/kld540-cli.1.in ${CMAKE_BINARY_DIR}/packaging/kld540-cli.1
+               @ONLY)
 set(kld_man_page ${CMAKE_BINARY_DIR}/packaging/kld540-cli.1.gz)
 add_custom_command(
   OUTPUT ${kld_man_page}
