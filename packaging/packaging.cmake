@@ -67,8 +67,6 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# dpkg-shlibdeps names every library the programs link, with its version; the print support the
-# window is about to use is declared ahead of it.
+# dpkg-shlibdeps names every library the programs link, with its version.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6printsupport6 (>= 6.4)")
 include(CPack)

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KLD-540"));
     QApplication::setApplicationDisplayName(QStringLiteral("KLD-540"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kld540"));  // its menu entry, on Wayland
     QApplication::setApplicationVersion(
         QString::fromStdString(kld::VersionText(kld::ProgramVersion{})));
 
