@@ -311,7 +311,12 @@ TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
     EXPECT_EQ(result.outcome, Outcome::Cancelled);
     QApplication::processEvents();
     EXPECT_FALSE(W().isVisible());  // it closed once the transfer had ended
-    EXPECT_TRUE(PortAvailable(7));  // and the port is free again
+    // And the port is free again (the simulated radio may take a moment to serve it anew).
+    bool free = false;
+    for (int i = 0; i < 40 && !(free = PortAvailable(7)); ++i) {
+        QTest::qWait(50);
+    }
+    EXPECT_TRUE(free);
     window.reset();
 }
 
