@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPrinter>
 #include <QTest>
 #include <deque>
@@ -30,7 +31,7 @@ class ScriptedDialogs : public WindowDialogs {
         QString title, filter, preset;
     };
     std::vector<Asked> asked;
-    std::deque<std::optional<QString>> names;
+    std::deque<QString> names;  // an empty name cancels the dialog
     std::deque<QString> printerFiles;
 
     std::optional<QString> SaveFileName(const QString& title, const QString& filter,
@@ -56,11 +57,13 @@ class ScriptedDialogs : public WindowDialogs {
     std::optional<QString> Next(const QString& title, const QString& filter,
                                 const QString& preset) {
         asked.push_back({title, filter, preset});
-        if (names.empty()) {
+        const QString name = names.empty() ? QString() : names.front();
+        if (!names.empty()) {
+            names.pop_front();
+        }
+        if (name.isEmpty()) {
             return std::nullopt;
         }
-        auto name = names.front();
-        names.pop_front();
         return name;
     }
 };
