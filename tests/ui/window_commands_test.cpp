@@ -49,6 +49,16 @@ ChannelMemory RadioPlan() {
 
 using FileCommands = Window;
 
+TEST(DialogText, FiltersAndPresetNames) {
+    EXPECT_EQ(QtFilter("KLD540 files (*.Txt)|*.Txt|All files (*.*)|*.*"),
+              "KLD540 files (*.Txt);;All files (*.*)");
+    // The name is cut at its first dot, even one in a folder's name.
+    EXPECT_EQ(PresetFileName("/home/tech/plan.540"), "/home/tech/plan");
+    EXPECT_EQ(PresetFileName("/home/tech/v2.6/plan.540"), "/home/tech/v2");
+    EXPECT_EQ(PresetFileName("plan"), "plan");
+    EXPECT_EQ(PresetFileName(""), "");
+}
+
 TEST_F(FileCommands, SaveAndOpenThroughTheDialogs) {
     Start();
     W().ChnlScrll->setValue(5);
