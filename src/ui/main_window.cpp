@@ -472,8 +472,7 @@ void MainWindow::Modes_Click() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && watched == CommPort) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-            !closing_) {
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !closing_) {
             QTimer::singleShot(0, this, [this] { CommPort_LostFocus(); });
         }
     } else if (event->type() == QEvent::FocusOut) {
@@ -728,7 +727,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             event->ignore();
         }
     }
-    for (QDialog* dialog : std::initializer_list<QDialog*>{frmShadow_, frmSquelch_, frmIteration_}) {
+    for (QDialog* dialog :
+         std::initializer_list<QDialog*>{frmShadow_, frmSquelch_, frmIteration_}) {
         if (dialog != nullptr) {
             dialog->hide();
         }

@@ -230,8 +230,8 @@ class MainWindow : public QMainWindow {
     QThread* portSearch_ = nullptr;
     std::unique_ptr<WindowDialogs> ownDialogs_;
     WindowDialogs* dialogs_ = nullptr;
-    QString dialogFileName_;  // the dialog's file name, kept from one use to the next
-    QtSerialDevice device_;   // the one serial device; open only during a transfer
+    QString dialogFileName_;              // the dialog's file name, kept from one use to the next
+    QtSerialDevice device_;               // the one serial device; open only during a transfer
     WindowTransferHost* host_ = nullptr;  // while a transfer runs
     bool closeAfterTransfer_ = false;
     SquelchDialog* frmSquelch_ = nullptr;

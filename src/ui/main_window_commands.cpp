@@ -112,10 +112,9 @@ void MainWindow::FileOpen_Click() {
     if (CommandsBlocked()) {
         return;
     }
-    const auto name =
-        dialogs_->OpenFileName(QStringLiteral("Enter filename to open"),
-                               QtFilter(QString::fromLatin1(kOpenFilter)),
-                               PresetFileName(dialogFileName_));
+    const auto name = dialogs_->OpenFileName(QStringLiteral("Enter filename to open"),
+                                             QtFilter(QString::fromLatin1(kOpenFilter)),
+                                             PresetFileName(dialogFileName_));
     if (!name) {
         return;  // a cancelled open leaves the memory as it was
     }
