@@ -5,15 +5,23 @@
 //   kld540-window-bench --refresh [runs]  times the refresh of all 233 summary lines and the
 //                                         scroll bar's run through every channel
 //   kld540-window-bench --screenshot PNG  a window holding a few channels, saved as a picture
+//   kld540-window-bench --transfer PORT [FOLDER]
+//                                         a full receive from the radio on COM<PORT>, then a
+//                                         full send of all it holds, each timed against the
+//                                         line: wall, wire and processor time, and the longest
+//                                         hold-ups of the event loop
 //
 // Peak resident memory is printed on every run. Runs in a scratch folder (KLD540.ini goes
-// there); use QT_QPA_PLATFORM=offscreen or Xvfb where there is no display.
+// there; --transfer puts an empty KLD-540.log there too, so every frame is logged, or runs in
+// FOLDER as it is); use QT_QPA_PLATFORM=offscreen or Xvfb where there is no display.
 #include <sys/resource.h>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
@@ -24,10 +32,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "main_window.h"
 #include "splash.h"
+#include "transfer_figures.h"
 #include "window_operator.h"
 
 namespace {
@@ -70,6 +84,142 @@ void FillDemoChannels(kld::ui::MainWindow& w) {
     w.ChnlScrll->setValue(3);
 }
 
+// A timed run answers every question with OK or Yes, and keeps what was said: a transfer that
+// needed a message box did not run as measured.
+class BenchOperator : public kld::Operator {
+  public:
+    kld::Answer Ask(const kld::Message& message) override {
+        said.push_back(message.text);
+        return message.buttons == kld::Buttons::YesNo ||
+                       message.buttons == kld::Buttons::YesNoCancel
+                   ? kld::Answer::Yes
+                   : kld::Answer::Ok;
+    }
+    void Beep() override {}
+
+    std::vector<std::string> said;
+};
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);  // every thread of the program
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// One transfer through the window, as its button runs it, with a 5 ms timer ticking in the
+// event loop meanwhile. The window keeps "Transfer Complete." on show for a while before it
+// returns; the ticks note when it appeared, so that the work and the lingering are told apart.
+// False when the transfer did not complete.
+bool TimeTransfer(kld::ui::MainWindow& window, kld::Direction direction, const char* label,
+                  const std::filesystem::path& folder, BenchOperator& op) {
+    using Clock = std::chrono::steady_clock;
+    kld::bench::GapMeter gaps;
+    std::optional<Clock::time_point> shown;
+    double cpuShown = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const Clock::time_point now = Clock::now();
+        gaps.Tick(now);
+        if (!shown && window.TfrStatus->text() == QLatin1String(kld::kTransferComplete)) {
+            shown = now;
+            cpuShown = CpuSeconds();
+        }
+    });
+
+    const std::size_t said = op.said.size();
+    const double cpuBefore = CpuSeconds();
+    const Clock::time_point start = Clock::now();
+    gaps.Start(start);
+    ticker.start(5);
+    const kld::TransferResult result = window.RadioTransfer(direction);
+    const Clock::time_point end = Clock::now();
+    gaps.Stop(end);
+    ticker.stop();
+    const double cpu = CpuSeconds() - cpuBefore;
+
+    for (std::size_t n = said; n < op.said.size(); ++n) {
+        std::fprintf(stderr, "%s: the window said: %s\n", label, op.said[n].c_str());
+    }
+    if (!result.Complete()) {
+        std::fprintf(stderr, "%s did not complete: %s %s\n", label, result.message.c_str(),
+                     result.detail.c_str());
+        return false;
+    }
+    const kld::bench::WireBytes wire =
+        kld::bench::CountWireBytes(ReadFile(folder / kld::kTransferLogFileName));
+    if (wire.Total() == 0) {
+        std::fprintf(stderr, "%s: the transfer log is empty (not in debug mode?)\n", label);
+        return false;
+    }
+    if (!shown) {
+        shown = end;  // never seen: the whole call counts as work
+        cpuShown = cpu + cpuBefore;
+    }
+    const double work = Seconds(*shown - start);
+    const double workCpu = cpuShown - cpuBefore;
+    const double wall = Seconds(end - start);
+    std::printf(
+        "%-8s to complete %6.3f s  wire %6.3f s (%zu bytes)  ratio %5.3f  cpu %5.3f s (%4.1f %%)\n",
+        label, work, wire.Seconds(), wire.Total(), work / wire.Seconds(), workCpu,
+        100 * workCpu / work);
+    std::printf("%-8s wall %6.3f s (complete on show %5.3f s)  cpu %5.3f s (%4.1f %% of wall)\n",
+                label, wall, wall - work, cpu, 100 * cpu / wall);
+    std::printf("%-8s longest gaps", label);
+    for (const auto& gap : gaps.Longest(3)) {
+        std::printf("  %.1f ms (at %.3f s)", Seconds(gap.length) * 1e3, Seconds(gap.end));
+    }
+    std::printf("  over 50 ms: %zu\n", gaps.CountOver(std::chrono::milliseconds(50)));
+    return true;
+}
+
+int RunTransfers(int port, const QString& givenFolder) {
+    QTemporaryDir scratch;
+    std::filesystem::path folder = givenFolder.toStdString();
+    if (givenFolder.isEmpty()) {
+        folder = scratch.path().toStdString();
+        std::ofstream(folder / kld::kTransferLogFileName);  // debug mode: every frame logged
+    }
+    BenchOperator op;
+    kld::ui::MainWindow window(op, folder, "n d w");
+    // The port search runs on a thread of its own; it is over before the clock starts.
+    QEventLoop searching;
+    QObject::connect(&window, &kld::ui::MainWindow::PortsFound, &searching, &QEventLoop::quit);
+    window.FindCommPorts();
+    window.show();
+    searching.exec();
+    QApplication::processEvents();
+
+    window.CommPort->setEditText(QStringLiteral("COM%1").arg(port));
+    window.CommPort_LostFocus();
+    if (window.Memory().PortNumber != port) {
+        std::fprintf(stderr, "COM%d cannot be used\n", port);
+        return 1;
+    }
+    if (!TimeTransfer(window, kld::Direction::Receive, "receive", folder, op)) {
+        return 1;
+    }
+    window.SelAll_Click();
+    if (!TimeTransfer(window, kld::Direction::Send, "send", folder, op)) {
+        return 1;
+    }
+    window.Memory().Saved = true;  // no question at the close
+    std::printf("peak_rss_kb %ld\n", PeakResidentKb());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,6 +250,14 @@ int main(int argc, char** argv) {
         QApplication::exec();
         std::printf("peak_rss_kb %ld\n", PeakResidentKb());
         return 0;
+    }
+
+    if (what == QLatin1String("--transfer")) {
+        bool isNumber = false;
+        const int port = args.value(2).toInt(&isNumber);
+        if (isNumber && port > 0) {
+            return RunTransfers(port, args.value(3));
+        }
     }
 
     kld::ui::MainWindow window(op, scratch.path().toStdString(), "n d w");
@@ -149,6 +307,6 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr,
                  "usage: kld540-window-bench --startup | --refresh [runs] | "
-                 "--screenshot FILE.png\n");
+                 "--screenshot FILE.png | --transfer PORT_NUMBER [FOLDER]\n");
     return 2;
 }

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <tuple>
+
+#include "transfer_figures.h"
+
+namespace kld::bench {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The opening of a level 2 radio as the log holds it: sent lines end in CR LF, received ones in
+// CR and then LF.
+const std::string kOpening =
+    "T007000020020600D0\r\n"  // 19 bytes on the line, at 9600
+    "T204000001FA\r\n"        // 13, refused
+    "T007000021020600CF\r\n"  // 19
+    "T204000000FB\r\n"        // 13
+    "T206000032048043\r\n"    // 17, the speed change
+    "T204000000FB\r\n";       // 13, accepted: still at 9600
+constexpr std::size_t kOpeningBytes = 19 + 13 + 19 + 13 + 17 + 13;
+
+TEST(TransferFiguresTest, CountsFramesOnEachSideOfTheSpeedChange) {
+    const std::tuple<const char*, std::string, std::size_t, std::size_t> rows[] = {
+        {"empty log", "", 0, 0},
+        {"frames after the acceptance are fast", kOpening + "T204000033C8\r\nT2050000337057\r\n",
+         kOpeningBytes, 13 + 15},
+        {"notes never went over the line",
+         kOpening + "Receiving Memory Data....\r\nT204000000FB\r\nT9030000FC\r\n"
+                    "Transfer Complete.\n",
+         kOpeningBytes, 13 + 11},
+        {"the end frame's CR alone before the closing note",
+         kOpening + "T9030000FC\rTransfer Complete.\n", kOpeningBytes, 11},
+        {"a refused speed change leaves the line slow",
+         "T206000032048043\r\nT204000001FA\r\nT204000000FB\r\nT204000000FB\r\n", 17 + 13 + 13 + 13,
+         0},
+        {"the speed change asked again and accepted",
+         "T206000032048043\r\nT204000001FA\r\nT206000032048043\r\nT204000000FB\r\n"
+         "T204000000FB\r\n",
+         17 + 13 + 17 + 13, 13},
+        {"a radio without the speed change stays slow", "T007000020020600D0\r\nT204000000FB\r\n",
+         19 + 13, 0},
+        {"garbage and timeouts are not frames",
+         kOpening + "<Timeout>\r\nxyz\r\nT20400000G\r\nT204000000FB\r\n", kOpeningBytes, 13},
+    };
+    for (const auto& [name, log, slow, fast] : rows) {
+        SCOPED_TRACE(name);
+        const WireBytes bytes = CountWireBytes(log);
+        EXPECT_EQ(bytes.slow, slow);
+        EXPECT_EQ(bytes.fast, fast);
+    }
+}
+
+TEST(TransferFiguresTest, WireTimeIsTenBitsAByteAtEachSpeed) {
+    EXPECT_DOUBLE_EQ((WireBytes{960, 0}.Seconds()), 1.0);
+    EXPECT_DOUBLE_EQ((WireBytes{0, 11520}.Seconds()), 1.0);
+    EXPECT_DOUBLE_EQ((WireBytes{96, 1152}.Seconds()), 0.2);
+    EXPECT_EQ((WireBytes{96, 1152}.Total()), 1248u);
+}
+
+TEST(TransferFiguresTest, GapsCountFromTheStartAndToTheStop) {
+    const GapMeter::Clock::time_point t0{1000s};
+    GapMeter meter;
+    meter.Start(t0 - 5s);
+    meter.Tick(t0 - 1s);  // an earlier run's tick, forgotten by the next Start
+    meter.Start(t0);
+    for (auto at : {20ms, 25ms, 30ms, 60ms, 65ms}) {
+        meter.Tick(t0 + at);
+    }
+    meter.Stop(t0 + 120ms);  // held up from the last tick to the end
+
+    const auto longest = meter.Longest(3);
+    ASSERT_EQ(longest.size(), 3u);
+    EXPECT_EQ(longest[0].length, 55ms);
+    EXPECT_EQ(longest[0].end, 120ms);
+    EXPECT_EQ(longest[1].length, 30ms);
+    EXPECT_EQ(longest[1].end, 60ms);
+    EXPECT_EQ(longest[2].length, 20ms);  // the wait for the first tick
+    EXPECT_EQ(longest[2].end, 20ms);
+    EXPECT_EQ(meter.Longest(10).size(), 6u);
+    EXPECT_EQ(meter.CountOver(30ms), 1u);  // over, not at
+    EXPECT_EQ(meter.CountOver(4ms), 6u);
+}
+
+TEST(TransferFiguresTest, EqualGapsKeepTheirOrder) {
+    const GapMeter::Clock::time_point t0{};
+    GapMeter meter;
+    meter.Start(t0);
+    for (auto at : {5ms, 10ms, 15ms}) {
+        meter.Tick(t0 + at);
+    }
+    const auto longest = meter.Longest(2);
+    ASSERT_EQ(longest.size(), 2u);
+    EXPECT_EQ(longest[0].end, 5ms);
+    EXPECT_EQ(longest[1].end, 10ms);
+    EXPECT_TRUE(GapMeter{}.Longest(3).empty());
+}
+
+}  // namespace
+}  // namespace kld::bench
