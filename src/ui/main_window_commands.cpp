@@ -271,8 +271,26 @@ void MainWindow::ShowTransferProgress(bool transferring) {
 
 // --- The transfer host's view ---------------------------------------------------------------
 
+WindowTransferHost::WindowTransferHost(MainWindow& window) : window_(window) {
+    barTimer_.setInterval(50);
+    QObject::connect(&barTimer_, &QTimer::timeout, [this] { ShowBar(); });
+}
+
 void WindowTransferHost::ShowProgress(bool transferring) {
+    if (transferring) {
+        progress_ = 0;
+        barTimer_.start();
+    } else {
+        barTimer_.stop();
+        ShowBar();
+    }
     window_.ShowTransferProgress(transferring);
+}
+
+void WindowTransferHost::ShowBar() {
+    if (window_.TfrProgressBar->value() != progress_) {
+        window_.TfrProgressBar->setValue(progress_);
+    }
 }
 
 void WindowTransferHost::SetStatus(std::string_view text) {
@@ -280,7 +298,7 @@ void WindowTransferHost::SetStatus(std::string_view text) {
 }
 
 void WindowTransferHost::SetProgress(int value) {
-    window_.TfrProgressBar->setValue(value);
+    progress_ = value;  // drawn by the bar's timer
 }
 
 void WindowTransferHost::SetProgressCaption(std::string_view caption) {
