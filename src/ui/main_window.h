@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -212,6 +213,7 @@ class MainWindow : public QMainWindow {
     void SetPurgeColours(bool inverted);
     std::optional<QString> ChooseSaveFile(const char* title, const char* pipeFilter);
     bool CommandsBlocked() const;
+    void RunWithRadio(const std::function<void(TransferContext&)>& work);
     void ConnectCommands();
 
     Operator& op_;

@@ -122,7 +122,6 @@ void MainWindow::FileOpen_Click() {
     const std::filesystem::path path = PathOf(*name);
     const OpenResult result = OpenChannelFile(path, memory_, state_, op_);
     RefreshSummary();
-    SetScrollValue(kFirstChannel);
     memory_.Current = kFirstChannel;
     ShowChannel();
     if (result == OpenResult::Loaded) {
@@ -220,34 +219,28 @@ void MainWindow::ReadDbgLog_Click() {
 }
 
 TransferResult MainWindow::RadioTransfer(Direction direction) {
-    if (CommandsBlocked()) {
-        return {};
-    }
-    WindowTransferHost host(*this);
-    host_ = &host;
-    TransferContext context{memory_, state_, device_, host, op_, folder_};
-    const TransferResult result = kld::RadioTransfer(direction, context);
-    host_ = nullptr;
-    if (closeAfterTransfer_) {
-        closeAfterTransfer_ = false;
-        QTimer::singleShot(0, this, &QWidget::close);
-    }
+    TransferResult result;
+    RunWithRadio(
+        [&](TransferContext& context) { result = kld::RadioTransfer(direction, context); });
     return result;
 }
 
 void MainWindow::TestSwap(int rounds) {
+    RunWithRadio([&](TransferContext& context) { kld::TestSwap(rounds, context); });
+}
+
+void MainWindow::RunWithRadio(const std::function<void(TransferContext&)>& work) {
     if (CommandsBlocked()) {
         return;
     }
     WindowTransferHost host(*this);
     host_ = &host;
     TransferContext context{memory_, state_, device_, host, op_, folder_};
-    kld::TestSwap(rounds, context);
+    work(context);
     host_ = nullptr;
-    RefreshSummary();
     if (closeAfterTransfer_) {
         closeAfterTransfer_ = false;
-        QTimer::singleShot(0, this, &QWidget::close);
+        QTimer::singleShot(0, this, &QWidget::close);  // the close asked for during the transfer
     }
 }
 
@@ -264,9 +257,8 @@ void MainWindow::ShowTransferProgress(bool transferring) {
     ChnlSummary->show();
     centralWidget()->setEnabled(true);
     RefreshSummary();  // the records a receive stored, the marks a send cleared
-    ChnlScrll->setValue(kFirstChannel);
     memory_.Current = kFirstChannel;
-    ShowChannel();
+    ShowChannel();  // moves the scroll bar and the list to channel 1 as well
 }
 
 // --- The transfer host's view ---------------------------------------------------------------
