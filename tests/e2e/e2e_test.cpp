@@ -217,17 +217,6 @@ TEST_F(EndToEnd, DesktopProgramStartsHeadlessAndKeepsItsSettings) {
     EXPECT_EQ(ReadBytes(ini).substr(0, 8), "KLD540  ");
 }
 
-TEST_F(EndToEnd, PortsListsTheRadiosPort) {
-    const std::string line = "COM7\t" + Link().string() + "\n";
-    ASSERT_TRUE(StartSim({}));
-    const Finished run = Cli({"ports"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(line), std::string::npos) << run.out;
-    EXPECT_EQ(StopSim(), 0);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(Link())));
-    EXPECT_EQ(Cli({"ports"}).out.find(line), std::string::npos) << "the radio has gone";
-}
-
 // The port is named as --port takes it, or by KLD540.ini when --port is left out.
 TEST_F(EndToEnd, ReceiveSavesTheRadiosMemoryAtEveryProtocolLevel) {
     WritePlan("radio.540", PlanMemory());
@@ -277,18 +266,6 @@ TEST_F(EndToEnd, SendNeedsYesPastTheModeWarningAndComesBack) {
     ExpectSameRecords(ReadPlan(dir_ / "back.540"), plan);
 }
 
-// A receive whose file cannot be saved is refused before the radio hears anything.
-TEST_F(EndToEnd, ReceiveChecksItsFileFirst) {
-    ASSERT_TRUE(StartSim({}, false));
-    const Finished run = Cli({"receive", "--port", "7", "-o", "no-such-folder/got.540"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.starts_with("Error writing to file.\n")) << run.err;
-    EXPECT_NE(run.err.find("no-such-folder"), std::string::npos) << run.err;
-    StopSim();
-    EXPECT_EQ(ReadBytes(dir_ / "sim.err").find("program:"), std::string::npos)
-        << "the radio was not contacted";
-}
-
 TEST_F(EndToEnd, DebugLogWritesTheFile) {
     std::ofstream(dir_ / "lines.txt") << "0040 C1 42\n2000 0001 0002 C1 0D\n";
     ASSERT_TRUE(StartSim({"--debug-log", "lines.txt"}));
@@ -301,30 +278,47 @@ TEST_F(EndToEnd, DebugLogWritesTheFile) {
               "Rx:2000: A\r\nTx:2000:  <0D>\r\n");
 }
 
-TEST_F(EndToEnd, PortProblems) {
-    ASSERT_TRUE(StartSim({}));
-    QtSerialDevice holder;  // another program holding the radio's port
-    holder.SelectPort(7);
-    ASSERT_TRUE(holder.Open()) << holder.OpenFailureDetail();
-    const std::string invalid = "Invalid COM Port (or Port in use)\n";
-    const struct {
-        const char* port;
-        int status;
-        std::string err;  // how stderr starts
-    } rows[] = {
-        {"COM97", 1, invalid + "COM97 is not a port of this computer: "},
-        {"7", 1, invalid + "COM7 (" + Link().string() + ") is held by another program"},
-        {"COMX", 2, "kld540-cli: --port COMX: give the port as COM<n> or a number"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.port);
-        const Finished run = Cli({"receive", "--port", row.port, "-o", "got.540"});
-        EXPECT_EQ(run.status, row.status);
-        EXPECT_TRUE(run.err.starts_with(row.err)) << run.err;
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), row.status == 1 ? 3 : 1);
-        EXPECT_EQ(run.out, "");
-        EXPECT_FALSE(fs::exists(dir_ / "got.540"));
+// Ports the radio is not on or another program holds, and a file that cannot be saved, are
+// refused before the radio hears anything. `ports` lists the radio's port while it serves.
+TEST_F(EndToEnd, PortAndFileProblemsNeverReachTheRadio) {
+    ASSERT_TRUE(StartSim({}, false));
+    const std::string listed = "COM7\t" + Link().string() + "\n";
+    const Finished ports = Cli({"ports"});
+    EXPECT_EQ(ports.status, 0) << ports.err;
+    EXPECT_NE(ports.out.find(listed), std::string::npos) << ports.out;
+    const Finished unsaved = Cli({"receive", "--port", "7", "-o", "no-such-folder/got.540"});
+    EXPECT_EQ(unsaved.status, 1);
+    EXPECT_TRUE(unsaved.err.starts_with("Error writing to file.\n")) << unsaved.err;
+    EXPECT_NE(unsaved.err.find("no-such-folder"), std::string::npos) << unsaved.err;
+    {
+        QtSerialDevice holder;  // another program holding the radio's port
+        holder.SelectPort(7);
+        ASSERT_TRUE(holder.Open()) << holder.OpenFailureDetail();
+        const std::string invalid = "Invalid COM Port (or Port in use)\n";
+        const struct {
+            const char* port;
+            int status;
+            std::string err;  // how stderr starts
+        } rows[] = {
+            {"COM97", 1, invalid + "COM97 is not a port of this computer: "},
+            {"7", 1, invalid + "COM7 (" + Link().string() + ") is held by another program"},
+            {"COMX", 2, "kld540-cli: --port COMX: give the port as COM<n> or a number"},
+        };
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.port);
+            const Finished run = Cli({"receive", "--port", row.port, "-o", "got.540"});
+            EXPECT_EQ(run.status, row.status);
+            EXPECT_TRUE(run.err.starts_with(row.err)) << run.err;
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), row.status == 1 ? 3 : 1);
+            EXPECT_EQ(run.out, "");
+            EXPECT_FALSE(fs::exists(dir_ / "got.540"));
+        }
     }
+    EXPECT_EQ(StopSim(), 0);
+    EXPECT_EQ(ReadBytes(dir_ / "sim.err").find("program:"), std::string::npos)
+        << "the radio was not contacted";
+    EXPECT_FALSE(fs::exists(fs::symlink_status(Link())));
+    EXPECT_EQ(Cli({"ports"}).out.find(listed), std::string::npos) << "the radio has gone";
 }
 
 TEST_F(EndToEnd, ProgressBarOnlyOnATerminal) {

@@ -71,17 +71,6 @@ std::string Line(std::initializer_list<std::pair<int, std::string_view>> pieces)
     return line + "\r\n";
 }
 
-// The lines of a text, each of which must end with CR LF.
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos;
-         at = end + 2) {
-        lines.push_back(text.substr(at, end - at));
-    }
-    EXPECT_TRUE(text.ends_with("\r\n"));
-    return lines;
-}
-
 // The four lines that make a file a KVS-220 list, then the given lines.
 std::string Kvs(const std::string& lines) {
     std::string file;
@@ -99,90 +88,14 @@ std::string ListingHead() {
     return head;
 }
 
-// Channel 7 "Fire", narrowband on 155.34 MHz with tone 100.0 both ways, changed by `change`.
-ChannelRecord Fire(void (*change)(ChannelRecord&) = [](ChannelRecord&) {}) {
-    ChannelRecord r = TemplateRecord();
-    r.Select = 0xA1, r.Prim = r.Chnl = 7, r.Desc = "Fire", r.RFrq = r.TFrq = "155.3400";
-    r.RSql = r.TSql = kSqlCtcss, r.RCTCSS = r.TCTCSS = 12, r.RDCS = r.TDCS = 0;
-    change(r);
-    return r;
-}
-
-// The listing line of a defined channel, or of a shadow of `primary`.
+// The listing line of a defined channel in list 4, or of a shadow of `primary`: narrowband on
+// 155.34 MHz, tone 100.0 on transmit.
 std::string Listed(int index, int primary = 0, std::int16_t rxSquelch = kSqlNoise) {
-    ChannelRecord r = Fire();
+    ChannelRecord r = TemplateRecord();
+    r.Select = 0xA1, r.Desc = "Chan", r.RFrq = r.TFrq = "155.3400", r.Scan = 0x40;
+    r.RSql = rxSquelch, r.TSql = kSqlCtcss, r.RCTCSS = r.TCTCSS = 12, r.RDCS = r.TDCS = 0;
     r.Chnl = index, r.Prim = primary != 0 ? primary : index, r.Shad = primary != 0;
-    r.Scan = 0x40, r.Desc = "Chan", r.RSql = rxSquelch;
     return " " + SummaryLine(r, index) + "\r\n";
-}
-
-TEST(SummaryLine, ColumnsOfEveryKindOfChannel) {
-    EXPECT_EQ(
-        SummaryLine(Fire(), 7),
-        "  007    01 Fire      n 155.3400 Rt 100.0 023 0001 293 155.3400 Tt 100.0 023 0001 293 ");
-    const std::string tail = SummaryLine(Fire(), 7).substr(12);
-    const std::tuple<ChannelRecord, int, std::string> rows[] = {
-        {Fire([](ChannelRecord& r) { r.Shad = 1, r.Prim = 5; }), 12, "  012S-005  " + tail},
-        {Fire([](ChannelRecord& r) { r.Shad = kShadPrimary; }), 9, "  009P   01 " + tail},
-        {Fire([](ChannelRecord& r) { r.Shad = kShadScanMember, r.Scan = 0xE0; }), 9,
-         "  009   S15 " + tail},
-        {Fire(), 231, "  GD1       " + tail},
-        {Fire(), 0, "  DEF    01 " + tail},
-        {Fire([](ChannelRecord& r) { r.Select |= kSelErased; }), 30,
-         "  030       ERASED                  ERASED                         ERASED"},
-        {Fire([](ChannelRecord& r) { r.Select = 0; }), 200,
-         "  200       UNDEFINED              UNDEFINED                      UNDEFINED"},
-    };
-    for (const auto& [record, index, expected] : rows) {
-        EXPECT_EQ(SummaryLine(record, index), expected);
-    }
-}
-
-// Whatever numbers and bytes a file or radio put into a record, the line keeps its columns.
-TEST(SummaryLine, AnyRecordContentKeepsTheColumns) {
-    ChannelRecord odd = Fire();
-    odd.Mode = 7, odd.RSql = 0x7F, odd.TSql = -200, odd.Scan = -1, odd.RTG = "123456";
-    odd.RCTCSS = 42, odd.TCTCSS = -1, odd.RDCS = 83, odd.TDCS = 32767;  // outside their tables
-    odd.Desc = std::string_view("A\r\nB\0\x7f\xe9Z", 8);
-    EXPECT_EQ(SummaryLine(odd, 4),
-              "  004    16 A??B??\xe9Z  ? 155.3400 R?           12345293 155.3400 T?           "
-              "0001 293 ");
-    for (int primary : {-4, 1000}) {
-        odd.Shad = 3, odd.Prim = primary;
-        EXPECT_EQ(SummaryLine(odd, 50).substr(0, 12), "  050S-???  ");
-    }
-}
-
-TEST(TextListing, ResetMemoryListing) {
-    const std::string listing = TextListing(ResetMemory());
-    const auto lines = Lines(listing);
-    ASSERT_EQ(lines.size(), 236u);
-    EXPECT_EQ(lines[3], " " + SummaryLine(TemplateRecord(), 0));
-    for (int i = 0; i <= kLastRecord; ++i) {
-        const bool defined = i == 0 || i == 1 || i >= 231;
-        EXPECT_EQ(lines[static_cast<std::size_t>(i) + 3].size(), defined ? 87u : 76u) << i;
-    }
-    ScriptedOperator op;
-    EXPECT_FALSE(WriteTextFile("/nonexistent-folder/listing.txt", listing, op));
-    EXPECT_EQ(op.shown.at(0).text, "Error writing to file.");
-}
-
-TEST(ChannelDump, ResetMemoryDump) {
-    ChannelMemory memory = ResetMemory();
-    memory.Rec(0).Prim = 300, memory.Rec(0).Chnl = -1;
-    const auto lines = Lines(ChannelDump(memory));
-    ASSERT_EQ(lines.size(), 3u + 1 + 4 + 233u * 28);
-    EXPECT_EQ(lines[4], " 001 000 000 000");
-    EXPECT_EQ(lines[7], " 000 000 000 002");
-    EXPECT_EQ(lines[11], " Channel 0");
-    EXPECT_EQ(lines[15], " Prim     12C");
-    EXPECT_EQ(lines[16], " Chnl     FFFF") << "a negative number shows its 16 bits";
-    // Channel 1 (Main) 28 lines further on.
-    EXPECT_EQ(lines[41], " Select   80");
-    EXPECT_EQ(lines[46], " Desc     4D 61 69 6E 20 20 20 20");
-    EXPECT_EQ(lines[61], " IDCall   00 00 00 01");
-    EXPECT_EQ(lines[62], " ShadList 00 00 00 00 00 00 00");
-    EXPECT_EQ(lines[11 + 231 * 28 + 6], " Scan     F0");
 }
 
 TEST(GetLine, EndsAfterLfOrNulAndYieldsNulAtTheEnd) {

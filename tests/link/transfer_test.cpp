@@ -166,36 +166,15 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
     }
 }
 
-TEST(TransferReceive, StoresWhatTheRadioSends) {
-    Rig rig;
-    FillRadio(rig.radio);
-    rig.memory.Rec(100).Select = 0x81;  // whatever was here goes
-    const TransferResult result = rig.Run(Direction::Receive);
-    ASSERT_TRUE(result.Complete()) << result.message;
-    EXPECT_TRUE(rig.op.shown.empty());
-    for (int i : {1, 5, 231, 232}) {
-        EXPECT_EQ(std::pair(rig.memory.Rec(i).Select, rig.memory.Rec(i).Desc),
-                  std::pair(std::int16_t{0xC0}, rig.radio.Memory().Rec(i).Desc))
-            << i;
-    }
-    EXPECT_EQ(std::tuple(rig.memory.Rec(5).RCTCSS, rig.memory.Rec(100).Select, rig.memory.Current),
-              std::tuple(33, 0, 1));
-    EXPECT_EQ(rig.memory.ZoneCounts, (Zones{1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
-    EXPECT_EQ(std::tuple(rig.state.MemoryStamp, rig.radio.MemoryStamp(), rig.state.RadioVersion),
-              std::tuple("20210305153012", "20210305153012", "021100"));
-    EXPECT_EQ(rig.host.statuses.back(), "Transfer Complete.");
-    EXPECT_GE(rig.host.now - std::chrono::steady_clock::time_point{}, 2s)
-        << "the window keeps the completion on show a moment";
-    EXPECT_EQ(rig.host.shown, (std::vector<bool>{true, false}));
-}
-
-// Each fault ends with its message (told, unless the transfer completed), the port closed and the
-// progress hidden. A receive that fails before its first record leaves the memory as it was, a
-// channel of its own (100) included; once records arrive, the memory is the radio's.
-TEST(TransferReceive, FaultsEndWithTheirMessage) {
+// A receive, clean or through faults, ends with its message (told, unless the transfer completed),
+// the port closed and the progress hidden. One that fails before its first record leaves the
+// memory as it was, a channel of its own (100) included; once records arrive, the memory is the
+// radio's, and a completed one takes the radio's stamp and lists too.
+TEST(TransferReceive, StoresWhatTheRadioSendsOrEndsWithTheFaultsMessage) {
     // The radio's fault (none: the port will not open), the message, whether the memory is kept.
     using Fault = void (*)(SimConfig&);
     const std::tuple<const char*, Fault, std::string, bool> rows[] = {
+        {"no fault", [](SimConfig&) {}, "Transfer Complete.", false},
         {"one out-of-range record", [](SimConfig& c) { c.faults.outOfRangeRecords = 1; },
          "Transfer Complete.", false},
         {"endless out-of-range records",
@@ -242,8 +221,24 @@ TEST(TransferReceive, FaultsEndWithTheirMessage) {
                       std::pair(before.Records, before.ZoneCounts));
         } else {
             EXPECT_FALSE(rig.memory.Rec(100).IsDefined()) << "cleared by the receive";
-            EXPECT_EQ(std::pair(rig.memory.Rec(5).Select, rig.memory.Rec(5).Desc.View()),
-                      std::pair(std::int16_t{0xC0}, std::string_view("Fire    ")));
+            EXPECT_EQ(std::tuple(rig.memory.Rec(5).Select, rig.memory.Rec(5).Desc.View(),
+                                 rig.memory.Rec(5).RCTCSS),
+                      std::tuple(std::int16_t{0xC0}, std::string_view("Fire    "), 33));
+        }
+        if (result.Complete()) {
+            for (int i : {1, 231, 232}) {
+                EXPECT_EQ(std::pair(rig.memory.Rec(i).Select, rig.memory.Rec(i).Desc),
+                          std::pair(std::int16_t{0xC0}, rig.radio.Memory().Rec(i).Desc))
+                    << i;
+            }
+            EXPECT_EQ(rig.memory.ZoneCounts,
+                      (Zones{1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
+            EXPECT_EQ(std::pair(rig.state.MemoryStamp, rig.state.RadioVersion),
+                      std::pair(rig.radio.MemoryStamp(), std::string("021100")));
+            EXPECT_EQ(std::pair(rig.host.statuses.back(), rig.host.shown),
+                      std::pair(std::string("Transfer Complete."), std::vector<bool>{true, false}));
+            EXPECT_GE(rig.host.now - std::chrono::steady_clock::time_point{}, 2s)
+                << "the window keeps the completion on show a moment";
         }
         EXPECT_EQ(rig.memory.Current, 1);
         EXPECT_FALSE(rig.device.IsOpen());
