@@ -372,7 +372,7 @@ void MainWindow::ShowChannel() {
     Desc->setText(ToQ(v.desc));
 
     Modes->setCurrentIndex(v.mode);
-    modesTag_ = std::max(v.mode, 0);
+    modesTag_ = v.mode;  // -1 when the record holds no mode the list offers
     SetSquelchLists(view.squelch);
 
     RFrq->setText(ToQ(v.rxFreq));
