@@ -74,9 +74,12 @@ BackupResult WriteBackup(const fs::path& folder, const ChannelMemory& memory,
         std::error_code ec;
         fs::create_directories(folder, ec);
         if (!fs::is_directory(folder)) {
-            // create_directories says nothing when a file of that name is in the way.
-            const std::string why = ec ? ec.message() : "there is a file of that name";
-            return {{}, folder.string() + " cannot be made a folder: " + why};
+            if (fs::exists(folder)) {
+                return {{}, "the backups folder " + folder.string() + " is a file"};
+            }
+            return {{},
+                    "the backups folder " + folder.string() +
+                        " cannot be made: " + (ec ? ec.message() : "the system gave no reason")};
         }
         fs::path path;
         for (int copy = 1; copy <= kMaxCopies && path.empty(); ++copy) {
