@@ -69,6 +69,7 @@ int RunListing(Session& session, const VerbArgs& args);
 int RunDump(Session& session, const VerbArgs& args);
 int RunConvert(Session& session, const VerbArgs& args);
 int RunCheck(Session& session, const VerbArgs& args);
+int RunDiff(Session& session, const VerbArgs& args);
 int RunPorts(Session& session, const VerbArgs& args);
 // The list RunPorts prints: a line per port, or a word on stderr (exit 1) when there is none.
 int ListPorts(Session& session, const std::vector<PortEntry>& ports);

@@ -191,4 +191,14 @@ int RunTransfer(Session& session, const VerbArgs& args, Direction direction) {
     return kExitOk;
 }
 
+void KeepBackup(Session& session, BackupKind kind) {
+    const BackupResult backup = WriteBackup(session.memory, session.state, kind);
+    if (backup.Ok()) {
+        session.err << "Backup: " << backup.path.string() << "\n";
+    } else {
+        session.err << "Backup not written: " << backup.error << "\n";
+    }
+    session.err.flush();
+}
+
 }  // namespace kld::cli

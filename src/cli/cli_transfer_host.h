@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "backups.h"
 #include "cli.h"
 #include "event_loop_host.h"
 #include "operator.h"
@@ -89,5 +90,10 @@ std::optional<int> PortForVerb(const VerbArgs& args, const ChannelMemory& memory
 // line; "Transfer Complete." goes to stdout. Returns the exit status: 0 complete, 1 not (a send
 // stopped at the operating-mode warning included), 2 when --port named no port.
 int RunTransfer(Session& session, const VerbArgs& args, Direction direction);
+
+// Keeps a backup of the session's memory and says on stderr where it went ("Backup: PATH"), or in
+// one line why it could not ("Backup not written: REASON"). A backup never changes how a verb
+// ends.
+void KeepBackup(Session& session, BackupKind kind);
 
 }  // namespace kld::cli

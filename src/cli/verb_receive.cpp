@@ -20,7 +20,9 @@ int RunReceive(Session& session, const VerbArgs& args) {
     if (status != kExitOk) {
         return status;
     }
-    return SaveChannelFile(out, session.memory, session.state, session.op) ? kExitOk : kExitFailed;
+    const bool saved = SaveChannelFile(out, session.memory, session.state, session.op);
+    KeepBackup(session, BackupKind::Received);  // the more welcome when the save failed
+    return saved ? kExitOk : kExitFailed;
 }
 
 }  // namespace kld::cli

@@ -18,6 +18,7 @@ int RunSend(Session& session, const VerbArgs& args) {
     }
     // The one OK/Cancel question of a send: go on despite modes the radio has not enabled.
     session.op.okCancel = args.Has("--yes") ? Answer::Ok : Answer::Cancel;
+    KeepBackup(session, BackupKind::BeforeSend);
     return RunTransfer(session, args, Direction::Send);
 }
 

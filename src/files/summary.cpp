@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "field_rules.h"
+#include "shown_text.h"
 #include "tables.h"
 
 namespace kld {
@@ -15,29 +16,6 @@ constexpr std::string_view kUndefinedTail =
     "       UNDEFINED              UNDEFINED                      UNDEFINED";
 constexpr std::string_view kErasedTail =
     "       ERASED                  ERASED                         ERASED";
-
-// How each byte of a text field shows. Control characters that a file or radio may have put
-// into a text field show as "?", so a line never breaks or shifts in a list or a listing. A
-// table rather than a test per character: the list and the listing show some fifty thousand.
-struct ShownChars {
-    char of[256];
-};
-constexpr ShownChars kShown = [] {
-    ShownChars shown{};
-    for (int code = 0; code < 256; ++code) {
-        shown.of[code] = (code < 0x20 || code == 0x7F) ? '?' : static_cast<char>(code);
-    }
-    return shown;
-}();
-
-// A text field without the blanks around it, as Trimmed() gives it but without a copy.
-std::string_view Unpadded(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // The line is put together in a buffer and appended whole: a listing has 233 of them, the list
 // repaints them, and appending each column on its own was most of what a line cost.
@@ -64,7 +42,7 @@ class Line {
 
     // The character whose code a squelch or mode field holds; "?" for a code that is no
     // printable character.
-    void Code(int code) { Put((code >= 0x20 && code < 0x7F) ? static_cast<char>(code) : '?'); }
+    void Code(int code) { Put(ShownCode(code)); }
 
     // Text cut or padded to Width, as it shows.
     template <std::size_t Width>

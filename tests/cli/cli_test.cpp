@@ -13,6 +13,7 @@
 
 #include "../files/temp_dir.h"
 #include "channel_memory.h"
+#include "compare.h"
 #include "data_file.h"
 #include "listings.h"
 #include "record_layout.h"
@@ -188,6 +189,44 @@ TEST(Cli, SettingsFileInTheWorkingDirectoryIsTheTemplate) {
     const CliRun listing = Cli(dir, "listing fresh.540");
     EXPECT_NE(listing.out.find("   DEF    01 Station   n 141.0000"), std::string::npos);
     EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), before);
+}
+
+// diff opens both files as the other verbs do, whatever their kind, and prints the rows the
+// comparison gives; its status says whether there were any.
+TEST(Cli, DiffListsTheChangedFields) {
+    TempDir dir;
+    const ChannelMemory a = ResetMemory();
+    ChannelMemory b = a;
+    b.Rec(kFirstChannel).Desc = "Harbour";
+    b.Rec(9) = b.Rec(kFirstChannel);
+    b.Rec(9).Chnl = b.Rec(9).Prim = 9;
+    WriteBytes(dir / "a.540", EncodeDataFile(a, ProgramState{}));
+    WriteBytes(dir / "b.540", EncodeDataFile(b, ProgramState{}));
+    WriteBytes(dir / "a.txt", TextListing(a));
+    WriteBytes(dir / "odd.540", "this is no channel file\r\n");
+
+    const CliRun same = Cli(dir, "diff a.540 a.txt");
+    EXPECT_EQ(std::tuple(same.status, same.out, same.err), std::tuple(0, "", ""));
+    const CliRun changed = Cli(dir, "diff a.540 b.540");
+    EXPECT_EQ(changed.status, 1) << changed.err;
+    EXPECT_EQ(changed.out, DiffText(CompareMemories(a, b)));
+    EXPECT_NE(changed.out.find("\n001   Description  " + a.Rec(kFirstChannel).Desc.Trimmed()),
+              std::string::npos)
+        << changed.out;
+    EXPECT_NE(changed.out.find("\n009   Defined      no"), std::string::npos) << changed.out;
+    EXPECT_EQ(std::count(changed.out.begin(), changed.out.end(), '\n'), 3);
+
+    const std::pair<const char*, std::string> unreadable[] = {
+        {"diff a.540 missing.540", "Error reading file.\n\n"},
+        {"diff missing.540 a.540", "Error reading file.\n\n"},
+        {"diff odd.540 a.540",
+         "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n"},
+    };
+    for (const auto& [args, err] : unreadable) {
+        SCOPED_TRACE(args);
+        const CliRun run = Cli(dir, args);
+        EXPECT_EQ(std::tuple(run.status, run.out, run.err), std::tuple(1, "", err));
+    }
 }
 
 }  // namespace

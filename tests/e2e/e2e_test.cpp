@@ -27,6 +27,7 @@
 #include "port_names.h"
 #include "program_state.h"
 #include "qt_serial_device.h"
+#include "record_layout.h"
 #include "settings_file.h"
 #include "transfer.h"
 
@@ -121,10 +122,14 @@ void ExpectSameRecords(const ChannelMemory& got, const ChannelMemory& want) {
 
 class EndToEnd : public ::testing::Test {
   protected:
-    void SetUp() override { ::setenv(kPortsDirVariable, Link().parent_path().c_str(), 1); }
+    void SetUp() override {
+        ::setenv(kPortsDirVariable, Link().parent_path().c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);  // backups stay in the test
+    }
     void TearDown() override { StopSim(); }
 
     fs::path Link() const { return dir_ / "ports" / "COM7"; }
+    fs::path Backups() const { return dir_ / "data" / "kld540" / "backups"; }
     void WritePlan(const char* name, const ChannelMemory& memory) const {
         test::WriteBytes(dir_ / name, EncodeDataFile(memory, ProgramState{}));
     }
@@ -234,7 +239,9 @@ TEST_F(EndToEnd, ReceiveSavesTheRadiosMemoryAtEveryProtocolLevel) {
         const Finished run = Cli(args);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, "Transfer Complete.\n");
-        EXPECT_EQ(run.err, "") << "no progress drawn when stderr is not a terminal";
+        EXPECT_TRUE(run.err.starts_with("Backup: " + Backups().string() + "/")) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1)
+            << "no progress drawn when stderr is not a terminal";
         ExpectSameRecords(ReadPlan(dir_ / "got.540"), PlanMemory());
         StopSim();
     }
@@ -334,7 +341,8 @@ TEST_F(EndToEnd, ProgressBarOnlyOnATerminal) {
     const std::string last = "\r[####################] 232/232  Transfer Complete.";
     const auto end = run.err.rfind(last);
     ASSERT_NE(end, std::string::npos) << run.err;
-    EXPECT_EQ(run.err.find_first_not_of(' ', end + last.size()), run.err.size() - 1);
+    const auto lineEnd = run.err.find_first_not_of(' ', end + last.size());
+    EXPECT_EQ(run.err.substr(lineEnd, 9), "\nBackup: ") << "the bar's line ends first";
     EXPECT_EQ(run.err.back(), '\n');
     // A message starts on a line of its own, not after the bar.
     const Finished failed = Cli({"receive", "--port", "COM97", "-o", "got.540"}, 60s, &tty);
@@ -431,6 +439,45 @@ TEST_F(EndToEnd, VanishingRadioEndsTheTransferAtOnce) {
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("Communication Error"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(dir_ / "got.540"));
+}
+
+// A receive keeps what arrived and a send what it is about to send, each named for when and
+// what; a backup that cannot be written is told in one line and changes nothing else.
+TEST_F(EndToEnd, ReceiveAndSendLeaveBackups) {
+    WritePlan("radio.540", PlanMemory());
+    ChannelMemory plan = PlanMemory(4);
+    WritePlan("plan.540", plan);
+    ASSERT_TRUE(StartSim({"--load", "radio.540", "--save", "sent.540"}));
+    const auto backupOf = [this](const Finished& run, const std::string& kind) {
+        const std::string prefix = "Backup: " + Backups().string() + "/";
+        EXPECT_TRUE(run.err.starts_with(prefix) && run.err.ends_with(kind + ".540\n")) << run.err;
+        const std::string name = run.err.substr(prefix.size(), run.err.find('\n') - prefix.size());
+        EXPECT_EQ(name.size(), 15 + kind.size() + 4) << "YYYYMMDD-HHMMSS" << kind << ".540";
+        return Backups() / name;
+    };
+
+    const Finished receive = Cli({"receive", "--port", "7", "-o", "got.540"});
+    ASSERT_EQ(receive.status, 0) << receive.err;
+    const fs::path received = backupOf(receive, "-received");
+    EXPECT_EQ(ReadBytes(received), ReadBytes(dir_ / "got.540"));
+
+    const Finished send = Cli({"send", "plan.540", "--port", "7", "--select-all"});
+    ASSERT_EQ(send.status, 0) << send.err;
+    const fs::path beforeSend = backupOf(send, "-before-send");
+    ExpectSameRecords(ReadPlan(beforeSend), plan);
+    ASSERT_TRUE(AppearsSoon(dir_ / "sent.540"));
+    ExpectSameRecords(ReadPlan(dir_ / "sent.540"), plan);
+    const std::vector<fs::path> kept(fs::directory_iterator(Backups()), fs::directory_iterator{});
+    EXPECT_EQ(kept.size(), 2u);
+
+    test::WriteBytes(dir_ / "blocker", "");
+    ::setenv("XDG_DATA_HOME", (dir_ / "blocker").c_str(), 1);
+    const Finished unkept = Cli({"receive", "--port", "7", "-o", "again.540"});
+    EXPECT_EQ(unkept.status, 0);
+    EXPECT_EQ(unkept.out, "Transfer Complete.\n");
+    EXPECT_TRUE(unkept.err.starts_with("Backup not written: ")) << unkept.err;
+    EXPECT_EQ(std::count(unkept.err.begin(), unkept.err.end(), '\n'), 1) << unkept.err;
+    EXPECT_EQ(ReadBytes(dir_ / "again.540").size(), kDataFileBytes);
 }
 
 }  // namespace

@@ -1,0 +1,195 @@
+#include "backups.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+#include "data_file.h"
+#include "settings_file.h"
+#include "temp_dir.h"
+
+namespace kld {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr BackupTime kNoon{2026, 12, 6, 15, 30, 12};
+
+ChannelMemory Plan(std::string_view mainName) {
+    ChannelMemory memory;
+    memory.Rec(kDefaultRecord) = TemplateRecord();
+    ClearMemory(memory);
+    memory.Rec(kFirstChannel).Desc = mainName;
+    return memory;
+}
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Sets an environment variable for the life of the object, and puts the old value back.
+class ScopedVariable {
+  public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// Names say when and what, and sort as the times do across every digit that can roll over.
+TEST(Backups, NamesSortByTime) {
+    EXPECT_EQ(BackupName(BackupKind::Received, kNoon), "20261206-153012-received.540");
+    EXPECT_EQ(BackupName(BackupKind::BeforeSend, {2027, 1, 2, 3, 4, 5}),
+              "20270102-030405-before-send.540");
+    EXPECT_EQ(BackupName(BackupKind::Received, kNoon, 2), "20261206-153012-received-2.540");
+    const BackupTime times[] = {{2026, 9, 30, 23, 59, 59}, {2026, 10, 1, 0, 0, 0},
+                                {2026, 10, 1, 9, 0, 0},    {2026, 10, 1, 10, 0, 0},
+                                {2026, 10, 10, 0, 0, 0},   {2027, 1, 1, 0, 0, 0}};
+    std::vector<std::string> names;
+    for (const BackupTime& t : times) {
+        names.push_back(BackupName(BackupKind::Received, t));
+    }
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+}
+
+TEST(Backups, FolderFromTheEnvironment) {
+    const struct {
+        const char* xdg;
+        const char* home;
+        std::string folder;  // empty: an error
+    } rows[] = {
+        {"/data", "/home/tech", "/data/kld540/backups"},
+        {nullptr, "/home/tech", "/home/tech/.local/share/kld540/backups"},
+        {"", "/home/tech", "/home/tech/.local/share/kld540/backups"},
+        {"relative/data", "/home/tech", "/home/tech/.local/share/kld540/backups"},
+        {nullptr, nullptr, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.xdg ? row.xdg : "(unset)") + " " +
+                     (row.home ? row.home : "(unset)"));
+        const ScopedVariable xdg("XDG_DATA_HOME", row.xdg);
+        const ScopedVariable home("HOME", row.home);
+        const BackupResult folder = BackupFolder();
+        EXPECT_EQ(folder.path.string(), row.folder);
+        EXPECT_EQ(folder.Ok(), !row.folder.empty()) << folder.error;
+    }
+}
+
+// The folder is made on demand; a second backup within the second gets a name of its own, and
+// each holds the memory it was given as a channel data file.
+TEST(Backups, WrittenWithoutReplacingAnother) {
+    TempDir dir;
+    const fs::path folder = dir / "data/kld540/backups";
+    const ProgramState state;
+    const ChannelMemory first = Plan("First");
+    const ChannelMemory second = Plan("Second");
+    const BackupResult one = WriteBackup(folder, first, state, BackupKind::Received, kNoon);
+    const BackupResult two = WriteBackup(folder, second, state, BackupKind::Received, kNoon);
+    const BackupResult sent = WriteBackup(folder, first, state, BackupKind::BeforeSend, kNoon);
+    ASSERT_TRUE(one.Ok() && two.Ok() && sent.Ok()) << one.error << two.error << sent.error;
+    EXPECT_EQ(one.path, folder / "20261206-153012-received.540");
+    EXPECT_EQ(two.path, folder / "20261206-153012-received-2.540");
+    EXPECT_EQ(sent.path, folder / "20261206-153012-before-send.540");
+    EXPECT_EQ(ReadBytes(one.path), EncodeDataFile(first, state));
+    EXPECT_EQ(ReadBytes(two.path), EncodeDataFile(second, state));
+    EXPECT_EQ(Names(folder).size(), 3u);
+}
+
+// Only our own names more than a year old go; the young ones, anything else in the folder, and
+// anything that is not a plain file stay. Writing a backup prunes.
+TEST(Backups, PruningKeepsYoungAndForeignFiles) {
+    TempDir dir;
+    const fs::path folder = dir.Path();
+    const std::vector<std::string> old{
+        "20251206-153011-received.540",
+        "20251206-153011-before-send-3.540",
+        "20190101-000000-received.540",
+    };
+    const std::vector<std::string> kept{
+        "20251206-153012-received.540",  // a year to the second
+        "20261206-153012-before-send.540",
+        "20270101-000000-received.540",  // from a clock that was ahead
+        "20190101-000000-received.540.bak",
+        "20190101-000000-other.540",
+        "2019101-000000-received.540",
+        "20190101-000000-received-x.540",
+        "notes.txt",
+    };
+    for (const auto& name : old) {
+        WriteBytes(folder / name, "old");
+    }
+    for (const auto& name : kept) {
+        WriteBytes(folder / name, "keep");
+    }
+    fs::create_directory(folder / "20190101-000000-received-5.540");
+    fs::create_symlink(folder / "notes.txt", folder / "20190101-000000-received-6.540");
+    std::vector<std::string> removed = PruneBackups(folder, kNoon);
+    std::sort(removed.begin(), removed.end());
+    std::vector<std::string> oldSorted = old;
+    std::sort(oldSorted.begin(), oldSorted.end());
+    EXPECT_EQ(removed, oldSorted);
+    for (const auto& name : kept) {
+        EXPECT_TRUE(fs::exists(folder / name)) << name;
+    }
+    EXPECT_TRUE(fs::is_directory(folder / "20190101-000000-received-5.540"));
+    EXPECT_TRUE(fs::is_symlink(folder / "20190101-000000-received-6.540"));
+
+    WriteBytes(folder / "20251206-153011-received.540", "old");
+    ASSERT_TRUE(WriteBackup(folder, Plan("x"), ProgramState{}, BackupKind::Received, kNoon).Ok());
+    EXPECT_FALSE(fs::exists(folder / "20251206-153011-received.540"));
+}
+
+// A folder that cannot be made or written is an error result, never an exception, and leaves
+// what is there alone.
+TEST(Backups, UnwritableFolderIsAnError) {
+    TempDir dir;
+    WriteBytes(dir / "file", "mine");
+    fs::create_directory(dir / "locked");
+    ::chmod((dir / "locked").c_str(), 0500);
+    const struct {
+        const char* name;
+        fs::path folder;
+        bool needsNonRoot;
+    } rows[] = {
+        {"the folder is a file", dir / "file", false},
+        {"a file in the way higher up", dir / "file/kld540/backups", false},
+        {"a folder nobody may create", "/proc/self/kld540/backups", false},
+        {"a folder we may not write", dir / "locked", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.needsNonRoot && ::geteuid() == 0) {
+            continue;  // root writes anyway
+        }
+        const BackupResult result =
+            WriteBackup(row.folder, Plan("x"), ProgramState{}, BackupKind::BeforeSend, kNoon);
+        EXPECT_FALSE(result.Ok());
+        EXPECT_TRUE(result.path.empty());
+        EXPECT_FALSE(result.error.empty());
+    }
+    EXPECT_EQ(ReadBytes(dir / "file"), "mine");
+    EXPECT_TRUE(fs::is_empty(dir / "locked"));
+    ::chmod((dir / "locked").c_str(), 0700);
+}
+
+}  // namespace
+}  // namespace kld
