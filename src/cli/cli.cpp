@@ -100,6 +100,15 @@ const std::vector<Verb>& Verbs() {
          {"--port"},
          false,
          RunDebugLog},
+        {"verify",
+         "verify FILE [--port COM<n>] [--select-all]\n"
+         "                              read the radio back and compare what a send of FILE\n"
+         "                              writes",
+         1,
+         {"--select-all"},
+         {"--port"},
+         false,
+         RunVerify},
     };
     return verbs;
 }

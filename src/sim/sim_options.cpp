@@ -79,6 +79,7 @@ std::string SimUsage() {
            "  --bad-checksum-for TEXT   ... only to lines starting with TEXT\n"
            "  --refuse-record K      refuse the K-th record frame of a send\n"
            "  --refuse-times 1|2     ... this many times (1)\n"
+           "  --corrupt-record K     store record K of a send with its description changed\n"
            "  --out-of-range N|always   records sent with address 0100 while receiving\n"
            "  --over-long            the first record of a receive is too long a frame\n"
            "  --silent-after N       stop answering after N lines\n"
@@ -182,6 +183,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
         {"--bad-checksum-for", setText(faults.badChecksumFor)},
         {"--refuse-record", setCount(faults.refuseRecordFrame)},
         {"--refuse-times", setCount(faults.refuseRecordTimes)},
+        {"--corrupt-record", setOptional(faults.corruptRecord)},
         {"--out-of-range", setAlwaysCount(faults.outOfRangeRecords)},
         {"--silent-after", setOptional(faults.silentAfterLines)},
         {"--vanish-after", setOptional(faults.vanishAfterLines)},

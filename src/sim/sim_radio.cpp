@@ -64,6 +64,15 @@ std::string OverLong(std::string frame) {
     return frame;
 }
 
+// The record frame with the first character of its description changed, still printable.
+std::string Corrupted(std::string frame) {
+    const std::size_t at = TextPosition(image_offset::Desc);
+    const auto ch = HexPairValue(std::string_view(frame).substr(at, 2)).value_or(0);
+    frame.replace(at, 2,
+                  HexPair(static_cast<std::uint8_t>(ch >= 0x20 && ch < 0x7E ? ch + 1 : '!')));
+    return frame;
+}
+
 // Answers every question the way a technician running the simulator would want: nothing is
 // imported or repaired behind their back. Remembers the last thing said.
 class QuietOperator : public Operator {
@@ -332,9 +341,10 @@ std::string SimRadio::StoreRecord(const std::string& body) {
         --refusalsLeft_;
         return std::string(kFrameRefused);
     }
+    const bool corrupt = faults_.corruptRecord && RecordAddress(body) == *faults_.corruptRecord;
     if (body.size() != kRecordFrameChars ||
         body.substr(TextPosition(image_offset::Length), 2) != HexPair(kRecordLengthByte) ||
-        ConvBuf(body, memory_) != 1) {
+        ConvBuf(corrupt ? Corrupted(body) : body, memory_) != 1) {
         return std::string(kFrameRefused);
     }
     lastFrameRefused_ = false;

@@ -16,8 +16,8 @@
 //   T204000020           T20B000021 + the 14-digit memory stamp
 //   T20B000021 + digits  stores the stamp; accepted
 //   T204000025           send begins: accepted; then record frames T143... are stored and
-//                        accepted, T20400 CC 10 erases channel CC (accepted), and T9030000 ends
-//                        the send without an answer
+//                        accepted (see SimFaults::corruptRecord), T20400 CC 10 erases
+//                        channel CC (accepted), and T9030000 ends the send without an answer
 //   T204000011           purge: every record undefined; accepted
 //   T204000024           receive begins: accepted; each T204000000 then gets the next defined
 //                        record (index order) as a record frame, and T9030000 after the last
@@ -65,6 +65,9 @@ struct SimFaults {
     // before it is taken; 2 makes the program give up.
     int refuseRecordFrame = 0;
     int refuseRecordTimes = 1;
+    // A send's record frame for this record is stored with the first character of its
+    // description changed, as a line fault the checksum missed would leave it.
+    std::optional<int> corruptRecord;
     // During a receive, record frames go out with address 0x0100 instead of their own: this
     // many of them (a repeat request then gets the real one), or kAlways.
     int outOfRangeRecords = 0;

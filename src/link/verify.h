@@ -1,0 +1,83 @@
+#pragma once
+
+// Checking a radio against what was sent to it: its memory is read back into a scratch memory
+// and every record a send writes is compared, byte field by byte field, with the record frame
+// the radio answers with.
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "channel_memory.h"
+#include "operator.h"
+#include "program_state.h"
+#include "serial_device.h"
+#include "transfer.h"
+#include "transfer_host.h"
+#include "wire_codec.h"
+
+namespace kld {
+
+// The records a send of a memory writes, by the send's own rules: a defined record whose send
+// box is ticked goes out as a record frame, a selected shadow takes its primary and the
+// primary's other shadows along, and a defined record marked erased (whatever its send box)
+// must be gone from the radio afterwards. Records a purge writes back without being selected
+// are not among them: whether a purge happened depends on the radio's stamp at the time.
+struct VerifySelection {
+    std::vector<int> written;  // record indices, ascending
+    std::vector<int> erased;
+
+    bool Empty() const { return written.empty() && erased.empty(); }
+};
+VerifySelection SelectionToVerify(const ChannelMemory& memory);
+
+// One field that is not in the radio as it was sent.
+struct VerifyDifference {
+    std::string channel;  // the channel box's label: "005", "GD1"
+    std::string field;    // "Description", "Rx Frequency", ... or "Channel" for a whole record
+    std::string sent;
+    std::string inRadio;
+
+    friend bool operator==(const VerifyDifference&, const VerifyDifference&) = default;
+};
+
+// The record images a receive took, by address; none where the radio sent no record. A frame
+// the radio sent twice counts with its last copy, as the receive stores it.
+using RadioImages = std::array<std::optional<WireBuf>, kLastRecord + 1>;
+
+// The differences between what a send of `sent` writes and what the radio holds, in record
+// order. Fields are compared as the record frame carries them, so flags the program keeps for
+// itself never count; the noise squelch level the send puts into every frame does.
+std::vector<VerifyDifference> CompareWithRadio(const ChannelMemory& sent,
+                                               const VerifySelection& selection,
+                                               const RadioImages& radio);
+
+struct VerifyResult {
+    // The receive that read the radio back. Anything but completion means nothing was compared.
+    TransferResult transfer;
+    std::vector<VerifyDifference> differences;
+    int recordsChecked = 0;
+    int erasesChecked = 0;
+    // The memory stamp the receive wrote into the radio. A program whose memory the radio now
+    // matches may take it over, so that its next send is not taken for one to a radio changed
+    // elsewhere (which purges).
+    std::string radioStamp;
+
+    bool Ok() const { return transfer.Complete() && differences.empty(); }
+};
+
+// Reads the radio's memory into a scratch memory (`sent` and `state` are never changed) and
+// compares it with the records a send of `sent` writes. A memory with nothing selected is
+// refused as the send refuses it, before the port is opened. The receive's failures are told
+// to the operator as a receive tells them; the memory check's remarks about the scratch memory
+// are not, and its offer to move channels out of disabled modes is declined.
+VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, SerialDevice& device,
+                         TransferHost& host, Operator& op, const std::filesystem::path& folder);
+
+// "Verify OK", or a line per difference under a heading, in columns; or the receive's failure
+// message. Ends with a line end.
+std::string VerifyReportText(const VerifyResult& result);
+
+}  // namespace kld

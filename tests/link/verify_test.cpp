@@ -1,0 +1,249 @@
+#include "verify.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "../core/fake_operator.h"
+#include "../files/temp_dir.h"
+#include "fake_host.h"
+#include "settings_file.h"
+#include "sim_radio.h"
+#include "sim_serial_device.h"
+#include "tables.h"
+
+namespace kld {
+
+// Lets GoogleTest show a difference readably.
+void PrintTo(const VerifyDifference& d, std::ostream* os) {
+    *os << "{" << d.channel << ", " << d.field << ", " << d.sent << ", " << d.inRadio << "}";
+}
+
+namespace {
+
+using Indices = std::vector<int>;
+using Diffs = std::vector<VerifyDifference>;
+
+ChannelMemory ResetMemory() {
+    ChannelMemory memory;
+    memory.Rec(0) = TemplateRecord();
+    ClearMemory(memory);
+    return memory;
+}
+
+// Channel `index` made as a copy of Main, with the given Select flags.
+ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
+    ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
+    r.Prim = r.Chnl = static_cast<std::int16_t>(index), r.Select = select;
+    r.Desc = "Ch " + std::to_string(index);
+    return r;
+}
+
+// Primary 10 with shadows 40 and 41, nothing selected.
+void ShadowFamily(ChannelMemory& m) {
+    ChannelRecord& ten = Channel(m, 10, kSelDefined);
+    ten.Shad = kShadPrimary, ten.ShadList[0] = 40, ten.ShadList[1] = 41;
+    for (int s : {40, 41}) {
+        ChannelRecord& shadow = Channel(m, s, kSelDefined);
+        shadow.Prim = 10, shadow.Shad = static_cast<std::int16_t>(s - 39);
+    }
+    m.Rec(41).ShadList[3] = 999;  // a wild entry elsewhere must not matter
+}
+
+// A program and a simulated radio on one in-process line, on a fake clock; stamps alike, so a
+// send purges nothing unless asked to.
+struct Rig {
+    test::TempDir dir;
+    ChannelMemory memory = ResetMemory();
+    ProgramState state;
+    sim::SimRadio radio;
+    sim::SimSerialDevice device{radio};
+    test::FakeHost host;
+    test::ScriptedOperator op;
+
+    explicit Rig(sim::SimConfig config = {}) : radio(std::move(config)) {
+        state.MemoryStamp = radio.MemoryStamp();
+        host.lingers = false;
+    }
+    TransferResult Send() {
+        TransferContext context{memory, state, device, host, op, dir.Path()};
+        return RadioTransfer(Direction::Send, context);
+    }
+    VerifyResult Verify() { return VerifyRadio(memory, state, device, host, op, dir.Path()); }
+};
+
+// Which records count, and that they are exactly the ones a real send writes and erases.
+TEST(VerifySelection, FollowsTheSendsOwnChoice) {
+    const struct {
+        const char* name;
+        std::function<void(ChannelMemory&)> make;
+        Indices written, erased;
+    } rows[] = {
+        {"one selected, one not",
+         [](ChannelMemory& m) {
+             Channel(m, 5, kSelDefined | kSelSend);
+             Channel(m, 6, kSelDefined);
+         },
+         {5},
+         {}},
+        {"a shadow brings its family",
+         [](ChannelMemory& m) {
+             ShadowFamily(m);
+             m.Rec(40).Select |= kSelSend;
+         },
+         {10, 40, 41},
+         {}},
+        {"erased wins over the send box",
+         [](ChannelMemory& m) {
+             Channel(m, 5, kSelDefined | kSelFromRadio | kSelErased | kSelSend);
+             Channel(m, 7, kSelDefined | kSelFromRadio | kSelErased);
+             m.Rec(kGuard2).Select |= kSelSend;
+         },
+         {kGuard2},
+         {5, 7}},
+        {"undefined records never",
+         [](ChannelMemory& m) {
+             Channel(m, 5, kSelSend);
+             m.Rec(kDefaultRecord).Select = kSelDefined | kSelSend;
+         },
+         {kDefaultRecord},
+         {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Rig rig;
+        row.make(rig.memory);
+        const VerifySelection selection = SelectionToVerify(rig.memory);
+        EXPECT_EQ(selection.written, row.written);
+        EXPECT_EQ(selection.erased, row.erased);
+
+        // The send itself, on a radio holding an older copy of every channel: the radio must
+        // end up with the written records as sent and without the erased ones.
+        for (int i = 0; i <= kLastRecord; ++i) {
+            if (rig.memory.Rec(i).IsDefined()) {
+                rig.radio.Memory().Rec(i) = rig.memory.Rec(i);
+                rig.radio.Memory().Rec(i).Select = kSelDefined;
+                rig.radio.Memory().Rec(i).Desc = "old";  // matches only once written
+            }
+        }
+        ASSERT_TRUE(rig.Send().Complete());
+        const VerifyResult result = rig.Verify();
+        EXPECT_TRUE(result.Ok()) << VerifyReportText(result);
+        EXPECT_EQ(result.recordsChecked, static_cast<int>(row.written.size()));
+        for (int i : row.erased) {
+            EXPECT_FALSE(rig.radio.Memory().Rec(i).IsDefined()) << i;
+        }
+    }
+}
+
+// Each byte field is named and shown readably; flags only the program keeps never count.
+TEST(VerifyCompare, NamesEachFieldThatDiffers) {
+    ChannelMemory sent = ResetMemory();
+    Channel(sent, 5, kSelDefined | kSelSend).RCTCSS = 33;
+    Channel(sent, 6, kSelDefined | kSelErased);
+    sent.Rec(kGuard1).Select |= kSelSend;
+    sent.NoiseSquelchLevel = 7;
+    const VerifySelection selection = SelectionToVerify(sent);
+    RadioImages clean{};
+    for (int i : selection.written) {
+        clean[static_cast<std::size_t>(i)] = MakeBuf(sent, i);
+        (*clean[static_cast<std::size_t>(i)])[image_offset::RFRec] = 7;
+    }
+    const auto at5 = [](RadioImages& r) -> WireBuf& { return *r[5]; };
+    const struct {
+        const char* name;
+        std::function<void(RadioImages&, ChannelMemory&)> change;
+        Diffs want;
+    } rows[] = {
+        {"the same",
+         [](RadioImages&, ChannelMemory& m) { m.Rec(5).Select |= kSelCreatedHere; },
+         {}},
+        {"description",
+         [&](RadioImages& r, ChannelMemory&) { at5(r)[image_offset::Desc] = 'X'; },
+         {{"005", "Description", "\"Ch 5\"", "\"Xh 5\""}}},
+        {"a tone the tables lack",
+         [&](RadioImages& r, ChannelMemory&) { at5(r)[image_offset::RCTCSS] = 0xEE; },
+         {{"005", "Rx Tone", "206.5 Hz", "code 0xEE"}}},
+        {"mode and level",
+         [&](RadioImages& r, ChannelMemory&) {
+             at5(r)[image_offset::Mode] = *ModeCode(kModeNarrow);
+             at5(r)[image_offset::RFRec] = 9;
+         },
+         {{"005", "Mode", "P25 Conventional", "Analog Narrowband"},
+          {"005", "Noise Squelch Level", "7", "9"}}},
+        {"a guard's list is the program's own",
+         [](RadioImages& r, ChannelMemory&) { (*r[kGuard1])[image_offset::Scan] = 0; },
+         {}},
+        {"missing and still held",
+         [](RadioImages& r, ChannelMemory&) {
+             r[5].reset();
+             r[6] = r[kGuard1];
+         },
+         {{"005", "Channel", "sent", "missing"}, {"006", "Channel", "erased", "still held"}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RadioImages radio = clean;
+        ChannelMemory memory = sent;
+        row.change(radio, memory);
+        EXPECT_EQ(CompareWithRadio(memory, selection, radio), row.want);
+    }
+}
+
+// Against the simulated radio: clean, a corrupted record, a radio answering rubbish, nothing to
+// check. The program's own memory and state never change.
+TEST(VerifyRadio, ReportsOkTheCorruptedChannelOrTheTransfersFailure) {
+    const struct {
+        const char* name;
+        std::function<void(sim::SimConfig&)> radio;
+        bool select;
+        Outcome outcome;
+        std::string report;
+    } rows[] = {
+        {"clean", [](sim::SimConfig&) {}, true, Outcome::Complete, "Verify OK\n"},
+        {"corrupted", [](sim::SimConfig& c) { c.faults.corruptRecord = 12; }, true,
+         Outcome::Complete,
+         "Verify found 1 difference:\n"
+         "Channel  Field        Sent     In radio\n"
+         "012      Description  \"Ch 12\"  \"Dh 12\"\n"},
+        {"rubbish",
+         [](sim::SimConfig& c) {
+             c.faults.garbageLines = 2, c.faults.badChecksums = sim::kAlways;
+             c.faults.badChecksumFor = "T20400000";  // the next record, and again
+         },
+         true, Outcome::Checksum, "Verify failed: Checksum Error 0\n"},
+        {"nothing selected", [](sim::SimConfig&) {}, false, Outcome::NothingSelected,
+         "Verify failed: No data selected for transfer to Radio\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        sim::SimConfig config;
+        row.radio(config);
+        Rig rig(config);
+        Channel(rig.memory, 12, kSelDefined | (row.select ? kSelSend : 0));
+        if (row.select) {
+            ASSERT_TRUE(rig.Send().Complete());
+        }
+        const auto records = rig.memory.Records;
+        const ProgramState state = rig.state;
+        const int opens = rig.device.OpenCount();
+        rig.op.shown.clear();
+
+        const VerifyResult result = rig.Verify();
+        EXPECT_EQ(result.transfer.outcome, row.outcome);
+        EXPECT_EQ(VerifyReportText(result), row.report);
+        EXPECT_TRUE(rig.memory.Records == records);
+        EXPECT_EQ(rig.state.MemoryStamp, state.MemoryStamp);
+        if (row.outcome == Outcome::Complete) {
+            EXPECT_TRUE(rig.op.shown.empty()) << rig.op.shown.front().text;
+            EXPECT_EQ(result.radioStamp, rig.radio.MemoryStamp());
+        } else {
+            ASSERT_EQ(rig.op.shown.size(), 1u) << "the failure is told once";
+            EXPECT_EQ(rig.op.shown[0].text, result.transfer.message);
+        }
+        EXPECT_EQ(rig.device.OpenCount() - opens, row.select ? 1 : 0);
+    }
+}
+
+}  // namespace
+}  // namespace kld
