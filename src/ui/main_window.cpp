@@ -147,6 +147,7 @@ void MainWindow::Form_Load() {
     InstallRules();
     Connect();
     ConnectCommands();
+    BuildExtrasMenu();
     TfrProgressBar->setRange(0, kLastRecord);
     SetFocusOrder();
     state_.PurgeMode = 0;

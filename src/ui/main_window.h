@@ -18,7 +18,9 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QAction;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
@@ -93,6 +95,11 @@ class MainWindow : public QMainWindow {
     void Upload_Click();    // "Download (to Radio)": sends the memory
     void Download_Click();  // "Upload (from Radio)": receives it
     void ReadDbgLog_Click();
+    // Extras beyond the radio's own rules: verify after sending, compare, the backups.
+    void VerifyRadio_Click();
+    void CompareWithFile_Click();
+    void OpenBackupFolder_Click();
+    bool VerifyAfterSending() const;
     // One exchange with the radio through the port in use, the window disabled meanwhile.
     TransferResult RadioTransfer(Direction direction);
     void TestSwap(int rounds);
@@ -176,6 +183,11 @@ class MainWindow : public QMainWindow {
     QComboBox* CommPort;
     QPushButton* DumpChnlData;
 
+    QMenu* ExtrasMenu;
+    QAction* VerifyAfterSendingAction;
+    QAction* CompareAction;
+    QAction* BackupFolderAction;
+
     QGroupBox* TfrProgress;
     QProgressBar* TfrProgressBar;
     QLabel* TfrStatus;
@@ -214,6 +226,8 @@ class MainWindow : public QMainWindow {
     std::optional<QString> ChooseSaveFile(const char* title, const char* pipeFilter);
     bool CommandsBlocked() const;
     void RunWithRadio(const std::function<void(TransferContext&)>& work);
+    void KeepBackup(bool received);
+    void BuildExtrasMenu();
     void ConnectCommands();
 
     Operator& op_;
@@ -236,6 +250,7 @@ class MainWindow : public QMainWindow {
     QtSerialDevice device_;               // the one serial device; open only during a transfer
     WindowTransferHost* host_ = nullptr;  // while a transfer runs
     bool closeAfterTransfer_ = false;
+    bool backupFailureTold_ = false;  // a backup that cannot be written is said once a run
     SquelchDialog* frmSquelch_ = nullptr;
     ShadowDialog* frmShadow_ = nullptr;
     IterationDialog* frmIteration_ = nullptr;

@@ -2,16 +2,22 @@
 // layers'; here the window asks its dialogs, calls that work and shows the outcome.
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 
+#include "backups.h"
+#include "compare.h"
 #include "data_file.h"
 #include "field_rules.h"
 #include "iteration_dialog.h"
@@ -21,6 +27,7 @@
 #include "printing.h"
 #include "qt_text.h"
 #include "settings_file.h"
+#include "verify.h"
 #include "window_dialogs.h"
 #include "window_transfer_host.h"
 
@@ -207,11 +214,118 @@ void MainWindow::CommPort_LostFocus() {
 // --- The radio ----------------------------------------------------------------------------------
 
 void MainWindow::Upload_Click() {
-    RadioTransfer(Direction::Send);
+    if (CommandsBlocked()) {
+        return;
+    }
+    KeepBackup(false);  // the memory about to be sent, whatever the send then does
+    const TransferResult result = RadioTransfer(Direction::Send);
+    if (result.Complete() && VerifyAfterSending()) {
+        VerifyRadio_Click();
+    }
 }
 
 void MainWindow::Download_Click() {
-    RadioTransfer(Direction::Receive);
+    if (CommandsBlocked()) {
+        return;
+    }
+    if (RadioTransfer(Direction::Receive).Complete()) {
+        KeepBackup(true);
+    }
+}
+
+// --- Extras ---------------------------------------------------------------------------------
+
+void MainWindow::BuildExtrasMenu() {
+    ExtrasMenu = menuBar()->addMenu(QStringLiteral("E&xtras"));
+    ExtrasMenu->setObjectName(QStringLiteral("ExtrasMenu"));
+    VerifyAfterSendingAction = ExtrasMenu->addAction(QStringLiteral("Verify after sending"));
+    VerifyAfterSendingAction->setCheckable(true);
+    VerifyAfterSendingAction->setChecked(false);
+    ExtrasMenu->addAction(QStringLiteral("Verify Radio Now"), this,
+                          [this] { VerifyRadio_Click(); });
+    ExtrasMenu->addSeparator();
+    CompareAction = ExtrasMenu->addAction(QStringLiteral("Compare with File..."), this,
+                                          [this] { CompareWithFile_Click(); });
+    BackupFolderAction = ExtrasMenu->addAction(QStringLiteral("Open Backup Folder"), this,
+                                               [this] { OpenBackupFolder_Click(); });
+}
+
+bool MainWindow::VerifyAfterSending() const {
+    return VerifyAfterSendingAction->isChecked();
+}
+
+void MainWindow::KeepBackup(bool received) {
+    const BackupResult result =
+        WriteBackup(memory_, state_, received ? BackupKind::Received : BackupKind::BeforeSend);
+    if (result.Ok() || backupFailureTold_) {
+        return;
+    }
+    // Never in the operator's way: a transfer goes on without its copy, and this is said once.
+    backupFailureTold_ = true;
+    statusBar()->showMessage(
+        QStringLiteral("Backup not written: %1").arg(QString::fromStdString(result.error)));
+}
+
+void MainWindow::VerifyRadio_Click() {
+    VerifyResult result;
+    RunWithRadio([&](TransferContext& context) {
+        result = kld::VerifyRadio(memory_, state_, device_, context.host, op_, folder_);
+    });
+    if (!result.transfer.Complete()) {
+        return;  // the receive told what went wrong
+    }
+    if (result.Ok()) {
+        // The radio holds what this memory sends, under the stamp the verify gave it.
+        state_.MemoryStamp = result.radioStamp;
+        op_.Tell({"Verify OK", "Verify", Icon::Information, Buttons::Ok});
+        return;
+    }
+    op_.Tell(
+        {"The radio does not hold what was sent: " + std::to_string(result.differences.size()) +
+             (result.differences.size() == 1 ? " difference." : " differences.") +
+             "\n\nThe details list each channel and field.",
+         "Verify", Icon::Warning, Buttons::Ok, VerifyReportText(result)});
+}
+
+void MainWindow::CompareWithFile_Click() {
+    if (CommandsBlocked()) {
+        return;
+    }
+    const auto name = dialogs_->OpenFileName(QStringLiteral("Compare with File"),
+                                             QtFilter(QString::fromLatin1(kOpenFilter)),
+                                             PresetFileName(dialogFileName_));
+    if (!name) {
+        return;
+    }
+    // The other plan is opened into a memory of its own, from the same template; the memory in
+    // the window is not touched.
+    ChannelMemory other = memory_;
+    ProgramState otherState = state_;
+    if (OpenChannelFile(PathOf(*name), other, otherState, op_) != OpenResult::Loaded) {
+        return;
+    }
+    const std::vector<FieldDifference> rows = CompareMemories(memory_, other);
+    const std::string file = PathOf(*name).filename().string();
+    if (rows.empty()) {
+        op_.Tell({"The memory and " + file + " hold the same channels.", "Compare",
+                  Icon::Information, Buttons::Ok});
+        return;
+    }
+    op_.Tell({"The memory (A) and " + file + " (B) differ in " + std::to_string(rows.size()) +
+                  (rows.size() == 1 ? " field." : " fields.") +
+                  "\n\nThe details list each channel and field.",
+              "Compare", Icon::Information, Buttons::Ok, DiffText(rows)});
+}
+
+void MainWindow::OpenBackupFolder_Click() {
+    const BackupResult folder = BackupFolder();
+    std::error_code ec;
+    if (!folder.Ok() || (std::filesystem::create_directories(folder.path, ec), ec)) {
+        op_.Tell({"The backup folder cannot be opened.", "Backups", Icon::Warning, Buttons::Ok,
+                  folder.Ok() ? folder.path.string() + ": " + ec.message() : folder.error});
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder.path.string())));
 }
 
 void MainWindow::ReadDbgLog_Click() {

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include <QAction>
 #include "data_file.h"
 #include "iteration_dialog.h"
 #include "listings.h"
@@ -178,6 +179,22 @@ TEST_F(FileCommands, DumpThroughTheIterationDialog) {
     QTimer::singleShot(0, [&] { QTest::mouseClick(W().frmIteration().cmdCancel, Qt::LeftButton); });
     QTest::mouseClick(W().DumpChnlData, Qt::LeftButton);
     EXPECT_EQ(dialogs.asked.size(), asked);
+}
+
+TEST_F(FileCommands, CompareWithAFile) {
+    Start();
+    dialogs.names = {Q(dir / "plan.540")};
+    QTest::mouseClick(W().FileSave, Qt::LeftButton);
+    W().ChnlScrll->setValue(5);
+    TypeInto(W().Desc, "Fire");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    dialogs.names = {Q(dir / "plan.540")};
+    W().CompareAction->trigger();
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].title, "Compare");
+    EXPECT_NE(op.shown[0].detail.find("005"), std::string::npos) << op.shown[0].detail;
+    EXPECT_NE(op.shown[0].detail.find("Defined"), std::string::npos);  // new here, not there
+    EXPECT_TRUE(W().Memory().Rec(5).IsDefined());  // the window's memory is untouched
 }
 
 TEST_F(FileCommands, CloseQuestionYesSavesFirst) {
@@ -356,6 +373,37 @@ TEST_F(RadioCommands, RepeatedTransferTestCountsItsRounds) {
     EXPECT_TRUE(Line(17).contains("Z02/P01"));
     ASSERT_FALSE(op.shown.empty());
     EXPECT_EQ(op.shown.back().title, "Repeated Transfer Test");
+}
+
+TEST_F(RadioCommands, BackupsAndVerifyAfterSending) {
+    StartRadio({"--corrupt-record", "14"});
+    Start();
+    ChoosePort();
+    QTest::mouseClick(W().Download, Qt::LeftButton);
+    const fs::path backups = dir / "data" / "kld540" / "backups";
+    auto kept = [&](const std::string& kind) {
+        for (const auto& entry : fs::directory_iterator(backups)) {
+            if (entry.path().filename().string().ends_with(kind)) {
+                return entry.path();
+            }
+        }
+        return fs::path();
+    };
+    ASSERT_FALSE(kept("-received.540").empty());
+    EXPECT_EQ(test::ReadBytes(kept("-received.540")), EncodeDataFile(W().Memory(), W().State()));
+
+    // The radio stores channel 14 wrongly: the verify after the send names it.
+    W().VerifyAfterSendingAction->setChecked(true);
+    W().ChnlScrll->setValue(14);
+    TypeInto(W().Desc, "Edited");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    QTest::mouseClick(W().Upload, Qt::LeftButton);
+    EXPECT_FALSE(kept("-before-send.540").empty());
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].title, "Verify");
+    EXPECT_NE(op.shown[0].detail.find("014"), std::string::npos) << op.shown[0].detail;
+    EXPECT_NE(op.shown[0].detail.find("Description"), std::string::npos);
+    EXPECT_EQ(W().Memory().Rec(14).Desc.Trimmed(), "Edited");  // the memory is not the radio's
 }
 
 TEST_F(RadioCommands, BadPortTextIsRefused) {

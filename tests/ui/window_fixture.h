@@ -71,6 +71,7 @@ class ScriptedDialogs : public WindowDialogs {
 class Window : public ::testing::Test {
   protected:
     void Start(const std::string& commandLine = "") {
+        ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);  // backups stay in the test's folder
         window = std::make_unique<MainWindow>(op, dir.Path(), commandLine);
         window->SetDialogs(&dialogs);
         window->FindCommPorts();
