@@ -75,6 +75,8 @@ int ListPorts(Session& session, const std::vector<PortEntry>& ports);
 int RunReceive(Session& session, const VerbArgs& args);
 int RunSend(Session& session, const VerbArgs& args);
 int RunDebugLog(Session& session, const VerbArgs& args);
+int RunExportCsv(Session& session, const VerbArgs& args);
+int RunImportCsv(Session& session, const VerbArgs& args);
 
 // Entry point shared by main() and the tests.
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
