@@ -422,9 +422,9 @@ struct Header {
     bool chirp = false;
 };
 
-// Tells CHIRP's header from ours by its Location column. A blank name ends a header that a
-// spreadsheet padded; our own columns must all be known (a misspelt one would lose its values
-// without a word), CHIRP's many others are left unread.
+// Tells CHIRP's header from ours by its Location column. Blank names at the end are a
+// spreadsheet's padding. Our own columns must all be known (a misspelt one would lose its values
+// without a word); CHIRP's many others are left unread.
 std::optional<Header> ReadHeader(const CsvRow& row, Refusals& refusals) {
     Header header;
     header.chirp = std::any_of(row.fields.begin(), row.fields.end(),
