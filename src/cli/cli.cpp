@@ -109,6 +109,21 @@ const std::vector<Verb>& Verbs() {
          {"--port"},
          false,
          RunVerify},
+        {"export-csv",
+         "export-csv FILE -o OUT.csv  write FILE's channels as a CSV plan",
+         1,
+         {},
+         {"-o"},
+         true,
+         RunExportCsv},
+        {"import-csv",
+         "import-csv IN.csv -o OUT.540\n"
+         "                              read a CSV plan (ours or CHIRP's) into a data file",
+         1,
+         {},
+         {"-o"},
+         true,
+         RunImportCsv},
     };
     return verbs;
 }

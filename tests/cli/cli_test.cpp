@@ -14,6 +14,7 @@
 #include "../files/temp_dir.h"
 #include "channel_memory.h"
 #include "compare.h"
+#include "csv.h"
 #include "data_file.h"
 #include "listings.h"
 #include "record_layout.h"
@@ -227,6 +228,32 @@ TEST(Cli, DiffListsTheChangedFields) {
         const CliRun run = Cli(dir, args);
         EXPECT_EQ(std::tuple(run.status, run.out, run.err), std::tuple(1, "", err));
     }
+}
+
+TEST(Cli, CsvPlansOutAndIn) {
+    TempDir dir;
+    ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
+    ASSERT_EQ(Cli(dir, "export-csv fresh.540 -o plan.csv").status, 0);
+    EXPECT_EQ(ReadBytes(dir / "plan.csv"), ExportCsv(ResetMemory()));
+    const CliRun in = Cli(dir, "import-csv plan.csv -o back.540");
+    EXPECT_EQ(std::tuple(in.status, in.err), std::tuple(0, ""));
+    EXPECT_EQ(Cli(dir, "listing back.540").out, Cli(dir, "listing fresh.540").out);
+
+    // A refused plan: every reason on stderr, exit 1, and no file written.
+    WriteBytes(dir / "bad.csv",
+               "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
+               "005,1,Narrow,150.0040,Noise,Noise\n"
+               "006,1,FM,150.0000,Noise,Noise\n");
+    const CliRun bad = Cli(dir, "import-csv bad.csv -o bad.540");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err,
+              "bad.csv: Line 2, column RxFrequency: 150.0040 MHz is not on the 2.5 kHz or 6.25 kHz "
+              "raster\n"
+              "bad.csv: Line 3, column Mode: \"FM\" is no mode: Wide, Narrow or Digital\n"
+              "kld540-cli: nothing was imported\n");
+    EXPECT_FALSE(fs::exists(dir / "bad.540"));
+    const CliRun missing = Cli(dir, "import-csv missing.csv -o out.540");
+    EXPECT_EQ(std::tuple(missing.status, missing.err), std::tuple(1, "Error reading file.\n\n"));
 }
 
 }  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+
+// Channel plans as comma-separated text for spreadsheets, and CHIRP's CSV for analog channels.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "channel_memory.h"
+
+namespace kld {
+
+// The columns of a plan this program writes, in the order it writes them.
+inline constexpr std::array<std::string_view, 19> kCsvColumns{
+    "Channel",     "Description", "List",   "Scan",   "Mode",   "RxFrequency", "TxFrequency",
+    "RxSquelch",   "TxSquelch",   "RxTone", "TxTone", "RxDCS",  "TxDCS",       "RxTalkGroup",
+    "TxTalkGroup", "RxNAC",       "TxNAC",  "IDCall", "Primary"};
+
+// The plan of a memory: the header row, then a row for every defined channel 0 to 232 that is
+// not waiting to be erased, in record order. Channels are named as the channel box names them
+// (DEF, 001 to 230, GD1, GD2), squelch modes by the names their lists show, tones in Hz
+// ("100.0"), DCS codes with three digits ("023"), frequencies with five decimals. Every field a
+// record keeps is written, also a tone the squelch mode does not use, so a plan reads back to
+// the same channels. List and Scan are blank for shadows and the guards, Primary for all but
+// shadows. UTF-8 (the records' Latin-1 text converted), quoted where RFC 4180 needs it, CR LF.
+std::string ExportCsv(const ChannelMemory& memory);
+
+struct CsvImportResult {
+    bool loaded = false;
+    bool chirp = false;  // the header was CHIRP's
+    int channels = 0;    // rows loaded
+    // "Line N, column NAME: reason" for each refused cell, "Line N: reason" for a refused row;
+    // empty when loaded.
+    std::vector<std::string> refusals;
+};
+
+// Reads a plan (this program's columns, or CHIRP's when the header has a Location column).
+// Each row's channel is built as the editor would store it: a copy of the template (record 0)
+// with the row's cells, each judged by the editor's rules. Records without a row keep what a
+// reset gives them (Main and the two guards stay), shadows are linked to their primaries as the
+// text listing import links them, and no list takes more than 16 channels.
+//
+// When anything is refused, every refusal is listed and `memory` is left exactly as it was.
+// When loaded, `memory` holds the plan and is unsaved; the caller ends the load as an open does
+// (FinishOpen: the memory check, channel 1).
+CsvImportResult ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& memory);
+
+// At most this many refusals are listed; a last line counts the rest.
+inline constexpr std::size_t kMaxCsvRefusals = 1000;
+
+}  // namespace kld

@@ -1,0 +1,477 @@
+#include "csv.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "../core/fake_operator.h"
+#include "channel_editor.h"
+#include "file_io.h"
+#include "settings_file.h"
+#include "shadows.h"
+#include "tables.h"
+
+namespace kld {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+ChannelMemory ResetMemory() {
+    ChannelMemory memory;
+    memory.Rec(0) = TemplateRecord();
+    ClearMemory(memory);
+    return memory;
+}
+
+std::span<const std::uint8_t> Bytes(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+const std::string kHeader =
+    "Channel,Description,List,Scan,Mode,RxFrequency,TxFrequency,RxSquelch,TxSquelch,RxTone,TxTone,"
+    "RxDCS,TxDCS,RxTalkGroup,TxTalkGroup,RxNAC,TxNAC,IDCall,Primary\r\n";
+
+struct Chan {
+    int index;
+    std::string desc;
+    int list;
+    bool scan;
+    int mode;
+    std::string rx;
+    std::string tx;
+    std::int16_t rxSql;
+    std::int16_t txSql;
+    int rxCtcss = 0;
+    int txCtcss = 0;
+    int rxDcs = 0;
+    int txDcs = 0;
+    std::string rxTg = "0001";
+    std::string txTg = "0001";
+    std::string rxNac = "293";
+    std::string txNac = "293";
+    std::string idCall = "0000001";
+};
+
+// Stores a channel the way the editor's "Save Record" does.
+void Store(ChannelMemory& memory, const Chan& c) {
+    memory.Current = static_cast<std::int16_t>(c.index);
+    EditorValues v;
+    v.list = c.list;
+    v.scan = c.scan;
+    v.mode = c.mode;
+    v.simplex = c.rx == c.tx;
+    v.desc = c.desc;
+    v.rxFreq = c.rx;
+    v.txFreq = c.tx;
+    v.rxSquelch = c.rxSql;
+    v.txSquelch = c.txSql;
+    v.rxCtcss = c.rxCtcss;
+    v.txCtcss = c.txCtcss;
+    v.rxDcs = c.rxDcs;
+    v.txDcs = c.txDcs;
+    v.rxTalkGroup = c.rxTg;
+    v.txTalkGroup = c.txTg;
+    v.rxNac = c.rxNac;
+    v.txNac = c.txNac;
+    v.idCall = c.idCall;
+    test::ScriptedOperator op;
+    ASSERT_TRUE(Save_Click(memory, v, op, nullptr).stored) << "channel " << c.index;
+}
+
+// A memory using every kind of field: lists (one full), scan, all three modes, duplex, tones,
+// codes, talk groups, NACs, ID calls, Tx inhibit, shadows, a changed template, guard and Main,
+// Latin-1 text and text that needs quoting.
+ChannelMemory VariedMemory() {
+    ChannelMemory m = ResetMemory();
+    m.EnabledModes = kEnableWide | kEnableNarrow | kEnableDigital;
+    Store(m, {1, "Main", 0, false, kModeNarrow, "151.0250", "151.0250", kSqlNoise, kSqlNoise});
+    Store(m, {2, "Rpt, \"A\"", 0, true, kModeWide, "146.3400", "146.9400", kSqlCtcss, kSqlCtcss, 12,
+              14});
+    Store(m, {3, "Caf\xE9", 1, false, kModeNarrow, "150.0125", "150.0125", kSqlDcs, kSqlDcs, 0, 0,
+              0, 5});
+    Store(m, {10, "P25", 1, true, kModeDigital, "155.5000", "156.0000", kSqlNac, kSqlTalkGroup, 0,
+              0, 0, 0, "BEEF", "0A1F", "F7E", "123"});
+    Store(m, {11, "", 3, false, kModeDigital, "160.0000", "160.0000", kSqlMonitor, kSqlIdCall, 0, 0,
+              0, 0, "0001", "0001", "293", "293", "1234567"});
+    Store(m,
+          {12, "RxOnly", 2, false, kModeNarrow, "170.0000", "170.0000", kSqlNoise, kSqlTxInhibit});
+    for (int i = 100; i < 116; ++i) {
+        Store(m, {i, "Full " + std::to_string(i), 4, i % 2 == 0, kModeNarrow, "140.0000",
+                  "140.0000", kSqlCtcss, kSqlCtcss, i - 100, i - 90});
+    }
+    CreateShadow(m, "10", "20");
+    CreateShadow(m, "10", "21");
+    CreateShadow(m, "2", "30");
+    Store(m, {21, "Shadow", 0, false, kModeDigital, "155.5000", "156.0000", kSqlTalkGroup,
+              kSqlTalkGroup, 0, 0, 0, 0, "0002", "0003"});
+    Store(m, {kGuard1, "Fire", 0, false, kModeNarrow, "155.3400", "155.3400", kSqlCtcss, kSqlCtcss,
+              20, 20});
+    Store(m,
+          {0, "Tmpl", 2, true, kModeNarrow, "152.0000", "152.0000", kSqlDcs, kSqlDcs, 0, 0, 7, 7});
+    return m;
+}
+
+// A record without what a plan does not carry: the status flags but "defined", the counters,
+// the spare ID call element, a shadow's copy of its primary's slots.
+ChannelRecord Carried(ChannelRecord r) {
+    r.Select &= kSelDefined;
+    r.EFlags = 0;
+    r.RFRec = 0;
+    r.IDCall[4] = 0;
+    if (r.IsShadow()) {
+        r.ShadList = {};
+    }
+    return r;
+}
+
+void ExpectSameChannels(const ChannelMemory& a, const ChannelMemory& b) {
+    for (int i = 0; i <= kLastRecord; ++i) {
+        EXPECT_EQ(Carried(a.Rec(i)), Carried(b.Rec(i))) << "record " << i;
+    }
+    EXPECT_EQ(a.ZoneCounts, b.ZoneCounts);
+}
+
+CsvImportResult Import(const std::string& text, ChannelMemory& memory) {
+    return ImportCsv(Bytes(text), memory);
+}
+
+TEST(Csv, ExportWritesOneQuotedUtf8RowPerChannel) {
+    ChannelMemory m = VariedMemory();
+    m.Rec(40) = m.Rec(3);
+    m.Rec(40).Select |= kSelErased;  // waiting to be erased: no channel to plan
+    const std::string csv = ExportCsv(m);
+    std::vector<std::string> rows;
+    for (std::size_t at = 0; at < csv.size();) {
+        const std::size_t end = csv.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos) << "every row ends in CR LF";
+        rows.push_back(csv.substr(at, end - at));
+        at = end + 2;
+    }
+    EXPECT_EQ(rows.front() + "\r\n", kHeader);
+    // DEF, 001-003, 010-012, 020, 021, 030, 100-115, GD1, GD2.
+    EXPECT_EQ(rows.size(), 1u + 1 + 3 + 3 + 3 + 16 + 2);
+    const Lines expected{
+        "DEF,Tmpl,3,Yes,Narrow,152.00000,152.00000,DCS,DCS,67.0,67.0,051,051,0001,0001,293,293,"
+        "0000001,",
+        "002,\"Rpt, "
+        "\"\"A\"\"\",1,Yes,Wide,146.34000,146.94000,CTCSS,CTCSS,100.0,107.2,023,023,0001,"
+        "0001,293,293,0000001,",
+        "003,Caf\xC3\xA9,2,No,Narrow,150.01250,150.01250,DCS,DCS,67.0,67.0,023,043,0001,0001,293,"
+        "293,0000001,",
+        "010,P25,2,Yes,Digital,155.50000,156.00000,NAC,Talk Group,67.0,67.0,023,023,BEEF,0A1F,F7E,"
+        "123,0000001,",
+        "011,,4,No,Digital,160.00000,160.00000,Monitor,ID Call,67.0,67.0,023,023,0001,0001,293,293,"
+        "1234567,",
+        "012,RxOnly,3,No,Narrow,170.00000,170.00000,Noise,Tx Inhibit,67.0,67.0,023,023,0001,0001,"
+        "293,293,0000001,",
+        "021,Shadow,,,Digital,155.50000,156.00000,Talk Group,Talk Group,67.0,67.0,023,023,0002,"
+        "0003,293,293,0000001,010",
+        "GD1,Fire,,,Narrow,155.34000,155.34000,CTCSS,CTCSS,131.8,131.8,023,023,0001,0001,293,293,"
+        "0000001,",
+    };
+    for (const std::string& row : expected) {
+        EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << row;
+    }
+    EXPECT_EQ(csv.find("\n040,"), std::string::npos);
+}
+
+TEST(Csv, ExportThenImportGivesTheSameChannels) {
+    const ChannelMemory source = VariedMemory();
+    const std::string csv = ExportCsv(source);
+    ChannelMemory imported = ResetMemory();
+    const CsvImportResult result = Import(csv, imported);
+    ASSERT_TRUE(result.loaded) << ::testing::PrintToString(result.refusals);
+    EXPECT_FALSE(result.chirp);
+    EXPECT_EQ(result.channels, 1 + 3 + 3 + 3 + 16 + 2);
+    ExpectSameChannels(source, imported);
+    EXPECT_EQ(ExportCsv(imported), csv);
+    EXPECT_FALSE(imported.Saved);
+
+    // A plan without Main or the guards leaves them as a reset makes them.
+    ChannelMemory plain = ResetMemory();
+    ASSERT_TRUE(
+        Import(kHeader + "005,Five,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n", plain).loaded);
+    for (const int i : {1, kGuard1, kGuard2}) {
+        EXPECT_EQ(plain.Rec(i), ResetMemory().Rec(i)) << i;
+    }
+    // Blank cells take the template's values; a blank transmit frequency is simplex.
+    const ChannelRecord& five = plain.Rec(5);
+    EXPECT_EQ(five.TFrq.Trimmed(), "150.0000");
+    EXPECT_EQ(five.RTG, TemplateRecord().RTG);
+    EXPECT_EQ(five.IDCall, TemplateRecord().IDCall);
+    EXPECT_EQ(plain.ZoneCounts[0], 1);
+    EXPECT_EQ(plain.ZoneCounts[1], 1);
+}
+
+// Plans that went through other tools: each must read as the plain export does.
+TEST(Csv, ImportAcceptsTheQuirksOfOtherTools) {
+    const ChannelMemory source = VariedMemory();
+    const std::string csv = ExportCsv(source);
+    const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+            text.replace(at, from.size(), to);
+        }
+        return text;
+    };
+    const std::string body = csv.substr(kHeader.size());
+    std::vector<std::string> rows;
+    for (std::size_t at = 0; at < body.size(); at = body.find("\r\n", at) + 2) {
+        rows.push_back(body.substr(at, body.find("\r\n", at) + 2 - at));
+    }
+    std::string reversed = kHeader;
+    std::for_each(rows.rbegin(), rows.rend(), [&](const std::string& r) { reversed += r; });
+    std::string lower = kHeader;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(c)); });
+    const std::vector<std::pair<const char*, std::string>> cases{
+        {"byte-order mark", "\xEF\xBB\xBF" + csv},
+        {"LF line ends", replaced(csv, "\r\n", "\n")},
+        {"CR line ends", replaced(csv, "\r\n", "\r")},
+        {"no line end at the end", csv.substr(0, csv.size() - 2)},
+        {"header in lower case", lower + body},
+        {"trailing empty fields", replaced(csv, "\r\n", ",,,\r\n")},
+        {"rows in reverse order", reversed},
+        {"blank lines and blank rows", replaced(csv, "\r\n", "\r\n\r\n,,,\r\n")},
+        {"blanks around cells",
+         replaced(replaced(csv, ",Narrow,", ", Narrow ,"), ",No,", ",  No,")},
+        {"numbers without leading zeros",
+         replaced(replaced(replaced(csv, "\n003,", "\n3,"), ",051,", ",51,"), ",0000001,", ",1,")},
+    };
+    for (const auto& [name, text] : cases) {
+        SCOPED_TRACE(name);
+        ChannelMemory imported = ResetMemory();
+        const CsvImportResult result = Import(text, imported);
+        ASSERT_TRUE(result.loaded) << ::testing::PrintToString(result.refusals);
+        ExpectSameChannels(source, imported);
+    }
+}
+
+// A refused plan changes nothing, and says everything that is wrong with it.
+void ExpectRefused(const std::string& text, const Lines& refusals) {
+    ChannelMemory memory = VariedMemory();
+    memory.Saved = true;
+    const ChannelMemory before = memory;
+    const CsvImportResult result = Import(text, memory);
+    EXPECT_FALSE(result.loaded);
+    EXPECT_EQ(result.refusals, refusals);
+    EXPECT_TRUE(memory.Records == before.Records);
+    EXPECT_EQ(memory.ZoneCounts, before.ZoneCounts);
+    EXPECT_EQ(std::tuple(memory.Current, memory.Saved), std::tuple(before.Current, before.Saved));
+}
+
+TEST(Csv, MalformedFilesAreRefusedWhole) {
+    const std::string row = "005,,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,";
+    std::string junk(5000, '\0');
+    for (std::size_t i = 0; i < junk.size(); ++i) {
+        junk[i] = static_cast<char>((i * 37 + 11) % 256);
+    }
+    const std::vector<std::tuple<const char*, std::string, Lines>> cases{
+        {"unbalanced quote",
+         kHeader + row + "\r\n006,\"Open,1,No,Narrow,150.0000,,Noise,Noise\r\n",
+         {"Line 3: a quoted field is never closed"}},
+        {"text after a closing quote",
+         kHeader + "006,\"A\"B,1,No\r\n",
+         {"Line 2: text after a closing quote"}},
+        {"missing columns",
+         "Channel,Description,Mode\r\n001,x,Narrow\r\n",
+         {"Line 1: missing columns: List, RxFrequency, RxSquelch, TxSquelch"}},
+        {"a value beyond the header",
+         kHeader + row + ",,x\r\n",
+         {"Line 2, column 21: a value beyond the header's 19 columns"}},
+        {"unknown column",
+         "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch,RxTon\r\n",
+         {"Line 1, column RxTon: not a column of a channel plan"}},
+        {"a column twice",
+         "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch,mode\r\n",
+         {"Line 1, column mode: the column is named twice"}},
+        {"empty", "", {"Line 1: no header row: the file is empty"}},
+        {"only a byte-order mark",
+         "\xEF\xBB\xBF\r\n",
+         {"Line 1: no header row: the file is empty"}},
+        {"junk",
+         junk,
+         {"Line 1, column 1: not a column of a channel plan",
+          "Line 1, column 2: not a column of a channel plan",
+          "Line 1: missing columns: Channel, List, Mode, RxFrequency, RxSquelch, TxSquelch"}},
+        {"larger than any plan",
+         std::string(kMaxInputBytes + 1, 'x'),
+         {"Line 1: the file is larger than any channel plan (4 MiB at most)"}},
+    };
+    for (const auto& [name, text, refusals] : cases) {
+        SCOPED_TRACE(name);
+        ExpectRefused(text, refusals);
+    }
+}
+
+TEST(Csv, EveryRefusedCellIsListed) {
+    std::string csv = kHeader;
+    const auto add = [&csv](const std::string& row) { csv += row + "\r\n"; };
+    add("005,Good,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");                  // 2
+    add("006,,1,No,Narrow,150.0040,180.0000,Noise,Noise,,,,,,,,,,");              // 3
+    add("007,,1,No,Wide,150.0000,,Talk Group,CTCSS,,101.0,,,,,,,,");              // 4
+    add("008,TooLongName,16,Maybe,Analog,150.0000,,DCS,DCS,,,029,,,,,,,");        // 5
+    add("005,Again,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");                 // 6
+    add("009,,1,No,Digital,150.0000,,NAC,ID Call,,,,,XYZ1,,,,12345678,");         // 7
+    add("020,,,,Digital,,,Monitor,ID Call,,,,,,,,,,005");                         // 8
+    add("021,,,,Narrow,,,Noise,Noise,,,,,,,,,,099");                              // 9
+    add("GD1,,1,,Narrow,154.0000,,Noise,Noise,,,,,,,,,,");                        // 10
+    add("022,,,,Narrow,151.0000,,Noise,Noise,,,,,,,,,,005");                      // 11
+    add("023,,,,Narrow,,,Noise,Noise,,,,,,,,,,022");                              // 12
+    add("DEF,\xF0\x9F\x93\xBB,1,No,Narrow,150.0000,,Noise,Noise,,,,,G123,,,,,");  // 13
+    add("xyz,,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");                      // 14
+    for (int i = 0; i < 16; ++i) {
+        add(std::to_string(100 + i) + ",,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");  // 15-30
+    }
+    add("116,,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");  // 31
+    ExpectRefused(
+        csv,
+        {
+            "Line 3, column RxFrequency: 150.0040 MHz is not on the 2.5 kHz or 6.25 kHz raster",
+            "Line 3, column TxFrequency: 180.0000 MHz is outside 136 to 174 MHz",
+            "Line 4, column RxSquelch: \"Talk Group\" is not offered for a Wide channel (Noise, "
+            "CTCSS, DCS)",
+            "Line 4, column TxTone: \"101.0\" is not a CTCSS tone of the radio",
+            "Line 5, column Description: \"TooLongName\" is longer than 8 characters",
+            "Line 5, column List: \"16\": choose a list from 1 to 15",
+            "Line 5, column Scan: \"Maybe\" is neither Yes nor No",
+            "Line 5, column Mode: \"Analog\" is no mode: Wide, Narrow or Digital",
+            "Line 5, column RxDCS: \"029\" is not a DCS code of the radio",
+            "Line 6, column Channel: channel 005 is also on line 2",
+            "Line 7, column RxTalkGroup: \"XYZ1\" is not a talk group (1 to 4 hexadecimal digits)",
+            "Line 7, column RxNAC: empty, and NAC squelch needs a NAC",
+            "Line 7, column IDCall: \"12345678\" is not an ID call (1 to 7 digits)",
+            "Line 8, column TxSquelch: \"ID Call\" is not offered for a Digital shadow (Talk "
+            "Group, Tx Inhibit)",
+            "Line 10, column List: must be blank: the guards have a list of their own",
+            "Line 13, column Description: holds a character the radio cannot store",
+            "Line 13, column RxTalkGroup: \"G123\" is not a talk group (1 to 4 hexadecimal digits)",
+            "Line 14, column Channel: \"xyz\": name DEF, 001 to 230, GD1 or GD2",
+            "Line 31, column List: list 2 already holds 16 channels",
+            "Line 9, column Primary: Primary channel is not defined",
+            "Line 11, column RxFrequency: a shadow uses its primary's frequencies (150.00000, "
+            "150.00000)",
+            "Line 12, column Primary: Primary channel cannot be a shadow channel",
+        });
+}
+
+const std::string kChirpHeader =
+    "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+    "RxDtcsCode,CrossMode,Mode,TStep,Skip,Comment\r\n";
+
+// How one side of a channel listens or sends: its squelch letter, then the tone or code it uses.
+std::string SideOf(std::int16_t squelch, int ctcss, int dcs) {
+    std::string side(1, static_cast<char>(squelch));
+    if (squelch == kSqlCtcss) {
+        side += CtcssText(ctcss);
+    } else if (squelch == kSqlDcs) {
+        side += DcsText(dcs);
+    }
+    return side;
+}
+
+TEST(Csv, ChirpRowsMapToThisRadiosChannels) {
+    // Location, name, frequency, duplex, offset, tone mode, rTone, cTone, code, polarity,
+    // Rx code, cross mode, mode; then mode, Rx and Tx frequency, Rx and Tx squelch.
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"7,Simplex,146.520000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM",
+         "Wide 146.5200 146.5200 x x Simplex"},
+        {"7,Rpt-,146.940000,-,0.600000,Tone,100.0,88.5,023,NN,023,Tone->Tone,FM",
+         "Wide 146.9400 146.3400 x t100.0 Rpt-"},
+        {"7,Rpt+,146.940000,+,0.600000,Tone,100.0,88.5,023,NN,023,Tone->Tone,NFM",
+         "Narrow 146.9400 147.5400 x t100.0 Rpt+"},
+        {"7,,146.520000,,0.000000,TSQL,100.0,88.5,023,NN,023,Tone->Tone,FM",
+         "Wide 146.5200 146.5200 t88.5 t88.5 "},
+        {"7,,146.520000,,0.000000,DTCS,100.0,88.5,23,NN,754,Tone->Tone,FM",
+         "Wide 146.5200 146.5200 c023 c023 "},
+        {"7,,146.520000,,0.000000,Cross,100.0,88.5,023,NN,754,Tone->DTCS,FM",
+         "Wide 146.5200 146.5200 c754 t100.0 "},
+        {"7,,146.520000,,0.000000,Cross,100.0,88.5,023,NN,754,->Tone,FM",
+         "Wide 146.5200 146.5200 t88.5 x "},
+        {"7,,146.520000,,0.000000,Cross,100.0,88.5,025,NR,754,DTCS->,FM",
+         "Wide 146.5200 146.5200 x c025 "},
+        {"7,,146.520000,,0.000000,Cross,100.0,88.5,025,NN,754,DTCS->DTCS,FM",
+         "Wide 146.5200 146.5200 c754 c025 "},
+        {"7,Split,146.520000,split,151.100000,,88.5,88.5,023,NN,023,Tone->Tone,FM",
+         "Wide 146.5200 151.1000 x x Split"},
+        {"7,RxOnly,162.550000,off,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,NFM",
+         "Narrow 162.5500 162.5500 x - RxOnly"},
+        // A tone the mode does not use is not judged: CHIRP writes its default there.
+        {"7,,146.520000,,0.000000,,159.8,159.8,017,RR,017,,FM", "Wide 146.5200 146.5200 x x "},
+    };
+    for (const auto& [row, expected] : cases) {
+        SCOPED_TRACE(row);
+        ChannelMemory memory = ResetMemory();
+        const CsvImportResult result = Import(kChirpHeader + row + ",5.00,,\r\n", memory);
+        ASSERT_TRUE(result.loaded) << ::testing::PrintToString(result.refusals);
+        EXPECT_TRUE(result.chirp);
+        const ChannelRecord& r = memory.Rec(7);
+        std::ostringstream got;
+        got << ModeText(r.Mode) << " " << r.RFrq.Trimmed() << " " << r.TFrq.Trimmed() << " "
+            << SideOf(r.RSql, r.RCTCSS, r.RDCS) << " " << SideOf(r.TSql, r.TCTCSS, r.TDCS) << " "
+            << r.Desc.Trimmed();
+        EXPECT_EQ(got.str(), expected);
+        EXPECT_EQ(r.Scan, ScanOfZone(0));
+    }
+
+    // Lists fill sixteen at a time in Location order, whatever order the rows are in.
+    std::string plan = kChirpHeader;
+    for (int location = 20; location >= 1; --location) {
+        plan += std::to_string(location) + ",,146.520000,,0,,88.5,88.5,023,NN,023,,FM,,,\n";
+    }
+    ChannelMemory memory = ResetMemory();
+    ASSERT_TRUE(Import(plan, memory).loaded);
+    EXPECT_EQ(std::tuple(memory.ZoneCounts[0], memory.ZoneCounts[1]), std::tuple(16, 4));
+    EXPECT_EQ(std::tuple(ZoneOf(memory.Rec(16).Scan), ZoneOf(memory.Rec(17).Scan)),
+              std::tuple(0, 1));
+}
+
+TEST(Csv, ChirpRowsThatCannotMapAreReported) {
+    const std::vector<std::pair<std::string, Lines>> cases{
+        {"3,DSTAR,145.670000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,DV",
+         {"Line 2, column Mode: DV cannot be stored (FM or NFM)"}},
+        {"3,,145.670000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,AM",
+         {"Line 2, column Mode: AM cannot be stored (FM or NFM)"}},
+        {"0,,146.520000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM",
+         {"Line 2, column Location: Location 0 has no channel here (1 to 230)"}},
+        {"231,,146.520000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM",
+         {"Line 2, column Location: Location 231 has no channel here (1 to 230)"}},
+        {"3,,446.000000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,NFM",
+         {"Line 2, column Frequency: 446.000000 MHz is outside 136 to 174 MHz"}},
+        {"3,,173.520000,+,5.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM",
+         {"Line 2, column Offset: the transmit frequency 178.52000 MHz is outside 136 to 174 MHz"}},
+        {"3,,146.520000,+,,,88.5,88.5,023,NN,023,Tone->Tone,FM",
+         {"Line 2, column Offset: \"\" is not an offset in MHz"}},
+        {"3,,146.520000,x,0.6,,88.5,88.5,023,NN,023,Tone->Tone,FM",
+         {"Line 2, column Duplex: \"x\" is not a duplex (blank, +, -, split, off)"}},
+        {"3,,146.520000,,0.000000,Tone,159.8,88.5,023,NN,023,Tone->Tone,FM",
+         {"Line 2, column rToneFreq: \"159.8\" is not a CTCSS tone of the radio"}},
+        {"3,,146.520000,,0.000000,TSQL,88.5,159.8,023,NN,023,Tone->Tone,FM",
+         {"Line 2, column cToneFreq: \"159.8\" is not a CTCSS tone of the radio"}},
+        {"3,,146.520000,,0.000000,DTCS,88.5,88.5,023,RN,023,Tone->Tone,FM",
+         {"Line 2, column DtcsPolarity: reversed DCS polarity cannot be stored"}},
+        {"3,,146.520000,,0.000000,DTCS,88.5,88.5,017,NN,023,Tone->Tone,FM",
+         {"Line 2, column DtcsCode: \"017\" is not a DCS code of the radio"}},
+        {"3,,146.520000,,0.000000,Cross,88.5,88.5,023,NN,023,Tone->Bogus,FM",
+         {"Line 2, column CrossMode: \"Tone->Bogus\" cannot be stored"}},
+        {"3,,146.520000,,0.000000,DCS,88.5,88.5,023,NN,023,Tone->Tone,FM",
+         {"Line 2, column Tone: \"DCS\" cannot be stored"}},
+        {"3,Very long name,146.520000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM",
+         {"Line 2, column Name: \"Very long name\" is longer than 8 characters"}},
+    };
+    for (const auto& [row, refusals] : cases) {
+        SCOPED_TRACE(row);
+        ExpectRefused(kChirpHeader + row + ",5.00,,\r\n", refusals);
+    }
+    // Every location fits: fifteen lists of sixteen take 240 channels.
+    std::string plan = kChirpHeader;
+    for (int location = 1; location <= 230; ++location) {
+        plan += std::to_string(location) + ",,146.520000,,0,,88.5,88.5,023,NN,023,,FM,,,\r\n";
+    }
+    ChannelMemory memory = ResetMemory();
+    ASSERT_TRUE(Import(plan, memory).loaded);
+    EXPECT_EQ(memory.ZoneCounts[14], 230 - 14 * 16);
+}
+
+}  // namespace
+}  // namespace kld
