@@ -89,6 +89,8 @@ class MainWindow : public QMainWindow {
     void FileOpen_Click();
     void PrintFile_Click();
     void PrintList_Click();
+    void ExportCsv_Click();
+    void ImportCsv_Click();
     void DumpChnlData_Click();
     void Do_DumpChnlData();
     void CommPort_LostFocus();
@@ -167,6 +169,8 @@ class MainWindow : public QMainWindow {
     QPushButton* FileOpen;
     QPushButton* PrintList;
     QPushButton* PrintFile;
+    QPushButton* ExportCsv;  // channel plans for spreadsheets, beside the radio's own commands
+    QPushButton* ImportCsv;
 
     QGroupBox* TransferFrame;
     QPushButton* Upload;

@@ -18,8 +18,11 @@
 
 #include "backups.h"
 #include "compare.h"
+#include "csv.h"
 #include "data_file.h"
 #include "field_rules.h"
+#include "file_io.h"
+#include "file_messages.h"
 #include "iteration_dialog.h"
 #include "listings.h"
 #include "main_window.h"
@@ -40,6 +43,7 @@ constexpr const char* kOpenFilter =
     "KVRX-540 files (*.540)|*.540|KVS-220 files (*.100)|*.100|Text files (*.txt)|*.txt|"
     "All files (*.*)|*.*";
 constexpr const char* kTextFilter = "KLD540 files (*.Txt)|*.Txt|All files (*.*)|*.*";
+constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv|All files (*.*)|*.*";
 constexpr const char* kTextTitle = "Enter filename to save data as text";
 
 Message InvalidPortMessage() {
@@ -65,6 +69,8 @@ void MainWindow::ConnectCommands() {
     connect(FileOpen, &QPushButton::clicked, this, [this] { FileOpen_Click(); });
     connect(PrintFile, &QPushButton::clicked, this, [this] { PrintFile_Click(); });
     connect(PrintList, &QPushButton::clicked, this, [this] { PrintList_Click(); });
+    connect(ExportCsv, &QPushButton::clicked, this, [this] { ExportCsv_Click(); });
+    connect(ImportCsv, &QPushButton::clicked, this, [this] { ImportCsv_Click(); });
     connect(DumpChnlData, &QPushButton::clicked, this, [this] { DumpChnlData_Click(); });
     connect(Upload, &QPushButton::clicked, this, [this] { Upload_Click(); });
     connect(Download, &QPushButton::clicked, this, [this] { Download_Click(); });
@@ -145,6 +151,48 @@ void MainWindow::PrintFile_Click() {
     if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
         WriteTextFile(PathOf(*name), TextListing(memory_), op_);
     }
+}
+
+void MainWindow::ExportCsv_Click() {
+    if (CommandsBlocked()) {
+        return;
+    }
+    if (const auto name = ChooseSaveFile("Export channel plan as CSV", kCsvFilter)) {
+        WriteTextFile(PathOf(*name), kld::ExportCsv(memory_), op_);
+    }
+}
+
+void MainWindow::ImportCsv_Click() {
+    if (CommandsBlocked()) {
+        return;
+    }
+    const auto name = dialogs_->OpenFileName(QStringLiteral("Import channel plan from CSV"),
+                                             QtFilter(QString::fromLatin1(kCsvFilter)),
+                                             PresetFileName(dialogFileName_));
+    if (!name) {
+        return;
+    }
+    dialogFileName_ = *name;
+    const auto bytes = ReadFileBytes(PathOf(*name));
+    if (!bytes) {
+        op_.Tell(ReadErrorMessage());
+        return;
+    }
+    // A plan with any refused cell is not loaded at all: the memory stays as it was.
+    const CsvImportResult result = kld::ImportCsv(*bytes, memory_);
+    if (!result.loaded) {
+        std::string detail;
+        for (const std::string& refusal : result.refusals) {
+            detail += refusal + "\n";
+        }
+        op_.Tell({"The plan was not imported: the details list every refused cell.", "Import CSV",
+                  Icon::Warning, Buttons::Ok, detail});
+        return;
+    }
+    FinishOpen(memory_, state_, op_);
+    RefreshSummary();
+    memory_.Current = kFirstChannel;
+    ShowChannel();
 }
 
 void MainWindow::PrintList_Click() {

@@ -262,6 +262,10 @@ void MainWindow::BuildLayout() {
     file->addWidget(FileOpen, 0, 1);
     file->addWidget(PrintList, 1, 0);
     file->addWidget(PrintFile, 1, 1);
+    ExportCsv = Button("ExportCsv", "Export CS&V");
+    ImportCsv = Button("ImportCsv", "Import CSV");
+    file->addWidget(ExportCsv, 2, 0);
+    file->addWidget(ImportCsv, 2, 1);
 
     TransferFrame = Named(new QGroupBox(QStringLiteral("Data Transfer")), "TransferFrame");
     Upload = Button("Upload", "&Download (to Radio)");

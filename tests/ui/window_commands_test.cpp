@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <filesystem>
 
@@ -195,6 +196,35 @@ TEST_F(FileCommands, CompareWithAFile) {
     EXPECT_NE(op.shown[0].detail.find("005"), std::string::npos) << op.shown[0].detail;
     EXPECT_NE(op.shown[0].detail.find("Defined"), std::string::npos);  // new here, not there
     EXPECT_TRUE(W().Memory().Rec(5).IsDefined());  // the window's memory is untouched
+}
+
+TEST_F(FileCommands, CsvPlanOutAndBackIn) {
+    Start();
+    W().ChnlScrll->setValue(5);
+    TypeInto(W().Desc, "Fire");
+    QTest::mouseClick(W().Save, Qt::LeftButton);
+    dialogs.names = {Q(dir / "plan.csv")};
+    QTest::mouseClick(W().ExportCsv, Qt::LeftButton);
+    const ChannelMemory exported = W().Memory();
+    // A refused plan changes nothing and lists why.
+    test::WriteBytes(dir / "bad.csv",
+                     "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
+                     "007,1,Narrow,150.0040,Noise,Noise\n");
+    dialogs.names = {Q(dir / "bad.csv")};
+    QTest::mouseClick(W().ImportCsv, Qt::LeftButton);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_NE(op.shown[0].detail.find("Line 2, column RxFrequency"), std::string::npos);
+    EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Fire");
+    // The exported plan comes back with its channel.
+    W().ChnlScrll->setValue(5);
+    QTest::mouseClick(W().EraseCurr, Qt::LeftButton);  // made here: gone
+    ASSERT_FALSE(W().Memory().Rec(5).IsDefined());
+    dialogs.names = {Q(dir / "plan.csv")};
+    QTest::mouseClick(W().ImportCsv, Qt::LeftButton);
+    EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Fire");
+    EXPECT_EQ(W().Memory().Rec(5).RFrq, exported.Rec(5).RFrq);
+    EXPECT_TRUE(Line(5).contains("Fire"));
+    EXPECT_EQ(Current(), 1);
 }
 
 TEST_F(FileCommands, CloseQuestionYesSavesFirst) {
@@ -404,6 +434,22 @@ TEST_F(RadioCommands, BackupsAndVerifyAfterSending) {
     EXPECT_NE(op.shown[0].detail.find("014"), std::string::npos) << op.shown[0].detail;
     EXPECT_NE(op.shown[0].detail.find("Description"), std::string::npos);
     EXPECT_EQ(W().Memory().Rec(14).Desc.Trimmed(), "Edited");  // the memory is not the radio's
+}
+
+TEST_F(RadioCommands, BackupThatCannotBeWrittenIsSaidOnceAndStopsNothing) {
+    StartRadio();
+    Start();
+    ChoosePort();
+    test::WriteBytes(dir / "blocker", "");
+    ::setenv("XDG_DATA_HOME", (dir / "blocker").c_str(), 1);
+    QTest::mouseClick(W().Download, Qt::LeftButton);
+    EXPECT_TRUE(W().statusBar()->currentMessage().startsWith("Backup not written"))
+        << W().statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(W().Memory().Rec(8).IsDefined());  // the receive went through all the same
+    W().statusBar()->clearMessage();
+    QTest::mouseClick(W().Download, Qt::LeftButton);
+    EXPECT_TRUE(W().statusBar()->currentMessage().isEmpty());  // once a run
+    EXPECT_TRUE(op.shown.empty());
 }
 
 TEST_F(RadioCommands, BadPortTextIsRefused) {
