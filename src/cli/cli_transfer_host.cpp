@@ -151,7 +151,8 @@ std::optional<int> PortForVerb(const VerbArgs& args, const ChannelMemory& memory
     return number;
 }
 
-int RunTransfer(Session& session, const VerbArgs& args, Direction direction) {
+int WithRadio(Session& session, const VerbArgs& args,
+              const std::function<int(TransferContext&)>& work) {
     std::string error;
     const auto port = PortForVerb(args, session.memory, error);
     if (!port) {
@@ -172,23 +173,28 @@ int RunTransfer(Session& session, const VerbArgs& args, Direction direction) {
         folder = ".";
     }
     TransferContext context{session.memory, session.state, device, host, op, folder};
-
     const InterruptGuard guard;
-    const TransferResult result = RadioTransfer(direction, context);
-    if (!result.EndedNormally()) {
-        return kExitFailed;  // the operator was told, with the detail
-    }
-    // Stopping at the warning ends the transfer as the window does, with "Transfer Complete.";
-    // but nothing went out, and a script must not take it for a send.
-    if (!PrintLine(session, kTransferComplete)) {
-        return kExitFailed;
-    }
-    if (result.outcome == Outcome::WarningDeclined) {
-        session.err << "Nothing was sent: the operating-mode warning was declined (--yes "
-                       "sends anyway).\n";
-        return kExitFailed;
-    }
-    return kExitOk;
+    return work(context);
+}
+
+int RunTransfer(Session& session, const VerbArgs& args, Direction direction) {
+    return WithRadio(session, args, [&](TransferContext& context) {
+        const TransferResult result = RadioTransfer(direction, context);
+        if (!result.EndedNormally()) {
+            return kExitFailed;  // the operator was told, with the detail
+        }
+        // Stopping at the warning ends the transfer as the window does, with "Transfer
+        // Complete."; but nothing went out, and a script must not take it for a send.
+        if (!PrintLine(session, kTransferComplete)) {
+            return kExitFailed;
+        }
+        if (result.outcome == Outcome::WarningDeclined) {
+            session.err << "Nothing was sent: the operating-mode warning was declined (--yes "
+                           "sends anyway).\n";
+            return kExitFailed;
+        }
+        return kExitOk;
+    });
 }
 
 void KeepBackup(Session& session, BackupKind kind) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -90,6 +91,11 @@ std::optional<int> PortForVerb(const VerbArgs& args, const ChannelMemory& memory
 // line; "Transfer Complete." goes to stdout. Returns the exit status: 0 complete, 1 not (a send
 // stopped at the operating-mode warning included), 2 when --port named no port.
 int RunTransfer(Session& session, const VerbArgs& args, Direction direction);
+// The port the verb names (or the settings file's), the serial device, the host and the operator
+// of a command-line transfer, set up for `work`; Ctrl-C stops it cleanly. A port that cannot be
+// named is a usage error.
+int WithRadio(Session& session, const VerbArgs& args,
+              const std::function<int(TransferContext&)>& work);
 
 // Keeps a backup of the session's memory and says on stderr where it went ("Backup: PATH"), or in
 // one line why it could not ("Backup not written: REASON"). A backup never changes how a verb
