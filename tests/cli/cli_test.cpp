@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "../files/temp_dir.h"
+#include "../test_memory.h"
 #include "channel_memory.h"
 #include "compare.h"
 #include "csv.h"
@@ -49,12 +50,7 @@ CliRun Cli(const TempDir& dir, const std::string& args, const std::string& out =
 }
 
 // The memory the tool starts with when there is no KLD540.ini.
-ChannelMemory ResetMemory() {
-    ChannelMemory memory;
-    memory.Rec(0) = TemplateRecord();
-    ClearMemory(memory);
-    return memory;
-}
+using test::ResetMemory;
 
 TEST(Cli, UsageHelpAndVersion) {
     TempDir dir;

@@ -1,4 +1,5 @@
 #include "csv.h"
+#include "../test_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -17,16 +18,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-ChannelMemory ResetMemory() {
-    ChannelMemory memory;
-    memory.Rec(0) = TemplateRecord();
-    ClearMemory(memory);
-    return memory;
-}
-
-std::span<const std::uint8_t> Bytes(const std::string& text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
+using test::Bytes;
+using test::ResetMemory;
 
 const std::string kHeader =
     "Channel,Description,List,Scan,Mode,RxFrequency,TxFrequency,RxSquelch,TxSquelch,RxTone,TxTone,"

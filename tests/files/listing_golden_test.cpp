@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "../test_memory.h"
 #include "data_file.h"
 #include "listings.h"
 #include "record_layout.h"
@@ -37,12 +38,7 @@ Pin PinOf(std::string_view text) {
     return {text.size(), hash};
 }
 
-ChannelMemory ResetMemory() {
-    ChannelMemory memory;
-    memory.Rec(kDefaultRecord) = TemplateRecord();
-    ClearMemory(memory);
-    return memory;
-}
+using test::ResetMemory;
 
 // Records 0 to 232 from bytes a seeded generator makes: every field holds anything a file can
 // put there (negative numbers, control characters, positions outside the tables).

@@ -1,4 +1,5 @@
 #include "older_files.h"
+#include "../test_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +20,8 @@ using namespace std::string_literals;
 using test::ScriptedOperator;
 using Zones = std::array<std::int16_t, kZoneCount>;
 
-ChannelMemory ResetMemory() {
-    ChannelMemory memory;
-    memory.Rec(0) = TemplateRecord();
-    ClearMemory(memory);
-    return memory;
-}
-
-std::span<const std::uint8_t> Bytes(const std::string& text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
+using test::Bytes;
+using test::ResetMemory;
 
 // Zone counts as the records say they should be: defined non-shadow channels 1 to 232.
 Zones Recount(const ChannelMemory& memory) {

@@ -1,4 +1,5 @@
 #include "transfer.h"
+#include "../test_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,7 @@ using sim::SimSerialDevice;
 using Lines = std::vector<std::string>;
 using Zones = std::array<std::int16_t, kZoneCount>;
 
-ChannelMemory ResetMemory() {
-    ChannelMemory memory;
-    memory.Rec(0) = TemplateRecord();
-    ClearMemory(memory);
-    return memory;
-}
+using test::ResetMemory;
 
 // Channel `index` made as a copy of Main.
 ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {

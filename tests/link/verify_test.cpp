@@ -1,4 +1,5 @@
 #include "verify.h"
+#include "../test_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -24,12 +25,7 @@ namespace {
 using Indices = std::vector<int>;
 using Diffs = std::vector<VerifyDifference>;
 
-ChannelMemory ResetMemory() {
-    ChannelMemory memory;
-    memory.Rec(0) = TemplateRecord();
-    ClearMemory(memory);
-    return memory;
-}
+using test::ResetMemory;
 
 // Channel `index` made as a copy of Main, with the given Select flags.
 ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
