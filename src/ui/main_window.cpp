@@ -189,6 +189,13 @@ void MainWindow::FindCommPorts() {
     portSearch_->start();
 }
 
+void MainWindow::WaitForPortSearch() {
+    // Usually long over; otherwise a fraction of a second, painted but deaf to the operator.
+    while (portSearch_ != nullptr && !portSearch_->wait(QDeadlineTimer(20))) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
 void MainWindow::InstallRules() {
     InstallKeyRule(Channel, [](int key, QLineEdit& box) {
         const DigitKeyResult result = ChannelKeyRule(key, FromQ(box.text()));

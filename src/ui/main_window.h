@@ -60,6 +60,9 @@ class MainWindow : public QMainWindow {
     // Prepares the window when that has not happened yet, then starts the search for the ports
     // that can be opened; PortsFound is emitted when the port box lists them.
     void FindCommPorts();
+    // Returns once the search has ended: it opens every port in turn, and a port it holds at the
+    // moment the window opens that port would look "in use".
+    void WaitForPortSearch();
 
     // --- The editor -------------------------------------------------------------------------
     void ShowChannel();

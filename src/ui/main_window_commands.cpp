@@ -244,6 +244,7 @@ void MainWindow::CommPort_LostFocus() {
         CommPort->setEditText(QStringLiteral("COM%1").arg(number));
         return;  // the port in use, already kept
     }
+    WaitForPortSearch();
     if (number <= 0 || !PortAvailable(number)) {
         op_.Tell(InvalidPortMessage());
         CommPort->setEditText(QStringLiteral("COM%1").arg(memory_.PortNumber));
@@ -395,6 +396,7 @@ void MainWindow::RunWithRadio(const std::function<void(TransferContext&)>& work)
     if (CommandsBlocked()) {
         return;
     }
+    WaitForPortSearch();
     WindowTransferHost host(*this);
     host_ = &host;
     TransferContext context{memory_, state_, device_, host, op_, folder_};
