@@ -99,9 +99,8 @@ class Editor {
         switch ((action & 0x7F) % 18) {
             case 0: {
                 const std::string box = Enter(in.Text(), flag, 3, ChannelRule);
-                if (const auto index = ChannelLeaveRule(box, op_)) {
-                    Require(IsRecordIndex(*index), "the channel box names a record");
-                    memory_.Current = static_cast<std::int16_t>(*index);
+                if (EnterChannel(memory_, box, op_)) {
+                    Require(IsRecordIndex(memory_.Current), "the channel box names a record");
                     Show();
                 }
                 break;
@@ -244,12 +243,10 @@ class Editor {
         if (view_.shadow) {
             return;  // locked with the frequencies
         }
-        if (const auto lists = Modes_Click(modeTag_, selected, view_.shadow)) {
-            lists_ = *lists;
-            v().rxSquelch = lists_.rx.front().code;
-            v().txSquelch = lists_.tx.front().code;
-        }
         v().mode = selected;
+        if (const auto lists = ModeChanged(v(), modeTag_, view_.shadow)) {
+            lists_ = *lists;
+        }
         FollowSimplex();
     }
 

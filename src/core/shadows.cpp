@@ -127,6 +127,22 @@ std::vector<int> ShadowsOf(const ChannelMemory& memory, int primary) {
     return shadows;
 }
 
+std::vector<int> SentWithShadow(const ChannelMemory& memory, int shadow) {
+    std::vector<int> family;
+    const int primary = IsRecordIndex(shadow) ? memory.Rec(shadow).Prim : -1;
+    if (!IsRecordIndex(primary)) {
+        return family;
+    }
+    family.push_back(primary);
+    for (int slot = 0; slot < kShadowSlots; ++slot) {
+        const int s = memory.Rec(primary).ShadList[static_cast<std::size_t>(slot)];
+        if (s >= kFirstChannel && s <= kLastRecord) {
+            family.push_back(s);
+        }
+    }
+    return family;
+}
+
 std::optional<CreatedShadow> CreateShadow(ChannelMemory& memory, std::string_view primaryText,
                                           std::string_view shadowText) {
     if (ValidatePrimary(memory, primaryText) != kPrimaryOk ||

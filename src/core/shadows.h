@@ -52,6 +52,11 @@ std::optional<int> FreeShadowSlot(const ChannelRecord& primary);
 // record, a channel that is no shadow, another primary's shadow, the record itself) is stale.
 std::vector<int> ShadowsOf(const ChannelMemory& memory, int primary);
 
+// The records a send writes along with `shadow`: its primary and every record 1 to 233 that the
+// primary's slots name, stale slots included (the radio holds the family as the slots say). None
+// when the shadow names no record as its primary.
+std::vector<int> SentWithShadow(const ChannelMemory& memory, int shadow);
+
 struct CreatedShadow {
     int shadow;
     int slot;

@@ -10,6 +10,7 @@
 #include "file_io.h"
 #include "memory_check.h"
 #include "modes.h"
+#include "shadows.h"
 #include "transfer_logs.h"
 #include "wire_codec.h"
 
@@ -265,15 +266,8 @@ void Transfer::SelectionChecks() {
         if (r.IsShadow()) {
             // A shadow goes out with its primary and all the primary's other shadows.
             xferFlags_ |= kShadowOrPurge;
-            const int primary = r.Prim;
-            if (IsRecordIndex(primary)) {
-                MarkForSending(primary);
-                for (int slot = 0; slot < kShadowSlots; ++slot) {
-                    const int shadow = mem_.Rec(primary).ShadList[static_cast<std::size_t>(slot)];
-                    if (shadow >= kFirstChannel && shadow <= kLastRecord) {
-                        MarkForSending(shadow);
-                    }
-                }
+            for (const int index : SentWithShadow(mem_, i)) {
+                MarkForSending(index);
             }
         }
     }

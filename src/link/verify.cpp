@@ -5,6 +5,7 @@
 #include "codecs.h"
 #include "field_rules.h"
 #include "memory_check.h"
+#include "shadows.h"
 #include "tables.h"
 
 namespace kld {
@@ -220,20 +221,12 @@ VerifySelection SelectionToVerify(const ChannelMemory& memory) {
     const auto mark = [&](int index) { select[static_cast<std::size_t>(index)] |= kSelSend; };
     // As the send picks them: a selected (or erased) shadow brings its primary and the
     // primary's listed shadows, marks made on the way counting for later records.
-    for (int i = kFirstChannel; i <= kLastOrdinaryChannel; ++i) {
+    for (int i = 0; i <= kLastOrdinaryChannel; ++i) {
         const ChannelRecord& r = memory.Rec(i);
-        if (!r.IsDefined() ||
-            (select[static_cast<std::size_t>(i)] & (kSelSend | kSelErased)) == 0 || !r.IsShadow()) {
-            continue;
-        }
-        if (!IsRecordIndex(r.Prim)) {
-            continue;
-        }
-        mark(r.Prim);
-        for (int slot = 0; slot < kShadowSlots; ++slot) {
-            const int shadow = memory.Rec(r.Prim).ShadList[static_cast<std::size_t>(slot)];
-            if (shadow >= kFirstChannel && shadow <= kLastRecord) {
-                mark(shadow);
+        if (r.IsDefined() && (select[static_cast<std::size_t>(i)] & (kSelSend | kSelErased)) != 0 &&
+            r.IsShadow()) {
+            for (const int index : SentWithShadow(memory, i)) {
+                mark(index);
             }
         }
     }
