@@ -458,7 +458,12 @@ std::vector<PortEntry> FindCommPorts() {
     std::vector<PortEntry> ports;
     for (int number = kFirstPortNumber; number <= kLastPortNumber; ++number) {
         if (PortAvailable(number)) {
-            ports.push_back({number, DeviceForPort(number).value_or("")});
+            // "COM33  /dev/ttyUSB0" tells the operator which adapter it is; the ports folder's
+            // own link name would not.
+            std::string device = DeviceForPort(number).value_or("");
+            std::error_code ec;
+            const std::filesystem::path node = std::filesystem::canonical(device, ec);
+            ports.push_back({number, ec ? device : node.string()});
         }
     }
     return ports;

@@ -95,7 +95,7 @@ bool PortAvailable(int number);
 
 struct PortEntry {
     int number;
-    std::string device;
+    std::string device;  // the device node itself, past any links the ports folder holds
 };
 
 // The ports from COM1 to COM99 that can be opened, in ascending order.
