@@ -726,8 +726,8 @@ void Transfer::FinishLogs() {
 void Transfer::ShowCompletion() {
     host_.SetStatus(kTransferComplete);
     if (host_.LingersOnCompletion()) {
-        // "Transfer Complete." stays on show until more than one whole second has passed; the
-        // window keeps painting meanwhile.
+        // "Transfer Complete." stays on show for two seconds, so the operator sees it however
+        // the clock's seconds fall; the window keeps painting meanwhile.
         const auto noted = host_.Now();
         while (host_.Now() - noted < 2s) {
             host_.WaitForData(device_, 50ms);
