@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "../test_memory.h"
 #include "data_file.h"
-#include "settings_file.h"
 #include "temp_dir.h"
 
 namespace kld {
@@ -23,20 +23,9 @@ using test::WriteBytes;
 constexpr BackupTime kNoon{2026, 12, 6, 15, 30, 12};
 
 ChannelMemory Plan(std::string_view mainName) {
-    ChannelMemory memory;
-    memory.Rec(kDefaultRecord) = TemplateRecord();
-    ClearMemory(memory);
+    ChannelMemory memory = test::ResetMemory();
     memory.Rec(kFirstChannel).Desc = mainName;
     return memory;
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // Sets an environment variable for the life of the object, and puts the old value back.
@@ -55,12 +44,28 @@ class ScopedVariable {
     std::optional<std::string> old_;
 };
 
-// Names say when and what, and sort as the times do across every digit that can roll over.
-TEST(Backups, NamesSortByTime) {
-    EXPECT_EQ(BackupName(BackupKind::Received, kNoon), "20261206-153012-received.540");
-    EXPECT_EQ(BackupName(BackupKind::BeforeSend, {2027, 1, 2, 3, 4, 5}),
-              "20270102-030405-before-send.540");
-    EXPECT_EQ(BackupName(BackupKind::Received, kNoon, 2), "20261206-153012-received-2.540");
+// The folder is made on demand; a second backup within the second gets a name of its own, and
+// each holds the memory it was given as a channel data file. Names sort as the times do across
+// every digit that can roll over.
+TEST(Backups, WrittenUnderSortableNamesWithoutReplacingAnother) {
+    TempDir dir;
+    const fs::path folder = dir / "data/kld540/backups";
+    const ProgramState state;
+    const ChannelMemory first = Plan("First");
+    const ChannelMemory second = Plan("Second");
+    const BackupResult one = WriteBackup(folder, first, state, BackupKind::Received, kNoon);
+    const BackupResult two = WriteBackup(folder, second, state, BackupKind::Received, kNoon);
+    const BackupResult sent = WriteBackup(folder, first, state, BackupKind::BeforeSend, kNoon);
+    ASSERT_TRUE(one.Ok() && two.Ok() && sent.Ok()) << one.error << two.error << sent.error;
+    EXPECT_EQ(one.path, folder / "20261206-153012-received.540");
+    EXPECT_EQ(two.path, folder / "20261206-153012-received-2.540");
+    EXPECT_EQ(sent.path, folder / "20261206-153012-before-send.540");
+    EXPECT_EQ(ReadBytes(one.path), EncodeDataFile(first, state));
+    EXPECT_EQ(ReadBytes(two.path), EncodeDataFile(second, state));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+
+    EXPECT_EQ(BackupName(BackupKind::Received, {2027, 1, 2, 3, 4, 5}),
+              "20270102-030405-received.540");
     const BackupTime times[] = {{2026, 9, 30, 23, 59, 59}, {2026, 10, 1, 0, 0, 0},
                                 {2026, 10, 1, 9, 0, 0},    {2026, 10, 1, 10, 0, 0},
                                 {2026, 10, 10, 0, 0, 0},   {2027, 1, 1, 0, 0, 0}};
@@ -94,35 +99,15 @@ TEST(Backups, FolderFromTheEnvironment) {
     }
 }
 
-// The folder is made on demand; a second backup within the second gets a name of its own, and
-// each holds the memory it was given as a channel data file.
-TEST(Backups, WrittenWithoutReplacingAnother) {
-    TempDir dir;
-    const fs::path folder = dir / "data/kld540/backups";
-    const ProgramState state;
-    const ChannelMemory first = Plan("First");
-    const ChannelMemory second = Plan("Second");
-    const BackupResult one = WriteBackup(folder, first, state, BackupKind::Received, kNoon);
-    const BackupResult two = WriteBackup(folder, second, state, BackupKind::Received, kNoon);
-    const BackupResult sent = WriteBackup(folder, first, state, BackupKind::BeforeSend, kNoon);
-    ASSERT_TRUE(one.Ok() && two.Ok() && sent.Ok()) << one.error << two.error << sent.error;
-    EXPECT_EQ(one.path, folder / "20261206-153012-received.540");
-    EXPECT_EQ(two.path, folder / "20261206-153012-received-2.540");
-    EXPECT_EQ(sent.path, folder / "20261206-153012-before-send.540");
-    EXPECT_EQ(ReadBytes(one.path), EncodeDataFile(first, state));
-    EXPECT_EQ(ReadBytes(two.path), EncodeDataFile(second, state));
-    EXPECT_EQ(Names(folder).size(), 3u);
-}
-
 // Only our own names more than a year old go; the young ones, anything else in the folder, and
 // anything that is not a plain file stay. Writing a backup prunes.
 TEST(Backups, PruningKeepsYoungAndForeignFiles) {
     TempDir dir;
     const fs::path folder = dir.Path();
     const std::vector<std::string> old{
-        "20251206-153011-received.540",
-        "20251206-153011-before-send-3.540",
         "20190101-000000-received.540",
+        "20251206-153011-before-send-3.540",
+        "20251206-153011-received.540",
     };
     const std::vector<std::string> kept{
         "20251206-153012-received.540",  // a year to the second
@@ -144,18 +129,16 @@ TEST(Backups, PruningKeepsYoungAndForeignFiles) {
     fs::create_symlink(folder / "notes.txt", folder / "20190101-000000-received-6.540");
     std::vector<std::string> removed = PruneBackups(folder, kNoon);
     std::sort(removed.begin(), removed.end());
-    std::vector<std::string> oldSorted = old;
-    std::sort(oldSorted.begin(), oldSorted.end());
-    EXPECT_EQ(removed, oldSorted);
+    EXPECT_EQ(removed, old);
     for (const auto& name : kept) {
         EXPECT_TRUE(fs::exists(folder / name)) << name;
     }
     EXPECT_TRUE(fs::is_directory(folder / "20190101-000000-received-5.540"));
     EXPECT_TRUE(fs::is_symlink(folder / "20190101-000000-received-6.540"));
 
-    WriteBytes(folder / "20251206-153011-received.540", "old");
+    WriteBytes(folder / old[2], "old");
     ASSERT_TRUE(WriteBackup(folder, Plan("x"), ProgramState{}, BackupKind::Received, kNoon).Ok());
-    EXPECT_FALSE(fs::exists(folder / "20251206-153011-received.540"));
+    EXPECT_FALSE(fs::exists(folder / old[2]));
 }
 
 // A folder that cannot be made or written is an error result, never an exception, and leaves
@@ -182,9 +165,7 @@ TEST(Backups, UnwritableFolderIsAnError) {
         }
         const BackupResult result =
             WriteBackup(row.folder, Plan("x"), ProgramState{}, BackupKind::BeforeSend, kNoon);
-        EXPECT_FALSE(result.Ok());
-        EXPECT_TRUE(result.path.empty());
-        EXPECT_FALSE(result.error.empty());
+        EXPECT_EQ(std::pair(result.Ok(), result.path), std::pair(false, fs::path()));
     }
     EXPECT_EQ(ReadBytes(dir / "file"), "mine");
     EXPECT_TRUE(fs::is_empty(dir / "locked"));

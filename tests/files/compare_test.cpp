@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings_file.h"
+#include "../test_memory.h"
 #include "shown_text.h"
 
 namespace kld {
@@ -16,25 +16,14 @@ namespace {
 
 // Main, the guards, and channel 5 as a primary with channel 6 as its shadow.
 ChannelMemory Plan() {
-    ChannelMemory memory;
-    memory.Rec(kDefaultRecord) = TemplateRecord();
-    ClearMemory(memory);
+    ChannelMemory memory = test::ResetMemory();
     ChannelRecord& five = memory.Rec(5) = memory.Rec(kFirstChannel);
-    five.Select = kSelDefined | kSelCreatedHere;
-    five.Prim = five.Chnl = 5;
-    five.Scan = ScanOfZone(2);
-    five.Shad = kShadPrimary | kShadScanMember;
-    five.ShadList = {6, 0, 0, 0, 0, 0, 0, 0};
-    five.Desc = "Fire";
-    five.RFrq = "155.1250";
-    five.RSql = kSqlCtcss;
-    five.RCTCSS = 12;  // 100.0
-    five.Mode = kModeNarrow;
-    five.IDCall = {};
+    five.Select = kSelDefined | kSelCreatedHere, five.Prim = five.Chnl = 5;
+    five.Scan = ScanOfZone(2), five.Shad = kShadPrimary | kShadScanMember;
+    five.ShadList = {6, 0, 0, 0, 0, 0, 0, 0}, five.Desc = "Fire", five.RFrq = "155.1250";
+    five.RSql = kSqlCtcss, five.RCTCSS = 12 /* 100.0 */, five.Mode = kModeNarrow, five.IDCall = {};
     ChannelRecord& six = memory.Rec(6) = five;
-    six.Chnl = 6;
-    six.Shad = 1;
-    six.ShadList = {};
+    six.Chnl = 6, six.Shad = 1, six.ShadList = {};
     return memory;
 }
 
@@ -45,12 +34,10 @@ TEST(Compare, SamePlanHasNoDifferences) {
     // What only this program keeps, and what undefined or erased records hold, is no difference.
     ChannelMemory other = plan;
     other.Rec(5).Select |= kSelFromRadio | kSelSend | kSelListChanged;
-    other.Rec(100).Desc = "junk";
-    other.Rec(100).RFrq = "999.9999";
+    other.Rec(100).Desc = "junk", other.Rec(100).RFrq = "999.9999";
     ChannelMemory erased = plan;
     erased.Rec(6).Select |= kSelErased;
-    other.Rec(6) = erased.Rec(6);
-    other.Rec(6).Desc = "Gone";
+    (other.Rec(6) = erased.Rec(6)).Desc = "Gone";
     EXPECT_TRUE(CompareMemories(erased, other).empty());
 }
 
@@ -60,16 +47,9 @@ TEST(Compare, ChangedFieldsAreListedExactly) {
     const ChannelMemory a = Plan();
     ChannelMemory b = a;
     ChannelRecord& five = b.Rec(5);
-    five.Desc = "Police";
-    five.Scan = ScanOfZone(3);
-    five.Shad = kShadPrimary;  // out of the scan
-    five.Mode = kModeWide;
-    five.RFrq = "155.1375";
-    five.RCTCSS = 13;
-    five.TSql = kSqlNac;
-    five.TNAC = "2A3";
-    five.IDCall = {1, 0x23, 0x45, 0x67, 0};
-    five.ShadList = {6, 9, 0, 0, 0, 0, 0, 0};
+    five.Desc = "Police", five.Scan = ScanOfZone(3), five.Shad = kShadPrimary;  // out of the scan
+    five.Mode = kModeWide, five.RFrq = "155.1375", five.RCTCSS = 13, five.TSql = kSqlNac;
+    five.TNAC = "2A3", five.IDCall = {1, 0x23, 0x45, 0x67, 0}, five.ShadList[1] = 9;
     b.Rec(6).Prim = 9;
     b.Rec(7) = a.Rec(5);  // defined in B only: one row, not one per field
     b.Rec(kGuard1).Select |= kSelErased;
@@ -80,7 +60,7 @@ TEST(Compare, ChangedFieldsAreListedExactly) {
     withControl.Rec(kDefaultRecord).RCTCSS = 70;
     const std::string desc = a.Rec(kDefaultRecord).Desc.Trimmed().substr(1);
 
-    const std::vector<FieldDifference> want{
+    std::vector<FieldDifference> want{
         {0, "DEF", "Description", "?" + desc + " (\\x02" + desc + ")",
          "?" + desc + " (\\x01" + desc + ")"},
         {0, "DEF", "Rx Tone", " (70)", " (77)"},
@@ -98,18 +78,12 @@ TEST(Compare, ChangedFieldsAreListedExactly) {
         {7, "007", "Defined", "no", "yes"},
         {kGuard1, "GD1", "Erase mark", "no", "yes"},
     };
-    const std::vector<FieldDifference> got = CompareMemories(withControl, b);
-    ASSERT_EQ(got.size(), want.size()) << DiffText(got);
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        SCOPED_TRACE("row " + std::to_string(i));
-        EXPECT_EQ(got[i], want[i]);
-    }
+    EXPECT_EQ(CompareMemories(withControl, b), want);
     // The other way round swaps the two values and nothing else.
-    const std::vector<FieldDifference> back = CompareMemories(b, withControl);
-    ASSERT_EQ(back.size(), got.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(std::pair(back[i].inA, back[i].inB), std::pair(got[i].inB, got[i].inA));
+    for (FieldDifference& row : want) {
+        std::swap(row.inA, row.inB);
     }
+    EXPECT_EQ(CompareMemories(b, withControl), want);
 }
 
 TEST(Compare, DiffTextIsAligned) {

@@ -31,43 +31,18 @@ struct Chan {
     int list;
     bool scan;
     int mode;
-    std::string rx;
-    std::string tx;
-    std::int16_t rxSql;
-    std::int16_t txSql;
-    int rxCtcss = 0;
-    int txCtcss = 0;
-    int rxDcs = 0;
-    int txDcs = 0;
-    std::string rxTg = "0001";
-    std::string txTg = "0001";
-    std::string rxNac = "293";
-    std::string txNac = "293";
-    std::string idCall = "0000001";
+    std::string rx, tx;
+    std::int16_t rxSql, txSql;
+    int rxCtcss = 0, txCtcss = 0, rxDcs = 0, txDcs = 0;
+    std::string rxTg = "0001", txTg = "0001", rxNac = "293", txNac = "293", idCall = "0000001";
 };
 
 // Stores a channel the way the editor's "Save Record" does.
 void Store(ChannelMemory& memory, const Chan& c) {
     memory.Current = static_cast<std::int16_t>(c.index);
-    EditorValues v;
-    v.list = c.list;
-    v.scan = c.scan;
-    v.mode = c.mode;
-    v.simplex = c.rx == c.tx;
-    v.desc = c.desc;
-    v.rxFreq = c.rx;
-    v.txFreq = c.tx;
-    v.rxSquelch = c.rxSql;
-    v.txSquelch = c.txSql;
-    v.rxCtcss = c.rxCtcss;
-    v.txCtcss = c.txCtcss;
-    v.rxDcs = c.rxDcs;
-    v.txDcs = c.txDcs;
-    v.rxTalkGroup = c.rxTg;
-    v.txTalkGroup = c.txTg;
-    v.rxNac = c.rxNac;
-    v.txNac = c.txNac;
-    v.idCall = c.idCall;
+    const EditorValues v{c.list,  c.scan,  c.mode,  c.rx == c.tx, c.desc,  c.rx,
+                         c.tx,    c.rxSql, c.txSql, c.rxCtcss,    c.rxDcs, c.txCtcss,
+                         c.txDcs, c.rxTg,  c.txTg,  c.rxNac,      c.txNac, c.idCall};
     test::ScriptedOperator op;
     ASSERT_TRUE(Save_Click(memory, v, op, nullptr).stored) << "channel " << c.index;
 }
@@ -255,10 +230,6 @@ void ExpectRefused(const std::string& text, const Lines& refusals) {
 
 TEST(Csv, MalformedFilesAreRefusedWhole) {
     const std::string row = "005,,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,";
-    std::string junk(5000, '\0');
-    for (std::size_t i = 0; i < junk.size(); ++i) {
-        junk[i] = static_cast<char>((i * 37 + 11) % 256);
-    }
     const std::vector<std::tuple<const char*, std::string, Lines>> cases{
         {"unbalanced quote",
          kHeader + row + "\r\n006,\"Open,1,No,Narrow,150.0000,,Noise,Noise\r\n",
@@ -282,11 +253,6 @@ TEST(Csv, MalformedFilesAreRefusedWhole) {
         {"only a byte-order mark",
          "\xEF\xBB\xBF\r\n",
          {"Line 1: no header row: the file is empty"}},
-        {"junk",
-         junk,
-         {"Line 1, column 1: not a column of a channel plan",
-          "Line 1, column 2: not a column of a channel plan",
-          "Line 1: missing columns: Channel, List, Mode, RxFrequency, RxSquelch, TxSquelch"}},
         {"larger than any plan",
          std::string(kMaxInputBytes + 1, 'x'),
          {"Line 1: the file is larger than any channel plan (4 MiB at most)"}},
@@ -407,14 +373,16 @@ TEST(Csv, ChirpRowsMapToThisRadiosChannels) {
         EXPECT_EQ(r.Scan, ScanOfZone(0));
     }
 
-    // Lists fill sixteen at a time in Location order, whatever order the rows are in.
+    // Lists fill sixteen at a time in Location order, whatever order the rows are in, and every
+    // location fits: fifteen lists of sixteen take 240 channels.
     std::string plan = kChirpHeader;
-    for (int location = 20; location >= 1; --location) {
+    for (int location = 230; location >= 1; --location) {
         plan += std::to_string(location) + ",,146.520000,,0,,88.5,88.5,023,NN,023,,FM,,,\n";
     }
     ChannelMemory memory = ResetMemory();
     ASSERT_TRUE(Import(plan, memory).loaded);
-    EXPECT_EQ(std::tuple(memory.ZoneCounts[0], memory.ZoneCounts[1]), std::tuple(16, 4));
+    EXPECT_EQ(std::tuple(memory.ZoneCounts[0], memory.ZoneCounts[1], memory.ZoneCounts[14]),
+              std::tuple(16, 16, 230 - 14 * 16));
     EXPECT_EQ(std::tuple(ZoneOf(memory.Rec(16).Scan), ZoneOf(memory.Rec(17).Scan)),
               std::tuple(0, 1));
 }
@@ -423,8 +391,6 @@ TEST(Csv, ChirpRowsThatCannotMapAreReported) {
     const std::vector<std::pair<std::string, Lines>> cases{
         {"3,DSTAR,145.670000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,DV",
          {"Line 2, column Mode: DV cannot be stored (FM or NFM)"}},
-        {"3,,145.670000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,AM",
-         {"Line 2, column Mode: AM cannot be stored (FM or NFM)"}},
         {"0,,146.520000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM",
          {"Line 2, column Location: Location 0 has no channel here (1 to 230)"}},
         {"231,,146.520000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM",
@@ -456,14 +422,6 @@ TEST(Csv, ChirpRowsThatCannotMapAreReported) {
         SCOPED_TRACE(row);
         ExpectRefused(kChirpHeader + row + ",5.00,,\r\n", refusals);
     }
-    // Every location fits: fifteen lists of sixteen take 240 channels.
-    std::string plan = kChirpHeader;
-    for (int location = 1; location <= 230; ++location) {
-        plan += std::to_string(location) + ",,146.520000,,0,,88.5,88.5,023,NN,023,,FM,,,\r\n";
-    }
-    ChannelMemory memory = ResetMemory();
-    ASSERT_TRUE(Import(plan, memory).loaded);
-    EXPECT_EQ(memory.ZoneCounts[14], 230 - 14 * 16);
 }
 
 }  // namespace

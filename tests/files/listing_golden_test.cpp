@@ -78,13 +78,9 @@ ChannelMemory EdgeMemory() {
                                     &r.RCTCSS, &r.RDCS, &r.TSql, &r.TCTCSS, &r.TDCS, &r.RFRec}) {
             *field = number();
         }
-        r.Desc = text();
-        r.RTG = text();
-        r.RNAC = text();
-        r.RFrq = text();
-        r.TTG = text();
-        r.TNAC = text();
-        r.TFrq = text();
+        // In this order: the comma operator keeps it.
+        r.Desc = text(), r.RTG = text(), r.RNAC = text(), r.RFrq = text();
+        r.TTG = text(), r.TNAC = text(), r.TFrq = text();
         for (std::int16_t& v : r.IDCall) {
             v = number();
         }
