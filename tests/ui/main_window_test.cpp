@@ -324,6 +324,7 @@ TEST_F(Window, EraseMarkAndPurge) {
     EXPECT_EQ(W().Summary->palette().color(QPalette::Base), text);
     EXPECT_EQ(W().Summary->palette().color(QPalette::Text), base);
     QTest::mouseClick(W().EraseAll, Qt::LeftButton);
+    EXPECT_EQ(W().EraseAll->text(), "Purge");
     EXPECT_EQ(W().Summary->palette().color(QPalette::Base), base);
     EXPECT_TRUE(W().Memory().Saved);
 }
