@@ -74,7 +74,9 @@ EditorValues Shown(ChannelMemory& memory, int index) {
     return ShowChannel(memory).values;
 }
 
-TEST(CodecsTest, ToHexToDecIsHexStringAndCheckSx) {
+// The program's own number readers are lenient; the number at the start of a text is read the
+// same way for frequencies and typed numbers everywhere.
+TEST(CodecsTest, ToHexToDecIsHexStringLeadingNumberAndCheckSx) {
     using R = ChannelRecord&;
     using Change = void (*)(R);
     const auto changed = [](Change change) {
@@ -97,11 +99,17 @@ TEST(CodecsTest, ToHexToDecIsHexStringAndCheckSx) {
         {[](R r) { r.TCTCSS = 6; }, false}, {[](R r) { r.TFrq = "141.00"; }, false},
         {[](R r) { r.TNAC = "294"; }, false}, {[](R r) { r.RTG = "0002"; }, false},
         {[](R r) { r.TDCS = 9; }, false}, {[](R r) { r.TSql = '-'; }, false}});
+    ExpectRows<double, const char*>(LeadingNumber, {{"", 0}, {"136.0125  ", 136.0125},
+        {" \t-3.5x", -3.5}, {"+7", 7}, {"- 7", 0}, {".5", 0.5}, {"5.", 5}, {".", 0}, {"-.", 0},
+        {"1.2.3", 1.2}, {"12abc", 12}, {"1e3", 1000}, {"1E+3", 1000}, {"25e-1z", 2.5},
+        {"1e", 1}, {"1e+", 1}, {"1ex", 1}, {"2e 3", 2}, {"1e999", 0},
+        {"000000000000000000000000000000007", 7}});
     // clang-format on
+    EXPECT_TRUE(std::signbit(LeadingNumber("-0")));
 }
 
-// The wire's byte form is strict where the program's own readers above are lenient; it writes
-// the digits ToHex writes.
+// The wire's byte form is strict where the program's own readers are lenient; it writes the
+// digits ToHex writes.
 TEST(CodecsTest, HexPairsAndHexValue) {
     // clang-format off
     ExpectRows<std::optional<std::uint8_t>, std::string_view>(HexPairValue, {{"00", 0},
@@ -341,19 +349,13 @@ TEST(ClearMemoryTest, ExactResult) {
     for (int index = 2; index <= kLastOrdinaryChannel; ++index) {
         EXPECT_EQ(memory.Rec(index), ordinary) << index;
     }
-    // Main and the guards keep nothing of the template but IDCall[4] and ShadList[7].
-    const std::tuple<S, S, S, std::string_view, S, std::string_view, S> fixed[] = {
-        {1, 0, 0, "Main", kModeDigital, "136.0000", 'g'},
-        {231, 0x80, 0xF0, "Guard 1", kModeNarrow, "154.0000", 't'},
-        {232, 0x80, 0xF1, "Guard 2", kModeNarrow, "174.0000", 'x'}};
-    for (const auto& [i, shad, scan, desc, mode, mhz, sql] : fixed) {
-        // clang-format off
-        const ChannelRecord r{.Select = 0x80, .Shad = shad, .Prim = i, .Chnl = i, .Scan = scan,
-            .Desc = desc, .EFlags = 32, .Mode = mode, .RSql = sql, .RTG = "0001"sv, .RCTCSS = 1,
-            .RDCS = 1, .RNAC = "293"sv, .RFrq = mhz, .TSql = sql, .TTG = "0001"sv, .TCTCSS = 1,
-            .TDCS = 1, .TNAC = "293"sv, .TFrq = mhz, .IDCall = {0, 0, 0, 1, 9},
-            .ShadList = {0, 0, 0, 0, 0, 0, 0, 18}, .RFRec = 0};
-        // clang-format on
+    // Main and the guards keep nothing of the template but IDCall[4] and ShadList[7] (their own
+    // values are pinned by the reset memory's saved bytes and its dump).
+    ChannelMemory blank;
+    ClearMemory(blank);
+    for (int i : {1, 231, 232}) {
+        ChannelRecord r = blank.Rec(i);
+        r.IDCall[4] = 9, r.ShadList[7] = 18;
         EXPECT_EQ(memory.Rec(i), r) << i;
     }
 }
@@ -894,18 +896,6 @@ TEST(StoreTest, DefaultRecordRewritesTheSettingsFileAndSurvivesAFailure) {
         EXPECT_EQ(memory.Rec(0).TFrq.Str(), "150.0125  ");
         EXPECT_EQ(op.shown, writes ? std::vector<Message>{} : std::vector<Message>{notWritten});
     }
-}
-
-// The number at the start of a text, as frequencies and typed numbers are read everywhere.
-TEST(CodecsTest, LeadingNumberReadsOnlyTheNumberAtTheStart) {
-    // clang-format off
-    ExpectRows<double, const char*>(LeadingNumber, {{"", 0}, {"136.0125  ", 136.0125},
-        {" \t-3.5x", -3.5}, {"+7", 7}, {"- 7", 0}, {".5", 0.5}, {"5.", 5}, {".", 0}, {"-.", 0},
-        {"1.2.3", 1.2}, {"12abc", 12}, {"1e3", 1000}, {"1E+3", 1000}, {"25e-1z", 2.5},
-        {"1e", 1}, {"1e+", 1}, {"1ex", 1}, {"2e 3", 2}, {"1e999", 0},
-        {"000000000000000000000000000000007", 7}});
-    // clang-format on
-    EXPECT_TRUE(std::signbit(LeadingNumber("-0")));
 }
 
 }  // namespace

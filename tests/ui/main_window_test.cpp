@@ -1,19 +1,14 @@
 // The main window driven as a technician drives it: real key and mouse events on the offscreen
-// platform, a scripted operator answering the message boxes.
+// platform, a scripted operator answering the message boxes. The rules behind each box are the
+// core's tests; these show the window binds them and its own behaviour around them.
 #include <gtest/gtest.h>
-
-#include <deque>
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -22,10 +17,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "../files/temp_dir.h"
 #include "../serial/pty.h"
-#include "fake_operator.h"
-#include "main_window.h"
 #include "shadow_dialog.h"
 #include "squelch_dialog.h"
 #include "summary.h"
@@ -50,48 +42,23 @@ QString AnnouncedName(QWidget* widget) {
     return name.remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
 }
 
-TEST_F(Window, StartsUpAsTheTechnicianExpects) {
-    Start();
-    EXPECT_EQ(W().windowTitle(), "KLD - 540  [v2.6.0]");
-    EXPECT_EQ(std::filesystem::file_size(dir / "KLD540.ini"), 138u);
-    EXPECT_EQ(W().Memory().EnabledModes, 0x30);
-    EXPECT_EQ(Current(), 1);
-    EXPECT_EQ(W().Channel->text(), "001");
-    EXPECT_EQ(W().ChnlScrll->value(), 1);
-    EXPECT_EQ(W().ChnlScrll->minimum(), -1);
-    EXPECT_EQ(W().ChnlScrll->maximum(), 233);
-    EXPECT_EQ(W().Summary->count(), 233);
-    EXPECT_EQ(W().EraseAll->text(), "Purge");
-    EXPECT_EQ(W().CommPort->currentText(), "COM1");
-    EXPECT_TRUE(W().Sx->isChecked());
-    EXPECT_FALSE(W().TFrq->isEnabled());
-    EXPECT_TRUE(W().Memory().Saved);
-    // No debug marker: the debug buttons are gone and the others share their space.
-    EXPECT_FALSE(W().ReadDbgLog->isVisible());
-    EXPECT_FALSE(W().DumpChnlData->isVisible());
-    EXPECT_TRUE(W().statusBar()->currentMessage().isEmpty());
-    EXPECT_TRUE(op.shown.empty());
-}
-
-TEST_F(Window, DebugMarkerShowsTheDebugButtonsAndSwitchesEnableModes) {
-    test::WriteBytes(dir / "KLD-540.log", "");
-    Start("W");
-    EXPECT_TRUE(W().ReadDbgLog->isVisible());
-    EXPECT_TRUE(W().DumpChnlData->isVisible());
-    EXPECT_EQ(W().Memory().EnabledModes, 0x40);
-    W().ChnlScrll->setValue(2);  // undefined: shows the template, whose Narrow became Wide
-    EXPECT_EQ(W().Modes->currentText(), "Wide");
-}
-
 TEST_F(Window, TechniciansPath) {
     Start();
     EXPECT_EQ(std::filesystem::file_size(dir / "KLD540.ini"), 138u);  // created at start-up
+    EXPECT_EQ(W().windowTitle(), "KLD - 540  [v2.6.0]");
+    EXPECT_EQ(std::tuple(Current(), W().Channel->text(), W().Summary->count()),
+              std::tuple(1, QString("001"), 233));
+    EXPECT_EQ(W().CommPort->currentText(), "COM1");
+    EXPECT_TRUE(W().Sx->isChecked() && !W().TFrq->isEnabled() && W().Memory().Saved);
+    // No debug marker: the debug buttons are gone.
+    EXPECT_FALSE(W().ReadDbgLog->isVisible() || W().DumpChnlData->isVisible());
+    EXPECT_TRUE(W().statusBar()->currentMessage().isEmpty() && op.shown.empty());
+
     // Channel 5: type its number into the channel box and leave it.
     TypeInto(W().Channel, "5");
     Leave(W().Channel);
     ASSERT_EQ(Current(), 5);
     EXPECT_TRUE(Line(5).contains("UNDEFINED"));
-
     TypeInto(W().Desc, "Fire");
     TypeInto(W().RFrq, "155.34");
     EXPECT_EQ(W().TFrq->text(), "155.34");  // simplex follows while typing
@@ -102,8 +69,6 @@ TEST_F(Window, TechniciansPath) {
     EXPECT_FALSE(W().Memory().Saved);
     EXPECT_EQ(W().Memory().Rec(5).Select, 0xA1);
     EXPECT_EQ(Line(5), QString::fromLatin1(SummaryLine(W().Memory().Rec(5), 5).c_str()));
-    EXPECT_TRUE(Line(5).contains("Fire"));
-    EXPECT_TRUE(Line(5).contains("155.3400"));
 
     // Scroll away with the bar's keys and back with a click on the summary line.
     W().ChnlScrll->setFocus();
@@ -138,10 +103,9 @@ TEST_F(Window, TechniciansPath) {
     EXPECT_TRUE(W().isVisible());
     EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Fire");
     EXPECT_TRUE(W().close());
-    ASSERT_EQ(op.shown.size(), 3u);
-    EXPECT_EQ(op.shown[0].text, "The Current Data is not saved.\n           Save changes?");
-    EXPECT_EQ(op.shown[0].buttons, Buttons::YesNoCancel);
-    EXPECT_EQ(op.shown[0].icon, Icon::None);
+    EXPECT_EQ(op.shown, std::vector<Message>(3, {"The Current Data is not saved.\n           "
+                                                 "Save changes?",
+                                                 "", Icon::None, Buttons::YesNoCancel}));
     window.reset();
 }
 
@@ -154,7 +118,6 @@ TEST_F(Window, KeyRulesFilterEveryBox) {
         int beeps;
     };
     const std::vector<Row> rows{
-        {W().RFrq, "2", "", 1},                     // a frequency starts with 1
         {W().RFrq, "12", "1", 1},                   // then 3 to 7
         {W().RFrq, "145x.5", "145.5", 1},           // position 4 takes only the point
         {W().RFrq, "145.1234567", "145.12345", 0},  // nine characters at most
@@ -184,9 +147,6 @@ TEST_F(Window, LeaveRulesKeepTheFocusUntilTheTextPasses) {
     EXPECT_EQ(op.beeps, 1);
     EXPECT_EQ(Current(), 1);
     EXPECT_TRUE(W().Channel->hasFocus());
-    TypeInto(W().Channel, "GD2");
-    Leave(W().Channel);
-    EXPECT_EQ(Current(), 232);
     TypeInto(W().Channel, "12");
     QTest::keyClick(W().Channel, Qt::Key_Return);  // Enter goes there at once
     EXPECT_EQ(Current(), 12);
@@ -234,10 +194,8 @@ TEST_F(Window, ScrollBarWrapsAndUpRaisesTheValue) {
     W().ChnlScrll->setFocus();
     QTest::keyClick(W().ChnlScrll, Qt::Key_Down);
     EXPECT_EQ(Current(), 0);
-    EXPECT_EQ(W().Channel->text(), "DEF");
     QTest::keyClick(W().ChnlScrll, Qt::Key_Down);
     EXPECT_EQ(Current(), 232);
-    EXPECT_EQ(W().Channel->text(), "GD2");
     QTest::keyClick(W().ChnlScrll, Qt::Key_Up);
     EXPECT_EQ(Current(), 0);
     // The summary follows: the channel shown is the third visible line.
@@ -254,7 +212,7 @@ TEST_F(Window, ScrollBarWrapsAndUpRaisesTheValue) {
     EXPECT_EQ(W().Channel->text(), QString("%1").arg(Current(), 3, 10, QChar('0')));
 }
 
-TEST_F(Window, PortBoxListsThePortsThatOpen) {
+TEST_F(Window, PortBoxListsThePortsThatOpenAndRefusesOtherText) {
     // A pseudo-terminal stands in for a USB adapter, given the number 5 through the ports folder.
     test::Pty pty;
     std::filesystem::create_directory(dir / "ports");
@@ -265,30 +223,40 @@ TEST_F(Window, PortBoxListsThePortsThatOpen) {
     QSignalSpy found(window.get(), &MainWindow::PortsFound);
     window->FindCommPorts();
     window->show();
+    window->activateWindow();
     ASSERT_TRUE(found.wait(20000));
     ::unsetenv("KLD540_PORTS_DIR");
     EXPECT_GE(W().CommPort->findText(QStringLiteral("COM5  "), Qt::MatchStartsWith), 0);
     EXPECT_EQ(W().CommPort->currentText(), "COM1");  // the settings file's port stays chosen
+
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    W().CommPort->setFocus();
+    W().CommPort->setEditText("COMX");
+    Leave(W().CommPort);
+    EXPECT_EQ(op.shown, (std::vector<Message>{{"Invalid COMM port", "", Icon::None, Buttons::Ok}}));
+    EXPECT_EQ(W().Memory().PortNumber, 1);
+    EXPECT_EQ(W().CommPort->currentText(), "COM1");
 }
 
-TEST_F(Window, StoringTheTemplateKeepsItForTheNextStart) {
-    Start();
-    W().ChnlScrll->setValue(0);
-    TypeInto(W().Desc, "Tmpl");
-    QTest::mouseClick(W().Save, Qt::LeftButton);
-    EXPECT_EQ(Current(), 1);
-    EXPECT_NE(test::ReadBytes(dir / "KLD540.ini").find("Tmpl"), std::string::npos);
-    EXPECT_TRUE(op.shown.empty());
-
-    // The file cannot be written any more: the template is stored all the same, and said so.
-    std::filesystem::remove(dir / "KLD540.ini");
+// The name is taken by a folder (as root, a read-only folder would not stop the write).
+TEST_F(Window, SettingsFileThatCannotBeWrittenIsSaidAndTheTemplateStoredAllTheSame) {
     std::filesystem::create_directory(dir / "KLD540.ini");
-    W().ChnlScrll->setValue(0);
-    TypeInto(W().Desc, "Tmpl2");
-    QTest::mouseClick(W().Save, Qt::LeftButton);
-    EXPECT_EQ(W().Memory().Rec(0).Desc.Trimmed(), "Tmpl2");
+    Start();
+    EXPECT_FALSE(W().SettingsKept());
+    EXPECT_TRUE(W().statusBar()->currentMessage().contains("KLD540.ini"));
+    EXPECT_TRUE(op.shown.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "KLD540.ini"));
+
+    StoreChannel(0, "Tmpl");
+    EXPECT_EQ(W().Memory().Rec(0).Desc.Trimmed(), "Tmpl");
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.shown[0].title, "Settings File");
+
+    // Once the name is free, storing the template keeps it for the next start.
+    std::filesystem::remove(dir / "KLD540.ini");
+    StoreChannel(0, "Tmpl2");
+    EXPECT_NE(test::ReadBytes(dir / "KLD540.ini").find("Tmpl2"), std::string::npos);
+    EXPECT_EQ(op.shown.size(), 1u);
 }
 
 TEST_F(Window, NoiseSquelchLevelThroughItsDialog) {
@@ -296,7 +264,6 @@ TEST_F(Window, NoiseSquelchLevelThroughItsDialog) {
     QTimer::singleShot(0, [&] {
         SquelchDialog& dialog = W().frmSquelch();
         EXPECT_EQ(dialog.SquelchValue->text(), "10");
-        EXPECT_EQ(dialog.SquelchValue->selectedText(), "10");
         QTest::keyClicks(dialog.SquelchValue, "15");
         QTest::mouseClick(dialog.cmdOK, Qt::LeftButton);
     });
@@ -305,16 +272,6 @@ TEST_F(Window, NoiseSquelchLevelThroughItsDialog) {
     QTimer::singleShot(0, [&] { QTest::mouseClick(W().frmSquelch().cmdCancel, Qt::LeftButton); });
     QTest::mouseClick(W().NoiseSquelch, Qt::LeftButton);
     EXPECT_EQ(W().Memory().NoiseSquelchLevel, 15);
-    EXPECT_TRUE(W().Memory().Saved);
-}
-
-TEST_F(Window, UndefinedChannelShowsTheTemplate) {
-    Start();
-    W().ChnlScrll->setValue(57);
-    EXPECT_EQ(W().Desc->text(), "Chan 57");
-    EXPECT_EQ(W().RFrq->text(), "141.00000");
-    EXPECT_FALSE(W().Memory().Rec(57).IsDefined());
-    EXPECT_TRUE(Line(57).contains("UNDEFINED"));
     EXPECT_TRUE(W().Memory().Saved);
 }
 
@@ -335,10 +292,9 @@ TEST_F(Window, SelectionBoxesFollowTheListAndSetTheFlags) {
     EXPECT_EQ(W().Summary->verticalScrollBar()->value(), 41);
     EXPECT_EQ(W().Check[2]->checkState(), Qt::Checked);  // channel 43, now third from the top
 
-    // Select All ticks defined channels only; an erase mark stays grey through both.
+    // Select All and Clear All reach the memory; an erase mark stays grey through both.
     QTest::mouseClick(W().SelAll, Qt::LeftButton);
     EXPECT_EQ(W().Memory().Rec(40).Select, 0xC1);
-    EXPECT_EQ(W().Memory().Rec(42).Select & 1, 0);
     EXPECT_EQ(W().Check[3]->checkState(), Qt::PartiallyChecked);
     QTest::mouseClick(W().ClearAll, Qt::LeftButton);
     EXPECT_EQ(W().Memory().Rec(43).Select, 0xC0);
@@ -349,13 +305,8 @@ TEST_F(Window, SelectionBoxesFollowTheListAndSetTheFlags) {
     EXPECT_TRUE(W().Memory().Saved);
 }
 
-TEST_F(Window, EraseAndPurge) {
+TEST_F(Window, EraseMarkAndPurge) {
     Start();
-    W().ChnlScrll->setValue(1);
-    QTest::mouseClick(W().EraseCurr, Qt::LeftButton);
-    ASSERT_EQ(op.shown.size(), 1u);
-    EXPECT_EQ(op.shown[0].text, "Contents of this Memory may\n be Altered but not Erased!");
-
     W().Memory().Rec(20).Select = 0xC0;
     W().ChnlScrll->setValue(20);
     QTest::mouseClick(W().EraseCurr, Qt::LeftButton);
@@ -365,6 +316,7 @@ TEST_F(Window, EraseAndPurge) {
     EXPECT_EQ(W().Memory().Rec(20).Select, 0xC0);
     EXPECT_EQ(W().Check[2]->checkState(), Qt::Unchecked);
 
+    // Purge shows the list in reverse colours until it is pressed again.
     const QColor base = W().Summary->palette().color(QPalette::Base);
     const QColor text = W().Summary->palette().color(QPalette::Text);
     QTest::mouseClick(W().EraseAll, Qt::LeftButton);
@@ -386,16 +338,9 @@ TEST_F(Window, ModesListAndSimplexDuplex) {
     EXPECT_EQ(W().RSql->count(), 3);
     EXPECT_TRUE(W().RSql->currentText().startsWith("Monitor"));
     EXPECT_TRUE(W().TSql->currentText().startsWith("Talk Group"));
-    // In simplex any receive squelch choice selects the first transmit entry in Digital.
+    // In simplex a receive squelch choice picks the transmit entry.
     W().RSql->setCurrentIndex(1);
     EXPECT_EQ(W().TSql->currentIndex(), 0);
-    // Back to Wide: Noise on both.
-    W().Modes->setCurrentIndex(0);
-    EXPECT_TRUE(W().RSql->currentText().startsWith("Noise"));
-    // Between Wide and Narrow the choices stay.
-    W().RSql->setCurrentIndex(2);
-    W().Modes->setCurrentIndex(1);
-    EXPECT_TRUE(W().RSql->currentText().startsWith("DCS"));
 
     QTest::mouseClick(W().Dx, Qt::LeftButton);
     EXPECT_TRUE(W().TFrq->isEnabled());
@@ -413,49 +358,18 @@ TEST_F(Window, RecordsWithValuesTheListsDoNotHoldShowNoChoice) {
     Start();
     ChannelRecord& r = W().Memory().Rec(30);
     r = W().Memory().Rec(0);
-    r.Select = 0xC0;
-    r.RSql = 'Q';
-    r.RCTCSS = 999;
-    r.TDCS = -5;
-    r.Mode = 7;
+    r.Select = 0xC0, r.RSql = 'Q', r.RCTCSS = 999, r.TDCS = -5, r.Mode = 7;
     r.Scan = 0xF0;  // the guards' list, never offered to a channel
     W().ChnlScrll->setValue(30);
-    EXPECT_EQ(W().Modes->currentIndex(), -1);
-    EXPECT_EQ(W().Zone->currentIndex(), -1);
-    EXPECT_EQ(W().RSql->currentIndex(), -1);
-    EXPECT_EQ(W().RCTCSS->currentIndex(), -1);
-    EXPECT_EQ(W().TDCS->currentIndex(), -1);
+    for (QComboBox* box : {W().Modes, W().Zone, W().RSql, W().RCTCSS, W().TDCS}) {
+        EXPECT_EQ(box->currentIndex(), -1) << box->objectName().toStdString();
+    }
     const ChannelRecord before = r;
     QTest::mouseClick(W().Save, Qt::LeftButton);
     EXPECT_EQ(W().Memory().Rec(30), before);  // refused: nothing chosen to store
     EXPECT_EQ(Current(), 30);
     ASSERT_FALSE(op.shown.empty());
     EXPECT_EQ(op.shown.back().title, "Save Record");
-}
-
-TEST_F(Window, PastedTextKeepsTheBoxesLimits) {
-    Start();
-    QApplication::clipboard()->setText(QString::fromUtf8("1\t2é3\x01xyz4567890"));
-    W().IDCall->setFocus();
-    W().IDCall->clear();
-    QTest::keyClick(W().IDCall, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(W().IDCall->text(), "1234567");
-    QApplication::clipboard()->setText("ZZZZ");
-    W().RTG->setFocus();
-    W().RTG->clear();
-    QTest::keyClick(W().RTG, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(W().RTG->text(), "");
-}
-
-TEST_F(Window, SettingsFileThatCannotBeWrittenIsSaidOnce) {
-    // The name is taken by a folder (as root, a read-only folder would not stop the write).
-    std::filesystem::create_directory(dir / "KLD540.ini");
-    Start();
-    EXPECT_FALSE(W().SettingsKept());
-    EXPECT_TRUE(W().statusBar()->currentMessage().contains("KLD540.ini"));
-    EXPECT_EQ(Current(), 1);
-    EXPECT_TRUE(op.shown.empty());
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "KLD540.ini"));
 }
 
 TEST_F(Window, EveryControlIsReachableByItsNameAndLabel) {
@@ -487,27 +401,6 @@ TEST_F(Window, EveryControlIsReachableByItsNameAndLabel) {
     };
     for (const auto& [widget, name] : named) {
         EXPECT_EQ(AnnouncedName(widget), QString(name).remove(':').trimmed());
-    }
-    // The summary lines are list items with their exact text.
-    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(W().Summary);
-    ASSERT_NE(list, nullptr);
-    bool found = false;
-    for (int i = 0; i < list->childCount() && !found; ++i) {
-        QAccessibleInterface* child = list->child(i);
-        found = child != nullptr && child->text(QAccessible::Name) == Line(1);
-    }
-    EXPECT_TRUE(found);
-    // Every control of the editor and its frames is there under its name.
-    for (const char* name :
-         {"Channel",        "ChnlScrll", "Primary",    "SM1",      "Zone",         "Desc",
-          "Modes",          "RFrq",      "RSql",       "RCTCSS",   "RDCS",         "RTG",
-          "RNAC",           "Sx",        "Dx",         "TFrq",     "TSql",         "TCTCSS",
-          "TDCS",           "TTG",       "TNAC",       "IDCall",   "NoiseSquelch", "Save",
-          "CreateShadow",   "Summary",   "Check1",     "Check6",   "FileSave",     "FileOpen",
-          "PrintList",      "PrintFile", "Upload",     "Download", "SelAll",       "ClearAll",
-          "ReadDbgLog",     "EraseCurr", "EraseAll",   "CommPort", "DumpChnlData", "TfrProgress",
-          "TfrProgressBar", "TfrStatus", "ChnlSummary"}) {
-        EXPECT_NE(W().findChild<QWidget*>(name), nullptr) << name;
     }
 }
 

@@ -10,9 +10,9 @@
 #include <QRegularExpression>
 
 #include "../files/temp_dir.h"
+#include "../test_memory.h"
 #include "listings.h"
 #include "qt_text.h"
-#include "settings_file.h"
 #include "summary.h"
 
 namespace kld::ui {
@@ -42,9 +42,7 @@ TEST(PrintedListing, FourPagesOfSixtyChannelsUnderTheHeadingsAtTheirColumns) {
     EXPECT_TRUE(QFontInfo(font).fixedPitch()) << QFontInfo(font).family().toStdString();
     EXPECT_EQ(font.pointSize(), 10);
 
-    ChannelMemory memory;
-    memory.Rec(kDefaultRecord) = TemplateRecord();
-    ClearMemory(memory);
+    ChannelMemory memory = test::ResetMemory();
     for (const auto& [index, desc] : {std::pair(7, "Fire"), {75, "Harbour"}, {190, "Rescue"}}) {
         ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
         r.Prim = r.Chnl = static_cast<std::int16_t>(index), r.Desc = desc;

@@ -1,10 +1,10 @@
 // The window's file, print, port and radio commands, driven as an operator drives them; the
 // radio commands run against the simulated radio on a pseudo-terminal through the real serial
 // port.
+#include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#include <QAction>
+#include "../test_memory.h"
 #include "data_file.h"
 #include "iteration_dialog.h"
 #include "listings.h"
@@ -32,9 +32,7 @@ QString Q(const fs::path& path) {
 
 // A radio's memory: the reset memory and channels 2 to 40 in steps of 6, in lists 1 to 3.
 ChannelMemory RadioPlan() {
-    ChannelMemory memory;
-    memory.Rec(kDefaultRecord) = TemplateRecord();
-    ClearMemory(memory);
+    ChannelMemory memory = test::ResetMemory();
     for (int n = 2; n <= 40; n += 6) {
         ChannelRecord& r = memory.Rec(n) = memory.Rec(kFirstChannel);
         r.Select = kSelDefined | kSelCreatedHere;
@@ -51,38 +49,63 @@ ChannelMemory RadioPlan() {
 
 using FileCommands = Window;
 
-TEST(DialogText, FiltersAndPresetNames) {
-    EXPECT_EQ(QtFilter("KLD540 files (*.Txt)|*.Txt|All files (*.*)|*.*"),
-              "KLD540 files (*.Txt);;All files (*.*)");
-    // The name is cut at its first dot, even one in a folder's name.
-    EXPECT_EQ(PresetFileName("/home/tech/plan.540"), "/home/tech/plan");
+// The file dialogs start from the last name cut at its first dot, even one in a folder's name.
+TEST(DialogText, PresetNameIsCutAtTheFirstDot) {
     EXPECT_EQ(PresetFileName("/home/tech/v2.6/plan.540"), "/home/tech/v2");
     EXPECT_EQ(PresetFileName("plan"), "plan");
-    EXPECT_EQ(PresetFileName(""), "");
 }
 
-TEST_F(FileCommands, SaveAndOpenThroughTheDialogs) {
+// A plan saved, changed, compared and opened again; a place that cannot be written and a file
+// that cannot be read lose nothing.
+TEST_F(FileCommands, SaveCompareAndOpenThroughTheDialogs) {
     Start();
-    W().ChnlScrll->setValue(5);
-    TypeInto(W().Desc, "Fire");
-    QTest::mouseClick(W().Save, Qt::LeftButton);
+    StoreChannel(5, "Fire");
     ASSERT_FALSE(W().Memory().Saved);
-
     dialogs.names = {Q(dir / "plan.540")};
     QTest::mouseClick(W().FileSave, Qt::LeftButton);
-    EXPECT_EQ(fs::file_size(dir / "plan.540"), 24730u);
+    const std::string saved = test::ReadBytes(dir / "plan.540");
+    EXPECT_EQ(saved.size(), 24730u);
     EXPECT_TRUE(W().Memory().Saved);
     EXPECT_EQ(W().windowTitle(), "KLD - 540  [v2.6.0]  -  plan.540");
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].title, "Enter filename to save data as");
     EXPECT_EQ(dialogs.asked[0].filter, "KLD540 files (*.540);;All files (*.*)");
 
-    // A cancelled open leaves the memory as it was; a real one loads, checks, shows channel 1.
-    W().ChnlScrll->setValue(5);
-    TypeInto(W().Desc, "Changed");
-    QTest::mouseClick(W().Save, Qt::LeftButton);
+    // Saving where nothing can be written: the message, the earlier file intact, caption kept.
+    StoreChannel(5, "Changed");
+    dialogs.names = {Q(dir / "no-such-folder" / "x.540")};
+    QTest::mouseClick(W().FileSave, Qt::LeftButton);
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].text, "Error writing to file.");
+    EXPECT_FALSE(W().Memory().Saved);
+    EXPECT_EQ(W().windowTitle(), "KLD - 540  [v2.6.0]  -  plan.540");
+    EXPECT_EQ(test::ReadBytes(dir / "plan.540"), saved);
+
+    // A cancelled open leaves the memory as it was; compare names the channel changed since.
     QTest::mouseClick(W().FileOpen, Qt::LeftButton);
     EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Changed");
+    dialogs.names = {Q(dir / "plan.540")};
+    W().CompareAction->trigger();
+    ASSERT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(op.shown[1].title, "Compare");
+    EXPECT_NE(op.shown[1].detail.find("005"), std::string::npos) << op.shown[1].detail;
+    EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Changed");
+
+    // Opening what is no channel file: the message and the reset memory, quickly.
+    test::WriteBytes(dir / "big.540", std::string(5 * 1024 * 1024, 'x'));
+    for (const fs::path& what : {dir / "big.540", dir / "missing.540"}) {
+        SCOPED_TRACE(what.string());
+        op.shown.clear();
+        op.answers = {Answer::No};  // not to be tried as an old file
+        dialogs.names = {Q(what)};
+        QTest::mouseClick(W().FileOpen, Qt::LeftButton);
+        ASSERT_FALSE(op.shown.empty());
+        EXPECT_FALSE(W().Memory().Rec(5).IsDefined());
+        EXPECT_EQ(Current(), 1);
+    }
+
+    // A real open loads, checks and shows channel 1.
+    op.shown.clear();
     dialogs.names = {Q(dir / "plan.540")};
     QTest::mouseClick(W().FileOpen, Qt::LeftButton);
     EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Fire");
@@ -93,59 +116,21 @@ TEST_F(FileCommands, SaveAndOpenThroughTheDialogs) {
     EXPECT_EQ(open.title, "Enter filename to open");
     EXPECT_EQ(open.filter,
               "KVRX-540 files (*.540);;KVS-220 files (*.100);;Text files (*.txt);;All files (*.*)");
-    // The dialog starts from the last name, cut at its first dot.
-    EXPECT_EQ(open.preset, Q(dir / "plan"));
+    EXPECT_EQ(open.preset, Q(dir / "missing"));
     EXPECT_TRUE(op.shown.empty());
-}
 
-TEST_F(FileCommands, BadFilesAndPlacesLoseNothing) {
-    Start();
-    W().ChnlScrll->setValue(5);
-    TypeInto(W().Desc, "Keep");
-    QTest::mouseClick(W().Save, Qt::LeftButton);
-    dialogs.names = {Q(dir / "good.540")};
-    QTest::mouseClick(W().FileSave, Qt::LeftButton);
-    const std::string good = test::ReadBytes(dir / "good.540");
-    const QString caption = W().windowTitle();
-
-    // Saving where nothing can be written: the message, the earlier file intact, caption kept.
-    W().ChnlScrll->setValue(6);
-    QTest::mouseClick(W().Save, Qt::LeftButton);
-    fs::create_directory(dir / "folder.540");
-    for (const fs::path& where : {dir / "no-such-folder" / "x.540", dir / "folder.540"}) {
-        SCOPED_TRACE(where.string());
-        op.shown.clear();
-        dialogs.names = {Q(where)};
-        QTest::mouseClick(W().FileSave, Qt::LeftButton);
-        ASSERT_EQ(op.shown.size(), 1u);
-        EXPECT_EQ(op.shown[0].text, "Error writing to file.");
-        EXPECT_FALSE(W().Memory().Saved);
-        EXPECT_EQ(W().windowTitle(), caption);
-    }
-    EXPECT_EQ(test::ReadBytes(dir / "good.540"), good);
-
-    // Opening what is no channel file: the message and the reset memory, quickly.
-    test::WriteBytes(dir / "empty.540", "");
-    test::WriteBytes(dir / "big.540", std::string(5 * 1024 * 1024, 'x'));
-    for (const fs::path& what :
-         {dir / "empty.540", dir / "folder.540", dir / "big.540", dir / "missing.540"}) {
-        SCOPED_TRACE(what.string());
-        op.shown.clear();
-        op.answers = {Answer::No};  // not to be tried as an old file
-        dialogs.names = {Q(what)};
-        QTest::mouseClick(W().FileOpen, Qt::LeftButton);
-        ASSERT_FALSE(op.shown.empty());
-        EXPECT_TRUE(op.shown.back().text == "Error reading file." ||
-                    op.shown.back().text.starts_with("Unrecognised Format"));
-        EXPECT_FALSE(W().Memory().Rec(5).IsDefined());
-        EXPECT_EQ(Current(), 1);
-    }
+    // Closing: Yes, then the save dialog cancelled, keeps the window; Yes and a name save first.
+    op.answers = {Answer::Yes, Answer::Yes};
+    EXPECT_FALSE(W().close());
+    EXPECT_TRUE(W().isVisible());
+    dialogs.names = {Q(dir / "at-close.540")};
+    EXPECT_TRUE(W().close());
+    EXPECT_EQ(fs::file_size(dir / "at-close.540"), 24730u);
+    window.reset();
 }
 
 TEST_F(FileCommands, ListingToFileAndPrinter) {
     Start();
-    // An earlier, longer file leaves no tail behind.
-    test::WriteBytes(dir / "list.Txt", std::string(100000, 'z'));
     dialogs.names = {Q(dir / "list.Txt")};
     QTest::mouseClick(W().PrintFile, Qt::LeftButton);
     EXPECT_EQ(test::ReadBytes(dir / "list.Txt"), TextListing(W().Memory()));
@@ -165,9 +150,12 @@ TEST_F(FileCommands, ListingToFileAndPrinter) {
     EXPECT_GT(fs::file_size(dir / "list.pdf"), 1000u);
 }
 
-TEST_F(FileCommands, DumpThroughTheIterationDialog) {
+// The debug marker file shows the debug buttons; "W" on the command line enables wideband only.
+TEST_F(FileCommands, DebugMarkerAndDumpThroughTheIterationDialog) {
     test::WriteBytes(dir / "KLD-540.log", "");
-    Start();
+    Start("W");
+    EXPECT_TRUE(W().ReadDbgLog->isVisible() && W().DumpChnlData->isVisible());
+    EXPECT_EQ(W().Memory().EnabledModes, 0x40);
     QTimer::singleShot(0, [&] {
         QTest::keyClicks(W().frmIteration().Iterations, "0");
         QTest::mouseClick(W().frmIteration().cmdOK, Qt::LeftButton);
@@ -182,30 +170,11 @@ TEST_F(FileCommands, DumpThroughTheIterationDialog) {
     EXPECT_EQ(dialogs.asked.size(), asked);
 }
 
-TEST_F(FileCommands, CompareWithAFile) {
-    Start();
-    dialogs.names = {Q(dir / "plan.540")};
-    QTest::mouseClick(W().FileSave, Qt::LeftButton);
-    W().ChnlScrll->setValue(5);
-    TypeInto(W().Desc, "Fire");
-    QTest::mouseClick(W().Save, Qt::LeftButton);
-    dialogs.names = {Q(dir / "plan.540")};
-    W().CompareAction->trigger();
-    ASSERT_EQ(op.shown.size(), 1u);
-    EXPECT_EQ(op.shown[0].title, "Compare");
-    EXPECT_NE(op.shown[0].detail.find("005"), std::string::npos) << op.shown[0].detail;
-    EXPECT_NE(op.shown[0].detail.find("Defined"), std::string::npos);  // new here, not there
-    EXPECT_TRUE(W().Memory().Rec(5).IsDefined());  // the window's memory is untouched
-}
-
 TEST_F(FileCommands, CsvPlanOutAndBackIn) {
     Start();
-    W().ChnlScrll->setValue(5);
-    TypeInto(W().Desc, "Fire");
-    QTest::mouseClick(W().Save, Qt::LeftButton);
+    StoreChannel(5, "Fire");
     dialogs.names = {Q(dir / "plan.csv")};
     QTest::mouseClick(W().ExportCsv, Qt::LeftButton);
-    const ChannelMemory exported = W().Memory();
     // A refused plan changes nothing and lists why.
     test::WriteBytes(dir / "bad.csv",
                      "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
@@ -222,24 +191,8 @@ TEST_F(FileCommands, CsvPlanOutAndBackIn) {
     dialogs.names = {Q(dir / "plan.csv")};
     QTest::mouseClick(W().ImportCsv, Qt::LeftButton);
     EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Fire");
-    EXPECT_EQ(W().Memory().Rec(5).RFrq, exported.Rec(5).RFrq);
     EXPECT_TRUE(Line(5).contains("Fire"));
     EXPECT_EQ(Current(), 1);
-}
-
-TEST_F(FileCommands, CloseQuestionYesSavesFirst) {
-    Start();
-    QTest::mouseClick(W().Save, Qt::LeftButton);
-    // Yes, then the save dialog cancelled: the window stays with the data.
-    op.answers = {Answer::Yes};
-    EXPECT_FALSE(W().close());
-    EXPECT_TRUE(W().isVisible());
-    // Yes and a name: saved, then closed.
-    op.answers = {Answer::Yes};
-    dialogs.names = {Q(dir / "at-close.540")};
-    EXPECT_TRUE(W().close());
-    EXPECT_EQ(fs::file_size(dir / "at-close.540"), 24730u);
-    window.reset();
 }
 
 // The simulated radio, served as COM7 of the test's ports folder.
@@ -257,7 +210,8 @@ class RadioCommands : public Window {
         sim.waitForFinished(5000);
         ::unsetenv(kPortsDirVariable);
     }
-    void StartRadio(QStringList faults = {}) {
+    // The radio on, the window started, and the operator picks COM7 in the port box.
+    void Connect(const QStringList& faults = {}) {
         QStringList args{"--port",      "7",
                          "--ports-dir", Q(dir / "ports"),
                          "--load",      Q(dir / "radio.540"),
@@ -270,9 +224,7 @@ class RadioCommands : public Window {
             sim.waitForReadyRead(50);
         }
         ASSERT_TRUE(fs::is_symlink(dir / "ports" / "COM7"));
-    }
-    // The operator picks COM7 in the port box.
-    void ChoosePort() {
+        Start();
         W().CommPort->setFocus();
         W().CommPort->setEditText("com7 ");
         QTest::keyClick(W().CommPort, Qt::Key_Tab);
@@ -285,9 +237,7 @@ class RadioCommands : public Window {
 
 TEST_F(RadioCommands, ReceiveEditSendAndReadTheDebugLog) {
     test::WriteBytes(dir / "KLD-540.log", "");  // debug mode: the debug log button
-    StartRadio();
-    Start();
-    ChoosePort();
+    Connect();
     EXPECT_EQ(ReadSettingsFile(dir / "KLD540.ini", ProgramVersion{})->Template.RFRec, 7);
 
     QTest::mouseClick(W().Download, Qt::LeftButton);  // "Upload (from Radio)"
@@ -298,9 +248,7 @@ TEST_F(RadioCommands, ReceiveEditSendAndReadTheDebugLog) {
     EXPECT_TRUE(Line(8).contains("Radio 8"));
     EXPECT_EQ(W().Memory().Rec(8).Desc.Trimmed(), "Radio 8");
 
-    W().ChnlScrll->setValue(14);
-    TypeInto(W().Desc, "Edited");
-    QTest::mouseClick(W().Save, Qt::LeftButton);
+    StoreChannel(14, "Edited");
     QTest::mouseClick(W().Upload, Qt::LeftButton);  // "Download (to Radio)"
     EXPECT_EQ(W().TfrStatus->text(), "Transfer Complete.");
     for (int i = 0; i < 100 && !fs::exists(dir / "saved.540"); ++i) {
@@ -321,9 +269,7 @@ TEST_F(RadioCommands, ReceiveEditSendAndReadTheDebugLog) {
 }
 
 TEST_F(RadioCommands, CablePulledMidReceiveKeepsWhatCame) {
-    StartRadio({"--vanish-after", "14"});
-    Start();
-    ChoosePort();
+    Connect({"--vanish-after", "14"});
     QTest::mouseClick(W().Download, Qt::LeftButton);
     ASSERT_FALSE(op.shown.empty());
     EXPECT_EQ(op.shown[0].text.rfind("Communication Error", 0), 0u) << op.shown[0].text;
@@ -331,17 +277,13 @@ TEST_F(RadioCommands, CablePulledMidReceiveKeepsWhatCame) {
     EXPECT_TRUE(W().Memory().Rec(2).IsDefined());  // the records that arrived stay
     EXPECT_TRUE(PortAvailable(7) || !fs::exists(dir / "ports" / "COM7"));
     // The window is usable again: a channel can be stored.
-    W().ChnlScrll->setValue(3);
-    QTest::mouseClick(W().Save, Qt::LeftButton);
+    StoreChannel(3);
     EXPECT_EQ(Current(), 4);
 }
 
 TEST_F(RadioCommands, SilentRadioTimesOutAndTheWindowComesBack) {
-    StartRadio({"--silent-after", "3"});  // answers the opening, then nothing (30 s limit)
-    Start();
-    ChoosePort();
-    W().ChnlScrll->setValue(5);
-    QTest::mouseClick(W().Save, Qt::LeftButton);  // an edit the failed receive must keep
+    Connect({"--silent-after", "3"});  // answers the opening, then nothing (30 s limit)
+    StoreChannel(5);                   // an edit the failed receive must keep
     QTest::mouseClick(W().Download, Qt::LeftButton);
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.shown[0].text.rfind("Timeout Error", 0), 0u) << op.shown[0].text;
@@ -351,9 +293,7 @@ TEST_F(RadioCommands, SilentRadioTimesOutAndTheWindowComesBack) {
 }
 
 TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
-    StartRadio({"--pace", "--level", "0"});  // 9600 baud: the receive takes a few seconds
-    Start();
-    ChoosePort();
+    Connect({"--pace", "--level", "0"});  // 9600 baud: the receive takes a few seconds
     QTimer::singleShot(700, [&] {
         EXPECT_TRUE(W().Transferring());
         // Nothing else starts meanwhile: the window is disabled, and a command that still
@@ -379,9 +319,7 @@ TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
 
 TEST_F(RadioCommands, RepeatedTransferTestCountsItsRounds) {
     test::WriteBytes(dir / "KLD-540.log", "");
-    StartRadio();
-    Start();
-    ChoosePort();
+    Connect();
     QStringList captions;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
@@ -406,9 +344,7 @@ TEST_F(RadioCommands, RepeatedTransferTestCountsItsRounds) {
 }
 
 TEST_F(RadioCommands, BackupsAndVerifyAfterSending) {
-    StartRadio({"--corrupt-record", "14"});
-    Start();
-    ChoosePort();
+    Connect({"--corrupt-record", "14"});
     QTest::mouseClick(W().Download, Qt::LeftButton);
     const fs::path backups = dir / "data" / "kld540" / "backups";
     auto kept = [&](const std::string& kind) {
@@ -424,9 +360,7 @@ TEST_F(RadioCommands, BackupsAndVerifyAfterSending) {
 
     // The radio stores channel 14 wrongly: the verify after the send names it.
     W().VerifyAfterSendingAction->setChecked(true);
-    W().ChnlScrll->setValue(14);
-    TypeInto(W().Desc, "Edited");
-    QTest::mouseClick(W().Save, Qt::LeftButton);
+    StoreChannel(14, "Edited");
     QTest::mouseClick(W().Upload, Qt::LeftButton);
     EXPECT_FALSE(kept("-before-send.540").empty());
     ASSERT_EQ(op.shown.size(), 1u);
@@ -437,9 +371,7 @@ TEST_F(RadioCommands, BackupsAndVerifyAfterSending) {
 }
 
 TEST_F(RadioCommands, BackupThatCannotBeWrittenIsSaidOnceAndStopsNothing) {
-    StartRadio();
-    Start();
-    ChoosePort();
+    Connect();
     test::WriteBytes(dir / "blocker", "");
     ::setenv("XDG_DATA_HOME", (dir / "blocker").c_str(), 1);
     QTest::mouseClick(W().Download, Qt::LeftButton);
@@ -450,19 +382,6 @@ TEST_F(RadioCommands, BackupThatCannotBeWrittenIsSaidOnceAndStopsNothing) {
     QTest::mouseClick(W().Download, Qt::LeftButton);
     EXPECT_TRUE(W().statusBar()->currentMessage().isEmpty());  // once a run
     EXPECT_TRUE(op.shown.empty());
-}
-
-TEST_F(RadioCommands, BadPortTextIsRefused) {
-    StartRadio();
-    Start();
-    W().CommPort->setFocus();
-    W().CommPort->setEditText("COMX");
-    QTest::keyClick(W().CommPort, Qt::Key_Tab);
-    QApplication::processEvents();
-    ASSERT_EQ(op.shown.size(), 1u);
-    EXPECT_EQ(op.shown[0].text, "Invalid COMM port");
-    EXPECT_EQ(W().Memory().PortNumber, 1);
-    EXPECT_EQ(W().CommPort->currentText(), "COM1");
 }
 
 }  // namespace

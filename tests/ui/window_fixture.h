@@ -57,14 +57,12 @@ class ScriptedDialogs : public WindowDialogs {
     std::optional<QString> Next(const QString& title, const QString& filter,
                                 const QString& preset) {
         asked.push_back({title, filter, preset});
-        const QString name = names.empty() ? QString() : names.front();
+        QString name;
         if (!names.empty()) {
+            name = names.front();
             names.pop_front();
         }
-        if (name.isEmpty()) {
-            return std::nullopt;
-        }
-        return name;
+        return name.isEmpty() ? std::nullopt : std::optional(name);
     }
 };
 
@@ -96,6 +94,14 @@ class Window : public ::testing::Test {
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Backspace);
         QTest::keyClicks(box, text);
+    }
+    // Shows channel `n`, types `desc` (if any) over its description and stores it.
+    void StoreChannel(int n, const QString& desc = {}) {
+        window->ChnlScrll->setValue(n);
+        if (!desc.isEmpty()) {
+            TypeInto(window->Desc, desc);
+        }
+        QTest::mouseClick(window->Save, Qt::LeftButton);
     }
     // Move the focus on with Tab, so that the box's leave rule runs, and let it run.
     void Leave(QWidget* box) {
