@@ -315,13 +315,9 @@ class Editor {
         }
         Require(IdCallText(r.IDCall) == outcome.idCall,
                 "the ID call box shows the digits that were stored");
-        if (r.HasShadows()) {
-            for (std::int16_t s : r.ShadList) {
-                if (s >= kFirstChannel && s <= kLastRecord && s != c) {
-                    Require(memory_.Rec(s).RFrq == r.RFrq && memory_.Rec(s).TFrq == r.TFrq,
-                            "shadows take their primary's frequencies");
-                }
-            }
+        for (const int s : ShadowsOf(memory_, c)) {
+            Require(memory_.Rec(s).RFrq == r.RFrq && memory_.Rec(s).TFrq == r.TFrq,
+                    "shadows take their primary's frequencies");
         }
         CheckZoneCounts(memory_);
         CheckNoListOverfull(memory_);

@@ -4,6 +4,7 @@
 
 #include "codecs.h"
 #include "modes.h"
+#include "shadows.h"
 #include "tables.h"
 
 namespace kld {
@@ -350,15 +351,13 @@ StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Opera
     PackIdCall(outcome.idCall, r.IDCall);
     outcome.changedRecords.push_back(c);
 
-    // Shadows take their primary's frequencies. A slot naming no record is skipped.
+    // Shadows take their primary's frequencies. A stale slot (from a file or a radio) that names
+    // a channel which is no shadow of this one leaves that channel alone.
     if (r.HasShadows()) {
-        for (int slot = 0; slot < kShadowSlots; ++slot) {
-            const int s = r.ShadList[static_cast<std::size_t>(slot)];
-            if (s >= kFirstChannel && s <= kLastRecord && s != c) {
-                memory.Rec(s).RFrq = r.RFrq;
-                memory.Rec(s).TFrq = r.TFrq;
-                outcome.changedRecords.push_back(s);
-            }
+        for (const int s : ShadowsOf(memory, c)) {
+            memory.Rec(s).RFrq = r.RFrq;
+            memory.Rec(s).TFrq = r.TFrq;
+            outcome.changedRecords.push_back(s);
         }
     }
 

@@ -134,8 +134,8 @@ struct StoreOutcome {
     std::optional<int> modeSelected;
     std::optional<SquelchLists> squelchLists;
     std::string idCall;  // the ID call box as written back (seven digits)
-    // The records whose summary lines changed: the stored one first, then every record its
-    // shadow slots name (they took its frequencies). Empty when nothing was stored.
+    // The records whose summary lines changed: the stored one first, then its shadows (they
+    // took its frequencies). Empty when nothing was stored.
     std::vector<int> changedRecords;
     int next = 0;                 // the new Current after a store; the window shows it
     bool defaultsWritten = true;  // false when the settings file could not be written

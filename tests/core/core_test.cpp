@@ -768,11 +768,16 @@ TEST(StoreTest, StoresTheFieldsAndShadowsFollowTheirPrimary) {
     memory.ZoneCounts[0] = kMaxChannelsPerZone - 1;
     ChannelRecord& r = Define(memory, 5, 0xC1, 0);  // its list is full now, but its own
     r.Shad = kShadPrimary, r.RCTCSS = 300, r.TDCS = -9;
-    // Slots 0 and 2 hold shadows; slot 1 is free; slots 3 and 4 hold what a file may carry.
-    r.ShadList = {20, 0, 21, 500, -3, 0, 0, 0};
+    // Slots 0 and 2 hold shadows; slot 1 is free; slots 3 to 6 hold what a file may carry: no
+    // record, an ordinary channel, another primary's shadow.
+    r.ShadList = {20, 0, 21, 500, -3, 22, 23, 0};
     Define(memory, 20, 0xA1, 1).Shad = 1;
     Define(memory, 21, 0xA1, 1).Shad = 3;
+    memory.Rec(20).Prim = memory.Rec(21).Prim = 5;
+    Define(memory, 22, 0xA1, 1);
+    Define(memory, 23, 0xA1, 1).Shad = 1;  // its primary is itself
     const ChannelRecord untouched = memory.Rec(22);
+    const ChannelRecord othersShadow = memory.Rec(23);
     EditorValues v = Shown(memory, 5);
     EXPECT_EQ(std::pair(v.list, ZoneChoices(memory, 5).back()),  // its own full list; never 15
               std::pair(std::optional<int>(0), ZoneChoice{14, "List  15"}));
@@ -799,7 +804,7 @@ TEST(StoreTest, StoresTheFieldsAndShadowsFollowTheirPrimary) {
     for (int s : {20, 21}) {
         EXPECT_EQ(memory.Rec(s).RFrq.Str() + memory.Rec(s).TFrq.Str(), "150.0062  155.0125  ");
     }
-    EXPECT_EQ(memory.Rec(22), untouched);
+    EXPECT_EQ(std::pair(memory.Rec(22), memory.Rec(23)), std::pair(untouched, othersShadow));
     EXPECT_EQ(outcome.changedRecords, (std::vector<int>{5, 20, 21}));
     const EditorValues again = Shown(memory, 5);  // reads back what was stored
     EXPECT_EQ(again.rxFreq + again.txFreq + again.idCall + (again.scan ? " scan" : ""),
