@@ -286,13 +286,8 @@ class ScriptedLine : public SerialDevice {
 };
 
 // The program receiving from a ScriptedLine, on a fake clock.
-struct ScriptedRig {
-    ChannelMemory memory = ResetMemory();
-    ProgramState state;
+struct ScriptedRig : Rig {
     ScriptedLine line;
-    test::FakeHost host;
-    test::ScriptedOperator op;
-    test::TempDir dir;
 
     TransferResult Receive() {
         TransferContext context{memory, state, line, host, op, dir.Path()};
@@ -350,22 +345,6 @@ TEST(TransferReceive, ARecordSentTwiceIsCountedOnce) {
     };
     ASSERT_TRUE(rig.Receive().Complete());
     EXPECT_EQ(rig.memory.ZoneCounts[3], 1);
-}
-
-TEST(TransferSend, NothingSelectedOrAPortThatWillNotOpen) {
-    Rig nothing;
-    EXPECT_EQ(nothing.Run(Direction::Send).outcome, Outcome::NothingSelected);
-    EXPECT_EQ(nothing.Messages(), Lines{"No data selected for transfer to Radio"});
-    EXPECT_EQ(nothing.device.OpenCount(), 0);
-
-    Rig rig;
-    rig.memory.Rec(1).Select |= kSelSend;
-    rig.memory.PortNumber = 7;
-    const std::string why = "Permission denied: add yourself to the dialout group.";
-    rig.device.FailOpen(why);
-    EXPECT_EQ(rig.Run(Direction::Send).detail, why);
-    EXPECT_EQ(rig.Messages(), Lines{"Invalid COM Port (or Port in use)"});
-    EXPECT_EQ(std::pair(rig.op.shown.at(0).detail, rig.device.SelectedPort()), std::pair(why, 7));
 }
 
 TEST(TransferSend, OneSelectedChannelWithEqualStamps) {
@@ -452,16 +431,6 @@ TEST(TransferSend, ShadowTakesItsPrimaryAndGoesInTheSecondPass) {
     EXPECT_EQ(order, (std::vector<int>{10, 40, 41}));
 }
 
-TEST(TransferSend, ErasedChannelFromTheRadioIsErasedThere) {
-    Rig rig;
-    FillRadio(rig.radio);
-    ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
-    rig.memory.Rec(5).Select |= kSelErased;
-    ASSERT_TRUE(rig.Run(Direction::Send).Complete());
-    EXPECT_TRUE(Has(rig.Sent(), WithChecksum("T204000510")));
-    EXPECT_FALSE(rig.radio.Memory().Rec(5).IsDefined());
-}
-
 TEST(TransferSend, RefusedRecordIsResentOnceThenGivenUp) {
     for (int times : {1, 2}) {
         SCOPED_TRACE(times);
@@ -503,16 +472,6 @@ TEST(TransferEnd, EverythingWrittenLeavesTheLineBeforeTheSpeedChangesOrThePortCl
     }
 }
 
-TEST(TransferEnd, AFailedEndFrameIsNoCompletion) {
-    Rig rig;
-    rig.SelectMain();
-    rig.device.refuseWriteOf = "T9030000";
-    EXPECT_EQ(rig.Run(Direction::Send).outcome, Outcome::Communication);
-    EXPECT_EQ(rig.Messages(), Lines{"Communication Error 233"});
-    EXPECT_FALSE(Has(rig.host.statuses, "Transfer Complete."));
-    EXPECT_FALSE(rig.device.IsOpen());
-}
-
 TEST(TransferCancel, EndFrameGoesOutPortClosesRecordsStay) {
     Rig rig;
     FillRadio(rig.radio);
@@ -534,10 +493,19 @@ TEST(TransferCancel, EndFrameGoesOutPortClosesRecordsStay) {
     EXPECT_EQ(send.radio.CompletedSends(), 0);
 }
 
-TEST(TransferFailures, InternalFailuresSayWhatFailed) {
+// Each failure is told once, with its detail; the port is closed and nothing says complete.
+TEST(TransferFailures, SayWhatFailed) {
     // How the rig is set up, the direction, the message, a piece of its detail.
     const std::tuple<const char*, std::function<void(Rig&)>, Direction, std::string, std::string>
         rows[] = {
+            {"nothing selected", [](Rig&) {}, Direction::Send,
+             "No data selected for transfer to Radio", ""},
+            {"a port that will not open",
+             [](Rig& r) { r.SelectMain(), r.device.FailOpen("add yourself to the dialout group"); },
+             Direction::Send, "Invalid COM Port (or Port in use)", "dialout"},
+            {"an end frame that cannot be written",
+             [](Rig& r) { r.SelectMain(), r.device.refuseWriteOf = "T9030000"; }, Direction::Send,
+             "Communication Error 233", ""},
             {"a record the radio cannot carry",
              [](Rig& r) { r.SelectMain(), r.memory.Rec(1).Prim = 300; }, Direction::Send,
              "Download Failure 0 1", "Channel 001 cannot be sent"},
@@ -566,6 +534,7 @@ TEST(TransferFailures, InternalFailuresSayWhatFailed) {
         EXPECT_EQ(rig.Run(direction).message, message);
         ASSERT_EQ(rig.op.shown.size(), 1u);
         EXPECT_NE(rig.op.shown[0].detail.find(detail), std::string::npos) << rig.op.shown[0].detail;
+        EXPECT_FALSE(Has(rig.host.statuses, "Transfer Complete."));
         EXPECT_FALSE(rig.device.IsOpen());
     }
 }
