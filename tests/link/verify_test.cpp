@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <sstream>
 
 #include "../core/fake_operator.h"
 #include "../files/temp_dir.h"
@@ -35,13 +37,13 @@ ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
     return r;
 }
 
-// Primary 10 with shadows 40 and 41, nothing selected.
+// Primary 10 with shadows 9 and 41, nothing selected.
 void ShadowFamily(ChannelMemory& m) {
     ChannelRecord& ten = Channel(m, 10, kSelDefined);
-    ten.Shad = kShadPrimary, ten.ShadList[0] = 40, ten.ShadList[1] = 41;
-    for (int s : {40, 41}) {
+    ten.Shad = kShadPrimary, ten.ShadList[0] = 9, ten.ShadList[1] = 41;
+    for (int s : {9, 41}) {
         ChannelRecord& shadow = Channel(m, s, kSelDefined);
-        shadow.Prim = 10, shadow.Shad = static_cast<std::int16_t>(s - 39);
+        shadow.Prim = 10, shadow.Shad = s == 9 ? 1 : 2;
     }
     m.Rec(41).ShadList[3] = 999;  // a wild entry elsewhere must not matter
 }
@@ -68,7 +70,8 @@ struct Rig {
     VerifyResult Verify() { return VerifyRadio(memory, state, device, host, op, dir.Path()); }
 };
 
-// Which records count, and that they are exactly the ones a real send writes and erases.
+// Which records count, and that they are exactly the ones a real send writes (primaries first,
+// shadows in a second pass) and erases.
 TEST(VerifySelection, FollowsTheSendsOwnChoice) {
     const struct {
         const char* name;
@@ -83,8 +86,8 @@ TEST(VerifySelection, FollowsTheSendsOwnChoice) {
          {kDefaultRecord, 5},
          {}},
         {"a shadow brings its family",
-         [](ChannelMemory& m) { ShadowFamily(m), m.Rec(40).Select |= kSelSend; },
-         {10, 40, 41},
+         [](ChannelMemory& m) { ShadowFamily(m), m.Rec(41).Select |= kSelSend; },
+         {9, 10, 41},
          {}},
         {"erased wins over the send box",
          [](ChannelMemory& m) {
@@ -113,6 +116,17 @@ TEST(VerifySelection, FollowsTheSendsOwnChoice) {
             }
         }
         ASSERT_TRUE(rig.Send().Complete());
+        Indices sent;
+        std::istringstream lines(rig.device.Written());
+        for (std::string line; std::getline(lines, line, '\r');) {
+            if (line.starts_with("T1")) {
+                sent.push_back(std::stoi(line.substr(4, 4), nullptr, 16));
+            }
+        }
+        EXPECT_TRUE(std::is_partitioned(sent.begin(), sent.end(),
+                                        [&](int i) { return !rig.memory.Rec(i).IsShadow(); }));
+        std::sort(sent.begin(), sent.end());
+        EXPECT_EQ(sent, row.written);
         const VerifyResult result = rig.Verify();
         EXPECT_TRUE(result.Ok()) << VerifyReportText(result);
         EXPECT_EQ(result.recordsChecked, static_cast<int>(row.written.size()));
