@@ -182,6 +182,7 @@ TEST(TransferReceive, StoresWhatTheRadioSendsOrEndsWithTheFaultsMessage) {
          [](SimConfig& c) { c.faults.badChecksums = sim::kAlways; }, "Checksum Error -10", true},
         {"garbage lines", [](SimConfig& c) { c.faults.garbageLines = 2; }, "Transfer Complete.",
          false},
+        {"busy radio", [](SimConfig& c) { c.faults.busyAnswers = 3; }, "Transfer Complete.", false},
         {"silent radio", [](SimConfig& c) { c.faults.silentAfterLines = 0; }, "Timeout Error",
          true},
         {"silent after opening", [](SimConfig& c) { c.faults.silentAfterLines = 6; },
