@@ -1,17 +1,12 @@
 #include "transfer.h"
-#include "../test_memory.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <utility>
 
-#include "../core/fake_operator.h"
-#include "../files/temp_dir.h"
-#include "fake_host.h"
 #include "settings_file.h"
-#include "sim_radio.h"
-#include "sim_serial_device.h"
+#include "sim_rig.h"
 #include "wire_codec.h"
 
 namespace kld {
@@ -20,18 +15,12 @@ namespace {
 using namespace std::chrono_literals;
 using sim::SimConfig;
 using sim::SimRadio;
-using sim::SimSerialDevice;
-using Lines = std::vector<std::string>;
+using test::Channel;
+using test::Lines;
+using test::Rig;
 using Zones = std::array<std::int16_t, kZoneCount>;
 
 using test::ResetMemory;
-
-// Channel `index` made as a copy of Main.
-ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
-    ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
-    r.Prim = r.Chnl = static_cast<std::int16_t>(index), r.Select = select;
-    return r;
-}
 
 // The simulated radio's settings, as `change` makes them from the defaults.
 SimConfig Config(const std::function<void(SimConfig&)>& change) {
@@ -43,84 +32,6 @@ SimConfig Config(const std::function<void(SimConfig&)>& change) {
 bool Has(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
-
-// The in-process line to the simulated radio, with every call the program makes on it written
-// down, and a write that can be made to fail.
-class RecordingLine : public SimSerialDevice {
-  public:
-    using SimSerialDevice::SimSerialDevice;
-    std::vector<std::string> calls;
-    std::string refuseWriteOf;  // the start of a frame whose write fails
-
-    bool SetLineSettings(std::string_view s) override {
-        calls.push_back("settings " + std::string(s));
-        return SimSerialDevice::SetLineSettings(s);
-    }
-    bool Write(std::string_view bytes) override {
-        calls.push_back("write " + std::string(bytes.substr(0, bytes.size() - 1)));
-        if (!refuseWriteOf.empty() && bytes.starts_with(refuseWriteOf)) {
-            return false;
-        }
-        return SimSerialDevice::Write(bytes);
-    }
-    bool Drain(std::chrono::milliseconds) override {
-        calls.push_back("drain");
-        return IsOpen();
-    }
-    void Close() override {
-        calls.push_back("close");
-        SimSerialDevice::Close();
-    }
-};
-
-// A program and a simulated radio on one in-process line, on a fake clock.
-struct Rig {
-    test::TempDir dir;
-    ChannelMemory memory = ResetMemory();
-    ProgramState state;
-    SimRadio radio;
-    RecordingLine device{radio};
-    test::FakeHost host;
-    test::ScriptedOperator op;
-
-    explicit Rig(SimConfig config = {}) : radio(std::move(config)) {}
-
-    TransferContext Context(TransferHost& on) {
-        return {memory, state, device, on, op, dir.Path()};
-    }
-    TransferResult Run(Direction direction) {
-        TransferContext context = Context(host);
-        return RadioTransfer(direction, context);
-    }
-    // Stamps alike, so a send purges nothing, and Main selected for it.
-    void SelectMain() {
-        state.MemoryStamp = radio.MemoryStamp();
-        memory.Rec(kFirstChannel).Select |= kSelSend;
-    }
-
-    // The lines the program sent that start with `prefix`, without their CR.
-    Lines Sent(std::string_view prefix = "") const {
-        Lines lines;
-        std::string line;
-        for (char c : device.Written()) {
-            if (c != '\r') {
-                line += c;
-            } else if (line.starts_with(prefix)) {
-                lines.push_back(std::exchange(line, ""));
-            } else {
-                line.clear();
-            }
-        }
-        return lines;
-    }
-    Lines Messages() const {
-        Lines texts;
-        for (const Message& m : op.shown) {
-            texts.push_back(m.text);
-        }
-        return texts;
-    }
-};
 
 // A radio memory with channels 1, 5, 231 and 232 defined; 5 in list 3.
 void FillRadio(SimRadio& radio) {
@@ -343,7 +254,7 @@ TEST(TransferReceive, ARecordSentTwiceIsCountedOnce) {
 
 TEST(TransferSend, OneSelectedChannelWithEqualStamps) {
     Rig rig;
-    rig.state.MemoryStamp = rig.radio.MemoryStamp();
+    rig.StampsAlike();
     const ChannelRecord& twelve = Channel(rig.memory, 12, 0xA1);
     rig.memory.NoiseSquelchLevel = 7;
     const TransferResult result = rig.Run(Direction::Send);

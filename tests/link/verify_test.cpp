@@ -1,18 +1,12 @@
 #include "verify.h"
-#include "../test_memory.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
-#include <sstream>
 
-#include "../core/fake_operator.h"
-#include "../files/temp_dir.h"
-#include "fake_host.h"
 #include "settings_file.h"
-#include "sim_radio.h"
-#include "sim_serial_device.h"
+#include "sim_rig.h"
 #include "tables.h"
 
 namespace kld {
@@ -27,15 +21,8 @@ namespace {
 using Indices = std::vector<int>;
 using Diffs = std::vector<VerifyDifference>;
 
+using test::Channel;
 using test::ResetMemory;
-
-// Channel `index` made as a copy of Main, with the given Select flags.
-ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
-    ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
-    r.Prim = r.Chnl = static_cast<std::int16_t>(index), r.Select = select;
-    r.Desc = "Ch " + std::to_string(index);
-    return r;
-}
 
 // Primary 10 with shadows 9 and 41, nothing selected.
 void ShadowFamily(ChannelMemory& m) {
@@ -48,25 +35,10 @@ void ShadowFamily(ChannelMemory& m) {
     m.Rec(41).ShadList[3] = 999;  // a wild entry elsewhere must not matter
 }
 
-// A program and a simulated radio on one in-process line, on a fake clock; stamps alike, so a
-// send purges nothing unless asked to.
-struct Rig {
-    test::TempDir dir;
-    ChannelMemory memory = ResetMemory();
-    ProgramState state;
-    sim::SimRadio radio;
-    sim::SimSerialDevice device{radio};
-    test::FakeHost host;
-    test::ScriptedOperator op;
-
-    explicit Rig(sim::SimConfig config = {}) : radio(std::move(config)) {
-        state.MemoryStamp = radio.MemoryStamp();
-        host.lingers = false;
-    }
-    TransferResult Send() {
-        TransferContext context{memory, state, device, host, op, dir.Path()};
-        return RadioTransfer(Direction::Send, context);
-    }
+// The simulated radio's rig, stamps alike so that a send purges nothing.
+struct Rig : test::Rig {
+    explicit Rig(sim::SimConfig config = {}) : test::Rig(std::move(config)) { StampsAlike(); }
+    TransferResult Send() { return Run(Direction::Send); }
     VerifyResult Verify() { return VerifyRadio(memory, state, device, host, op, dir.Path()); }
 };
 
@@ -117,11 +89,8 @@ TEST(VerifySelection, FollowsTheSendsOwnChoice) {
         }
         ASSERT_TRUE(rig.Send().Complete());
         Indices sent;
-        std::istringstream lines(rig.device.Written());
-        for (std::string line; std::getline(lines, line, '\r');) {
-            if (line.starts_with("T1")) {
-                sent.push_back(std::stoi(line.substr(4, 4), nullptr, 16));
-            }
+        for (const std::string& frame : rig.Sent("T1")) {
+            sent.push_back(std::stoi(frame.substr(4, 4), nullptr, 16));
         }
         EXPECT_TRUE(std::is_partitioned(sent.begin(), sent.end(),
                                         [&](int i) { return !rig.memory.Rec(i).IsShadow(); }));
