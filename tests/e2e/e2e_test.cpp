@@ -187,7 +187,6 @@ class EndToEnd : public ::testing::Test {
             said = ReadBytes(dir_ / "sim.out");
         }
         EXPECT_TRUE(said.starts_with("ready COM7 /dev/")) << said << ReadBytes(dir_ / "sim.err");
-        EXPECT_TRUE(fs::is_symlink(Link()));
         return fs::is_symlink(Link());
     }
     // SIGTERM ends it in order: the link goes, the memory is saved when asked for, and it exits
@@ -322,7 +321,6 @@ TEST_F(EndToEnd, PortAndFileProblemsNeverReachTheRadio) {
             const Finished run = Cli({"receive", "--port", row.port, "-o", "got.540"});
             EXPECT_EQ(run.status, row.status);
             EXPECT_TRUE(run.err.starts_with(row.err)) << run.err;
-            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), row.status == 1 ? 3 : 1);
             EXPECT_EQ(run.out, "");
             EXPECT_FALSE(fs::exists(dir_ / "got.540"));
         }
