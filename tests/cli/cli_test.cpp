@@ -52,6 +52,9 @@ CliRun Cli(const TempDir& dir, const std::string& args, const std::string& out =
 // The memory the tool starts with when there is no KLD540.ini.
 using test::ResetMemory;
 
+const char* const kNotOurFormat =
+    "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n";
+
 TEST(Cli, UsageHelpAndVersion) {
     TempDir dir;
     const CliRun version = Cli(dir, "--version");
@@ -107,14 +110,12 @@ TEST(Cli, NewListingDumpConvertAndWhereOutputGoes) {
 TEST(Cli, FailuresSayWhatHappened) {
     TempDir dir;
     const CliRun missing = Cli(dir, "listing missing.540");
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "Error reading file.\n\n");
-    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(std::tuple(missing.status, missing.out, missing.err),
+              std::tuple(1, "", "Error reading file.\n\n"));
 
     WriteBytes(dir / "odd.540", "this is no channel file\r\n");
     const CliRun odd = Cli(dir, "convert odd.540 -o out.540");
-    EXPECT_EQ(odd.status, 1);
-    EXPECT_EQ(odd.err, "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n");
+    EXPECT_EQ(std::pair(odd.status, odd.err), std::pair(1, std::string(kNotOurFormat)));
     EXPECT_FALSE(fs::exists(dir / "out.540"));
 
     ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
@@ -150,14 +151,13 @@ TEST(Cli, CheckReportsAndRepairs) {
     wide.Rec(1).Mode = kModeWide, wide.Rec(1).TFrq = "150.0000";
     wide.Rec(2) = wide.Rec(1), wide.Rec(2).RFrq = "100.0000";
     WriteBytes(dir / "wide.540", EncodeDataFile(wide, ProgramState{}));
-    const std::string question =
-        "The following operating modes are used in the memory data but are currently "
-        "disabled:\n\n    Analog Wideband\n\nDo you wish to update memory data to use a valid "
-        "mode?\n\nPress OK to update data or CANCEL to leave data unchanged\n\n";
 
+    // The mode question, declined: each message on stderr, followed by a blank line.
     const CliRun cancelled = Cli(dir, "check wide.540 -o kept.540");
     EXPECT_EQ(cancelled.status, 1);
-    EXPECT_EQ(cancelled.err, "Memory data contains invalid data\n\n" + question);
+    EXPECT_TRUE(cancelled.err.starts_with("Memory data contains invalid data\n\nThe following") &&
+                cancelled.err.ends_with("leave data unchanged\n\n"))
+        << cancelled.err;
     EXPECT_EQ(ReadBytes(dir / "kept.540"), ReadBytes(dir / "wide.540"));
 
     // The listing shows the messages but succeeds, and leaves the modes alone.
@@ -207,17 +207,12 @@ TEST(Cli, DiffListsTheChangedFields) {
     const CliRun changed = Cli(dir, "diff a.540 b.540");
     EXPECT_EQ(changed.status, 1) << changed.err;
     EXPECT_EQ(changed.out, DiffText(CompareMemories(a, b)));
-    EXPECT_NE(changed.out.find("\n001   Description  " + a.Rec(kFirstChannel).Desc.Trimmed()),
-              std::string::npos)
-        << changed.out;
-    EXPECT_NE(changed.out.find("\n009   Defined      no"), std::string::npos) << changed.out;
-    EXPECT_EQ(std::count(changed.out.begin(), changed.out.end(), '\n'), 3);
+    EXPECT_EQ(std::count(changed.out.begin(), changed.out.end(), '\n'), 3) << "a heading, two rows";
 
     const std::pair<const char*, std::string> unreadable[] = {
         {"diff a.540 missing.540", "Error reading file.\n\n"},
         {"diff missing.540 a.540", "Error reading file.\n\n"},
-        {"diff odd.540 a.540",
-         "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n"},
+        {"diff odd.540 a.540", kNotOurFormat},
     };
     for (const auto& [args, err] : unreadable) {
         SCOPED_TRACE(args);

@@ -1,17 +1,12 @@
 #include "transfer.h"
-#include "../test_memory.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <utility>
 
-#include "../core/fake_operator.h"
-#include "../files/temp_dir.h"
-#include "fake_host.h"
 #include "settings_file.h"
-#include "sim_radio.h"
-#include "sim_serial_device.h"
+#include "sim_rig.h"
 #include "wire_codec.h"
 
 namespace kld {
@@ -20,18 +15,12 @@ namespace {
 using namespace std::chrono_literals;
 using sim::SimConfig;
 using sim::SimRadio;
-using sim::SimSerialDevice;
-using Lines = std::vector<std::string>;
+using test::Channel;
+using test::Lines;
+using test::Rig;
 using Zones = std::array<std::int16_t, kZoneCount>;
 
 using test::ResetMemory;
-
-// Channel `index` made as a copy of Main.
-ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
-    ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
-    r.Prim = r.Chnl = static_cast<std::int16_t>(index), r.Select = select;
-    return r;
-}
 
 // The simulated radio's settings, as `change` makes them from the defaults.
 SimConfig Config(const std::function<void(SimConfig&)>& change) {
@@ -43,84 +32,6 @@ SimConfig Config(const std::function<void(SimConfig&)>& change) {
 bool Has(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
-
-// The in-process line to the simulated radio, with every call the program makes on it written
-// down, and a write that can be made to fail.
-class RecordingLine : public SimSerialDevice {
-  public:
-    using SimSerialDevice::SimSerialDevice;
-    std::vector<std::string> calls;
-    std::string refuseWriteOf;  // the start of a frame whose write fails
-
-    bool SetLineSettings(std::string_view s) override {
-        calls.push_back("settings " + std::string(s));
-        return SimSerialDevice::SetLineSettings(s);
-    }
-    bool Write(std::string_view bytes) override {
-        calls.push_back("write " + std::string(bytes.substr(0, bytes.size() - 1)));
-        if (!refuseWriteOf.empty() && bytes.starts_with(refuseWriteOf)) {
-            return false;
-        }
-        return SimSerialDevice::Write(bytes);
-    }
-    bool Drain(std::chrono::milliseconds) override {
-        calls.push_back("drain");
-        return IsOpen();
-    }
-    void Close() override {
-        calls.push_back("close");
-        SimSerialDevice::Close();
-    }
-};
-
-// A program and a simulated radio on one in-process line, on a fake clock.
-struct Rig {
-    test::TempDir dir;
-    ChannelMemory memory = ResetMemory();
-    ProgramState state;
-    SimRadio radio;
-    RecordingLine device{radio};
-    test::FakeHost host;
-    test::ScriptedOperator op;
-
-    explicit Rig(SimConfig config = {}) : radio(std::move(config)) {}
-
-    TransferContext Context(TransferHost& on) {
-        return {memory, state, device, on, op, dir.Path()};
-    }
-    TransferResult Run(Direction direction) {
-        TransferContext context = Context(host);
-        return RadioTransfer(direction, context);
-    }
-    // Stamps alike, so a send purges nothing, and Main selected for it.
-    void SelectMain() {
-        state.MemoryStamp = radio.MemoryStamp();
-        memory.Rec(kFirstChannel).Select |= kSelSend;
-    }
-
-    // The lines the program sent that start with `prefix`, without their CR.
-    Lines Sent(std::string_view prefix = "") const {
-        Lines lines;
-        std::string line;
-        for (char c : device.Written()) {
-            if (c != '\r') {
-                line += c;
-            } else if (line.starts_with(prefix)) {
-                lines.push_back(std::exchange(line, ""));
-            } else {
-                line.clear();
-            }
-        }
-        return lines;
-    }
-    Lines Messages() const {
-        Lines texts;
-        for (const Message& m : op.shown) {
-            texts.push_back(m.text);
-        }
-        return texts;
-    }
-};
 
 // A radio memory with channels 1, 5, 231 and 232 defined; 5 in list 3.
 void FillRadio(SimRadio& radio) {
@@ -167,7 +78,7 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
 // memory as it was, a channel of its own (100) included; once records arrive, the memory is the
 // radio's, and a completed one takes the radio's stamp and lists too.
 TEST(TransferReceive, StoresWhatTheRadioSendsOrEndsWithTheFaultsMessage) {
-    // The radio's fault (none: the port will not open), the message, whether the memory is kept.
+    // The radio's fault, the message, whether the memory is kept.
     using Fault = void (*)(SimConfig&);
     const std::tuple<const char*, Fault, std::string, bool> rows[] = {
         {"no fault", [](SimConfig&) {}, "Transfer Complete.", false},
@@ -192,18 +103,12 @@ TEST(TransferReceive, StoresWhatTheRadioSendsOrEndsWithTheFaultsMessage) {
         // Lines 10 and 11 ask for records 1 and 5; then the cable is pulled.
         {"cable pulled after two records", [](SimConfig& c) { c.faults.vanishAfterLines = 11; },
          "Communication Error 2", false},
-        {"over-long frame", [](SimConfig& c) { c.faults.overLongFrame = true; },
-         "Download Failure 0 0", true},
         {"endless refusals", [](SimConfig& c) { c.endlessRefusals = true; },
          "Too Many Communications Errors -10", true},
-        {"a port that will not open", nullptr, "Invalid COM Port (or Port in use)", true},
     };
     for (const auto& [name, fault, message, kept] : rows) {
         SCOPED_TRACE(name);
-        Rig rig(Config(fault ? fault : [](SimConfig&) {}));
-        if (!fault) {
-            rig.device.FailOpen("held elsewhere");
-        }
+        Rig rig(Config(fault));
         FillRadio(rig.radio);
         Channel(rig.memory, 100, kSelDefined | kSelCreatedHere);
         ++rig.memory.ZoneCounts[0];
@@ -286,13 +191,8 @@ class ScriptedLine : public SerialDevice {
 };
 
 // The program receiving from a ScriptedLine, on a fake clock.
-struct ScriptedRig {
-    ChannelMemory memory = ResetMemory();
-    ProgramState state;
+struct ScriptedRig : Rig {
     ScriptedLine line;
-    test::FakeHost host;
-    test::ScriptedOperator op;
-    test::TempDir dir;
 
     TransferResult Receive() {
         TransferContext context{memory, state, line, host, op, dir.Path()};
@@ -352,25 +252,9 @@ TEST(TransferReceive, ARecordSentTwiceIsCountedOnce) {
     EXPECT_EQ(rig.memory.ZoneCounts[3], 1);
 }
 
-TEST(TransferSend, NothingSelectedOrAPortThatWillNotOpen) {
-    Rig nothing;
-    EXPECT_EQ(nothing.Run(Direction::Send).outcome, Outcome::NothingSelected);
-    EXPECT_EQ(nothing.Messages(), Lines{"No data selected for transfer to Radio"});
-    EXPECT_EQ(nothing.device.OpenCount(), 0);
-
-    Rig rig;
-    rig.memory.Rec(1).Select |= kSelSend;
-    rig.memory.PortNumber = 7;
-    const std::string why = "Permission denied: add yourself to the dialout group.";
-    rig.device.FailOpen(why);
-    EXPECT_EQ(rig.Run(Direction::Send).detail, why);
-    EXPECT_EQ(rig.Messages(), Lines{"Invalid COM Port (or Port in use)"});
-    EXPECT_EQ(std::pair(rig.op.shown.at(0).detail, rig.device.SelectedPort()), std::pair(why, 7));
-}
-
 TEST(TransferSend, OneSelectedChannelWithEqualStamps) {
     Rig rig;
-    rig.state.MemoryStamp = rig.radio.MemoryStamp();
+    rig.StampsAlike();
     const ChannelRecord& twelve = Channel(rig.memory, 12, 0xA1);
     rig.memory.NoiseSquelchLevel = 7;
     const TransferResult result = rig.Run(Direction::Send);
@@ -430,38 +314,6 @@ TEST(TransferSend, NewStampPurgesAndWritesRadioRecordsBack) {
         << "a purge brings the second pass";
 }
 
-TEST(TransferSend, ShadowTakesItsPrimaryAndGoesInTheSecondPass) {
-    Rig rig;
-    rig.state.MemoryStamp = rig.radio.MemoryStamp();
-    ChannelRecord& ten = Channel(rig.memory, 10, 0xA0);
-    ten.Shad = kShadPrimary, ten.ShadList[0] = 40, ten.ShadList[1] = 41;
-    for (int s : {40, 41}) {
-        ChannelRecord& shadow = rig.memory.Rec(s) = ten;
-        shadow.Chnl = static_cast<std::int16_t>(s), shadow.Shad = static_cast<std::int16_t>(s - 39);
-        shadow.ShadList = {};
-    }
-    rig.memory.Rec(40).Select = 0xA1;
-    rig.memory.Rec(41).ShadList[3] = 999;  // a wild entry elsewhere must not matter
-    ASSERT_TRUE(rig.Run(Direction::Send).Complete());
-    EXPECT_EQ(rig.memory.Rec(10).Select & kSelSend, kSelSend);
-    EXPECT_EQ(rig.memory.Rec(41).Select & kSelSend, kSelSend);
-    std::vector<int> order;
-    for (const auto& line : rig.Sent("T1")) {
-        order.push_back(std::stoi(line.substr(4, 4), nullptr, 16));
-    }
-    EXPECT_EQ(order, (std::vector<int>{10, 40, 41}));
-}
-
-TEST(TransferSend, ErasedChannelFromTheRadioIsErasedThere) {
-    Rig rig;
-    FillRadio(rig.radio);
-    ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
-    rig.memory.Rec(5).Select |= kSelErased;
-    ASSERT_TRUE(rig.Run(Direction::Send).Complete());
-    EXPECT_TRUE(Has(rig.Sent(), WithChecksum("T204000510")));
-    EXPECT_FALSE(rig.radio.Memory().Rec(5).IsDefined());
-}
-
 TEST(TransferSend, RefusedRecordIsResentOnceThenGivenUp) {
     for (int times : {1, 2}) {
         SCOPED_TRACE(times);
@@ -503,16 +355,6 @@ TEST(TransferEnd, EverythingWrittenLeavesTheLineBeforeTheSpeedChangesOrThePortCl
     }
 }
 
-TEST(TransferEnd, AFailedEndFrameIsNoCompletion) {
-    Rig rig;
-    rig.SelectMain();
-    rig.device.refuseWriteOf = "T9030000";
-    EXPECT_EQ(rig.Run(Direction::Send).outcome, Outcome::Communication);
-    EXPECT_EQ(rig.Messages(), Lines{"Communication Error 233"});
-    EXPECT_FALSE(Has(rig.host.statuses, "Transfer Complete."));
-    EXPECT_FALSE(rig.device.IsOpen());
-}
-
 TEST(TransferCancel, EndFrameGoesOutPortClosesRecordsStay) {
     Rig rig;
     FillRadio(rig.radio);
@@ -534,10 +376,19 @@ TEST(TransferCancel, EndFrameGoesOutPortClosesRecordsStay) {
     EXPECT_EQ(send.radio.CompletedSends(), 0);
 }
 
-TEST(TransferFailures, InternalFailuresSayWhatFailed) {
+// Each failure is told once, with its detail; the port is closed and nothing says complete.
+TEST(TransferFailures, SayWhatFailed) {
     // How the rig is set up, the direction, the message, a piece of its detail.
     const std::tuple<const char*, std::function<void(Rig&)>, Direction, std::string, std::string>
         rows[] = {
+            {"nothing selected", [](Rig&) {}, Direction::Send,
+             "No data selected for transfer to Radio", ""},
+            {"a port that will not open",
+             [](Rig& r) { r.SelectMain(), r.device.FailOpen("add yourself to the dialout group"); },
+             Direction::Send, "Invalid COM Port (or Port in use)", "dialout"},
+            {"an end frame that cannot be written",
+             [](Rig& r) { r.SelectMain(), r.device.refuseWriteOf = "T9030000"; }, Direction::Send,
+             "Communication Error 233", ""},
             {"a record the radio cannot carry",
              [](Rig& r) { r.SelectMain(), r.memory.Rec(1).Prim = 300; }, Direction::Send,
              "Download Failure 0 1", "Channel 001 cannot be sent"},
@@ -566,6 +417,7 @@ TEST(TransferFailures, InternalFailuresSayWhatFailed) {
         EXPECT_EQ(rig.Run(direction).message, message);
         ASSERT_EQ(rig.op.shown.size(), 1u);
         EXPECT_NE(rig.op.shown[0].detail.find(detail), std::string::npos) << rig.op.shown[0].detail;
+        EXPECT_FALSE(Has(rig.host.statuses, "Transfer Complete."));
         EXPECT_FALSE(rig.device.IsOpen());
     }
 }

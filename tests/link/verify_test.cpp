@@ -1,16 +1,12 @@
 #include "verify.h"
-#include "../test_memory.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
-#include "../core/fake_operator.h"
-#include "../files/temp_dir.h"
-#include "fake_host.h"
 #include "settings_file.h"
-#include "sim_radio.h"
-#include "sim_serial_device.h"
+#include "sim_rig.h"
 #include "tables.h"
 
 namespace kld {
@@ -25,69 +21,45 @@ namespace {
 using Indices = std::vector<int>;
 using Diffs = std::vector<VerifyDifference>;
 
+using test::Channel;
 using test::ResetMemory;
 
-// Channel `index` made as a copy of Main, with the given Select flags.
-ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
-    ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
-    r.Prim = r.Chnl = static_cast<std::int16_t>(index), r.Select = select;
-    r.Desc = "Ch " + std::to_string(index);
-    return r;
-}
-
-// Primary 10 with shadows 40 and 41, nothing selected.
+// Primary 10 with shadows 9 and 41, nothing selected.
 void ShadowFamily(ChannelMemory& m) {
     ChannelRecord& ten = Channel(m, 10, kSelDefined);
-    ten.Shad = kShadPrimary, ten.ShadList[0] = 40, ten.ShadList[1] = 41;
-    for (int s : {40, 41}) {
+    ten.Shad = kShadPrimary, ten.ShadList[0] = 9, ten.ShadList[1] = 41;
+    for (int s : {9, 41}) {
         ChannelRecord& shadow = Channel(m, s, kSelDefined);
-        shadow.Prim = 10, shadow.Shad = static_cast<std::int16_t>(s - 39);
+        shadow.Prim = 10, shadow.Shad = s == 9 ? 1 : 2;
     }
     m.Rec(41).ShadList[3] = 999;  // a wild entry elsewhere must not matter
 }
 
-// A program and a simulated radio on one in-process line, on a fake clock; stamps alike, so a
-// send purges nothing unless asked to.
-struct Rig {
-    test::TempDir dir;
-    ChannelMemory memory = ResetMemory();
-    ProgramState state;
-    sim::SimRadio radio;
-    sim::SimSerialDevice device{radio};
-    test::FakeHost host;
-    test::ScriptedOperator op;
-
-    explicit Rig(sim::SimConfig config = {}) : radio(std::move(config)) {
-        state.MemoryStamp = radio.MemoryStamp();
-        host.lingers = false;
-    }
-    TransferResult Send() {
-        TransferContext context{memory, state, device, host, op, dir.Path()};
-        return RadioTransfer(Direction::Send, context);
-    }
+// The simulated radio's rig, stamps alike so that a send purges nothing.
+struct Rig : test::Rig {
+    explicit Rig(sim::SimConfig config = {}) : test::Rig(std::move(config)) { StampsAlike(); }
+    TransferResult Send() { return Run(Direction::Send); }
     VerifyResult Verify() { return VerifyRadio(memory, state, device, host, op, dir.Path()); }
 };
 
-// Which records count, and that they are exactly the ones a real send writes and erases.
+// Which records count, and that they are exactly the ones a real send writes (primaries first,
+// shadows in a second pass) and erases.
 TEST(VerifySelection, FollowsTheSendsOwnChoice) {
     const struct {
         const char* name;
         std::function<void(ChannelMemory&)> make;
         Indices written, erased;
     } rows[] = {
-        {"one selected, one not",
+        {"selected and defined only",
          [](ChannelMemory& m) {
-             Channel(m, 5, kSelDefined | kSelSend);
-             Channel(m, 6, kSelDefined);
+             Channel(m, 5, kSelDefined | kSelSend), Channel(m, 6, kSelDefined);
+             Channel(m, 7, kSelSend), m.Rec(kDefaultRecord).Select = kSelDefined | kSelSend;
          },
-         {5},
+         {kDefaultRecord, 5},
          {}},
         {"a shadow brings its family",
-         [](ChannelMemory& m) {
-             ShadowFamily(m);
-             m.Rec(40).Select |= kSelSend;
-         },
-         {10, 40, 41},
+         [](ChannelMemory& m) { ShadowFamily(m), m.Rec(41).Select |= kSelSend; },
+         {9, 10, 41},
          {}},
         {"erased wins over the send box",
          [](ChannelMemory& m) {
@@ -97,13 +69,6 @@ TEST(VerifySelection, FollowsTheSendsOwnChoice) {
          },
          {kGuard2},
          {5, 7}},
-        {"undefined records never",
-         [](ChannelMemory& m) {
-             Channel(m, 5, kSelSend);
-             m.Rec(kDefaultRecord).Select = kSelDefined | kSelSend;
-         },
-         {kDefaultRecord},
-         {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -123,6 +88,14 @@ TEST(VerifySelection, FollowsTheSendsOwnChoice) {
             }
         }
         ASSERT_TRUE(rig.Send().Complete());
+        Indices sent;
+        for (const std::string& frame : rig.Sent("T1")) {
+            sent.push_back(std::stoi(frame.substr(4, 4), nullptr, 16));
+        }
+        EXPECT_TRUE(std::is_partitioned(sent.begin(), sent.end(),
+                                        [&](int i) { return !rig.memory.Rec(i).IsShadow(); }));
+        std::sort(sent.begin(), sent.end());
+        EXPECT_EQ(sent, row.written);
         const VerifyResult result = rig.Verify();
         EXPECT_TRUE(result.Ok()) << VerifyReportText(result);
         EXPECT_EQ(result.recordsChecked, static_cast<int>(row.written.size()));

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "../test_memory.h"
 #include "settings_file.h"
 #include "sim_radio.h"
 #include "sim_serial_device.h"
@@ -19,11 +20,9 @@ const std::string kRefused = W("T204000001");
 const std::string kEnd = W("T9030000");
 const std::string kVersion = W("T207000023021100");
 
-// Main and the two guards, as after a reset.
+// Main and the two guards, as after a reset; the template is no record of the radio's.
 ChannelMemory ResetMemory() {
-    ChannelMemory memory;
-    memory.Rec(kDefaultRecord) = TemplateRecord();
-    ClearMemory(memory);
+    ChannelMemory memory = test::ResetMemory();
     memory.Rec(kDefaultRecord).Select = 0;
     return memory;
 }
