@@ -294,7 +294,7 @@ TEST_F(EndToEnd, TransferVerbsThroughThePortTheSettingsName) {
 // refused before the radio hears anything. `ports` lists the radio's port while it serves.
 TEST_F(EndToEnd, PortAndFileProblemsNeverReachTheRadio) {
     ASSERT_TRUE(StartSim({}, false));
-    const std::string listed = "COM7\t" + Link().string() + "\n";
+    const std::string listed = "COM7\t" + fs::canonical(Link()).string() + "\n";
     const Finished ports = Cli({"ports"});
     EXPECT_EQ(ports.status, 0) << ports.err;
     EXPECT_NE(ports.out.find(listed), std::string::npos) << ports.out;
