@@ -50,11 +50,15 @@ std::optional<std::string> DeviceForPort(int number) {
     if (number < 1) {
         return std::nullopt;
     }
+    // A ports folder stands for the whole set of ports: a number it has no device for is no
+    // port, never a real device that happens to carry the built-in name (a test's radio that has
+    // ended must not turn into whatever sits on /dev/ttyS0).
     if (const auto folder = PortsFolder()) {
         const auto entry = *folder / ("COM" + std::to_string(number));
         if (IsDeviceNode(entry)) {
             return entry.string();
         }
+        return std::nullopt;
     }
     return BuiltInDevice(number);
 }

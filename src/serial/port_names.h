@@ -8,7 +8,7 @@
 namespace kld {
 
 // The environment variable naming a folder of COM<n> entries (device nodes, or symbolic links to
-// them) that take precedence over the built-in names. The simulated radio links its
+// them) that replace the built-in names while it is set. The simulated radio links its
 // pseudo-terminal there; a technician can use it to give a USB adapter a fixed number.
 inline constexpr const char* kPortsDirVariable = "KLD540_PORTS_DIR";
 
@@ -22,8 +22,9 @@ std::optional<std::string> BuiltInDevice(int number);
 // The folder KLD540_PORTS_DIR names; none when it is unset or empty.
 std::optional<std::filesystem::path> PortsFolder();
 
-// The device COM<n> stands for: the entry COM<n> of the ports folder when it is a device node
-// (directly or through a link), otherwise the built-in name. None for a number with no device.
+// The device COM<n> stands for. With a ports folder, the entry COM<n> there when it is a device
+// node (directly or through a link), and none otherwise; without one, the built-in name. None
+// for a number with no device.
 std::optional<std::string> DeviceForPort(int number);
 
 // The port number a technician typed into the port box: upper-cased, blanks around it removed,

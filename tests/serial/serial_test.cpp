@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-TEST(PortNames, FolderEntriesThatAreDevicesComeBeforeTheBuiltInNames) {
+TEST(PortNames, WithAFolderOnlyItsDeviceEntriesArePorts) {
     test::Pty pty;
     ASSERT_TRUE(pty.Ok());
     test::TempDir dir;
@@ -33,7 +33,8 @@ TEST(PortNames, FolderEntriesThatAreDevicesComeBeforeTheBuiltInNames) {
         {false, 1, "/dev/ttyS0"}, {false, 32, "/dev/ttyS31"}, {false, 33, "/dev/ttyUSB0"},
         {false, 64, "/dev/ttyUSB31"}, {false, 65, "/dev/ttyACM0"}, {false, 96, "/dev/ttyACM31"},
         {false, 97, std::nullopt}, {false, 7, "/dev/ttyS6"},
-        {true, 8, "/dev/ttyS7"}, {true, 9, "/dev/ttyS8"},  // a dangling link; no device
+        // A dangling link, a plain file and a number the folder lacks are no ports.
+        {true, 8, std::nullopt}, {true, 9, std::nullopt}, {true, 1, std::nullopt},
         {true, 7, (dir / "COM7").string()}, {true, 98, (dir / "COM98").string()},
     };
     // clang-format on
