@@ -13,7 +13,8 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KLD-540"));
-    QApplication::setApplicationDisplayName(QStringLiteral("KLD-540"));
+    // No display name: X11 and Wayland would append it to every title ("... — KLD-540"), and the
+    // window, its dialogs and its message boxes carry titles of their own.
     QGuiApplication::setDesktopFileName(QStringLiteral("kld540"));  // its menu entry, on Wayland
     QApplication::setApplicationVersion(
         QString::fromStdString(kld::VersionText(kld::ProgramVersion{})));
