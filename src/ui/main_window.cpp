@@ -160,7 +160,7 @@ void MainWindow::Form_Load() {
         statusBar()->showMessage(
             QStringLiteral("KLD540.ini cannot be written in %1: the default channel and the port "
                            "will not be kept for the next start.")
-                .arg(QString::fromStdString(folder_.string())));
+                .arg(FromSystem(folder_.string())));
     }
 }
 

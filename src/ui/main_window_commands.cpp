@@ -117,7 +117,7 @@ bool MainWindow::SaveToFile() {
     if (!SaveChannelFile(path, memory_, state_, op_)) {
         return false;  // told "Error writing to file."; caption and Saved as they were
     }
-    setWindowTitle(ToQ(FileCaption(state_.Version, path)));
+    setWindowTitle(FromSystem(FileCaption(state_.Version, path)));
     return true;
 }
 
@@ -138,7 +138,7 @@ void MainWindow::FileOpen_Click() {
     memory_.Current = kFirstChannel;
     ShowChannel();
     if (result == OpenResult::Loaded) {
-        setWindowTitle(ToQ(FileCaption(state_.Version, path)));
+        setWindowTitle(FromSystem(FileCaption(state_.Version, path)));
     }
 }
 
@@ -374,7 +374,7 @@ void MainWindow::OpenBackupFolder_Click() {
                   folder.Ok() ? folder.path.string() + ": " + ec.message() : folder.error});
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder.path.string())));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromSystem(folder.path.string())));
 }
 
 void MainWindow::ReadDbgLog_Click() {

@@ -16,4 +16,10 @@ inline std::string FromQ(const QString& text) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
+// Text the system gave us (file names, folders, its own reasons) is UTF-8, whatever script it is
+// in; the memory's Latin-1 rule must never be applied to it.
+inline QString FromSystem(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 }  // namespace kld::ui

@@ -56,17 +56,18 @@ TEST(DialogText, PresetNameIsCutAtTheFirstDot) {
 }
 
 // A plan saved, changed, compared and opened again; a place that cannot be written and a file
-// that cannot be read lose nothing.
+// that cannot be read lose nothing. The file's name is in other scripts: the caption shows it as
+// the file system gives it.
 TEST_F(FileCommands, SaveCompareAndOpenThroughTheDialogs) {
     Start();
     StoreChannel(5, "Fire");
     ASSERT_FALSE(W().Memory().Saved);
-    dialogs.names = {Q(dir / "plan.540")};
+    dialogs.names = {Q(dir / "план ß.540")};
     QTest::mouseClick(W().FileSave, Qt::LeftButton);
-    const std::string saved = test::ReadBytes(dir / "plan.540");
+    const std::string saved = test::ReadBytes(dir / "план ß.540");
     EXPECT_EQ(saved.size(), 24730u);
     EXPECT_TRUE(W().Memory().Saved);
-    EXPECT_EQ(W().windowTitle(), "KLD - 540  [v2.6.0]  -  plan.540");
+    EXPECT_EQ(W().windowTitle(), QString::fromUtf8("KLD - 540  [v2.6.0]  -  план ß.540"));
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].title, "Enter filename to save data as");
     EXPECT_EQ(dialogs.asked[0].filter, "KLD540 files (*.540);;All files (*.*)");
@@ -78,13 +79,13 @@ TEST_F(FileCommands, SaveCompareAndOpenThroughTheDialogs) {
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.shown[0].text, "Error writing to file.");
     EXPECT_FALSE(W().Memory().Saved);
-    EXPECT_EQ(W().windowTitle(), "KLD - 540  [v2.6.0]  -  plan.540");
-    EXPECT_EQ(test::ReadBytes(dir / "plan.540"), saved);
+    EXPECT_EQ(W().windowTitle(), QString::fromUtf8("KLD - 540  [v2.6.0]  -  план ß.540"));
+    EXPECT_EQ(test::ReadBytes(dir / "план ß.540"), saved);
 
     // A cancelled open leaves the memory as it was; compare names the channel changed since.
     QTest::mouseClick(W().FileOpen, Qt::LeftButton);
     EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Changed");
-    dialogs.names = {Q(dir / "plan.540")};
+    dialogs.names = {Q(dir / "план ß.540")};
     W().CompareAction->trigger();
     ASSERT_EQ(op.shown.size(), 2u);
     EXPECT_EQ(op.shown[1].title, "Compare");
@@ -106,7 +107,7 @@ TEST_F(FileCommands, SaveCompareAndOpenThroughTheDialogs) {
 
     // A real open loads, checks and shows channel 1.
     op.shown.clear();
-    dialogs.names = {Q(dir / "plan.540")};
+    dialogs.names = {Q(dir / "план ß.540")};
     QTest::mouseClick(W().FileOpen, Qt::LeftButton);
     EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Fire");
     EXPECT_EQ(Current(), 1);
