@@ -75,11 +75,13 @@ void MainWindow::ConnectCommands() {
     connect(Upload, &QPushButton::clicked, this, [this] { Upload_Click(); });
     connect(Download, &QPushButton::clicked, this, [this] { Download_Click(); });
     connect(ReadDbgLog, &QPushButton::clicked, this, [this] { ReadDbgLog_Click(); });
-    // An entry picked from the list names its port by the number before the device.
+    // An entry picked from the list names its port by the number before the device; Enter
+    // checks what was typed at once, as leaving the box would.
     connect(CommPort, &QComboBox::activated, this, [this](int index) {
         CommPort->setEditText(QStringLiteral("COM%1").arg(CommPort->itemData(index).toInt()));
         CommPort_LostFocus();
     });
+    connect(CommPort->lineEdit(), &QLineEdit::returnPressed, this, [this] { CommPort_LostFocus(); });
     CommPort->installEventFilter(this);
 }
 

@@ -286,6 +286,9 @@ void MainWindow::BuildLayout() {
     PortFrame = Named(new QGroupBox(QStringLiteral("COM Port")), "PortFrame");
     CommPort = Choice("CommPort");
     CommPort->setEditable(true);
+    // Typed text is checked as a port number, never kept as an entry of the list: the list holds
+    // the ports found, each with its number as the entry's data.
+    CommPort->setInsertPolicy(QComboBox::NoInsert);
     CommPort->setAccessibleName(QStringLiteral("CommPort"));
     // Wide enough for "COM33  /dev/ttyUSB0"; the list arriving later does not resize the window.
     CommPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -24,9 +25,13 @@ class ScriptedOperator : public Operator {
     std::vector<Message> shown;
     std::deque<Answer> answers;
     int beeps = 0;
+    std::function<void()> whileShown;  // runs while each message is up, as if looking at the screen
 
     Answer Ask(const Message& message) override {
         shown.push_back(message);
+        if (whileShown) {
+            whileShown();
+        }
         if (message.buttons == Buttons::Ok || answers.empty()) {
             return message.buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
         }

@@ -237,6 +237,19 @@ TEST_F(Window, PortBoxListsThePortsThatOpenAndRefusesOtherText) {
     EXPECT_EQ(op.shown, (std::vector<Message>{{"Invalid COMM port", "", Icon::None, Buttons::Ok}}));
     EXPECT_EQ(W().Memory().PortNumber, 1);
     EXPECT_EQ(W().CommPort->currentText(), "COM1");
+
+    // Typed and entered: checked at once, never added to the list. The refused text stays in
+    // view while the message is up, then the port in use comes back.
+    const int entries = W().CommPort->count();
+    QString whileRefused;
+    op.whileShown = [&] { whileRefused = W().CommPort->currentText(); };
+    W().CommPort->setFocus();
+    W().CommPort->setEditText("7");
+    QTest::keyClick(W().CommPort->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(whileRefused, "7");
+    EXPECT_EQ(std::pair(W().CommPort->count(), W().CommPort->currentText()),
+              std::pair(entries, QString("COM1")));
 }
 
 // The name is taken by a folder (as root, a read-only folder would not stop the write).
