@@ -71,7 +71,7 @@ void FillDemoChannels(kld::ui::MainWindow& w) {
         {3, "Fire 2", "154.2800", "159.0900", 1}, {4, "EMS", "155.1750", "", 1},
         {5, "P25 Ops", "151.1300", "", 2},        {6, "Marine", "156.8000", "", 0}};
     for (const Demo& d : demo) {
-        w.ChnlScrll->setValue(d.channel);
+        w.ChnlScrll->setValue(-d.channel);
         w.Desc->setText(QString::fromLatin1(d.desc));
         w.Modes->setCurrentIndex(d.mode);
         w.RFrq->setText(QString::fromLatin1(d.rx));
@@ -81,7 +81,7 @@ void FillDemoChannels(kld::ui::MainWindow& w) {
         }
         w.Save_Click();
     }
-    w.ChnlScrll->setValue(3);
+    w.ChnlScrll->setValue(-3);
 }
 
 // A timed run answers every question with OK or Yes, and keeps what was said: a transfer that
@@ -288,12 +288,12 @@ int main(int argc, char** argv) {
             refresh.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
             timer.restart();
             for (int n = 0; n <= 232; ++n) {
-                window.ChnlScrll->setValue(n);
+                window.ChnlScrll->setValue(-n);
             }
             scroll.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6 / 233.0);
             timer.restart();
             for (int n = 0; n <= 232; n += 8) {  // and each step painted, as the event loop would
-                window.ChnlScrll->setValue(n);
+                window.ChnlScrll->setValue(-n);
                 QApplication::processEvents();
             }
             painted.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6 / 30.0);

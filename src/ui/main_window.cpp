@@ -143,7 +143,7 @@ void MainWindow::Form_Load() {
     CommPort->setEditText(QStringLiteral("COM%1").arg(memory_.PortNumber));
 
     memory_.Current = kFirstChannel;
-    ChnlScrll->setRange(-1, kLastRecord + 1);
+    ChnlScrll->setRange(-(kLastRecord + 1), 1);
     InstallRules();
     Connect();
     ConnectCommands();
@@ -403,27 +403,28 @@ void MainWindow::ShowChannel() {
     }
 }
 
-// Moves the bar without running its handler again and scrolls the list as the handler would.
-void MainWindow::SetScrollValue(int value) {
+// Moves the bar to channel `index` without running its handler again and scrolls the list as
+// the handler would.
+void MainWindow::SetScrollValue(int index) {
     {
         const QSignalBlocker blocker(ChnlScrll);
-        ChnlScrll->setValue(value);
+        ChnlScrll->setValue(-index);
     }
-    Summary->verticalScrollBar()->setValue(std::max(value - 2, 0));
+    Summary->verticalScrollBar()->setValue(std::max(index - 2, 0));
 }
 
 void MainWindow::ChnlScrll_Change() {
-    const int value = ChnlScrll->value();
-    if (value > kLastRecord) {
+    const int index = -ChnlScrll->value();
+    if (index > kLastRecord) {
         ChnlScrll->setValue(0);  // runs this handler again, which does the rest
         return;
     }
-    if (value < 0) {
-        ChnlScrll->setValue(kLastRecord);
+    if (index < 0) {
+        ChnlScrll->setValue(-kLastRecord);
         return;
     }
-    Summary->verticalScrollBar()->setValue(std::max(value - 2, 0));
-    memory_.Current = static_cast<std::int16_t>(value);
+    Summary->verticalScrollBar()->setValue(std::max(index - 2, 0));
+    memory_.Current = static_cast<std::int16_t>(index);
     ShowChannel();
 }
 

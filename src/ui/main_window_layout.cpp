@@ -98,11 +98,10 @@ void MainWindow::BuildLayout() {
     Channel = Box("Channel", kChannelBoxChars);
     ChnlScrll = Named(new QScrollBar(Qt::Vertical), "ChnlScrll");
     ChnlScrll->setAccessibleName(QStringLiteral("ChnlScrll"));
-    // The values -1 and 233 only let the bar wrap round. Up raises the value, as on the radio's
-    // own channel knob: the bar is drawn with its maximum at the top and the arrow keys follow.
-    ChnlScrll->setRange(-1, 1);
-    ChnlScrll->setInvertedAppearance(true);
-    ChnlScrll->setInvertedControls(false);
+    // Up raises the channel, as on the radio's own channel knob. A scroll bar's top arrow, the Up
+    // key and the wheel all lower its value whatever way it is drawn, so the bar runs over the
+    // channels negated: value -n shows channel n, with -233 and 1 only there to let it wrap.
+    ChnlScrll->setRange(-(kLastRecord + 1), 1);
     ChnlScrll->setPageStep(1);
     ChnlScrll->setFocusPolicy(Qt::StrongFocus);
     ChnlScrll->setFixedHeight(Channel->sizeHint().height() * 2);

@@ -14,8 +14,11 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "../serial/pty.h"
 #include "shadow_dialog.h"
@@ -191,17 +194,33 @@ TEST_F(Window, RefusingBoxAsksOnceWhenTheWindowClosesOrADialogOpens) {
 
 TEST_F(Window, ScrollBarWrapsAndUpRaisesTheValue) {
     Start();
+    // The arrows as the mouse meets them: the top one raises, the bottom one lowers.
+    const auto clickArrow = [&](QStyle::SubControl arrow) {
+        QStyleOptionSlider option;
+        option.initFrom(W().ChnlScrll);
+        option.orientation = Qt::Vertical;
+        option.minimum = W().ChnlScrll->minimum();
+        option.maximum = W().ChnlScrll->maximum();
+        option.sliderPosition = option.sliderValue = W().ChnlScrll->value();
+        option.upsideDown = W().ChnlScrll->invertedAppearance();
+        const QRect rect = W().ChnlScrll->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                                  arrow, W().ChnlScrll);
+        QTest::mouseClick(W().ChnlScrll, Qt::LeftButton, {}, rect.center());
+    };
+    clickArrow(QStyle::SC_ScrollBarSubLine);
+    EXPECT_EQ(Current(), 2) << "the top arrow";
+    clickArrow(QStyle::SC_ScrollBarAddLine);
+    clickArrow(QStyle::SC_ScrollBarAddLine);
+    EXPECT_EQ(Current(), 0) << "the bottom arrow";
     W().ChnlScrll->setFocus();
-    QTest::keyClick(W().ChnlScrll, Qt::Key_Down);
-    EXPECT_EQ(Current(), 0);
     QTest::keyClick(W().ChnlScrll, Qt::Key_Down);
     EXPECT_EQ(Current(), 232);
     QTest::keyClick(W().ChnlScrll, Qt::Key_Up);
     EXPECT_EQ(Current(), 0);
     // The summary follows: the channel shown is the third visible line.
-    W().ChnlScrll->setValue(50);
+    GoTo(50);
     EXPECT_EQ(W().Summary->verticalScrollBar()->value(), 48);
-    W().ChnlScrll->setValue(2);
+    GoTo(2);
     EXPECT_EQ(W().Summary->verticalScrollBar()->value(), 0);
     // Holding the key down runs through the whole memory and stays with the channel shown.
     for (int i = 0; i < 300; ++i) {
@@ -209,6 +228,13 @@ TEST_F(Window, ScrollBarWrapsAndUpRaisesTheValue) {
     }
     QTest::keyRelease(W().ChnlScrll, Qt::Key_Up);
     EXPECT_EQ(Current(), (2 + 300) % 233);
+    // The wheel turned up a notch raises it too.
+    const int before = Current();
+    const QPointF at = W().ChnlScrll->rect().center();
+    QWheelEvent wheel(at, W().ChnlScrll->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(W().ChnlScrll, &wheel);
+    EXPECT_EQ(Current(), before + 1);
     EXPECT_EQ(W().Channel->text(), QString("%1").arg(Current(), 3, 10, QChar('0')));
 }
 
@@ -322,7 +348,7 @@ TEST_F(Window, SelectionBoxesFollowTheListAndSetTheFlags) {
 TEST_F(Window, EraseMarkAndPurge) {
     Start();
     W().Memory().Rec(20).Select = 0xC0;
-    W().ChnlScrll->setValue(20);
+    GoTo(20);
     QTest::mouseClick(W().EraseCurr, Qt::LeftButton);
     EXPECT_TRUE(Line(20).contains("ERASED"));
     EXPECT_EQ(W().Check[2]->checkState(), Qt::PartiallyChecked);
@@ -345,7 +371,7 @@ TEST_F(Window, EraseMarkAndPurge) {
 
 TEST_F(Window, ModesListAndSimplexDuplex) {
     Start();
-    W().ChnlScrll->setValue(2);  // the template: Narrow on 141 MHz, simplex
+    GoTo(2);  // the template: Narrow on 141 MHz, simplex
     ASSERT_EQ(W().Modes->currentText(), "Narrow");
     // Narrow to Digital refills the squelch lists with their first entries.
     W().Modes->setCurrentIndex(2);
@@ -374,7 +400,7 @@ TEST_F(Window, RecordsWithValuesTheListsDoNotHoldShowNoChoice) {
     r = W().Memory().Rec(0);
     r.Select = 0xC0, r.RSql = 'Q', r.RCTCSS = 999, r.TDCS = -5, r.Mode = 7;
     r.Scan = 0xF0;  // the guards' list, never offered to a channel
-    W().ChnlScrll->setValue(30);
+    GoTo(30);
     for (QComboBox* box : {W().Modes, W().Zone, W().RSql, W().RCTCSS, W().TDCS}) {
         EXPECT_EQ(box->currentIndex(), -1) << box->objectName().toStdString();
     }
@@ -430,7 +456,7 @@ TEST_F(Window, KeyboardAloneReachesTheCommands) {
         EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
     }
     // Alt+R stores the channel shown.
-    W().ChnlScrll->setValue(3);
+    GoTo(3);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
     QTest::qWait(250);  // an access key presses the button for a moment, then clicks it
     EXPECT_EQ(Current(), 4);

@@ -186,7 +186,7 @@ TEST_F(FileCommands, CsvPlanOutAndBackIn) {
     EXPECT_NE(op.shown[0].detail.find("Line 2, column RxFrequency"), std::string::npos);
     EXPECT_EQ(W().Memory().Rec(5).Desc.Trimmed(), "Fire");
     // The exported plan comes back with its channel.
-    W().ChnlScrll->setValue(5);
+    GoTo(5);
     QTest::mouseClick(W().EraseCurr, Qt::LeftButton);  // made here: gone
     ASSERT_FALSE(W().Memory().Rec(5).IsDefined());
     dialogs.names = {Q(dir / "plan.csv")};

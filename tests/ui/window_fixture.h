@@ -95,9 +95,11 @@ class Window : public ::testing::Test {
         QTest::keyClick(box, Qt::Key_Backspace);
         QTest::keyClicks(box, text);
     }
+    // Shows channel `n` as the scroll bar does (it runs over the channels negated: up raises).
+    void GoTo(int n) { window->ChnlScrll->setValue(-n); }
     // Shows channel `n`, types `desc` (if any) over its description and stores it.
     void StoreChannel(int n, const QString& desc = {}) {
-        window->ChnlScrll->setValue(n);
+        GoTo(n);
         if (!desc.isEmpty()) {
             TypeInto(window->Desc, desc);
         }
