@@ -39,7 +39,7 @@ QStringList PdfPages(const QString& pdf, QStringList options) {
 
 TEST(PrintedListing, FourPagesOfSixtyChannelsUnderTheHeadingsAtTheirColumns) {
     const QFont font = ListingFont();
-    EXPECT_TRUE(QFontInfo(font).fixedPitch()) << QFontInfo(font).family().toStdString();
+    EXPECT_TRUE(IsMonospaced(font)) << QFontInfo(font).family().toStdString();
     EXPECT_EQ(font.pointSize(), 10);
 
     ChannelMemory memory = test::ResetMemory();
