@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -218,6 +219,7 @@ void MainWindow::InstallRules() {
     for (QLineEdit* box : {Channel, RFrq, TFrq, RTG, TTG, RNAC, TNAC}) {
         box->installEventFilter(this);
     }
+    Summary->viewport()->installEventFilter(this);
     // A click into the receive talk group or NAC copies it across in simplex.
     RTG->installEventFilter(this);
     RNAC->installEventFilter(this);
@@ -495,6 +497,22 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             !closing_) {
             QTimer::singleShot(0, this, [this, box] { LeaveRule(box); });
         }
+    } else if (watched == Summary->viewport() &&
+               (event->type() == QEvent::MouseButtonPress ||
+                event->type() == QEvent::MouseButtonDblClick ||
+                event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseMove)) {
+        // A click on a line shows that channel, which scrolls the list to make it the third line.
+        // The list must not then go on with the same click (a release or a move now over another
+        // line would highlight that line), so the window takes the mouse off the list's hands.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            const int row = Summary->indexAt(mouse->position().toPoint()).row();
+            if (IsRecordIndex(row)) {
+                memory_.Current = static_cast<std::int16_t>(row);
+                ShowChannel();
+            }
+        }
+        return true;
     } else if (event->type() == QEvent::MouseButtonRelease && Sx->isChecked()) {
         if (watched == RTG || watched == RNAC) {
             EditorValues values = ReadEditor();

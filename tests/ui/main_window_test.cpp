@@ -84,6 +84,11 @@ TEST_F(Window, TechniciansPath) {
                       W().Summary->visualItemRect(W().Summary->item(5)).center());
     EXPECT_EQ(Current(), 5);
     EXPECT_EQ(W().Desc->text(), "Fire");
+    // The list scrolled under the mouse to make the line the third; the highlight stays with it.
+    QApplication::processEvents();
+    const QModelIndexList highlighted = W().Summary->selectionModel()->selectedRows();
+    ASSERT_EQ(highlighted.size(), 1);
+    EXPECT_EQ(highlighted[0].row(), 5);
 
     // A shadow of channel 5 in channel 9.
     QTimer::singleShot(0, [&] {
