@@ -18,7 +18,8 @@ IterationDialog::IterationDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmIteration"));
     setWindowTitle(QStringLiteral("Set Interations"));
     Iterations = parts::NumberBox("Iterations", kIterationChars, this);
-    Iterations->setAccessibleName(QStringLiteral("Iterations"));  // the box has no label
+    // The box has no label: 0 writes the channel dump, any other count runs the test.
+    Iterations->setAccessibleName(QStringLiteral("Number of transfer test rounds, 0 for the dump"));
     InstallDigitRule(Iterations);
     cmdOK = parts::Button(QStringLiteral("OK"), "cmdOK", this);
     cmdCancel = parts::Button(QStringLiteral("Cancel"), "cmdCancel", this);

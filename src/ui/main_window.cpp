@@ -669,6 +669,11 @@ void MainWindow::SyncSelectBoxes() {
     const auto states = kld::SyncSelectBoxes(memory_, top);
     for (std::size_t k = 0; k < Check.size(); ++k) {
         Check[k]->setCheckState(CheckStateOf(states[k]));
+        // Announced as the channel it sends, since the box moves from line to line.
+        const int line = top + static_cast<int>(k);
+        Check[k]->setAccessibleName(IsRecordIndex(line)
+                                        ? QStringLiteral("Send channel ") + ToQ(ChannelBoxText(line))
+                                        : QStringLiteral("Send (no channel)"));
     }
     listBusy_ = false;
 }

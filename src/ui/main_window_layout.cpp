@@ -97,7 +97,7 @@ void MainWindow::BuildLayout() {
     BasicInfo = Named(new QGroupBox(QStringLiteral("Basic Information")), "BasicInfo");
     Channel = Box("Channel", kChannelBoxChars);
     ChnlScrll = Named(new QScrollBar(Qt::Vertical), "ChnlScrll");
-    ChnlScrll->setAccessibleName(QStringLiteral("ChnlScrll"));
+    ChnlScrll->setAccessibleName(QStringLiteral("Channel up or down"));
     // Up raises the channel, as on the radio's own channel knob. A scroll bar's top arrow, the Up
     // key and the wheel all lower its value whatever way it is drawn, so the bar runs over the
     // channels negated: value -n shows channel n, with -233 and 1 only there to let it wrap.
@@ -179,8 +179,8 @@ void MainWindow::BuildLayout() {
 
     Sx = Named(new QRadioButton(QStringLiteral("Sx")), "Sx");
     Dx = Named(new QRadioButton(QStringLiteral("Dx")), "Dx");
-    Sx->setAccessibleName(QStringLiteral("Sx"));
-    Dx->setAccessibleName(QStringLiteral("Dx"));
+    Sx->setAccessibleName(QStringLiteral("Simplex"));
+    Dx->setAccessibleName(QStringLiteral("Duplex"));
     Sx->setToolTip(QStringLiteral("Simplex: transmit on the receive settings"));
     Dx->setToolTip(QStringLiteral("Duplex: separate transmit settings"));
     auto* sxdx = new QVBoxLayout;
@@ -214,7 +214,7 @@ void MainWindow::BuildLayout() {
     SummaryHeading->setTextInteractionFlags(Qt::NoTextInteraction);
     Summary = Named(new QListWidget, "Summary");
     Summary->setFont(fixed);
-    Summary->setAccessibleName(QStringLiteral("Summary"));
+    Summary->setAccessibleName(QStringLiteral("Memory Summary"));
     Summary->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     Summary->setUniformItemSizes(true);
     Summary->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -226,8 +226,7 @@ void MainWindow::BuildLayout() {
     for (std::size_t k = 0; k < Check.size(); ++k) {
         const QString name = QStringLiteral("Check%1").arg(k + 1);
         Check[k] = new SelectBox(boxes);
-        Check[k]->setObjectName(name);
-        Check[k]->setAccessibleName(name);
+        Check[k]->setObjectName(name);  // its accessible name follows the line beside it
     }
     boxes->setFixedWidth(Check[0]->sizeHint().width() + 4);
     boxes->installEventFilter(this);
@@ -288,7 +287,7 @@ void MainWindow::BuildLayout() {
     // Typed text is checked as a port number, never kept as an entry of the list: the list holds
     // the ports found, each with its number as the entry's data.
     CommPort->setInsertPolicy(QComboBox::NoInsert);
-    CommPort->setAccessibleName(QStringLiteral("CommPort"));
+    CommPort->setAccessibleName(QStringLiteral("COM Port"));
     // Wide enough for "COM33  /dev/ttyUSB0"; the list arriving later does not resize the window.
     CommPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CommPort->setMinimumContentsLength(19);

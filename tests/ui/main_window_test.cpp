@@ -417,36 +417,38 @@ TEST_F(Window, RecordsWithValuesTheListsDoNotHoldShowNoChoice) {
     EXPECT_EQ(op.shown.back().title, "Save Record");
 }
 
-TEST_F(Window, EveryControlIsReachableByItsNameAndLabel) {
+TEST_F(Window, EveryControlIsAnnouncedByWhatItIsNotItsObjectName) {
     Start();
     // Labels are their controls' buddies, and assistive technology sees the names.
     const std::vector<std::pair<QWidget*, QString>> named{
-        {W().Channel, "Memory:"},
-        {W().Desc, "Description :"},
-        {W().Modes, "Operating Mode :"},
-        {W().RFrq, "Frequency :"},
-        {W().RSql, "Squelch Mode :"},
-        {W().RCTCSS, "Tones :"},
-        {W().RDCS, "Codes :"},
-        {W().RTG, "Talk Group :"},
-        {W().RNAC, "NAC :"},
-        {W().IDCall, "ID Call:"},
-        {W().Zone, "List:"},
-        {W().SM1, "Scan:"},
-        {W().ChnlScrll, "ChnlScrll"},
-        {W().Sx, "Sx"},
-        {W().Dx, "Dx"},
-        {W().Check[0], "Check1"},
-        {W().Check[5], "Check6"},
-        {W().Summary, "Summary"},
-        {W().Save, "Save Record"},
+        {W().Channel, "Memory"},
+        {W().Modes, "Operating Mode"},
+        {W().RTG, "Talk Group"},
+        {W().IDCall, "ID Call"},
+        {W().Zone, "List"},
+        {W().ChnlScrll, "Channel up or down"},
+        {W().Sx, "Simplex"},
+        {W().Check[0], "Send channel DEF"},
+        {W().Check[5], "Send channel 005"},
+        {W().Summary, "Memory Summary"},
         {W().Upload, "Download (to Radio)"},
-        {W().Download, "Upload (from Radio)"},
-        {W().EraseAll, "Purge"},
     };
     for (const auto& [widget, name] : named) {
-        EXPECT_EQ(AnnouncedName(widget), QString(name).remove(':').trimmed());
+        EXPECT_EQ(AnnouncedName(widget), name);
     }
+    // Every control the keyboard reaches says what it is in words, never by its code name.
+    int controls = 0;
+    for (QWidget* widget : W().findChildren<QWidget*>()) {
+        const QString code = widget->objectName();
+        if (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(window.get()) ||
+            code.isEmpty() || code.startsWith("qt_")) {
+            continue;
+        }
+        ++controls;
+        const QString name = AnnouncedName(widget);
+        EXPECT_FALSE(name.isEmpty() || name == code) << code.toStdString();
+    }
+    EXPECT_GE(controls, 40);
 }
 
 TEST_F(Window, KeyboardAloneReachesTheCommands) {
