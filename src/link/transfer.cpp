@@ -10,6 +10,7 @@
 #include "file_io.h"
 #include "memory_check.h"
 #include "modes.h"
+#include "send_plan.h"
 #include "shadows.h"
 #include "transfer_logs.h"
 #include "wire_codec.h"
@@ -220,13 +221,27 @@ void Transfer::RunSteps() {
 
 bool Transfer::Prepare() {
     switch (dir_) {
-        case Direction::Send:
+        case Direction::Send: {
             SelectionChecks();
             if (selCount_ == 0 && state_.PurgeMode == 0) {
                 outcome_ = Outcome::NothingSelected;
                 return false;
             }
+            // A record that cannot go out would stop the send part way, after the purge has
+            // emptied the radio. Every record the send may write is tried first; with one that
+            // cannot be sent, the radio is never even opened.
+            const auto unsendable =
+                UnsendableChannels(mem_, RecordsASendMayWrite(mem_, state_.PurgeMode));
+            if (!unsendable.empty()) {
+                step_ = unsendable.front().index;
+                Fail(
+                    "Nothing was sent and the radio was left as it was: these channels hold "
+                    "values the radio's record cannot carry.\n" +
+                    UnsendableText(unsendable));
+                return false;
+            }
             break;
+        }
         case Direction::Receive:
             before_.Records = mem_.Records;
             before_.ZoneCounts = mem_.ZoneCounts;
@@ -391,14 +406,12 @@ void Transfer::BuildRecordCommand() {
     if (sel == 1) {
         if (r.IsShadow() != firstPass) {
             mem_.Current = static_cast<std::int16_t>(step_);
-            auto image = MakeBuf(mem_, step_);
+            // Checked before the send began; this stays as the last guard.
+            const auto image = SendImage(mem_, step_);
             if (!image) {
-                Fail("Channel " + ChannelBoxText(step_) +
-                     " cannot be sent: a field holds a value the radio's record cannot carry "
-                     "(outside 0 to 255, or a tone, code or mode the tables do not have).");
+                Fail("Channel " + ChannelBoxText(step_) + " cannot be sent.");
                 return;
             }
-            (*image)[image_offset::RFRec] = mem_.NoiseSquelchLevel;
             cmd_ = RecordFrameText(*image);
         }
     } else if (sel >= 2) {

@@ -213,40 +213,8 @@ class ReceiveOnlyOperator : public Operator {
 
 }  // namespace
 
-VerifySelection SelectionToVerify(const ChannelMemory& memory) {
-    std::array<std::int16_t, kLastRecord + 1> select{};
-    for (int i = 0; i <= kLastRecord; ++i) {
-        select[static_cast<std::size_t>(i)] = memory.Rec(i).Select;
-    }
-    const auto mark = [&](int index) { select[static_cast<std::size_t>(index)] |= kSelSend; };
-    // As the send picks them: a selected (or erased) shadow brings its primary and the
-    // primary's listed shadows, marks made on the way counting for later records.
-    for (int i = 0; i <= kLastOrdinaryChannel; ++i) {
-        const ChannelRecord& r = memory.Rec(i);
-        if (r.IsDefined() && (select[static_cast<std::size_t>(i)] & (kSelSend | kSelErased)) != 0 &&
-            r.IsShadow()) {
-            for (const int index : SentWithShadow(memory, i)) {
-                mark(index);
-            }
-        }
-    }
-    VerifySelection selection;
-    for (int i = 0; i <= kLastRecord; ++i) {
-        if (!memory.Rec(i).IsDefined()) {
-            continue;
-        }
-        const int sel = select[static_cast<std::size_t>(i)] & (kSelSend | kSelErased);
-        if (sel == kSelSend) {
-            selection.written.push_back(i);
-        } else if (sel != 0) {
-            selection.erased.push_back(i);
-        }
-    }
-    return selection;
-}
-
 std::vector<VerifyDifference> CompareWithRadio(const ChannelMemory& sent,
-                                               const VerifySelection& selection,
+                                               const SendSelection& selection,
                                                const RadioImages& radio) {
     std::vector<VerifyDifference> differences;
     const auto held = [&](int index) -> const std::optional<WireBuf>& {
@@ -263,13 +231,12 @@ std::vector<VerifyDifference> CompareWithRadio(const ChannelMemory& sent,
             }
             continue;
         }
-        auto image = MakeBuf(sent, index);
+        const auto image = SendImage(sent, index);
         if (!image) {
             differences.push_back(
                 {label, "Channel", "cannot be sent", held(index) ? "held" : "not held"});
             continue;
         }
-        (*image)[at::RFRec] = sent.NoiseSquelchLevel;
         if (!held(index)) {
             differences.push_back({label, "Channel", "sent", "missing"});
             continue;
@@ -293,7 +260,7 @@ std::vector<VerifyDifference> CompareWithRadio(const ChannelMemory& sent,
 VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, SerialDevice& device,
                          TransferHost& host, Operator& op, const std::filesystem::path& folder) {
     VerifyResult result;
-    const VerifySelection selection = SelectionToVerify(sent);
+    const SendSelection selection = SelectedForSending(sent);
     if (selection.Empty()) {
         const std::string message = OutcomeMessage(Outcome::NothingSelected, step::Opening);
         result.transfer = {Outcome::NothingSelected, step::Opening, message, ""};

@@ -13,6 +13,7 @@
 #include "channel_memory.h"
 #include "operator.h"
 #include "program_state.h"
+#include "send_plan.h"
 #include "serial_device.h"
 #include "transfer.h"
 #include "transfer_host.h"
@@ -20,18 +21,6 @@
 
 namespace kld {
 
-// The records a send of a memory writes, by the send's own rules: a defined record whose send
-// box is ticked goes out as a record frame, a selected shadow takes its primary and the
-// primary's other shadows along, and a defined record marked erased (whatever its send box)
-// must be gone from the radio afterwards. Records a purge writes back without being selected
-// are not among them: whether a purge happened depends on the radio's stamp at the time.
-struct VerifySelection {
-    std::vector<int> written;  // record indices, ascending
-    std::vector<int> erased;
-
-    bool Empty() const { return written.empty() && erased.empty(); }
-};
-VerifySelection SelectionToVerify(const ChannelMemory& memory);
 
 // One field that is not in the radio as it was sent.
 struct VerifyDifference {
@@ -51,7 +40,7 @@ using RadioImages = std::array<std::optional<WireBuf>, kLastRecord + 1>;
 // order. Fields are compared as the record frame carries them, so flags the program keeps for
 // itself never count; the noise squelch level the send puts into every frame does.
 std::vector<VerifyDifference> CompareWithRadio(const ChannelMemory& sent,
-                                               const VerifySelection& selection,
+                                               const SendSelection& selection,
                                                const RadioImages& radio);
 
 struct VerifyResult {

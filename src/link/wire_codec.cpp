@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "codecs.h"
 #include "tables.h"
@@ -50,27 +51,36 @@ std::string_view Chars(std::string_view text, std::size_t first, std::size_t cou
     return text.substr(first - 1, count);
 }
 
-// Collects the image and remembers whether every value fitted its byte.
+// Collects the image and notes every value that does not fit its byte, by the field's name.
 class ImageWriter {
   public:
-    void Put(std::size_t at, long long value) {
+    explicit ImageWriter(std::vector<std::string>* faults) : faults_(faults) {}
+
+    void Put(std::size_t at, long long value, std::string_view field = {}) {
         if (value < 0 || value > 255) {
-            fits_ = false;
+            Fault(field, std::to_string(value) + " does not fit the record (0 to 255)");
             return;
         }
         image_[at] = static_cast<std::uint8_t>(value);
     }
-    void PutCode(std::size_t at, std::optional<std::int16_t> code) {
+    void PutCode(std::size_t at, std::optional<std::int16_t> code, std::string_view field,
+                 int position) {
         if (!code) {
-            fits_ = false;
+            Fault(field, "position " + std::to_string(position) + " is not in its table");
             return;
         }
-        Put(at, *code);
+        Put(at, *code, field);
     }
     template <std::size_t N>
     void PutText(std::size_t at, const FixedText<N>& text) {
         for (std::size_t i = 0; i < kTextSent && i < N; ++i) {
             image_[at + i] = static_cast<std::uint8_t>(text.Bytes()[i]);
+        }
+    }
+    void Fault(std::string_view field, const std::string& why) {
+        fits_ = false;
+        if (faults_ != nullptr) {
+            faults_->push_back(std::string(field) + ": " + why);
         }
     }
     std::optional<WireBuf> Result() const {
@@ -80,7 +90,19 @@ class ImageWriter {
   private:
     WireBuf image_{};
     bool fits_ = true;
+    std::vector<std::string>* faults_;
 };
+
+// A talk group or NAC goes out as hexadecimal pairs; text that is no such pair cannot.
+void PutHexDigits(ImageWriter& w, std::size_t at, std::string_view digits, std::string_view field,
+                  std::string_view whole) {
+    const long long value = HexValue(digits);
+    if (value < 0 || value > 255) {
+        w.Fault(field, "\"" + Trim(whole) + "\" is not hexadecimal");
+        return;
+    }
+    w.Put(at, value, field);
+}
 
 std::string TextAt(const WireBuf& buf, std::size_t at) {
     std::string text(kTextSent, ' ');
@@ -108,43 +130,67 @@ std::string WithChecksum(std::string_view text) {
     return std::string(text) + HexPair(static_cast<std::uint8_t>(CalcChecksum(text)));
 }
 
-std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index) {
+namespace {
+
+std::optional<WireBuf> BuildImage(const ChannelMemory& memory, int index,
+                                  std::optional<std::uint8_t> level,
+                                  std::vector<std::string>* faults) {
     if (!IsRecordIndex(index)) {
+        if (faults != nullptr) {
+            faults->push_back("no such record");
+        }
         return std::nullopt;
     }
     const ChannelRecord& r = memory.Rec(index);
-    ImageWriter w;
+    ImageWriter w(faults);
     w.Put(0, kFrameKindData[0]);
     w.Put(1, kFrameKindData[1]);
     w.Put(at::Length, kRecordLengthByte);
     w.Put(at::AddrHigh, 0);
     w.Put(at::AddrLow, index);
-    w.Put(at::Shad, r.Shad);
-    w.Put(at::Prim, r.Prim);
-    w.Put(at::Chnl, r.Chnl);
-    w.Put(at::Scan, r.Scan);
+    w.Put(at::Shad, r.Shad, "Shadow flags");
+    w.Put(at::Prim, r.Prim, "Primary");
+    w.Put(at::Chnl, r.Chnl, "Channel number");
+    w.Put(at::Scan, r.Scan, "List");
     w.PutText(at::Desc, r.Desc);
-    w.Put(at::EFlags, r.EFlags);
-    w.PutCode(at::Mode, ModeCode(r.Mode));
+    w.Put(at::EFlags, r.EFlags, "Extra flags");
+    w.PutCode(at::Mode, ModeCode(r.Mode), "Operating Mode", r.Mode);
     for (const Half& h : kHalves) {
+        const std::string side = h.letter == 'R' ? "Rx " : "Tx ";
         w.PutText(h.frqAt, r.*h.frq);
         w.Put(h.letterAt, h.letter);
-        w.Put(h.sqlAt, r.*h.sql);
+        w.Put(h.sqlAt, r.*h.sql, side + "Squelch Mode");
         const std::string_view tg = (r.*h.tg).View();
-        w.Put(h.tgAt, HexValue(tg.substr(0, 2)));
-        w.Put(h.tgAt + 1, HexValue(tg.substr(2, 2)));
-        w.PutCode(h.ctcssAt, CtcssCode(r.*h.ctcss));
-        w.PutCode(h.dcsAt, DcsCode(r.*h.dcs));
+        PutHexDigits(w, h.tgAt, tg.substr(0, 2), side + "Talk Group", tg);
+        PutHexDigits(w, h.tgAt + 1, tg.substr(2, 2), side + "Talk Group", tg);
+        w.PutCode(h.ctcssAt, CtcssCode(r.*h.ctcss), side + "Tone", r.*h.ctcss);
+        w.PutCode(h.dcsAt, DcsCode(r.*h.dcs), side + "Code", r.*h.dcs);
         const std::string_view nac = (r.*h.nac).View();
-        w.Put(h.nacAt, HexValue(nac.substr(0, 1)));
-        w.Put(h.nacAt + 1, HexValue(nac.substr(1, 2)));
+        PutHexDigits(w, h.nacAt, nac.substr(0, 1), side + "NAC", nac);
+        PutHexDigits(w, h.nacAt + 1, nac.substr(1, 2), side + "NAC", nac);
     }
     for (std::size_t i = 0; i < kIdCallSent; ++i) {
-        w.Put(at::IDCall + i, r.IDCall[i]);
+        w.Put(at::IDCall + i, r.IDCall[i], "ID Call");
     }
     // The shadow slots and bytes 63 to 68 go out as 0: the image starts zeroed.
-    w.Put(at::RFRec, r.RFRec);
+    if (level) {
+        w.Put(at::RFRec, *level);
+    } else {
+        w.Put(at::RFRec, r.RFRec, "RFRec");
+    }
     return w.Result();
+}
+
+}  // namespace
+
+std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index,
+                               std::vector<std::string>* faults) {
+    return BuildImage(memory, index, std::nullopt, faults);
+}
+
+std::optional<WireBuf> SendImage(const ChannelMemory& memory, int index,
+                                 std::vector<std::string>* faults) {
+    return BuildImage(memory, index, memory.NoiseSquelchLevel, faults);
 }
 
 std::string OpeningRequestFrame(int code, const ProgramVersion& version) {

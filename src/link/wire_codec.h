@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "channel_memory.h"
 #include "program_state.h"
@@ -98,8 +99,13 @@ int CalcChecksum(std::string_view text);
 std::string WithChecksum(std::string_view text);
 
 // The record image of Records[index]. None when a field does not fit a byte, or names a tone,
-// code or mode that the tables do not have: such a record cannot be sent.
-std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index);
+// code or mode that the tables do not have: such a record cannot be sent. `faults`, when given,
+// gets a line for each field that does not fit ("Rx Tone: position 57 is not in its table").
+std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index,
+                               std::vector<std::string>* faults = nullptr);
+// The image as a send writes it: the memory's noise squelch level goes out in place of RFRec.
+std::optional<WireBuf> SendImage(const ChannelMemory& memory, int index,
+                                 std::vector<std::string>* faults = nullptr);
 
 // The opening request with the given code byte; the version goes as three two-digit decimal
 // numbers ("020600" for 2.6.0).

@@ -174,6 +174,14 @@ TEST(Cli, CheckReportsAndRepairs) {
     const std::string fixed = ReadBytes(dir / "fixed.540");
     ASSERT_EQ(fixed.size(), kDataFileBytes);
     EXPECT_EQ(fixed[kHeaderBytes + kRecordBytes + record_offset::Mode], kModeNarrow);
+
+    // Tones and codes outside the tables (an older file's): no send could write the channel.
+    ChannelMemory tones = ResetMemory();
+    tones.Rec(7) = tones.Rec(1), tones.Rec(7).RCTCSS = 57, tones.Rec(7).TDCS = -3;
+    WriteBytes(dir / "tones.540", EncodeDataFile(tones, ProgramState{}));
+    EXPECT_EQ(Cli(dir, "check tones.540").err,
+              "These channels cannot be sent to the radio:\nChannel 007: Rx Tone: position 57 is "
+              "not in its table; Tx Code: position -3 is not in its table\n\n");
 }
 
 TEST(Cli, SettingsFileInTheWorkingDirectoryIsTheTemplate) {

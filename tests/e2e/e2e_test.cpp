@@ -242,6 +242,7 @@ TEST_F(EndToEnd, DesktopProgramOnADisplayIsTitledAsSetAndKeepsItsSettings) {
     ::waitpid(pid, &raw, 0);
     ::kill(xvfb, SIGTERM);
     Reap(xvfb, 5s, Nap);
+    ::unsetenv("DISPLAY");
     EXPECT_TRUE(running) << ReadBytes(dir_ / "gui.err");
     EXPECT_NE(windows.find(title + ":"), std::string::npos) << windows;
     const std::string settings = ReadBytes(dir_ / "KLD540.ini");

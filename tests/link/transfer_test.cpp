@@ -314,6 +314,28 @@ TEST(TransferSend, NewStampPurgesAndWritesRadioRecordsBack) {
         << "a purge brings the second pass";
 }
 
+// A record that cannot go out is found before the radio is opened, so the radio keeps
+// everything it held: one that is selected, and one a purge would have to write back.
+TEST(TransferSend, RecordsThatCannotGoOutStopItBeforeTheRadioIsTouched) {
+    Rig rig;
+    FillRadio(rig.radio);
+    ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
+    const ChannelMemory radioBefore = rig.radio.Memory();
+    rig.state.MemoryStamp = "11111111111111";  // changed elsewhere: the send would purge
+    Channel(rig.memory, 30, kSelDefined | kSelCreatedHere | kSelSend).RCTCSS = 57;
+    rig.memory.Rec(5).IDCall[2] = 999;  // from the radio, not selected: written back
+    rig.device.calls.clear();
+    const TransferResult result = rig.Run(Direction::Send);
+    EXPECT_EQ(result.message, "Download Failure 0 5");
+    ASSERT_EQ(rig.op.shown.size(), 1u);
+    EXPECT_NE(rig.op.shown[0].detail.find("Channel 005: ID Call: 999 does not fit"),
+              std::string::npos);
+    EXPECT_NE(rig.op.shown[0].detail.find("Channel 030: Rx Tone: position 57 is not in its table"),
+              std::string::npos);
+    EXPECT_EQ(rig.device.calls, Lines{}) << "the port was never opened";
+    EXPECT_EQ(rig.radio.Memory().Records, radioBefore.Records);
+}
+
 TEST(TransferSend, RefusedRecordIsResentOnceThenGivenUp) {
     for (int times : {1, 2}) {
         SCOPED_TRACE(times);
@@ -391,7 +413,7 @@ TEST(TransferFailures, SayWhatFailed) {
              "Communication Error 233", ""},
             {"a record the radio cannot carry",
              [](Rig& r) { r.SelectMain(), r.memory.Rec(1).Prim = 300; }, Direction::Send,
-             "Download Failure 0 1", "Channel 001 cannot be sent"},
+             "Download Failure 0 1", "Channel 001: Primary: 300 does not fit"},
             {"an over-long line",
              [](Rig& r) {
                  r.radio = SimRadio(Config([](SimConfig& c) { c.faults.overLongFrame = true; }));

@@ -44,7 +44,7 @@ struct Rig : test::Rig {
 
 // Which records count, and that they are exactly the ones a real send writes (primaries first,
 // shadows in a second pass) and erases.
-TEST(VerifySelection, FollowsTheSendsOwnChoice) {
+TEST(SendSelection, FollowsTheSendsOwnChoice) {
     const struct {
         const char* name;
         std::function<void(ChannelMemory&)> make;
@@ -74,7 +74,7 @@ TEST(VerifySelection, FollowsTheSendsOwnChoice) {
         SCOPED_TRACE(row.name);
         Rig rig;
         row.make(rig.memory);
-        const VerifySelection selection = SelectionToVerify(rig.memory);
+        const SendSelection selection = SelectedForSending(rig.memory);
         EXPECT_EQ(selection.written, row.written);
         EXPECT_EQ(selection.erased, row.erased);
 
@@ -112,7 +112,7 @@ TEST(VerifyCompare, NamesEachFieldThatDiffers) {
     Channel(sent, 6, kSelDefined | kSelErased);
     sent.Rec(kGuard1).Select |= kSelSend;
     sent.NoiseSquelchLevel = 7;
-    const VerifySelection selection = SelectionToVerify(sent);
+    const SendSelection selection = SelectedForSending(sent);
     RadioImages clean{};
     for (int i : selection.written) {
         clean[static_cast<std::size_t>(i)] = MakeBuf(sent, i);
