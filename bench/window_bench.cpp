@@ -79,7 +79,7 @@ void FillDemoChannels(kld::ui::MainWindow& w) {
             w.Dx->click();
             w.TFrq->setText(QString::fromLatin1(d.tx));
         }
-        w.Save_Click();
+        w.StoreChannel();
     }
     w.ChnlScrll->setValue(-3);
 }
@@ -197,7 +197,7 @@ int RunTransfers(int port, const QString& givenFolder) {
     // The port search runs on a thread of its own; it is over before the clock starts.
     QEventLoop searching;
     QObject::connect(&window, &kld::ui::MainWindow::PortsFound, &searching, &QEventLoop::quit);
-    window.FindCommPorts();
+    window.StartPortSearch();
     window.show();
     searching.exec();
     QApplication::processEvents();
@@ -211,7 +211,7 @@ int RunTransfers(int port, const QString& givenFolder) {
     if (!TimeTransfer(window, kld::Direction::Receive, "receive", folder, op)) {
         return 1;
     }
-    window.SelAll_Click();
+    window.SelectAllDefined();
     if (!TimeTransfer(window, kld::Direction::Send, "send", folder, op)) {
         return 1;
     }
@@ -233,7 +233,7 @@ int main(int argc, char** argv) {
         kld::ui::MainWindow window(op, scratch.path().toStdString(), "");
         kld::ui::SplashWindow splash(
             kld::ProgramVersion{}, [&](const kld::ProgramVersion& v) { window.SetVersion(v); },
-            [&] { window.FindCommPorts(); },
+            [&] { window.StartPortSearch(); },
             [&] {
                 window.show();
                 QApplication::processEvents();
@@ -261,7 +261,7 @@ int main(int argc, char** argv) {
     }
 
     kld::ui::MainWindow window(op, scratch.path().toStdString(), "n d w");
-    window.FindCommPorts();
+    window.StartPortSearch();
     window.resize(window.sizeHint());
     window.show();
     QApplication::processEvents();

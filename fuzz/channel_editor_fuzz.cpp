@@ -1,6 +1,6 @@
 // The channel editor worked by an operator who types or pastes anything into any box: every
 // key goes through its box's key rule, every box left through its leave rule, and every store
-// (Save_Click) must leave a record and a memory that the rest of the program can rely on, and
+// (StoreChannel) must leave a record and a memory that the rest of the program can rely on, and
 // summary lines the list can show.
 //
 //   byte 0   bits 4-6  the modes the radio enabled (wide, narrow, digital)
@@ -170,7 +170,7 @@ class Editor {
             }
             case 17: {
                 const std::string box = Enter(in.Text(), flag, 2, DigitRule);
-                if (const auto level = NoiseSquelchOk(box, op_)) {
+                if (const auto level = AcceptNoiseSquelchLevel(box, op_)) {
                     Require(*level <= 15, "the noise squelch level is 0 to 15");
                     memory_.NoiseSquelchLevel = *level;
                 }
@@ -192,7 +192,7 @@ class Editor {
     }
 
     void Show() {
-        view_ = ShowChannel(memory_);
+        view_ = ViewCurrentChannel(memory_);
         lists_ = view_.squelch;
         modeTag_ = v().mode;
     }
@@ -200,7 +200,7 @@ class Editor {
     // With Sx chosen the transmit side follows every change on the receive side.
     void FollowSimplex() {
         if (v().simplex) {
-            Sx_Click(v(), view_.shadow);
+            ChooseSimplex(v(), view_.shadow);
         }
     }
 
@@ -210,12 +210,13 @@ class Editor {
         }
         std::string& box = transmit ? v().txFreq : v().rxFreq;
         const KeyRule rule = [this](int key, std::string& text) {
-            return Check_Freq(key, static_cast<int>(text.size()) + 1, op_);
+            return FrequencyKeyRule(key, static_cast<int>(text.size()) + 1, op_);
         };
         box = Enter(keys, paste, 9, rule);
         FollowSimplex();
         FrequencyFields fields{v().rxFreq, v().txFreq, v().simplex};
-        const bool cancel = transmit ? TFrq_Validate(fields, op_) : RFrq_Validate(fields, op_);
+        const bool cancel =
+            transmit ? LeaveTxFrequency(fields, op_) : LeaveRxFrequency(fields, op_);
         if (!cancel) {
             const std::string& accepted = transmit ? fields.tx : fields.rx;
             const FrequencyVerdict verdict = JudgeFrequency(accepted);
@@ -229,7 +230,7 @@ class Editor {
     void EnterHex(std::string& box, std::string& follower, std::size_t maxLength,
                   std::string_view keys, bool paste, std::string (*complete)(std::string_view)) {
         const KeyRule rule = [this](int key, std::string&) {
-            HexCheck(key, op_);
+            HexKeyRule(key, op_);
             return key;
         };
         box = complete(Enter(keys, paste, maxLength, rule));
@@ -278,7 +279,7 @@ class Editor {
         const int c = memory_.Current;
         const ChannelMemory before = memory_;
         const StoreOutcome outcome =
-            Save_Click(memory_, v(), op_, [this] { return defaultsWritten_; });
+            StoreChannel(memory_, v(), op_, [this] { return defaultsWritten_; });
         if (!outcome.stored) {
             Require(SameRecords(memory_, before) && memory_.ZoneCounts == before.ZoneCounts,
                     "a refused store changes nothing");
@@ -300,7 +301,7 @@ class Editor {
         Require(!CtcssText(r.RCTCSS).empty() && !CtcssText(r.TCTCSS).empty() &&
                     !DcsText(r.RDCS).empty() && !DcsText(r.TDCS).empty(),
                 "a stored channel's tones and codes are inside their tables");
-        const SquelchLists offered = FillSquelchModes(r.Mode, r.IsShadow());
+        const SquelchLists offered = SquelchListsFor(r.Mode, r.IsShadow());
         Require(SquelchPosition(offered.rx, r.RSql) && SquelchPosition(offered.tx, r.TSql),
                 "a stored channel's squelch modes are in its mode's lists");
         Require(r.RTG.View().substr(4) == "  " && r.TTG.View().substr(4) == "  " &&
@@ -327,9 +328,9 @@ class Editor {
     void CheckStoredAgain(int c) {
         ChannelMemory again = memory_;
         again.Current = static_cast<std::int16_t>(c);
-        const ChannelView shown = ShowChannel(again);
+        const ChannelView shown = ViewCurrentChannel(again);
         AnsweringOperator quiet;
-        const StoreOutcome outcome = Save_Click(again, shown.values, quiet, [] { return true; });
+        const StoreOutcome outcome = StoreChannel(again, shown.values, quiet, [] { return true; });
         Require(
             outcome.stored && SameRecords(again, memory_) && again.ZoneCounts == memory_.ZoneCounts,
             "a stored channel shown and stored again stays as it is");
@@ -340,7 +341,7 @@ class Editor {
         const std::string primary = primaryKeys.empty() ? ProposedPrimary(memory_)
                                                         : Enter(primaryKeys, paste, 3, DigitRule);
         const std::string shadow = Enter(shadowKeys, paste, 3, DigitRule);
-        if (ShadowDialogOk(memory_, primary, shadow, op_) != ShadowDialogResult::Accepted) {
+        if (JudgeShadowNumbers(memory_, primary, shadow, op_) != ShadowDialogResult::Accepted) {
             return;
         }
         const auto created = CreateShadow(memory_, primary, shadow);

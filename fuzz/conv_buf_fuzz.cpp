@@ -9,10 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;  // the transfer refuses longer frames before decoding them
     }
     kld::ChannelMemory memory = StartMemory();
-    if (kld::ConvBuf(text, memory) == 1) {
+    if (kld::StoreRecordFrame(text, memory) == 1) {
         // A stored record always keeps positions inside the tables, and its small integers
         // came in as bytes, so it can always be sent back.
-        Require(kld::MakeBuf(memory, memory.Current).has_value(),
+        Require(kld::RecordImage(memory, memory.Current).has_value(),
                 "a record stored from a frame can be sent again");
     }
     Exercise(memory);

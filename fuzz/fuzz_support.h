@@ -220,7 +220,7 @@ inline void CheckViews(const ChannelMemory& memory) {
 // reported invalid data.
 inline int Exercise(ChannelMemory& memory, bool agree = true) {
     AnsweringOperator op(agree);
-    CheckDatabase(memory, op);
+    CheckMemory(memory, op);
     CheckViews(memory);
     return op.invalidData;
 }

@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text = kld::fuzz::AsText(data, size);
-    kld::GetString(text);
+    kld::DataLineText(text);
     kld::DebugLogRenderer renderer;
     std::size_t start = 0;
     while (start <= text.size()) {

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     kld::ui::MainWindow window(op, folder, commandLine);
     kld::ui::SplashWindow splash(
         kld::ProgramVersion{}, [&](const kld::ProgramVersion& v) { window.SetVersion(v); },
-        [&] { window.FindCommPorts(); }, [&] { window.show(); }, 120);
+        [&] { window.StartPortSearch(); }, [&] { window.show(); }, 120);
     splash.show();
     return QApplication::exec();
 }

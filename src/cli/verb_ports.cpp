@@ -5,7 +5,7 @@ namespace kld::cli {
 
 // The ports the desktop program would offer in its port list, with the device behind each.
 int RunPorts(Session& session, const VerbArgs& /*args*/) {
-    return ListPorts(session, FindCommPorts());
+    return ListPorts(session, FindOpenablePorts());
 }
 
 int ListPorts(Session& session, const std::vector<PortEntry>& ports) {

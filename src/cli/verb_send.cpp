@@ -11,7 +11,7 @@ int RunSend(Session& session, const VerbArgs& args) {
         return kExitFailed;
     }
     if (args.Has("--select-all")) {
-        SelAll_Click(session.memory);
+        SelectAllDefined(session.memory);
     }
     if (args.Has("--purge")) {
         session.state.PurgeMode = 1;

@@ -12,7 +12,7 @@ int RunVerify(Session& session, const VerbArgs& args) {
         return kExitFailed;
     }
     if (args.Has("--select-all")) {
-        SelAll_Click(session.memory);
+        SelectAllDefined(session.memory);
     }
     return WithRadio(session, args, [&](TransferContext& context) {
         const VerifyResult result = VerifyRadio(session.memory, session.state, context.device,

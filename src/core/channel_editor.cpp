@@ -84,7 +84,7 @@ void PrepareShownRecord(ChannelMemory& memory) {
     }
 }
 
-ChannelView ShowChannel(ChannelMemory& memory) {
+ChannelView ViewCurrentChannel(ChannelMemory& memory) {
     PrepareShownRecord(memory);
     const int c = memory.Current;
     const ChannelRecord& r = memory.Rec(c);
@@ -99,7 +99,7 @@ ChannelView ShowChannel(ChannelMemory& memory) {
     view.zonePosition = view.showScanAndList ? ZoneChoicePosition(view.zones, r) : std::nullopt;
 
     const int mode = ModeFlag(r.Mode) != 0 ? r.Mode : -1;
-    view.squelch = FillSquelchModes(mode, view.shadow);
+    view.squelch = SquelchListsFor(mode, view.shadow);
 
     EditorValues& v = view.values;
     if (view.zonePosition) {
@@ -107,7 +107,7 @@ ChannelView ShowChannel(ChannelMemory& memory) {
     }
     v.scan = r.IsScanMember();
     v.mode = mode;
-    v.simplex = CheckSx(r);
+    v.simplex = IsSimplex(r);
     v.desc = r.Desc.Trimmed();
     v.rxFreq = DisplayFrequency(r.RFrq.View());
     v.txFreq = DisplayFrequency(r.TFrq.View());
@@ -130,7 +130,7 @@ ChannelView ShowChannel(ChannelMemory& memory) {
     // becomes a copy of the Rx side, so a digital channel with NAC or monitor squelch on both
     // sides shows Talk Group on transmit instead of an empty choice.
     if (v.simplex) {
-        Sx_Click(v, view.shadow);
+        ChooseSimplex(v, view.shadow);
     }
     return view;
 }
@@ -150,66 +150,60 @@ EditableBoxes Editable(bool simplex, bool currentIsShadow) {
             .txChoices = !simplex};
 }
 
-void Sx_Click(EditorValues& values, bool currentIsShadow) {
+void ChooseSimplex(EditorValues& values, bool currentIsShadow) {
     values.simplex = true;
-    RCTCSS_Click(values);
-    RDCS_Click(values);
-    RSql_Click(values, currentIsShadow);
-    RTG_Click(values);
-    RNAC_Click(values);
-    RFrq_Change(values);
+    FollowRxTone(values);
+    FollowRxCode(values);
+    FollowRxSquelch(values, currentIsShadow);
+    FollowRxTalkGroup(values);
+    FollowRxNac(values);
+    FollowRxFrequency(values);
 }
 
-void RFrq_Change(EditorValues& values) {
+void FollowRxFrequency(EditorValues& values) {
     if (values.simplex) {
         values.txFreq = values.rxFreq;
     }
 }
 
-void RTG_Change(EditorValues& values) {
+void FollowRxTalkGroup(EditorValues& values) {
     if (values.simplex) {
         values.txTalkGroup = values.rxTalkGroup;
     }
 }
 
-void RNAC_Change(EditorValues& values) {
+void FollowRxNac(EditorValues& values) {
     if (values.simplex) {
         values.txNac = values.rxNac;
     }
 }
 
-void RCTCSS_Click(EditorValues& values) {
+void FollowRxTone(EditorValues& values) {
     if (values.simplex) {
         values.txCtcss = values.rxCtcss;
     }
 }
 
-void RDCS_Click(EditorValues& values) {
+void FollowRxCode(EditorValues& values) {
     if (values.simplex) {
         values.txDcs = values.rxDcs;
     }
 }
 
-void RSql_Click(EditorValues& values, bool currentIsShadow) {
+void FollowRxSquelch(EditorValues& values, bool currentIsShadow) {
     if (!values.simplex) {
         return;
     }
-    const SquelchLists lists = FillSquelchModes(values.mode, currentIsShadow);
+    const SquelchLists lists = SquelchListsFor(values.mode, currentIsShadow);
     const std::optional<int> tx =
         SimplexTxSquelch(values.mode, SquelchPosition(lists.rx, values.rxSquelch), lists);
     values.txSquelch = SquelchCode(lists.tx, tx);
 }
 
-void RTG_Click(EditorValues& values) {
-    RTG_Change(values);
-}
-
-void RNAC_Click(EditorValues& values) {
-    RNAC_Change(values);
-}
-
-std::optional<SquelchLists> ModeChanged(EditorValues& values, int& tag, bool currentIsShadow) {
-    std::optional<SquelchLists> lists = Modes_Click(tag, values.mode, currentIsShadow);
+std::optional<SquelchLists> ModeChanged(EditorValues& values, int& shownMode,
+                                        bool currentIsShadow) {
+    std::optional<SquelchLists> lists =
+        SquelchListsOnModeChange(shownMode, values.mode, currentIsShadow);
     if (lists) {
         values.rxSquelch = lists->rx.front().code;
         values.txSquelch = lists->tx.front().code;
@@ -241,8 +235,8 @@ Message MissingChoiceMessage(const std::vector<std::string>& fields) {
     return {text, "Save Record", Icon::Exclamation, Buttons::Ok};
 }
 
-StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Operator& op,
-                        const std::function<bool()>& saveDefaults) {
+StoreOutcome StoreChannel(ChannelMemory& memory, const EditorValues& values, Operator& op,
+                          const std::function<bool()>& saveDefaults) {
     StoreOutcome outcome;
     outcome.frequencies = {values.rxFreq, values.txFreq, values.simplex};
     outcome.idCall = values.idCall;
@@ -268,8 +262,8 @@ StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Opera
     const bool modeAllowed = !modeChosen || IsModeAllowed(memory.EnabledModes, mode, freq.tx);
     if (!modeAllowed) {
         if (const auto replacement = FirstEnabledMode(memory.EnabledModes)) {
-            int tag = mode;  // the mode list's Tag holds the selection it last saw
-            outcome.squelchLists = Modes_Click(tag, *replacement, shadow);
+            int shownMode = mode;  // the selection the mode list last saw
+            outcome.squelchLists = SquelchListsOnModeChange(shownMode, *replacement, shadow);
             if (outcome.squelchLists) {
                 rxSquelch = outcome.squelchLists->rx.front().code;
                 txSquelch = outcome.squelchLists->tx.front().code;
@@ -283,7 +277,7 @@ StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Opera
     // A squelch code the mode's list does not offer counts as no choice as well, and so does a
     // list that is full (another window's stale choice) or that the editor never offers.
     const bool keepsList = c <= kLastOrdinaryChannel && !shadow;
-    const SquelchLists offered = FillSquelchModes(mode, shadow);
+    const SquelchLists offered = SquelchListsFor(mode, shadow);
     std::vector<std::string> missing;
     if (keepsList && !ListOffered(ZoneChoices(memory, c), values.list)) {
         missing.push_back("List");

@@ -76,9 +76,9 @@ void PrepareShownRecord(ChannelMemory& memory);
 
 // PrepareShownRecord, then the editor's view of record Current. The squelch lists are always
 // rebuilt for the record itself, so a channel never shows the list of the one before it. The
-// window then sets the mode list's Tag to values.mode (see ModeChanged). No summary line
-// changes: a template copy in an undefined record leaves it undefined.
-ChannelView ShowChannel(ChannelMemory& memory);
+// window then notes values.mode as the mode list's shown selection (see ModeChanged). No summary
+// line changes: a template copy in an undefined record leaves it undefined.
+ChannelView ViewCurrentChannel(ChannelMemory& memory);
 
 // The channel box's accepted entry (its leave rule): the record the text names becomes Current
 // and the window shows it. None after the leave rule's beep; Current stays and so does the focus.
@@ -99,28 +99,26 @@ EditableBoxes Editable(bool simplex, bool currentIsShadow);
 
 // Sx chosen: values.simplex becomes true and the transmit side takes the receive side's
 // frequency, squelch entry, tone, code, talk group and NAC.
-void Sx_Click(EditorValues& values, bool currentIsShadow);
+void ChooseSimplex(EditorValues& values, bool currentIsShadow);
 
 // The transmit side following the receive side while Sx is chosen; in duplex each does nothing.
-// The window calls the _Change functions from the boxes' text-change handlers (every key and
-// every paste, before any leave rule) and the _Click functions when an entry is picked or the
-// box is clicked, then shows the transmit box again.
-void RFrq_Change(EditorValues& values);   // TFrq takes the RFrq text
-void RTG_Change(EditorValues& values);    // TTG takes the RTG text
-void RNAC_Change(EditorValues& values);   // TNAC takes the RNAC text
-void RCTCSS_Click(EditorValues& values);  // TCTCSS takes the RCTCSS position
-void RDCS_Click(EditorValues& values);    // TDCS takes the RDCS position
+// The window calls them when a receive box changes (every key and every paste, before any leave
+// rule), when an entry is picked, and when the talk group or NAC box is clicked, then shows the
+// transmit box again.
+void FollowRxFrequency(EditorValues& values);  // TFrq takes the RFrq text
+void FollowRxTalkGroup(EditorValues& values);  // TTG takes the RTG text
+void FollowRxNac(EditorValues& values);        // TNAC takes the RNAC text
+void FollowRxTone(EditorValues& values);       // TCTCSS takes the RCTCSS position
+void FollowRxCode(EditorValues& values);       // TDCS takes the RDCS position
 // TSql: the first entry in Digital, else the entry at the RSql entry's position (none chosen
 // when RSql has none).
-void RSql_Click(EditorValues& values, bool currentIsShadow);
-void RTG_Click(EditorValues& values);   // as RTG_Change
-void RNAC_Click(EditorValues& values);  // as RNAC_Change
+void FollowRxSquelch(EditorValues& values, bool currentIsShadow);
 
-// The mode list's selection changed (values.mode already holds the new position); `tag` is the
-// list's Tag, the selection it saw before, and becomes values.mode. A change to or from Digital
+// The mode list's selection changed (values.mode already holds the new position); `shownMode`
+// is the selection the list had before, and becomes values.mode. A change to or from Digital
 // returns the refilled squelch lists, and values.rxSquelch and txSquelch become their first
 // entries' codes; any other change returns none and leaves both choices alone.
-std::optional<SquelchLists> ModeChanged(EditorValues& values, int& tag, bool currentIsShadow);
+std::optional<SquelchLists> ModeChanged(EditorValues& values, int& shownMode, bool currentIsShadow);
 
 // --- Storing a channel ---------------------------------------------------------------------
 
@@ -167,7 +165,7 @@ Message MissingChoiceMessage(const std::vector<std::string>& fields);
 //
 // After a store the window refreshes the summary lines of outcome.changedRecords and the
 // selection boxes, then shows outcome.next. After a refusal it shows outcome.frequencies again.
-StoreOutcome Save_Click(ChannelMemory& memory, const EditorValues& values, Operator& op,
-                        const std::function<bool()>& saveDefaults);
+StoreOutcome StoreChannel(ChannelMemory& memory, const EditorValues& values, Operator& op,
+                          const std::function<bool()>& saveDefaults);
 
 }  // namespace kld

@@ -157,9 +157,9 @@ std::string ToDec(std::string_view value) {
     return std::to_string(static_cast<long long>(sum));
 }
 
-int IsHexString(std::string_view text, int length) {
+bool IsHexText(std::string_view text, int length) {
     if (length > 0 && text.size() < static_cast<std::size_t>(length)) {
-        return 1;
+        return false;
     }
     // Every position is looked at rather than stopping at the first failure: the answer is the
     // same, and the memory check asks this four times for each record.
@@ -167,7 +167,7 @@ int IsHexString(std::string_view text, int length) {
     for (int pos = 0; pos < length; ++pos) {
         allHex &= IsHexDigit(Upper(static_cast<unsigned char>(text.data()[pos])));
     }
-    return allHex ? 0 : 1;
+    return allHex;
 }
 
 long long HexValue(std::string_view value) {
@@ -197,7 +197,7 @@ bool IsHexDigits(std::string_view text) {
                        [](char ch) { return IsHexDigit(Upper(static_cast<unsigned char>(ch))); });
 }
 
-int HexCheck(int& key, Operator& op) {
+int HexKeyRule(int& key, Operator& op) {
     if (key == kBackspace) {
         return kBackspace;
     }
@@ -219,7 +219,7 @@ DigitKeyResult DigitKeyRule(int key, std::string_view fieldText) {
     return {digit ? key : 0, Trim(fieldText)};
 }
 
-bool CheckSx(const ChannelRecord& r) {
+bool IsSimplex(const ChannelRecord& r) {
     return r.RNAC == r.TNAC && r.RTG == r.TTG && r.RFrq == r.TFrq && r.RDCS == r.TDCS &&
            r.RCTCSS == r.TCTCSS && r.RSql == r.TSql;
 }

@@ -26,8 +26,8 @@ std::string FormatThreeDigits(double value, int decimals);
 std::string ToHex(std::string_view value, int finLen);
 // Decimal digits of the hexadecimal text value; "0" on any failure.
 std::string ToDec(std::string_view value);
-// 0 when the first length characters are hexadecimal digits, 1 otherwise.
-int IsHexString(std::string_view text, int length);
+// True when the first `length` characters are hexadecimal digits.
+bool IsHexText(std::string_view text, int length);
 // The value of hexadecimal text as ToDec reads it, as a number (0 when ToDec gives "0").
 long long HexValue(std::string_view value);
 
@@ -41,7 +41,7 @@ bool IsHexDigits(std::string_view text);
 inline constexpr int kBackspace = 8;
 
 // The hexadecimal key rule: the key to let through (upper case), or 0 after a beep.
-int HexCheck(int& key, Operator& op);
+int HexKeyRule(int& key, Operator& op);
 
 // The digit key rule of the numeric fields. The field's text is trimmed on every key but
 // backspace; a key that is not a digit is swallowed silently.
@@ -52,6 +52,6 @@ struct DigitKeyResult {
 DigitKeyResult DigitKeyRule(int key, std::string_view fieldText);
 
 // True when the record's receive and transmit settings are identical.
-bool CheckSx(const ChannelRecord& record);
+bool IsSimplex(const ChannelRecord& record);
 
 }  // namespace kld

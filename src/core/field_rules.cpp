@@ -118,7 +118,7 @@ int NextChannel(int current) {
     return next <= 0 ? kFirstChannel : next;
 }
 
-int Check_Freq(int key, int pos, Operator& op) {
+int FrequencyKeyRule(int key, int pos, Operator& op) {
     if (key == kBackspace) {
         return kBackspace;
     }
@@ -189,21 +189,21 @@ FrequencyVerdict JudgeFrequency(std::string_view text) {
     return {formatted, true, true};
 }
 
-bool RFrq_Validate(FrequencyFields& fields, Operator& op) {
+bool LeaveRxFrequency(FrequencyFields& fields, Operator& op) {
     return Validate(fields.rx, fields.simplex, &fields.tx, "Invalid Rx Frequency", op);
 }
 
-bool TFrq_Validate(FrequencyFields& fields, Operator& op) {
+bool LeaveTxFrequency(FrequencyFields& fields, Operator& op) {
     return Validate(fields.tx, false, nullptr, "Invalid Tx Frequency", op);
 }
 
 bool CheckFrequencies(FrequencyFields& fields, Operator& op) {
     bool result = true;
-    if (RFrq_Validate(fields, op)) {
+    if (LeaveRxFrequency(fields, op)) {
         op.Tell(PlainMessage("Rx Frequency not valid"));
         result = false;
     }
-    if (!fields.simplex && TFrq_Validate(fields, op)) {
+    if (!fields.simplex && LeaveTxFrequency(fields, op)) {
         op.Tell(PlainMessage("Tx Frequency not valid"));
         result = false;
     }

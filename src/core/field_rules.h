@@ -53,7 +53,7 @@ int NextChannel(int current);
 
 // Key rule of the frequency boxes. `pos` is the one-based position where the key would go.
 // Returns the key, or 0 after a beep.
-int Check_Freq(int key, int pos, Operator& op);
+int FrequencyKeyRule(int key, int pos, Operator& op);
 
 // The leave rule's verdict on one frequency text, without any message.
 struct FrequencyVerdict {
@@ -73,8 +73,8 @@ struct FrequencyFields {
 // Leave rules of RFrq and TFrq. They rewrite the box and return Cancel: true keeps the focus in
 // the box, after a beep and "Invalid Rx Frequency" / "Invalid Tx Frequency". With Sx chosen the
 // receive rule copies its in-range text into the transmit box, on the raster or not.
-bool RFrq_Validate(FrequencyFields& fields, Operator& op);
-bool TFrq_Validate(FrequencyFields& fields, Operator& op);
+bool LeaveRxFrequency(FrequencyFields& fields, Operator& op);
+bool LeaveTxFrequency(FrequencyFields& fields, Operator& op);
 
 // The first step of a store: the receive box, and in duplex also the transmit box, must pass
 // their leave rules. A failing box shows its own message and then "Rx Frequency not valid" /

@@ -26,7 +26,7 @@ int BoxState(const ChannelRecord& record) {
     return (record.Select & kSelSend) != 0 ? kBoxTicked : kBoxClear;
 }
 
-std::array<int, kSelectionBoxes> SyncSelectBoxes(const ChannelMemory& memory, int topLine) {
+std::array<int, kSelectionBoxes> SelectionBoxStates(const ChannelMemory& memory, int topLine) {
     std::array<int, kSelectionBoxes> states{};
     for (int k = 0; k < kSelectionBoxes; ++k) {
         const int line = topLine + k;
@@ -36,7 +36,7 @@ std::array<int, kSelectionBoxes> SyncSelectBoxes(const ChannelMemory& memory, in
     return states;
 }
 
-bool SelectBox_Click(ChannelMemory& memory, int topLine, int box, int newState) {
+bool SetSelectionFromBox(ChannelMemory& memory, int topLine, int box, int newState) {
     const int line = topLine + box;
     if (box < 0 || box >= kSelectionBoxes || !IsRecordIndex(line)) {
         return false;
@@ -47,10 +47,10 @@ bool SelectBox_Click(ChannelMemory& memory, int topLine, int box, int newState) 
     return true;
 }
 
-void SelAll_Click(ChannelMemory& memory) {
+void SelectAllDefined(ChannelMemory& memory) {
     SetSendFlag(memory, true);
 }
-void ClearAll_Click(ChannelMemory& memory) {
+void ClearAllSelections(ChannelMemory& memory) {
     SetSendFlag(memory, false);
 }
 
@@ -69,7 +69,7 @@ Message PrimaryHasShadowsMessage(const std::vector<int>& shadows) {
     return {text, "Un/Erase Current", Icon::Exclamation, Buttons::Ok};
 }
 
-EraseResult EraseCurr_Click(ChannelMemory& memory, Operator& op) {
+EraseResult EraseOrUneraseCurrent(ChannelMemory& memory, Operator& op) {
     const int c = memory.Current;
     if (c < 2 || c > kLastOrdinaryChannel) {
         op.Tell(EraseRefusedMessage());
@@ -116,7 +116,7 @@ std::string_view PurgeCaption(std::int16_t purgeMode) {
     return purgeMode == 1 ? "UnPurge" : "Purge";
 }
 
-std::string_view EraseAll_Click(ProgramState& state) {
+std::string_view TogglePurge(ProgramState& state) {
     state.PurgeMode = static_cast<std::int16_t>(state.PurgeMode == 1 ? 0 : 1);
     return PurgeCaption(state.PurgeMode);
 }

@@ -24,18 +24,18 @@ inline constexpr int kSelectionBoxes = 6;
 
 // The six boxes for the summary list scrolled to `topLine`. A line past the last record has no
 // channel and its box is clear.
-std::array<int, kSelectionBoxes> SyncSelectBoxes(const ChannelMemory& memory, int topLine);
+std::array<int, kSelectionBoxes> SelectionBoxStates(const ChannelMemory& memory, int topLine);
 
 // The operator clicked box `box` (0 to 5) into `newState` with the list at `topLine`: the
 // channel on that line becomes Current and takes the state into its send and erase flags.
 // False when that line has no channel (nothing changes). The window then refreshes that
 // channel's summary line (an erase mark may have come or gone) and shows the channel.
-bool SelectBox_Click(ChannelMemory& memory, int topLine, int box, int newState);
+bool SetSelectionFromBox(ChannelMemory& memory, int topLine, int box, int newState);
 
 // Select All / Clear All: the send flag of every defined record 0 to 232. Undefined records and
 // erase marks stay as they are. No summary line changes; the window resynchronises the boxes.
-void SelAll_Click(ChannelMemory& memory);
-void ClearAll_Click(ChannelMemory& memory);
+void SelectAllDefined(ChannelMemory& memory);
+void ClearAllSelections(ChannelMemory& memory);
 
 // What "Un/Erase Current" did.
 enum class EraseResult {
@@ -59,11 +59,11 @@ Message PrimaryHasShadowsMessage(const std::vector<int>& shadows);
 // After Removed or MarkToggled the window refreshes record Current's summary line, and only
 // that one, and its box (BoxState) when it is on a visible line. The other results change
 // nothing. The editor keeps showing the record as it was.
-EraseResult EraseCurr_Click(ChannelMemory& memory, Operator& op);
+EraseResult EraseOrUneraseCurrent(ChannelMemory& memory, Operator& op);
 
 // The purge button: switches PurgeMode between 0 and 1 and returns the button's new caption.
 // Back at 0 the window restores the list's colours and resynchronises the boxes.
-std::string_view EraseAll_Click(ProgramState& state);
+std::string_view TogglePurge(ProgramState& state);
 std::string_view PurgeCaption(std::int16_t purgeMode);
 
 }  // namespace kld

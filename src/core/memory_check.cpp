@@ -30,7 +30,7 @@ Message DisabledModesMessage(std::uint8_t disabledFlags) {
     return {text, "Radio Operating Modes", Icon::Exclamation, Buttons::OkCancel};
 }
 
-std::int16_t CheckDatabase(ChannelMemory& memory, Operator& op) {
+std::int16_t CheckMemory(ChannelMemory& memory, Operator& op) {
     int invalid = 0;
     std::int16_t shadows = 0;
     std::uint8_t disabled = 0;
@@ -47,9 +47,9 @@ std::int16_t CheckDatabase(ChannelMemory& memory, Operator& op) {
             ++zoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
         }
         invalid += FrequencyOutOfRange(r.RFrq);
-        invalid += IsHexString(r.RNAC.View(), 3) + IsHexString(r.RTG.View(), 4);
+        invalid += !IsHexText(r.RNAC.View(), 3) + !IsHexText(r.RTG.View(), 4);
         invalid += FrequencyOutOfRange(r.TFrq);
-        invalid += IsHexString(r.TNAC.View(), 3) + IsHexString(r.TTG.View(), 4);
+        invalid += !IsHexText(r.TNAC.View(), 3) + !IsHexText(r.TTG.View(), 4);
         if (ModeFlag(r.Mode) == 0) {
             // A number that is no mode at all cannot be sent; call it invalid data.
             ++invalid;

@@ -14,6 +14,6 @@ Message DisabledModesMessage(std::uint8_t disabledFlags);
 // Walks records 0 to 232 once after a load or a receive: tells the operator about invalid data,
 // offers to move channels out of disabled modes, and returns the number of shadow records.
 // Current is left at 233, one past the last record visited.
-std::int16_t CheckDatabase(ChannelMemory& memory, Operator& op);
+std::int16_t CheckMemory(ChannelMemory& memory, Operator& op);
 
 }  // namespace kld

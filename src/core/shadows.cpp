@@ -88,8 +88,8 @@ std::string ProposedPrimary(const ChannelMemory& memory) {
     return Format000(c);
 }
 
-ShadowDialogResult ShadowDialogOk(const ChannelMemory& memory, std::string_view primaryText,
-                                  std::string_view shadowText, Operator& op) {
+ShadowDialogResult JudgeShadowNumbers(const ChannelMemory& memory, std::string_view primaryText,
+                                      std::string_view shadowText, Operator& op) {
     if (const auto message = PrimaryMessage(ValidatePrimary(memory, primaryText))) {
         op.Tell(*message);
         return ShadowDialogResult::PrimaryRefused;

@@ -41,8 +41,8 @@ enum class ShadowDialogResult {
     Accepted,        // ShadowSuccess: hide the dialog and create the shadow
 };
 // The dialog's OK button.
-ShadowDialogResult ShadowDialogOk(const ChannelMemory& memory, std::string_view primaryText,
-                                  std::string_view shadowText, Operator& op);
+ShadowDialogResult JudgeShadowNumbers(const ChannelMemory& memory, std::string_view primaryText,
+                                      std::string_view shadowText, Operator& op);
 
 // The first free slot (0 to 6) of a primary's shadow list.
 std::optional<int> FreeShadowSlot(const ChannelRecord& primary);

@@ -20,7 +20,7 @@ SquelchEntry Entry(std::string_view name, std::size_t blanks, std::int16_t lette
 
 }  // namespace
 
-SquelchLists FillSquelchModes(int modePosition, bool currentIsShadow) {
+SquelchLists SquelchListsFor(int modePosition, bool currentIsShadow) {
     SquelchLists lists;
     if (modePosition == kModeDigital) {
         lists.rx = {Entry("Monitor", 7, kSqlMonitor), Entry("NAC", 12, kSqlNac),
@@ -60,14 +60,15 @@ std::optional<std::int16_t> SquelchCode(const std::vector<SquelchEntry>& list,
     return list[static_cast<std::size_t>(*position)].code;
 }
 
-std::optional<SquelchLists> Modes_Click(int& tag, int selected, bool currentIsShadow) {
-    const int previous = tag;
+std::optional<SquelchLists> SquelchListsOnModeChange(int& shownMode, int selected,
+                                                     bool currentIsShadow) {
+    const int previous = shownMode;
     if (previous == selected) {
         return std::nullopt;
     }
-    tag = selected;
+    shownMode = selected;
     if (previous == kModeDigital || selected == kModeDigital) {
-        return FillSquelchModes(selected, currentIsShadow);
+        return SquelchListsFor(selected, currentIsShadow);
     }
     return std::nullopt;
 }
@@ -81,7 +82,7 @@ std::optional<int> SimplexTxSquelch(int modePosition, std::optional<int> rxPosit
     return position;
 }
 
-std::optional<std::uint8_t> NoiseSquelchOk(std::string_view text, Operator& op) {
+std::optional<std::uint8_t> AcceptNoiseSquelchLevel(std::string_view text, Operator& op) {
     const std::optional<int> level = ParseTyped16(text);
     if (!level || *level < 0 || *level > 15) {
         op.Tell({"Value is out of range", "", Icon::None, Buttons::Ok});

@@ -28,7 +28,7 @@ struct SquelchLists {
 // The squelch lists for the selected operating mode: digital lists for position 2, analog ones
 // for anything else (Wide, Narrow, nothing selected or a number that is no mode). A shadow's
 // digital transmit list has no "ID Call" entry. No entry is selected.
-SquelchLists FillSquelchModes(int modePosition, bool currentIsShadow);
+SquelchLists SquelchListsFor(int modePosition, bool currentIsShadow);
 
 // The position of the first entry that carries `code`; none when no entry does.
 std::optional<int> SquelchPosition(const std::vector<SquelchEntry>& list,
@@ -37,11 +37,12 @@ std::optional<int> SquelchPosition(const std::vector<SquelchEntry>& list,
 std::optional<std::int16_t> SquelchCode(const std::vector<SquelchEntry>& list,
                                         std::optional<int> position);
 
-// The mode list's reaction to a new selection. `tag` is the position the list last saw
-// selected (the list's Tag) and becomes `selected`. A change to or from Digital returns the
+// The mode list's reaction to a new selection. `shownMode` is the position the list last saw
+// selected and becomes `selected`. A change to or from Digital returns the
 // refilled lists, whose first entries the window selects; any other change returns none and the
 // squelch lists and their selections stay as they are.
-std::optional<SquelchLists> Modes_Click(int& tag, int selected, bool currentIsShadow);
+std::optional<SquelchLists> SquelchListsOnModeChange(int& shownMode, int selected,
+                                                     bool currentIsShadow);
 
 // In simplex, the transmit squelch entry that follows a receive squelch choice: the first entry
 // in Digital, the same position otherwise; none when there is nothing to select.
@@ -50,6 +51,6 @@ std::optional<int> SimplexTxSquelch(int modePosition, std::optional<int> rxPosit
 
 // The squelch dialog's OK: the level typed (empty text is 0), or none after "Value is out of
 // range" when it is above 15 or no 16-bit number; the dialog then stays open.
-std::optional<std::uint8_t> NoiseSquelchOk(std::string_view text, Operator& op);
+std::optional<std::uint8_t> AcceptNoiseSquelchLevel(std::string_view text, Operator& op);
 
 }  // namespace kld

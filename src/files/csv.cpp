@@ -69,7 +69,7 @@ const std::vector<SquelchName>& SquelchNames() {
     static const std::vector<SquelchName> names = [] {
         std::vector<SquelchName> all;
         for (const int mode : {kModeWide, kModeDigital}) {
-            const SquelchLists lists = FillSquelchModes(mode, false);
+            const SquelchLists lists = SquelchListsFor(mode, false);
             for (const auto* list : {&lists.rx, &lists.tx}) {
                 for (const SquelchEntry& e : *list) {
                     if (std::none_of(all.begin(), all.end(),
@@ -726,7 +726,7 @@ PlanRow ReadPlanRow(RowCells& cells, const ChannelRecord& templateRecord,
     std::optional<std::int16_t> rxSquelch;
     std::optional<std::int16_t> txSquelch;
     if (mode) {
-        const SquelchLists offered = FillSquelchModes(*mode, shadow);
+        const SquelchLists offered = SquelchListsFor(*mode, shadow);
         const std::string words =
             "a " + std::string(ModeText(*mode)) + (shadow ? " shadow" : " channel");
         rxSquelch = Squelch(cells, kRxSquelch, offered.rx, words);

@@ -60,7 +60,7 @@ void LoadNativeRecords(std::span<const std::uint8_t> bytes, ChannelMemory& memor
 }
 
 void FinishOpen(ChannelMemory& memory, ProgramState& state, Operator& op) {
-    const std::int16_t shadows = CheckDatabase(memory, op);
+    const std::int16_t shadows = CheckMemory(memory, op);
     if (state.MemoryStamp != kNoStamp && (shadows != 0 || state.RxShadowCount != 0)) {
         state.MemoryStamp = kNoStamp;
     }

@@ -81,7 +81,7 @@ bool WriteSettingsFile(const std::filesystem::path& path, const FileHeader& head
     return SaveFileSafely(path, bytes);
 }
 
-bool SaveDefaults(std::int16_t portNumber, ChannelMemory& memory, const ProgramState& state,
+bool SaveSettings(std::int16_t portNumber, ChannelMemory& memory, const ProgramState& state,
                   const std::filesystem::path& path) {
     memory.PortNumber = portNumber;
     memory.Rec(kDefaultRecord).RFRec = portNumber;

@@ -39,7 +39,7 @@ bool WriteSettingsFile(const std::filesystem::path& path, const FileHeader& head
 
 // Takes a new port number into record 0 and rewrites the settings file with the current
 // header and record 0. The memory keeps the change even when the file cannot be written.
-bool SaveDefaults(std::int16_t portNumber, ChannelMemory& memory, const ProgramState& state,
+bool SaveSettings(std::int16_t portNumber, ChannelMemory& memory, const ProgramState& state,
                   const std::filesystem::path& path);
 
 enum class SettingsUse {

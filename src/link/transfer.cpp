@@ -165,7 +165,7 @@ TransferResult Transfer::Run() {
     if (Completed()) {
         message = kTransferComplete;
         if (dir_ == Direction::Receive) {
-            state_.RxShadowCount = CheckDatabase(mem_, c_.op);
+            state_.RxShadowCount = CheckMemory(mem_, c_.op);
         }
     } else {
         // A receive that failed before its first record leaves the memory as the operator had
@@ -357,7 +357,7 @@ void Transfer::BuildCommand() {
             if (Sending()) {
                 cmd_ = kFrameStampQuestion;
             } else {
-                state_.MemoryStamp = GetTimeStamp(host_.LocalTime());
+                state_.MemoryStamp = MemoryStampFor(host_.LocalTime());
                 cmd_ = std::string(kFrameStamp) + state_.MemoryStamp;
             }
             break;
@@ -505,7 +505,7 @@ void Transfer::TakeLine() {
     }
     const std::string_view text(line.data(), line.size() - 1);
     const bool valid = text.size() >= 3 && HexValue(text.substr(text.size() - 2)) ==
-                                               CalcChecksum(text.substr(0, text.size() - 2));
+                                               FrameChecksum(text.substr(0, text.size() - 2));
     if (valid) {
         outcome_ = Outcome::None;
         reply_ = std::string(text.substr(0, text.size() - 2));
@@ -634,10 +634,10 @@ void Transfer::HandleDataLine() {
     if (textLogStep) {
         if (step_ == step::TextLogName) {
             if (state_.DebugMode) {
-                textLog_.Open(c_.folder, GetString(reply_), host_.LocalTime());
+                textLog_.Open(c_.folder, DataLineText(reply_), host_.LocalTime());
             }
         } else {
-            textLog_.Line(GetString(reply_));
+            textLog_.Line(DataLineText(reply_));
             step_ = step::TextLogName;  // ask for the next line
         }
         sendMode_ = kDone;
@@ -661,7 +661,7 @@ void Transfer::HandleDataLine() {
     if (IsRecordIndex(address) && received_.test(static_cast<std::size_t>(address))) {
         earlier = mem_.Rec(address);
     }
-    if (ConvBuf(reply_, mem_) == 1) {
+    if (StoreRecordFrame(reply_, mem_) == 1) {
         if (earlier && address != kDefaultRecord && !earlier->IsShadow()) {
             std::int16_t& count = mem_.ZoneCounts[static_cast<std::size_t>(ZoneOf(earlier->Scan))];
             count = static_cast<std::int16_t>(std::max(0, count - 1));
@@ -790,12 +790,12 @@ TransferResult RadioTransfer(Direction direction, TransferContext& context) {
     return Transfer(direction, context).Run();
 }
 
-int TestSwapResult::Completed() const {
+int TransferTestResult::Completed() const {
     return static_cast<int>(
         std::count_if(rounds.begin(), rounds.end(), [](const auto& r) { return r.Complete(); }));
 }
 
-std::vector<int> TestSwapResult::FailedRounds() const {
+std::vector<int> TransferTestResult::FailedRounds() const {
     std::vector<int> failed;
     for (std::size_t k = 0; k < rounds.size(); ++k) {
         if (!rounds[k].Complete() && rounds[k].outcome != Outcome::Cancelled) {
@@ -805,7 +805,7 @@ std::vector<int> TestSwapResult::FailedRounds() const {
     return failed;
 }
 
-Message TestSwapSummary(const TestSwapResult& result, int n) {
+Message TransferTestSummary(const TransferTestResult& result, int n) {
     const auto of = [n](std::size_t k) { return std::to_string(k) + " of " + std::to_string(n); };
     std::string text = of(static_cast<std::size_t>(result.Completed())) + " sends completed.";
     if (!result.sync.Complete()) {
@@ -827,7 +827,7 @@ Message TestSwapSummary(const TestSwapResult& result, int n) {
             Buttons::Ok};
 }
 
-TestSwapResult TestSwap(int n, TransferContext& context) {
+TransferTestResult RunTransferTest(int n, TransferContext& context) {
     ChannelMemory& mem = context.memory;
     TransferHost& host = context.host;
     const auto setFrequencies = [&](int index, int base) {
@@ -836,12 +836,12 @@ TestSwapResult TestSwap(int n, TransferContext& context) {
         r.TFrq = r.RFrq;
     };
 
-    TestSwapResult result;
+    TransferTestResult result;
     host.SetProgressCaption("Data Transfer Progress (syncing to radio)");
     result.sync = RadioTransfer(Direction::Receive, context);
     if (result.sync.outcome == Outcome::Cancelled) {
         host.SetProgressCaption("Data Transfer Progress");
-        context.op.Tell(TestSwapSummary(result, n));
+        context.op.Tell(TransferTestSummary(result, n));
         return result;
     }
 
@@ -883,7 +883,7 @@ TestSwapResult TestSwap(int n, TransferContext& context) {
         }
     }
     host.SetProgressCaption("Data Transfer Progress");
-    context.op.Tell(TestSwapSummary(result, n));
+    context.op.Tell(TransferTestSummary(result, n));
     return result;
 }
 

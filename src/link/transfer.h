@@ -93,7 +93,7 @@ std::string OutcomeMessage(Outcome outcome, int step);
 TransferResult RadioTransfer(Direction direction, TransferContext& context);
 
 // The repeated-transfer test's account: the receive that syncs the stamps, then each send.
-struct TestSwapResult {
+struct TransferTestResult {
     TransferResult sync;
     std::vector<TransferResult> rounds;  // one per send, in order; fewer when cancelled
 
@@ -104,9 +104,9 @@ struct TestSwapResult {
 // The repeated-transfer test: receive, fill the memory with generated channels, and send it n
 // times, changing every frequency between sends. A failed send does not stop the test (it is a
 // soak test); a cancelled one does. The operator is told at the end how many sends completed.
-TestSwapResult TestSwap(int n, TransferContext& context);
+TransferTestResult RunTransferTest(int n, TransferContext& context);
 
 // The text told at the end of the repeated-transfer test.
-Message TestSwapSummary(const TestSwapResult& result, int n);
+Message TransferTestSummary(const TransferTestResult& result, int n);
 
 }  // namespace kld

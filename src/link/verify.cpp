@@ -166,7 +166,7 @@ class CapturingLine : public SerialDevice {
             return;
         }
         const std::string_view body = line.substr(0, line.size() - 2);
-        if (HexValue(line.substr(line.size() - 2)) != CalcChecksum(body) ||
+        if (HexValue(line.substr(line.size() - 2)) != FrameChecksum(body) ||
             !body.starts_with(kFrameKindData) || body.size() > kMaxFrameChars) {
             return;
         }

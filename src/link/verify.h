@@ -21,7 +21,6 @@
 
 namespace kld {
 
-
 // One field that is not in the radio as it was sent.
 struct VerifyDifference {
     std::string channel;  // the channel box's label: "005", "GD1"

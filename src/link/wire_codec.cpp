@@ -114,7 +114,7 @@ std::string TextAt(const WireBuf& buf, std::size_t at) {
 
 }  // namespace
 
-int CalcChecksum(std::string_view text) {
+int FrameChecksum(std::string_view text) {
     // Halves go to the even neighbour, so an odd length sometimes drops and sometimes keeps its
     // last character; the radio computes it the same way.
     const auto n = static_cast<std::size_t>(std::nearbyint(static_cast<double>(text.size()) / 2));
@@ -127,7 +127,7 @@ int CalcChecksum(std::string_view text) {
 
 std::string WithChecksum(std::string_view text) {
     // The sum is never negative, so the checksum is always a byte.
-    return std::string(text) + HexPair(static_cast<std::uint8_t>(CalcChecksum(text)));
+    return std::string(text) + HexPair(static_cast<std::uint8_t>(FrameChecksum(text)));
 }
 
 namespace {
@@ -183,8 +183,8 @@ std::optional<WireBuf> BuildImage(const ChannelMemory& memory, int index,
 
 }  // namespace
 
-std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index,
-                               std::vector<std::string>* faults) {
+std::optional<WireBuf> RecordImage(const ChannelMemory& memory, int index,
+                                   std::vector<std::string>* faults) {
     return BuildImage(memory, index, std::nullopt, faults);
 }
 
@@ -227,7 +227,7 @@ int RecordAddress(std::string_view text) {
     return FrameByte(text, at::AddrHigh) * 256 + FrameByte(text, at::AddrLow);
 }
 
-int ConvBuf(std::string_view text, ChannelMemory& memory) {
+int StoreRecordFrame(std::string_view text, ChannelMemory& memory) {
     // Bytes beyond the buffer are not read at all.
     WireBuf buf{};
     for (std::size_t i = 0; i < 2 && i < text.size(); ++i) {
@@ -289,7 +289,7 @@ int ConvBuf(std::string_view text, ChannelMemory& memory) {
     return 1;
 }
 
-std::string GetString(std::string_view asciiHexString) {
+std::string DataLineText(std::string_view asciiHexString) {
     const auto digit = [](char ch) {
         const auto c = static_cast<unsigned char>(ch);
         if (c >= '0' && c <= '9') {
@@ -312,7 +312,7 @@ std::string GetString(std::string_view asciiHexString) {
     return result;
 }
 
-std::string GetTimeStamp(const std::tm& localTime) {
+std::string MemoryStampFor(const std::tm& localTime) {
     char buffer[80];
     std::snprintf(buffer, sizeof buffer, "%04lld%02lld%02d%02d%02d%02d", localTime.tm_year + 1900LL,
                   localTime.tm_mon + 1LL, localTime.tm_mday, localTime.tm_hour, localTime.tm_min,

@@ -8,7 +8,7 @@
 // the length byte LL (bytes from itself to the last data byte), a 16-bit address AAAA (channel
 // index in record frames and channel commands), the command or answer code CC (kinds 0 and 2),
 // data bytes, and the checksum SS over everything before it. Bytes are two upper-case
-// hexadecimal digits each. A record frame carries the 69-byte record image of MakeBuf.
+// hexadecimal digits each. A record frame carries the 69-byte record image of RecordImage.
 
 #include <array>
 #include <cstdint>
@@ -93,7 +93,7 @@ inline constexpr std::size_t Length = 2, AddrHigh = 3, AddrLow = 4, Shad = 5, Pr
 }  // namespace image_offset
 
 // Ones' complement of the low byte of the sum of the bytes after the kind digit.
-int CalcChecksum(std::string_view text);
+int FrameChecksum(std::string_view text);
 
 // The frame text with its checksum appended as two hexadecimal digits.
 std::string WithChecksum(std::string_view text);
@@ -101,8 +101,8 @@ std::string WithChecksum(std::string_view text);
 // The record image of Records[index]. None when a field does not fit a byte, or names a tone,
 // code or mode that the tables do not have: such a record cannot be sent. `faults`, when given,
 // gets a line for each field that does not fit ("Rx Tone: position 57 is not in its table").
-std::optional<WireBuf> MakeBuf(const ChannelMemory& memory, int index,
-                               std::vector<std::string>* faults = nullptr);
+std::optional<WireBuf> RecordImage(const ChannelMemory& memory, int index,
+                                   std::vector<std::string>* faults = nullptr);
 // The image as a send writes it: the memory's noise squelch level goes out in place of RFRec.
 std::optional<WireBuf> SendImage(const ChannelMemory& memory, int index,
                                  std::vector<std::string>* faults = nullptr);
@@ -117,21 +117,21 @@ std::string EraseFrame(std::uint8_t channel);
 // The record frame text "T1..." for bytes 2 to 68 of an image (134 hexadecimal digits).
 std::string RecordFrameText(const WireBuf& image);
 
-// The address a record frame (without checksum and CR) carries, as ConvBuf reads it; above 232
-// for one that names no record.
+// The address a record frame (without checksum and CR) carries, as StoreRecordFrame reads it; above
+// 232 for one that names no record.
 int RecordAddress(std::string_view text);
 
 // Stores a received record frame (without checksum and CR) into Records[address] and makes it
 // Current. Returns 1 when stored, 0 when the address is above 232 (nothing changes then).
 // Any bytes at all are stored safely: a tone, code or mode the tables do not carry leaves the
 // field as it was.
-int ConvBuf(std::string_view text, ChannelMemory& memory);
+int StoreRecordFrame(std::string_view text, ChannelMemory& memory);
 
 // The text a kind "1" line carries: the hexadecimal pairs from character 9 decoded into
 // characters; "" when any pair cannot be decoded.
-std::string GetString(std::string_view asciiHexString);
+std::string DataLineText(std::string_view asciiHexString);
 
 // The 14-digit memory stamp for the given local time: yyyymmddhhnnss.
-std::string GetTimeStamp(const std::tm& localTime);
+std::string MemoryStampFor(const std::tm& localTime);
 
 }  // namespace kld

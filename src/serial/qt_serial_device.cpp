@@ -442,7 +442,7 @@ void QtSerialDevice::OnError(int error) {
     }
 }
 
-bool PortAvailable(int number) {
+bool PortCanBeOpened(int number) {
     QtSerialDevice device;
     device.SetLineSettings("9600,N,8,1");
     device.SetBufferSizes(200, 200);
@@ -454,10 +454,10 @@ bool PortAvailable(int number) {
     return true;
 }
 
-std::vector<PortEntry> FindCommPorts() {
+std::vector<PortEntry> FindOpenablePorts() {
     std::vector<PortEntry> ports;
     for (int number = kFirstPortNumber; number <= kLastPortNumber; ++number) {
-        if (PortAvailable(number)) {
+        if (PortCanBeOpened(number)) {
             // "COM33  /dev/ttyUSB0" tells the operator which adapter it is; the ports folder's
             // own link name would not.
             std::string device = DeviceForPort(number).value_or("");

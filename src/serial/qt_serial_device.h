@@ -91,7 +91,7 @@ class QtSerialDevice final : public SerialDevice {
 
 // True when COM<n> can be opened now: it is opened and closed again at once. False for a port
 // with no device, one held by another program, and one this program holds open itself.
-bool PortAvailable(int number);
+bool PortCanBeOpened(int number);
 
 struct PortEntry {
     int number;
@@ -99,6 +99,6 @@ struct PortEntry {
 };
 
 // The ports from COM1 to COM99 that can be opened, in ascending order.
-std::vector<PortEntry> FindCommPorts();
+std::vector<PortEntry> FindOpenablePorts();
 
 }  // namespace kld

@@ -50,7 +50,7 @@ std::string_view OpeningCode(std::string_view body) {
                : std::string_view{};
 }
 
-// A record frame whose address left the table: ConvBuf stores nothing for it.
+// A record frame whose address left the table: StoreRecordFrame stores nothing for it.
 std::string OutOfRange(std::string frame) {
     frame.replace(TextPosition(image_offset::AddrHigh), 4, "0100");
     return frame;
@@ -152,7 +152,7 @@ void SimRadio::HandleLine(const std::string& line) {
     if (line.size() > 2 && line.front() == 'T') {
         body = line.substr(0, line.size() - 2);
         const auto sum = HexPairValue(std::string_view(line).substr(line.size() - 2));
-        checksumOk = sum && *sum == CalcChecksum(body);
+        checksumOk = sum && *sum == FrameChecksum(body);
     }
 
     const std::optional<std::string> answer =
@@ -294,7 +294,7 @@ std::string SimRadio::NextRecord() {
             continue;
         }
         // A record the image cannot carry stays in the radio; the rest still go out.
-        if (const auto image = MakeBuf(memory_, index)) {
+        if (const auto image = RecordImage(memory_, index)) {
             frame = RecordFrameText(*image);
         }
     }
@@ -344,7 +344,7 @@ std::string SimRadio::StoreRecord(const std::string& body) {
     const bool corrupt = faults_.corruptRecord && RecordAddress(body) == *faults_.corruptRecord;
     if (body.size() != kRecordFrameChars ||
         body.substr(TextPosition(image_offset::Length), 2) != HexPair(kRecordLengthByte) ||
-        ConvBuf(corrupt ? Corrupted(body) : body, memory_) != 1) {
+        StoreRecordFrame(corrupt ? Corrupted(body) : body, memory_) != 1) {
         return std::string(kFrameRefused);
     }
     lastFrameRefused_ = false;
@@ -373,7 +373,7 @@ void SimRadio::Emit(const std::string& line, const std::string& body) {
             --faults_.badChecksums;
         }
         text.replace(text.size() - 2, 2,
-                     HexPair(static_cast<std::uint8_t>(CalcChecksum(body) + 1)));
+                     HexPair(static_cast<std::uint8_t>(FrameChecksum(body) + 1)));
     }
     Put(text + "\r");
     lastLine_ = repeatLine_.value_or(body);

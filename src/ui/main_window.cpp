@@ -104,7 +104,7 @@ void MainWindow::SetVersion(const ProgramVersion& version) {
     state_.Version = version;
 }
 
-void MainWindow::Form_Load() {
+void MainWindow::Prepare() {
     if (loaded_) {
         return;
     }
@@ -165,8 +165,8 @@ void MainWindow::Form_Load() {
     }
 }
 
-void MainWindow::FindCommPorts() {
-    Form_Load();
+void MainWindow::StartPortSearch() {
+    Prepare();
     if (portSearch_ != nullptr) {
         return;
     }
@@ -174,7 +174,7 @@ void MainWindow::FindCommPorts() {
     // it runs beside the window: the box keeps the port from the settings file meanwhile, and
     // the list is there by the time an operator opens it.
     auto found = std::make_shared<std::vector<PortEntry>>();
-    portSearch_ = QThread::create([found] { *found = kld::FindCommPorts(); });
+    portSearch_ = QThread::create([found] { *found = kld::FindOpenablePorts(); });
     portSearch_->setParent(this);  // the destructor waits for it first
     connect(portSearch_, &QThread::finished, this, [this, found] {
         const QString text = CommPort->currentText();
@@ -207,12 +207,12 @@ void MainWindow::InstallRules() {
     });
     for (QLineEdit* freq : {RFrq, TFrq}) {
         InstallKeyRule(freq, [this](int key, QLineEdit& box) {
-            return Check_Freq(key, box.cursorPosition() + 1, op_);
+            return FrequencyKeyRule(key, box.cursorPosition() + 1, op_);
         });
     }
     for (QLineEdit* hex : {RTG, TTG, RNAC, TNAC}) {
         InstallKeyRule(hex, [this](int key, QLineEdit&) {
-            return key == kBackspace ? kBackspace : HexCheck(key, op_);
+            return key == kBackspace ? kBackspace : HexKeyRule(key, op_);
         });
     }
     InstallDigitRule(IDCall);
@@ -230,9 +230,9 @@ void MainWindow::Connect() {
     connect(Summary, &QListWidget::currentRowChanged, this, [this] { Summary_Click(); });
     connect(Summary->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { Summary_Scroll(); });
-    connect(Sx, &QRadioButton::clicked, this, [this] { Sx_Click(); });
+    connect(Sx, &QRadioButton::clicked, this, [this] { ChooseSimplex(); });
     connect(Dx, &QRadioButton::clicked, this, [this] { Dx_Click(); });
-    connect(Modes, &QComboBox::currentIndexChanged, this, [this] { Modes_Click(); });
+    connect(Modes, &QComboBox::currentIndexChanged, this, [this] { SquelchListsOnModeChange(); });
 
     // Simplex following: the transmit side takes each receive change while Sx is chosen.
     auto follow = [this](void (*rule)(EditorValues&)) {
@@ -240,14 +240,14 @@ void MainWindow::Connect() {
         rule(values);
         WriteTransmitSide(values);
     };
-    connect(RFrq, &QLineEdit::textChanged, this, [follow] { follow(&RFrq_Change); });
-    connect(RTG, &QLineEdit::textChanged, this, [follow] { follow(&RTG_Change); });
-    connect(RNAC, &QLineEdit::textChanged, this, [follow] { follow(&RNAC_Change); });
-    connect(RCTCSS, &QComboBox::currentIndexChanged, this, [follow] { follow(&RCTCSS_Click); });
-    connect(RDCS, &QComboBox::currentIndexChanged, this, [follow] { follow(&RDCS_Click); });
+    connect(RFrq, &QLineEdit::textChanged, this, [follow] { follow(&FollowRxFrequency); });
+    connect(RTG, &QLineEdit::textChanged, this, [follow] { follow(&FollowRxTalkGroup); });
+    connect(RNAC, &QLineEdit::textChanged, this, [follow] { follow(&FollowRxNac); });
+    connect(RCTCSS, &QComboBox::currentIndexChanged, this, [follow] { follow(&FollowRxTone); });
+    connect(RDCS, &QComboBox::currentIndexChanged, this, [follow] { follow(&FollowRxCode); });
     connect(RSql, &QComboBox::currentIndexChanged, this, [this] {
         EditorValues values = ReadEditor();
-        RSql_Click(values, IsShownShadow());
+        FollowRxSquelch(values, IsShownShadow());
         WriteTransmitSide(values);
     });
 
@@ -258,13 +258,13 @@ void MainWindow::Connect() {
         }
     });
 
-    connect(Save, &QPushButton::clicked, this, [this] { Save_Click(); });
+    connect(Save, &QPushButton::clicked, this, [this] { StoreChannel(); });
     connect(CreateShadow, &QPushButton::clicked, this, [this] { CreateShadow_Click(); });
     connect(NoiseSquelch, &QPushButton::clicked, this, [this] { NoiseSquelch_Click(); });
-    connect(SelAll, &QPushButton::clicked, this, [this] { SelAll_Click(); });
-    connect(ClearAll, &QPushButton::clicked, this, [this] { ClearAll_Click(); });
-    connect(EraseCurr, &QPushButton::clicked, this, [this] { EraseCurr_Click(); });
-    connect(EraseAll, &QPushButton::clicked, this, [this] { EraseAll_Click(); });
+    connect(SelAll, &QPushButton::clicked, this, [this] { SelectAllDefined(); });
+    connect(ClearAll, &QPushButton::clicked, this, [this] { ClearAllSelections(); });
+    connect(EraseCurr, &QPushButton::clicked, this, [this] { EraseOrUneraseCurrent(); });
+    connect(EraseAll, &QPushButton::clicked, this, [this] { TogglePurge(); });
     for (int k = 0; k < kSelectionBoxes; ++k) {
         connect(Check[static_cast<std::size_t>(k)], &QCheckBox::clicked, this,
                 [this, k] { Check_Click(k); });
@@ -354,7 +354,7 @@ bool MainWindow::IsShownShadow() const {
 // --- Showing a channel and moving between channels ----------------------------------------
 
 void MainWindow::ShowChannel() {
-    const ChannelView view = kld::ShowChannel(memory_);
+    const ChannelView view = kld::ViewCurrentChannel(memory_);
     const EditorValues& v = view.values;
     const Quiet quiet{Zone, Modes, RSql, TSql, RCTCSS, TCTCSS, RDCS,      TDCS,    RFrq,   TFrq,
                       RTG,  TTG,   RNAC, TNAC, Desc,   IDCall, ChnlScrll, Summary, Channel};
@@ -398,7 +398,7 @@ void MainWindow::ShowChannel() {
     SyncSelectBoxes();
     if (v.simplex) {
         Sx->setChecked(true);
-        Sx_Click();
+        ChooseSimplex();
     } else {
         Dx->setChecked(true);
         Dx_Click();
@@ -443,13 +443,13 @@ void MainWindow::Summary_Scroll() {
     SyncSelectBoxes();  // the boxes follow the lines; the channel shown stays
 }
 
-void MainWindow::Sx_Click() {
+void MainWindow::ChooseSimplex() {
     for (QWidget* w :
          std::initializer_list<QWidget*>{TFrq, TTG, TNAC, TSql, TCTCSS, TDCS, IDCall}) {
         SetLocked(w, true);
     }
     EditorValues values = ReadEditor();
-    kld::Sx_Click(values, IsShownShadow());
+    kld::ChooseSimplex(values, IsShownShadow());
     WriteTransmitSide(values);
 }
 
@@ -468,7 +468,7 @@ void MainWindow::Dx_Click() {
     TFrq->setEnabled(enabled);
 }
 
-void MainWindow::Modes_Click() {
+void MainWindow::SquelchListsOnModeChange() {
     EditorValues values = ReadEditor();
     if (const auto lists = ModeChanged(values, modesTag_, IsShownShadow())) {
         SetSquelchLists(*lists);
@@ -497,10 +497,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             !closing_) {
             QTimer::singleShot(0, this, [this, box] { LeaveRule(box); });
         }
-    } else if (watched == Summary->viewport() &&
-               (event->type() == QEvent::MouseButtonPress ||
-                event->type() == QEvent::MouseButtonDblClick ||
-                event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseMove)) {
+    } else if (watched == Summary->viewport() && (event->type() == QEvent::MouseButtonPress ||
+                                                  event->type() == QEvent::MouseButtonDblClick ||
+                                                  event->type() == QEvent::MouseButtonRelease ||
+                                                  event->type() == QEvent::MouseMove)) {
         // A click on a line shows that channel, which scrolls the list to make it the third line.
         // The list must not then go on with the same click (a release or a move now over another
         // line would highlight that line), so the window takes the mouse off the list's hands.
@@ -516,7 +516,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::MouseButtonRelease && Sx->isChecked()) {
         if (watched == RTG || watched == RNAC) {
             EditorValues values = ReadEditor();
-            (watched == RTG ? RTG_Click : RNAC_Click)(values);
+            (watched == RTG ? FollowRxTalkGroup : FollowRxNac)(values);
             WriteTransmitSide(values);
         }
     } else if ((event->type() == QEvent::Resize || event->type() == QEvent::Show ||
@@ -554,9 +554,9 @@ void MainWindow::LeaveRule(QLineEdit* box) {
     if (box == Channel) {
         cancel = !Channel_Validate();
     } else if (box == RFrq) {
-        cancel = !RFrq_Validate();
+        cancel = !LeaveRxFrequency();
     } else if (box == TFrq) {
-        cancel = !TFrq_Validate();
+        cancel = !LeaveTxFrequency();
     } else if (box == RTG || box == TTG) {
         box->setText(ToQ(CompleteTalkGroup(FromQ(box->text()))));
     } else if (box == RNAC || box == TNAC) {
@@ -585,27 +585,27 @@ bool MainWindow::Channel_Validate() {
     return true;
 }
 
-bool MainWindow::RFrq_Validate() {
+bool MainWindow::LeaveRxFrequency() {
     FrequencyFields fields{FromQ(RFrq->text()), FromQ(TFrq->text()), Sx->isChecked()};
-    const bool cancel = kld::RFrq_Validate(fields, op_);
+    const bool cancel = kld::LeaveRxFrequency(fields, op_);
     const Quiet quiet{TFrq};
     RFrq->setText(ToQ(fields.rx));
     TFrq->setText(ToQ(fields.tx));
     return !cancel;
 }
 
-bool MainWindow::TFrq_Validate() {
+bool MainWindow::LeaveTxFrequency() {
     FrequencyFields fields{FromQ(RFrq->text()), FromQ(TFrq->text()), Sx->isChecked()};
-    const bool cancel = kld::TFrq_Validate(fields, op_);
+    const bool cancel = kld::LeaveTxFrequency(fields, op_);
     TFrq->setText(ToQ(fields.tx));
     return !cancel;
 }
 
 // --- Storing, shadows, noise squelch ----------------------------------------------------------
 
-void MainWindow::Save_Click() {
-    const StoreOutcome outcome = kld::Save_Click(memory_, ReadEditor(), op_, [this] {
-        return SaveDefaults(memory_.Rec(kDefaultRecord).RFRec, memory_, state_,
+void MainWindow::StoreChannel() {
+    const StoreOutcome outcome = kld::StoreChannel(memory_, ReadEditor(), op_, [this] {
+        return SaveSettings(memory_.Rec(kDefaultRecord).RFRec, memory_, state_,
                             folder_ / kSettingsFileName);
     });
     if (!outcome.stored) {
@@ -666,14 +666,14 @@ void MainWindow::RefreshSummary() {
 void MainWindow::SyncSelectBoxes() {
     listBusy_ = true;
     const int top = Summary->verticalScrollBar()->value();
-    const auto states = kld::SyncSelectBoxes(memory_, top);
+    const auto states = kld::SelectionBoxStates(memory_, top);
     for (std::size_t k = 0; k < Check.size(); ++k) {
         Check[k]->setCheckState(CheckStateOf(states[k]));
         // Announced as the channel it sends, since the box moves from line to line.
         const int line = top + static_cast<int>(k);
-        Check[k]->setAccessibleName(IsRecordIndex(line)
-                                        ? QStringLiteral("Send channel ") + ToQ(ChannelBoxText(line))
-                                        : QStringLiteral("Send (no channel)"));
+        Check[k]->setAccessibleName(IsRecordIndex(line) ? QStringLiteral("Send channel ") +
+                                                              ToQ(ChannelBoxText(line))
+                                                        : QStringLiteral("Send (no channel)"));
     }
     listBusy_ = false;
 }
@@ -684,7 +684,7 @@ void MainWindow::Check_Click(int box) {
     }
     const int top = Summary->verticalScrollBar()->value();
     const int state = BoxStateOf(Check[static_cast<std::size_t>(box)]->checkState());
-    if (SelectBox_Click(memory_, top, box, state)) {
+    if (SetSelectionFromBox(memory_, top, box, state)) {
         SetSummary(memory_.Current);  // an erase mark may have come or gone
         ShowChannel();
     } else {
@@ -692,19 +692,19 @@ void MainWindow::Check_Click(int box) {
     }
 }
 
-void MainWindow::SelAll_Click() {
-    kld::SelAll_Click(memory_);
+void MainWindow::SelectAllDefined() {
+    kld::SelectAllDefined(memory_);
     SyncSelectBoxes();
 }
 
-void MainWindow::ClearAll_Click() {
-    kld::ClearAll_Click(memory_);
+void MainWindow::ClearAllSelections() {
+    kld::ClearAllSelections(memory_);
     SyncSelectBoxes();
 }
 
-void MainWindow::EraseCurr_Click() {
+void MainWindow::EraseOrUneraseCurrent() {
     listBusy_ = true;
-    const EraseResult result = kld::EraseCurr_Click(memory_, op_);
+    const EraseResult result = kld::EraseOrUneraseCurrent(memory_, op_);
     if (result == EraseResult::Removed || result == EraseResult::MarkToggled) {
         const int c = memory_.Current;
         const int top = Summary->verticalScrollBar()->value();
@@ -717,8 +717,8 @@ void MainWindow::EraseCurr_Click() {
     listBusy_ = false;
 }
 
-void MainWindow::EraseAll_Click() {
-    EraseAll->setText(ToQ(kld::EraseAll_Click(state_)));
+void MainWindow::TogglePurge() {
+    EraseAll->setText(ToQ(kld::TogglePurge(state_)));
     SetPurgeColours(state_.PurgeMode == 1);
     if (state_.PurgeMode == 0) {
         SyncSelectBoxes();

@@ -55,11 +55,11 @@ class MainWindow : public QMainWindow {
 
     // --- Start-up, in the order the splash drives it ----------------------------------------
     void SetVersion(const ProgramVersion& version);
-    // The start-up sequence (Form_Load). Runs once, before the window is shown.
-    void Form_Load();
+    // The start-up sequence (Prepare). Runs once, before the window is shown.
+    void Prepare();
     // Prepares the window when that has not happened yet, then starts the search for the ports
     // that can be opened; PortsFound is emitted when the port box lists them.
-    void FindCommPorts();
+    void StartPortSearch();
     // Returns once the search has ended: it opens every port in turn, and a port it holds at the
     // moment the window opens that port would look "in use".
     void WaitForPortSearch();
@@ -69,21 +69,21 @@ class MainWindow : public QMainWindow {
     void ChnlScrll_Change();
     void Summary_Click();
     void Summary_Scroll();
-    void Sx_Click();
+    void ChooseSimplex();
     void Dx_Click();
-    void Save_Click();
+    void StoreChannel();
     void CreateShadow_Click();
     void NoiseSquelch_Click();
-    void Modes_Click();
+    void SquelchListsOnModeChange();
 
     // --- The list operations ----------------------------------------------------------------
     void SyncSelectBoxes();
     void SetSummary(int index);
     void RefreshSummary();
-    void SelAll_Click();
-    void ClearAll_Click();
-    void EraseCurr_Click();
-    void EraseAll_Click();
+    void SelectAllDefined();
+    void ClearAllSelections();
+    void EraseOrUneraseCurrent();
+    void TogglePurge();
 
     // --- Files, printing, the port and the radio --------------------------------------------
     void FileSave_Click();
@@ -94,8 +94,8 @@ class MainWindow : public QMainWindow {
     void PrintList_Click();
     void ExportCsv_Click();
     void ImportCsv_Click();
-    void DumpChnlData_Click();
-    void Do_DumpChnlData();
+    void AskDumpOrTransferTest();
+    void WriteChannelDump();
     void CommPort_LostFocus();
     void Upload_Click();    // "Download (to Radio)": sends the memory
     void Download_Click();  // "Upload (from Radio)": receives it
@@ -107,7 +107,7 @@ class MainWindow : public QMainWindow {
     bool VerifyAfterSending() const;
     // One exchange with the radio through the port in use, the window disabled meanwhile.
     TransferResult RadioTransfer(Direction direction);
-    void TestSwap(int rounds);
+    void RunTransferTest(int rounds);
     bool Transferring() const { return host_ != nullptr; }
     // The progress frame in place of the summary (the transfer host's view).
     void ShowTransferProgress(bool transferring);
@@ -225,8 +225,8 @@ class MainWindow : public QMainWindow {
     // Leave rules, run when the focus moves to another control of this window.
     void LeaveRule(QLineEdit* box);
     bool Channel_Validate();
-    bool RFrq_Validate();
-    bool TFrq_Validate();
+    bool LeaveRxFrequency();
+    bool LeaveTxFrequency();
 
     void Check_Click(int box);
     void SetPurgeColours(bool inverted);

@@ -71,7 +71,7 @@ void MainWindow::ConnectCommands() {
     connect(PrintList, &QPushButton::clicked, this, [this] { PrintList_Click(); });
     connect(ExportCsv, &QPushButton::clicked, this, [this] { ExportCsv_Click(); });
     connect(ImportCsv, &QPushButton::clicked, this, [this] { ImportCsv_Click(); });
-    connect(DumpChnlData, &QPushButton::clicked, this, [this] { DumpChnlData_Click(); });
+    connect(DumpChnlData, &QPushButton::clicked, this, [this] { AskDumpOrTransferTest(); });
     connect(Upload, &QPushButton::clicked, this, [this] { Upload_Click(); });
     connect(Download, &QPushButton::clicked, this, [this] { Download_Click(); });
     connect(ReadDbgLog, &QPushButton::clicked, this, [this] { ReadDbgLog_Click(); });
@@ -81,7 +81,8 @@ void MainWindow::ConnectCommands() {
         CommPort->setEditText(QStringLiteral("COM%1").arg(CommPort->itemData(index).toInt()));
         CommPort_LostFocus();
     });
-    connect(CommPort->lineEdit(), &QLineEdit::returnPressed, this, [this] { CommPort_LostFocus(); });
+    connect(CommPort->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { CommPort_LostFocus(); });
     CommPort->installEventFilter(this);
 }
 
@@ -209,7 +210,7 @@ void MainWindow::PrintList_Click() {
     PrintListing(memory_, printer);
 }
 
-void MainWindow::DumpChnlData_Click() {
+void MainWindow::AskDumpOrTransferTest() {
     if (CommandsBlocked()) {
         return;
     }
@@ -223,13 +224,13 @@ void MainWindow::DumpChnlData_Click() {
         return;
     }
     if (*rounds != 0) {
-        TestSwap(*rounds);
+        RunTransferTest(*rounds);
     } else {
-        Do_DumpChnlData();
+        WriteChannelDump();
     }
 }
 
-void MainWindow::Do_DumpChnlData() {
+void MainWindow::WriteChannelDump() {
     if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
         WriteTextFile(PathOf(*name), ChannelDump(memory_), op_);
     }
@@ -247,13 +248,13 @@ void MainWindow::CommPort_LostFocus() {
         return;  // the port in use, already kept
     }
     WaitForPortSearch();
-    if (number <= 0 || !PortAvailable(number)) {
+    if (number <= 0 || !PortCanBeOpened(number)) {
         op_.Tell(InvalidPortMessage());
         CommPort->setEditText(QStringLiteral("COM%1").arg(memory_.PortNumber));
         return;
     }
     CommPort->setEditText(QStringLiteral("COM%1").arg(number));
-    if (!SaveDefaults(static_cast<std::int16_t>(number), memory_, state_,
+    if (!SaveSettings(static_cast<std::int16_t>(number), memory_, state_,
                       folder_ / kSettingsFileName)) {
         statusBar()->showMessage(
             QStringLiteral("COM%1 is in use for this run; KLD540.ini cannot be written, so the "
@@ -390,8 +391,8 @@ TransferResult MainWindow::RadioTransfer(Direction direction) {
     return result;
 }
 
-void MainWindow::TestSwap(int rounds) {
-    RunWithRadio([&](TransferContext& context) { kld::TestSwap(rounds, context); });
+void MainWindow::RunTransferTest(int rounds) {
+    RunWithRadio([&](TransferContext& context) { kld::RunTransferTest(rounds, context); });
 }
 
 void MainWindow::RunWithRadio(const std::function<void(TransferContext&)>& work) {

@@ -52,7 +52,7 @@ void ShadowDialog::showEvent(QShowEvent* event) {
 }
 
 void ShadowDialog::cmdOK_Click() {
-    switch (ShadowDialogOk(memory_, FromQ(PrimChnl->text()), FromQ(ShadChnl->text()), op_)) {
+    switch (JudgeShadowNumbers(memory_, FromQ(PrimChnl->text()), FromQ(ShadChnl->text()), op_)) {
         case ShadowDialogResult::PrimaryRefused:
             SelectAndFocus(PrimChnl);
             break;

@@ -12,7 +12,7 @@ namespace kld::ui {
 
 // "Create Shadow" (frmShadow): asks for the primary and the new shadow. The main window puts the
 // proposed primary into PrimChnl, runs exec() and reads ShadowSuccess, PrimChnl and ShadChnl
-// afterwards. OK checks both numbers against the memory (ShadowDialogOk) and stays open with
+// afterwards. OK checks both numbers against the memory (JudgeShadowNumbers) and stays open with
 // the refused box selected. Created once, hidden between uses.
 class ShadowDialog : public QDialog {
     Q_OBJECT

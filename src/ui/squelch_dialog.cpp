@@ -40,7 +40,7 @@ void SquelchDialog::showEvent(QShowEvent* event) {
 }
 
 void SquelchDialog::cmdOK_Click() {
-    if (const auto level = NoiseSquelchOk(FromQ(SquelchValue->text()), op_)) {
+    if (const auto level = AcceptNoiseSquelchLevel(FromQ(SquelchValue->text()), op_)) {
         NoiseSquelch = *level;
         SquelchSuccess = true;
         accept();

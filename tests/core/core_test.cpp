@@ -71,18 +71,18 @@ void Fill(ChannelMemory& memory, int first, int last, int list) {
 
 EditorValues Shown(ChannelMemory& memory, int index) {
     memory.Current = static_cast<S>(index);
-    return ShowChannel(memory).values;
+    return ViewCurrentChannel(memory).values;
 }
 
 // The program's own number readers are lenient; the number at the start of a text is read the
 // same way for frequencies and typed numbers everywhere.
-TEST(CodecsTest, ToHexToDecIsHexStringLeadingNumberAndCheckSx) {
+TEST(CodecsTest, ToHexToDecIsHexTextLeadingNumberAndIsSimplex) {
     using R = ChannelRecord&;
     using Change = void (*)(R);
     const auto changed = [](Change change) {
         ChannelRecord r = CleanMemory().Rec(kDefaultRecord);  // simplex, with tones 0 and 0
         change(r);
-        return CheckSx(r);
+        return IsSimplex(r);
     };
     // clang-format off
     ExpectRows<const char*, const char*, int>(ToHex, {{"0", 4, "0000"}, {"", 2, "00"},
@@ -91,9 +91,9 @@ TEST(CodecsTest, ToHexToDecIsHexStringLeadingNumberAndCheckSx) {
     ExpectRows<const char*, const char*>(ToDec, {{"ff", "255"}, {"10", "16"}, {"", "0"},
         {"1 2", "0"}, {"G", "16"}, {"FFFFFFFF", "0"}, {"80000000", "0"},
         {"7FFFFFFF", "2147483647"}, {"00000000000000000001", "1"}});
-    ExpectRows<int, const char*, int>(IsHexString, {{"1a2", 3, 0}, {"1G2", 3, 1}, {"12", 3, 1},
-        {"29 ", 3, 1}, {"1A2G", 3, 0}, {"", 0, 0}});
-    // CheckSx compares the six receive/transmit pairs and nothing else.
+    ExpectRows<bool, const char*, int>(IsHexText, {{"1a2", 3, true}, {"1G2", 3, false},
+        {"12", 3, false}, {"29 ", 3, false}, {"1A2G", 3, true}, {"", 0, true}});
+    // IsSimplex compares the six receive/transmit pairs and nothing else.
     ExpectRows<bool, Change>(changed, {
         {[](R r) { r.Mode = 2, r.Desc = "x", r.IDCall[3] = 9, r.RFRec = 4; }, true},
         {[](R r) { r.TCTCSS = 6; }, false}, {[](R r) { r.TFrq = "141.00"; }, false},
@@ -130,13 +130,13 @@ TEST(KeyRulesTest, HexDigitChannelAndFrequencyKeys) {
     using Beeped = std::pair<int, int>;  // the key let through and the beeps made
     const auto hexCheck = [](int key) {
         test::ScriptedOperator op;
-        const int result = HexCheck(key, op);
+        const int result = HexKeyRule(key, op);
         EXPECT_EQ(key, result);
         return Beeped{result, op.beeps};
     };
     const auto freqKey = [](int pos, int key) {
         test::ScriptedOperator op;
-        return Beeped{Check_Freq(key, pos, op), op.beeps};
+        return Beeped{FrequencyKeyRule(key, pos, op), op.beeps};
     };
     using KeyText = std::pair<int, std::string>;
     const auto keyText = [](const DigitKeyResult& r) { return KeyText{r.key, r.text}; };
@@ -198,7 +198,7 @@ TEST(ModesTest, PermissionReplacementCommandLineAndSquelchLists) {
         return mode;
     };
     const auto codes = [](int mode, bool shadow) {
-        const SquelchLists lists = FillSquelchModes(mode, shadow);
+        const SquelchLists lists = SquelchListsFor(mode, shadow);
         std::string letters;
         for (const SquelchEntry& e : lists.tx) {
             letters += static_cast<char>(e.code);
@@ -232,7 +232,8 @@ TEST(ModesTest, PermissionReplacementCommandLineAndSquelchLists) {
         {-1, false, "Noise          'x'CTCSS        't'DCS            'c'xtc-Tx Inhibit     '-'"}});
     // clang-format on
     int tag = kModeDigital;
-    EXPECT_FALSE(Modes_Click(tag, kModeDigital, false));  // the same mode again: nothing to refill
+    EXPECT_FALSE(SquelchListsOnModeChange(tag, kModeDigital,
+                                          false));  // the same mode again: nothing to refill
 }
 
 // Every 1 kHz digit against every 10 kHz digit: which pairs lie on the 2.5 or 6.25 kHz raster
@@ -252,7 +253,7 @@ TEST(FrequencyRulesTest, RasterBandEdgesAndSimplexCopy) {
             test::ScriptedOperator op;
             FrequencyFields fields{head + "49", "141.0000", false};
             const bool onRaster = std::string(tenKhzOnRaster).find(ten) != std::string::npos;
-            const bool cancel = RFrq_Validate(fields, op);  // duplex: the tx box is left alone
+            const bool cancel = LeaveRxFrequency(fields, op);  // duplex: the tx box is left alone
             EXPECT_EQ(std::tuple(cancel, fields.rx, op.beeps, fields.tx),
                       std::tuple(!onRaster, onRaster ? head + exactTail : head + "49",
                                  onRaster ? 0 : 1, "141.0000"));
@@ -262,7 +263,7 @@ TEST(FrequencyRulesTest, RasterBandEdgesAndSimplexCopy) {
     const auto leave = [](const char* typed) {
         test::ScriptedOperator op;
         FrequencyFields fields{typed, "", true};
-        const bool cancel = RFrq_Validate(fields, op);
+        const bool cancel = LeaveRxFrequency(fields, op);
         return fields.rx + "|" + fields.tx + "|" + std::to_string(cancel) + "|" + Texts(op.shown);
     };
     // clang-format off
@@ -283,7 +284,7 @@ TEST(FieldRulesTest, ChannelBoxTypedNumbersDisplayCompletionAndIdCall) {
         return record;
     };
     test::ScriptedOperator op;
-    const auto level = [&op](const char* text) { return NoiseSquelchOk(text, op); };
+    const auto level = [&op](const char* text) { return AcceptNoiseSquelchLevel(text, op); };
     using Elements = std::array<S, 5>;
     const auto packed = [](const char* typed) {
         const std::string digits = IdCallDigits(typed);
@@ -399,7 +400,7 @@ TEST(CheckDatabaseTest, InvalidDataAndShadowCount) {
         ChannelMemory memory = CleanMemory();
         apply(memory);
         test::ScriptedOperator op;
-        EXPECT_EQ(CheckDatabase(memory, op), shadows);
+        EXPECT_EQ(CheckMemory(memory, op), shadows);
         EXPECT_EQ(op.shown, invalid ? std::vector<Message>{kInvalidData} : std::vector<Message>{});
         EXPECT_EQ(memory.Current, 233);
     }
@@ -431,7 +432,7 @@ TEST(CheckDatabaseTest, ModeRepairOkOrCancel) {
         const ChannelMemory before = memory;
         test::ScriptedOperator op;
         op.answers = {answer};
-        CheckDatabase(memory, op);
+        CheckMemory(memory, op);
         std::vector<Message> shown{kInvalidData};
         if (lines) {
             shown.push_back(
@@ -476,15 +477,15 @@ TEST(CheckDatabaseTest, ArbitraryFieldValuesNeverCrash) {
         }
         test::ScriptedOperator op;
         op.answers = {Answer::Ok};
-        const S shadows = CheckDatabase(memory, op);
+        const S shadows = CheckMemory(memory, op);
         EXPECT_TRUE(shadows >= 0 && shadows <= kLastRecord + 1 && memory.Current == 233);
         // Showing, storing, erasing and making shadows in such a memory must not crash either.
         for (int index = 0; index <= kLastRecord + 1; ++index) {
             memory.Current = static_cast<S>(index);
-            const ChannelView view = ShowChannel(memory);
-            Save_Click(memory, view.values, op, {});
+            const ChannelView view = ViewCurrentChannel(memory);
+            StoreChannel(memory, view.values, op, {});
             memory.Current = static_cast<S>(index);
-            EraseCurr_Click(memory, op);
+            EraseOrUneraseCurrent(memory, op);
             CreateShadow(memory, view.primaryText, std::to_string(index));
         }
     }
@@ -528,7 +529,7 @@ TEST(ShadowTest, SlotsCopiesAndTheEighthShadow) {
     test::ScriptedOperator op;
     for (int n = 0; n < kShadowSlots; ++n) {
         const std::string s = std::to_string(20 + n);
-        ASSERT_EQ(ShadowDialogOk(memory, "005", s, op), ShadowDialogResult::Accepted);
+        ASSERT_EQ(JudgeShadowNumbers(memory, "005", s, op), ShadowDialogResult::Accepted);
         const CreatedShadow created = CreateShadow(memory, "005", s).value();
         ASSERT_EQ(std::pair(created.slot, created.primary), std::pair(n, 5));
         ChannelRecord expected = primary;
@@ -541,7 +542,7 @@ TEST(ShadowTest, SlotsCopiesAndTheEighthShadow) {
     EXPECT_EQ(std::tuple(primary.Shad, memory.ZoneCounts, memory.Saved),
               std::tuple(S{kShadScanMember | kShadPrimary}, counts, false));
 
-    EXPECT_EQ(ShadowDialogOk(memory, "5", "40", op), ShadowDialogResult::PrimaryRefused);
+    EXPECT_EQ(JudgeShadowNumbers(memory, "5", "40", op), ShadowDialogResult::PrimaryRefused);
     EXPECT_EQ(op.shown, (std::vector<Message>{{"Primary channel has max number of shadows defined",
                                                "", Icon::None, Buttons::Ok}}));
     EXPECT_FALSE(CreateShadow(memory, "5", "40"));
@@ -549,14 +550,14 @@ TEST(ShadowTest, SlotsCopiesAndTheEighthShadow) {
 
     // Erasing the shadow in slot 2 frees that slot, and only that one, for the next shadow.
     memory.Current = 22;
-    EXPECT_EQ(EraseCurr_Click(memory, op), EraseResult::Removed);
+    EXPECT_EQ(EraseOrUneraseCurrent(memory, op), EraseResult::Removed);
     EXPECT_EQ(primary.ShadList, (std::array<S, 8>{20, 21, 0, 23, 24, 25, 26, 0}));
     EXPECT_EQ(memory.ZoneCounts, counts);
     EXPECT_EQ(CreateShadow(memory, "5", "40")->slot, 2);
     EXPECT_EQ(memory.Rec(40).Shad, 3);
 
     Define(memory, 6, 0xA1);
-    EXPECT_EQ(ShadowDialogOk(memory, "6", "21", op), ShadowDialogResult::ShadowRefused);
+    EXPECT_EQ(JudgeShadowNumbers(memory, "6", "21", op), ShadowDialogResult::ShadowRefused);
     EXPECT_EQ(op.shown.back().text, "Shadow channel already exists");
 }
 
@@ -567,41 +568,41 @@ TEST(EraseTest, RefusesTogglesAndRemoves) {
     test::ScriptedOperator op;
     for (int c : {1, 231, -4}) {
         memory.Current = static_cast<S>(c);
-        EXPECT_EQ(EraseCurr_Click(memory, op), EraseResult::Refused) << c;
+        EXPECT_EQ(EraseOrUneraseCurrent(memory, op), EraseResult::Refused) << c;
     }
     EXPECT_EQ(memory.Records, CleanMemory().Records);
     memory.Current = 2;
-    EXPECT_EQ(EraseCurr_Click(memory, op), EraseResult::Undefined);
+    EXPECT_EQ(EraseOrUneraseCurrent(memory, op), EraseResult::Undefined);
 
     // From the radio: the mark goes on and comes off again; the count stays.
     const ChannelRecord received = Define(memory, 230, 0xC1);
     const auto counts = memory.ZoneCounts;
     memory.Current = 230;
-    EXPECT_EQ(EraseCurr_Click(memory, op), EraseResult::MarkToggled);
-    EXPECT_EQ(EraseCurr_Click(memory, op), EraseResult::MarkToggled);
+    EXPECT_EQ(EraseOrUneraseCurrent(memory, op), EraseResult::MarkToggled);
+    EXPECT_EQ(EraseOrUneraseCurrent(memory, op), EraseResult::MarkToggled);
     EXPECT_EQ(memory.Rec(230), received);
     EXPECT_EQ(memory.ZoneCounts, counts);
     // The selection boxes of lines 229 to 234: the marked channel shows grey, select all and
     // clear all touch defined records only, and ticking the grey box replaces the mark.
-    EXPECT_EQ(EraseCurr_Click(memory, op), EraseResult::MarkToggled);
-    SelAll_Click(memory);
-    EXPECT_EQ(SyncSelectBoxes(memory, 229), (std::array<int, 6>{0, 2, 1, 1, 0, 0}));
-    ClearAll_Click(memory);
-    EXPECT_EQ(SyncSelectBoxes(memory, 229), (std::array<int, 6>{0, 2, 0, 0, 0, 0}));
-    EXPECT_TRUE(SelectBox_Click(memory, 227, 3, kBoxTicked));
-    EXPECT_FALSE(SelectBox_Click(memory, 230, 5, kBoxTicked));  // line 235 holds no channel
+    EXPECT_EQ(EraseOrUneraseCurrent(memory, op), EraseResult::MarkToggled);
+    SelectAllDefined(memory);
+    EXPECT_EQ(SelectionBoxStates(memory, 229), (std::array<int, 6>{0, 2, 1, 1, 0, 0}));
+    ClearAllSelections(memory);
+    EXPECT_EQ(SelectionBoxStates(memory, 229), (std::array<int, 6>{0, 2, 0, 0, 0, 0}));
+    EXPECT_TRUE(SetSelectionFromBox(memory, 227, 3, kBoxTicked));
+    EXPECT_FALSE(SetSelectionFromBox(memory, 230, 5, kBoxTicked));  // line 235 holds no channel
     EXPECT_EQ(std::pair(memory.Current, memory.Rec(230).Select), std::pair(S{230}, S{0xC1}));
     ProgramState state;
-    EXPECT_EQ(EraseAll_Click(state), "UnPurge");
-    EXPECT_EQ(EraseAll_Click(state), "Purge");
+    EXPECT_EQ(TogglePurge(state), "UnPurge");
+    EXPECT_EQ(TogglePurge(state), "Purge");
 
     // Made here: gone at once, out of its list; a second press finds nothing.
     Define(memory, 8, 0xA1);
     memory.Current = 8;
-    EXPECT_EQ(EraseCurr_Click(memory, op), EraseResult::Removed);
+    EXPECT_EQ(EraseOrUneraseCurrent(memory, op), EraseResult::Removed);
     EXPECT_FALSE(memory.Rec(8).IsDefined());
     EXPECT_EQ(memory.ZoneCounts, counts);
-    EXPECT_EQ(EraseCurr_Click(memory, op), EraseResult::Undefined);
+    EXPECT_EQ(EraseOrUneraseCurrent(memory, op), EraseResult::Undefined);
 
     // A shadow whose Prim or slot names something else leaves every other record alone.
     Define(memory, 10, 0xA1).ShadList = {11, 0, 0, 0, 0, 0, 0, 0};
@@ -609,7 +610,7 @@ TEST(EraseTest, RefusesTogglesAndRemoves) {
     for (S prim : {-7, 0, 500, 10}) {
         Define(memory, 12, 0xA1).Shad = 1, memory.Rec(12).Prim = prim;
         memory.Current = 12;
-        EXPECT_EQ(EraseCurr_Click(memory, op), EraseResult::Removed);
+        EXPECT_EQ(EraseOrUneraseCurrent(memory, op), EraseResult::Removed);
         EXPECT_EQ(std::pair(memory.Rec(10).ShadList[0], memory.Rec(0).ShadList[0]),
                   std::pair(S{11}, S{12}));
     }
@@ -646,7 +647,7 @@ TEST(EraseTest, PrimaryMadeHereWithShadowsIsRefused) {
         const M before = memory;
         test::ScriptedOperator op;
         memory.Current = 5;
-        EXPECT_EQ(EraseCurr_Click(memory, op), result);
+        EXPECT_EQ(EraseOrUneraseCurrent(memory, op), result);
         if (result == E::HasShadows) {
             EXPECT_EQ(
                 op.shown,
@@ -669,13 +670,13 @@ TEST(EditorTest, TransmitSideFollowsTheReceiveSideInSimplexOnly) {
     };
     const std::tuple<void (*)(V), const char*> rows[] = {
         // clang-format off
-        {[](V v) { v.rxFreq = "150.01", RFrq_Change(v); }, "150.01|c|3|4|00B0|0B0"},
-        {[](V v) { v.rxTalkGroup = "1A", RTG_Change(v); }, "143.0000|c|3|4|1A|0B0"},
-        {[](V v) { v.rxNac = "", RNAC_Click(v); }, "143.0000|c|3|4|00B0|"},
-        {[](V v) { v.rxCtcss = 41, RCTCSS_Click(v); }, "143.0000|c|41|4|00B0|0B0"},
-        {[](V v) { v.rxDcs = 82, RDCS_Click(v); }, "143.0000|c|3|82|00B0|0B0"},
-        {[](V v) { v.rxSquelch = kSqlCtcss, RSql_Click(v, false); }, "143.0000|t|3|4|00B0|0B0"},
-        {[](V v) { v.mode = kModeDigital, v.rxSquelch = kSqlNac, RSql_Click(v, true); }, "143.0000|g|3|4|00B0|0B0"},
+        {[](V v) { v.rxFreq = "150.01", FollowRxFrequency(v); }, "150.01|c|3|4|00B0|0B0"},
+        {[](V v) { v.rxTalkGroup = "1A", FollowRxTalkGroup(v); }, "143.0000|c|3|4|1A|0B0"},
+        {[](V v) { v.rxNac = "", FollowRxNac(v); }, "143.0000|c|3|4|00B0|"},
+        {[](V v) { v.rxCtcss = 41, FollowRxTone(v); }, "143.0000|c|41|4|00B0|0B0"},
+        {[](V v) { v.rxDcs = 82, FollowRxCode(v); }, "143.0000|c|3|82|00B0|0B0"},
+        {[](V v) { v.rxSquelch = kSqlCtcss, FollowRxSquelch(v, false); }, "143.0000|t|3|4|00B0|0B0"},
+        {[](V v) { v.mode = kModeDigital, v.rxSquelch = kSqlNac, FollowRxSquelch(v, true); }, "143.0000|g|3|4|00B0|0B0"},
         // clang-format on
     };
     for (const auto& [handle, simplexTx] : rows) {
@@ -749,7 +750,8 @@ TEST(StoreTest, ListCountsStatusFlagsAndNextChannel) {
         auto counts = memory.ZoneCounts;
         test::ScriptedOperator op;
         int calls = 0;
-        const StoreOutcome outcome = Save_Click(memory, values, op, [&] { return ++calls, true; });
+        const StoreOutcome outcome =
+            StoreChannel(memory, values, op, [&] { return ++calls, true; });
         ASSERT_TRUE(outcome.stored && op.shown.empty());
         EXPECT_EQ(calls, index == 0 ? 1 : 0);  // only the template goes to the settings file
         const ChannelRecord& r = memory.Rec(index);
@@ -786,15 +788,15 @@ TEST(StoreTest, StoresTheFieldsAndShadowsFollowTheirPrimary) {
     v.rxTalkGroup = "1A", v.rxNac = "A3";                              // completed by the store
     v.rxCtcss = -1, v.rxDcs = 82, v.txCtcss = 41, v.txDcs = 83;        // -1 and 83: no position
     EditorValues sx = v;  // Sx chosen: the transmit side takes the receive side's values
-    Sx_Click(sx, false);
+    ChooseSimplex(sx, false);
     EXPECT_TRUE(sx.simplex);
     EXPECT_EQ(std::tuple(sx.txFreq, sx.txSquelch, sx.txCtcss, sx.txDcs, sx.txTalkGroup, sx.txNac),
               std::tuple(v.rxFreq, v.rxSquelch, v.rxCtcss, v.rxDcs, v.rxTalkGroup, v.rxNac));
     sx.mode = kModeDigital, sx.rxSquelch = kSqlNac;
-    Sx_Click(sx, false);
+    ChooseSimplex(sx, false);
     EXPECT_EQ(sx.txSquelch, kSqlTalkGroup);  // digital: always the first transmit entry
     test::ScriptedOperator op;
-    const StoreOutcome outcome = Save_Click(memory, v, op, {});
+    const StoreOutcome outcome = StoreChannel(memory, v, op, {});
     ASSERT_TRUE(outcome.stored);
     EXPECT_EQ(r.Desc.Str() + r.RFrq.Str() + r.TFrq.Str() + r.RTG.Str() + r.RNAC.Str(),
               "01234567150.0062  155.0125  001A  0A3   ");
@@ -865,7 +867,7 @@ TEST(StoreTest, ModeCheckAndRefusals) {
         edit(values);
         const ChannelMemory before = memory;
         test::ScriptedOperator op;
-        const StoreOutcome out = Save_Click(memory, values, op, {});
+        const StoreOutcome out = StoreChannel(memory, values, op, {});
         const ChannelRecord& r = memory.Rec(5);
         const std::string mode = std::to_string(r.Mode) + char(r.RSql) + char(r.TSql);
         EXPECT_EQ(Texts(op.shown) + (out.stored ? "stored " + mode : "refused") +
@@ -878,7 +880,7 @@ TEST(StoreTest, ModeCheckAndRefusals) {
     const EditorValues values = Shown(memory, 0);
     memory.Current = 233;  // names no record: nothing to store into
     test::ScriptedOperator op;
-    EXPECT_FALSE(Save_Click(memory, values, op, {}).stored);
+    EXPECT_FALSE(StoreChannel(memory, values, op, {}).stored);
     EXPECT_EQ(memory.Records, CleanMemory().Records);
 }
 
@@ -895,7 +897,7 @@ TEST(StoreTest, DefaultRecordRewritesTheSettingsFileAndSurvivesAFailure) {
         int calls = 0;
         test::ScriptedOperator op;
         const StoreOutcome outcome =
-            Save_Click(memory, values, op, [&] { return ++calls, writes; });
+            StoreChannel(memory, values, op, [&] { return ++calls, writes; });
         EXPECT_EQ(std::tuple(outcome.stored, calls, outcome.defaultsWritten),
                   std::tuple(true, 1, writes));
         EXPECT_EQ(memory.Rec(0).TFrq.Str(), "150.0125  ");

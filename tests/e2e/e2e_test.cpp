@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>

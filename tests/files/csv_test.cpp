@@ -44,7 +44,7 @@ void Store(ChannelMemory& memory, const Chan& c) {
                          c.tx,    c.rxSql, c.txSql, c.rxCtcss,    c.rxDcs, c.txCtcss,
                          c.txDcs, c.rxTg,  c.txTg,  c.rxNac,      c.txNac, c.idCall};
     test::ScriptedOperator op;
-    ASSERT_TRUE(Save_Click(memory, v, op, nullptr).stored) << "channel " << c.index;
+    ASSERT_TRUE(StoreChannel(memory, v, op, nullptr).stored) << "channel " << c.index;
 }
 
 // A memory using every kind of field: lists (one full), scan, all three modes, duplex, tones,

@@ -243,11 +243,11 @@ TEST(SettingsFile, SaveDefaultsWritesPortAndTemplate) {
     TempDir dir;
     Session s = Start(dir);
     s.memory.Rec(0).Desc = "Changed";
-    ASSERT_TRUE(SaveDefaults(12, s.memory, s.state, dir / "KLD540.ini"));
+    ASSERT_TRUE(SaveSettings(12, s.memory, s.state, dir / "KLD540.ini"));
     EXPECT_EQ(std::tuple(s.memory.PortNumber, s.memory.Rec(0).RFRec), std::tuple(12, 12));
     EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), SettingsBytes(s.state.Header, s.memory.Rec(0)));
 
-    EXPECT_FALSE(SaveDefaults(3, s.memory, s.state, dir / "missing" / "KLD540.ini"));
+    EXPECT_FALSE(SaveSettings(3, s.memory, s.state, dir / "missing" / "KLD540.ini"));
     EXPECT_EQ(s.memory.Rec(0).RFRec, 3) << "the memory keeps the change";
 }
 

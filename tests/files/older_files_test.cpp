@@ -213,7 +213,7 @@ TEST(TextListingImport, UnlinkableShadowsAreDroppedWithOneMessage) {
               std::tuple(7, kShadPrimary));
     EXPECT_EQ(in.memory.ZoneCounts[15], 2) << "both guards are still counted";
     in.op.shown.clear();
-    EXPECT_EQ(CheckDatabase(in.memory, in.op), 7);
+    EXPECT_EQ(CheckMemory(in.memory, in.op), 7);
     EXPECT_TRUE(in.op.shown.empty()) << "no shadow is left half made";
 }
 

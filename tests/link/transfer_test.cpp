@@ -239,7 +239,7 @@ TEST(TransferLimits, EndlessRadiosLateAnswersAndFailedSpeedChange) {
 TEST(TransferReceive, ARecordSentTwiceIsCountedOnce) {
     ChannelMemory radio = ResetMemory();
     Channel(radio, 5, kSelDefined).Scan = 0x30;
-    const std::string record = WithChecksum(RecordFrameText(*MakeBuf(radio, 5))) + "\r";
+    const std::string record = WithChecksum(RecordFrameText(*RecordImage(radio, 5))) + "\r";
     int requests = 0;
     ScriptedRig rig;
     rig.line.answer = [&](const std::string& sent) {
@@ -260,7 +260,7 @@ TEST(TransferSend, OneSelectedChannelWithEqualStamps) {
     const TransferResult result = rig.Run(Direction::Send);
     ASSERT_TRUE(result.Complete()) << result.message;
     EXPECT_TRUE(rig.Sent("T204000011").empty()) << "no purge";
-    auto image = MakeBuf(rig.memory, 12);
+    auto image = RecordImage(rig.memory, 12);
     ASSERT_TRUE(image);
     (*image)[62] = 7;  // the noise squelch level travels in RFRec
     EXPECT_EQ(rig.Sent("T1"), Lines{WithChecksum(RecordFrameText(*image))});
@@ -508,7 +508,7 @@ TEST(TransferTest, TestSwapReceivesThenSendsGeneratedChannels) {
     Rig rig;
     FillRadio(rig.radio);
     TransferContext context = rig.Context(rig.host);
-    EXPECT_EQ(TestSwap(2, context).Completed(), 2);
+    EXPECT_EQ(RunTransferTest(2, context).Completed(), 2);
     EXPECT_EQ(rig.Messages(), Lines{"2 of 2 sends completed."});
     EXPECT_EQ(rig.host.captions,
               (Lines{"Data Transfer Progress (syncing to radio)", "Data Transfer Progress (1 of 2)",
@@ -538,7 +538,7 @@ TEST(TransferTest, TestSwapCountsFailedAndCancelledSends) {
         Host host;
         host.atSecondSend = [&] { rig.device.FailOpen("held elsewhere"); };  // taken elsewhere
         TransferContext context = rig.Context(host);
-        const TestSwapResult result = TestSwap(3, context);
+        const TransferTestResult result = RunTransferTest(3, context);
         EXPECT_EQ(result.rounds.size(), 3u) << "a failed send does not stop the test";
         EXPECT_EQ(std::pair(result.Completed(), result.FailedRounds()),
                   std::pair(1, std::vector<int>{2, 3}));
@@ -553,7 +553,7 @@ TEST(TransferTest, TestSwapCountsFailedAndCancelledSends) {
     host.atSecondSend = [&] { stop = true; };
     host.cancelWhen = [&] { return stop; };
     TransferContext context = rig.Context(host);
-    EXPECT_EQ(TestSwap(3, context).rounds.size(), 2u);
+    EXPECT_EQ(RunTransferTest(3, context).rounds.size(), 2u);
     EXPECT_EQ(rig.op.shown.back().text,
               "1 of 3 sends completed.\n\nThe test was stopped during send 2 of 3.");
     EXPECT_EQ(host.captions.back(), "Data Transfer Progress");

@@ -115,7 +115,7 @@ TEST(VerifyCompare, NamesEachFieldThatDiffers) {
     const SendSelection selection = SelectedForSending(sent);
     RadioImages clean{};
     for (int i : selection.written) {
-        clean[static_cast<std::size_t>(i)] = MakeBuf(sent, i);
+        clean[static_cast<std::size_t>(i)] = RecordImage(sent, i);
         (*clean[static_cast<std::size_t>(i)])[image_offset::RFRec] = 7;
     }
     const auto at5 = [](RadioImages& r) -> WireBuf& { return *r[5]; };

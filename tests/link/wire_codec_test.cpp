@@ -57,7 +57,7 @@ TEST(ChecksumTest, OnesComplementOfTheBytesAfterTheKind) {
         {"too short to sum", "T", 255},
     };
     for (const auto& [name, text, checksum] : rows) {
-        EXPECT_EQ(CalcChecksum(text), checksum) << name;
+        EXPECT_EQ(FrameChecksum(text), checksum) << name;
     }
 }
 
@@ -125,13 +125,13 @@ TEST(RecordImageTest, GoldenFramesBothWays) {
     };
     for (const auto& [name, index, wire, countedZone] : rows) {
         SCOPED_TRACE(name);
-        const auto image = MakeBuf(sent, index);
+        const auto image = RecordImage(sent, index);
         ASSERT_TRUE(image.has_value());
         EXPECT_EQ(WithChecksum(RecordFrameText(*image)), wire);
 
         ChannelMemory received;
         received.Rec(index).IDCall[4] = 5, received.Rec(index).ShadList[7] = 6;
-        ASSERT_EQ(ConvBuf(std::string_view(wire).substr(0, 136), received), 1);
+        ASSERT_EQ(StoreRecordFrame(std::string_view(wire).substr(0, 136), received), 1);
         ChannelRecord expected = sent.Rec(index);
         expected.Select = kSelDefined | kSelFromRadio;
         expected.ShadList = {0, 0, 0, 0, 0, 0, 0, 6}, expected.IDCall[4] = 5;
@@ -154,7 +154,7 @@ TEST(RecordImageTest, ListsAndZoneCountsOfReceivedChannels) {
     for (const auto& [name, address, shad, scan, zone, storedScan] : rows) {
         SCOPED_TRACE(name);
         ChannelMemory memory;
-        ASSERT_EQ(ConvBuf(BareFrame(address, shad, address, scan), memory), 1);
+        ASSERT_EQ(StoreRecordFrame(BareFrame(address, shad, address, scan), memory), 1);
         EXPECT_EQ(std::pair(memory.Rec(address).Scan, memory.ZoneCounts),
                   std::pair(storedScan, CountedIn(zone)));
     }
@@ -163,7 +163,7 @@ TEST(RecordImageTest, ListsAndZoneCountsOfReceivedChannels) {
         ChannelMemory memory;
         ClearMemory(memory);
         const ChannelMemory before = memory;
-        EXPECT_EQ(ConvBuf(BareFrame(address, 0, 5, 0x20), memory), 0);
+        EXPECT_EQ(StoreRecordFrame(BareFrame(address, 0, 5, 0x20), memory), 0);
         EXPECT_TRUE(memory.Records == before.Records && memory.ZoneCounts == before.ZoneCounts &&
                     memory.Current == before.Current);
     }
@@ -191,10 +191,10 @@ TEST(RecordImageTest, FieldsThatCannotBeSentRefuseTheRecord) {
         ChannelMemory memory;
         memory.Rec(kIndex) = SampleChannel();
         change(memory.Rec(kIndex));
-        EXPECT_EQ(MakeBuf(memory, kIndex).has_value(), sendable);
+        EXPECT_EQ(RecordImage(memory, kIndex).has_value(), sendable);
     }
     for (int index : {-1, 233, 1000}) {
-        EXPECT_FALSE(MakeBuf(ChannelMemory{}, index).has_value()) << index;
+        EXPECT_FALSE(RecordImage(ChannelMemory{}, index).has_value()) << index;
     }
 }
 
@@ -207,7 +207,7 @@ TEST(GetStringTest, DecodesPairsAfterTheAddressOrNothing) {
         {"T10B000041 1", ""}, {"T10B00002 ", "\t"}};
     // clang-format on
     for (const auto& [text, decoded] : rows) {
-        EXPECT_EQ(GetString(text), decoded) << text;
+        EXPECT_EQ(DataLineText(text), decoded) << text;
     }
 }
 

@@ -172,15 +172,15 @@ TEST_F(PtyPort, VanishingLineFailsAndClosesWithoutHanging) {
 }
 
 TEST_F(PtyPort, PortAvailableOnlyWhenItCanBeOpened) {
-    EXPECT_TRUE(PortAvailable(7));
-    EXPECT_TRUE(PortAvailable(7)) << "the probe closes what it opened";
-    EXPECT_FALSE(PortAvailable(97)) << "no device";
+    EXPECT_TRUE(PortCanBeOpened(7));
+    EXPECT_TRUE(PortCanBeOpened(7)) << "the probe closes what it opened";
+    EXPECT_FALSE(PortCanBeOpened(97)) << "no device";
     fs::create_symlink(pty_.SlavePath(), dir_ / "COM12");
     ASSERT_TRUE(device_.Open()) << device_.OpenFailureDetail();
-    EXPECT_FALSE(PortAvailable(7)) << "held by this program";
-    EXPECT_FALSE(PortAvailable(12)) << "the same device under another number";
+    EXPECT_FALSE(PortCanBeOpened(7)) << "held by this program";
+    EXPECT_FALSE(PortCanBeOpened(12)) << "the same device under another number";
     device_.Close();
-    EXPECT_TRUE(PortAvailable(12));
+    EXPECT_TRUE(PortCanBeOpened(12));
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ ChannelMemory ResetMemory() {
 }
 
 std::string Frame(const ChannelMemory& memory, int index) {
-    return RecordFrameText(*MakeBuf(memory, index));
+    return RecordFrameText(*RecordImage(memory, index));
 }
 
 std::string Opening(char code) {

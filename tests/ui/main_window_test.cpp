@@ -252,7 +252,7 @@ TEST_F(Window, PortBoxListsThePortsThatOpenAndRefusesOtherText) {
     window = std::make_unique<MainWindow>(op, dir.Path(), "");
     window->SetDialogs(&dialogs);
     QSignalSpy found(window.get(), &MainWindow::PortsFound);
-    window->FindCommPorts();
+    window->StartPortSearch();
     window->show();
     window->activateWindow();
     ASSERT_TRUE(found.wait(20000));

@@ -276,7 +276,7 @@ TEST_F(RadioCommands, CablePulledMidReceiveKeepsWhatCame) {
     EXPECT_EQ(op.shown[0].text.rfind("Communication Error", 0), 0u) << op.shown[0].text;
     EXPECT_TRUE(W().centralWidget()->isEnabled());
     EXPECT_TRUE(W().Memory().Rec(2).IsDefined());  // the records that arrived stay
-    EXPECT_TRUE(PortAvailable(7) || !fs::exists(dir / "ports" / "COM7"));
+    EXPECT_TRUE(PortCanBeOpened(7) || !fs::exists(dir / "ports" / "COM7"));
     // The window is usable again: a channel can be stored.
     StoreChannel(3);
     EXPECT_EQ(Current(), 4);
@@ -311,7 +311,7 @@ TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
     EXPECT_FALSE(W().isVisible());  // it closed once the transfer had ended
     // And the port is free again (the simulated radio may take a moment to serve it anew).
     bool free = false;
-    for (int i = 0; i < 40 && !(free = PortAvailable(7)); ++i) {
+    for (int i = 0; i < 40 && !(free = PortCanBeOpened(7)); ++i) {
         QTest::qWait(50);
     }
     EXPECT_TRUE(free);

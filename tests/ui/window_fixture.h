@@ -72,7 +72,7 @@ class Window : public ::testing::Test {
         ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);  // backups stay in the test's folder
         window = std::make_unique<MainWindow>(op, dir.Path(), commandLine);
         window->SetDialogs(&dialogs);
-        window->FindCommPorts();
+        window->StartPortSearch();
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
