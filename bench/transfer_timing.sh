@@ -18,6 +18,7 @@ trap 'kill "$sim_pid" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$wo
 cd "$work"
 mkdir ports
 export KLD540_PORTS_DIR="$work/ports"
+export XDG_DATA_HOME="$work/data"  # the backups every transfer keeps stay in the scratch folder
 
 "$cli" new -o fresh.540 >/dev/null
 python3 "$OLDPWD/bench/make_full_memory.py" fresh.540 full.540
