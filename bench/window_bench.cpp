@@ -154,8 +154,10 @@ bool TimeTransfer(kld::ui::MainWindow& window, kld::Direction direction, const c
         std::fprintf(stderr, "%s: the window said: %s\n", label, op.said[n].c_str());
     }
     if (!result.Complete()) {
-        std::fprintf(stderr, "%s did not complete: %s %s\n", label, result.message.c_str(),
-                     result.detail.c_str());
+        const kld::Failure failed =
+            result.failure.value_or(kld::Failure{kld::OutcomeMessage(result.outcome, result.step)});
+        std::fprintf(stderr, "%s did not complete: %s %s\n", label, failed.message.c_str(),
+                     failed.detail.c_str());
         return false;
     }
     const kld::bench::WireBytes wire =

@@ -16,9 +16,12 @@ int RunVerify(Session& session, const VerbArgs& args) {
     }
     return WithRadio(session, args, [&](TransferContext& context) {
         const VerifyResult result = VerifyRadio(session.memory, session.state, context.device,
-                                                context.host, context.op, context.folder);
+                                                context.host, context.folder);
+        if (result.transfer.failure) {
+            context.op.Tell(result.transfer.failure->AsMessage());
+        }
         if (!result.transfer.Complete()) {
-            return kExitFailed;  // the operator was told, with the detail
+            return kExitFailed;
         }
         if (!PrintText(session, VerifyReportText(result))) {
             return kExitFailed;

@@ -222,12 +222,16 @@ class Refusals {
         }
     }
     bool Any() const { return count_ > 0; }
-    std::vector<std::string> Take() {
-        if (count_ > kMaxCsvRefusals) {
-            list_.push_back("... and " + std::to_string(count_ - kMaxCsvRefusals) +
-                            " more refusals");
+    // Every refusal, a line each.
+    Failure Failed() const {
+        std::string lines;
+        for (const std::string& refusal : list_) {
+            lines += refusal + "\n";
         }
-        return std::move(list_);
+        if (count_ > kMaxCsvRefusals) {
+            lines += "... and " + std::to_string(count_ - kMaxCsvRefusals) + " more refusals\n";
+        }
+        return {"The plan was not imported: the details list every refused cell.", lines};
     }
 
   private:
@@ -1024,14 +1028,13 @@ std::string ExportCsv(const ChannelMemory& memory) {
     return out;
 }
 
-CsvImportResult ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& memory) {
-    CsvImportResult result;
+Result<CsvImport> ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& memory) {
+    CsvImport result;
     Refusals refusals;
     if (bytes.size() > kMaxInputBytes) {
         refusals.AddRow(1, "the file is larger than any channel plan (" +
                                std::to_string(kMaxInputBytes / (1024 * 1024)) + " MiB at most)");
-        result.refusals = refusals.Take();
-        return result;
+        return refusals.Failed();
     }
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.starts_with("\xEF\xBB\xBF")) {
@@ -1089,13 +1092,11 @@ CsvImportResult ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& me
     // Lists and shadows are settled even after refusals, so that theirs are listed too.
     PlaceRows(rows, result.chirp, scratch, refusals);
     if (refusals.Any()) {
-        result.refusals = refusals.Take();
-        return result;
+        return refusals.Failed();
     }
     scratch.Current = kFirstChannel;
     scratch.Saved = false;
     memory = scratch;
-    result.loaded = true;
     result.channels = static_cast<int>(rows.size());
     return result;
 }

@@ -90,8 +90,12 @@ class Transfer {
             detail_ = std::move(detail);
         }
     }
-    TransferResult Result(std::string message) const {
-        return {outcome_, step_, std::move(message), detail_};
+    // The result as the transfer stands; a failure unless it completed.
+    TransferResult Result() const {
+        if (Completed()) {
+            return {outcome_, step_, std::nullopt};
+        }
+        return {outcome_, step_, Failure{OutcomeMessage(outcome_, step_), detail_}};
     }
 
     Direction dir_;
@@ -131,11 +135,9 @@ class Transfer {
 TransferResult Transfer::Run() {
     if (!Prepare()) {
         // Nothing to send: no port is opened and the window is left alone.
-        const std::string message = OutcomeMessage(outcome_, step_);
-        c_.op.Tell({message, "", Icon::None, Buttons::Ok, detail_});
         host_.ShowProgress(false);
         mem_.Current = kFirstChannel;
-        return Result(message);
+        return Result();
     }
 
     host_.ShowProgress(true);
@@ -161,25 +163,19 @@ TransferResult Transfer::Run() {
     }
     CloseLine();
 
-    std::string message;
     if (Completed()) {
-        message = kTransferComplete;
         if (dir_ == Direction::Receive) {
             state_.RxShadowCount = CheckMemory(mem_, c_.op);
         }
-    } else {
+    } else if (dir_ == Direction::Receive && !stored_) {
         // A receive that failed before its first record leaves the memory as the operator had
         // it; records that did arrive stay.
-        if (dir_ == Direction::Receive && !stored_) {
-            mem_.Records = before_.Records;
-            mem_.ZoneCounts = before_.ZoneCounts;
-        }
-        message = OutcomeMessage(outcome_, step_);
-        c_.op.Tell({message, "", Icon::None, Buttons::Ok, detail_});
+        mem_.Records = before_.Records;
+        mem_.ZoneCounts = before_.ZoneCounts;
     }
     host_.ShowProgress(false);
     mem_.Current = kFirstChannel;
-    return Result(message);
+    return Result();
 }
 
 void Transfer::RunSteps() {
@@ -190,10 +186,10 @@ void Transfer::RunSteps() {
         }
         // A log that can no longer be written is a failure like any other.
         if (!log_.Good()) {
-            Fail("The transfer log could not be written: " + log_.Error());
+            Fail("The transfer log could not be written: " + log_.Failed()->detail);
         }
         if (debugFile_.IsOpen() && !debugFile_.Good()) {
-            Fail("The debug log could not be written: " + debugFile_.Error());
+            Fail("The debug log could not be written: " + debugFile_.Failed()->detail);
         }
         // A failed exchange is reported with the step it failed at.
         if (failed_ || outcome_ != Outcome::None) {
@@ -251,8 +247,8 @@ bool Transfer::Prepare() {
             break;
         case Direction::DebugLog:
             // The earlier log stays until this one is complete.
-            if (!debugFile_.Open(c_.folder / kDebugLogFileName)) {
-                Fail("The debug log could not be created: " + debugFile_.Error());
+            if (const auto failed = debugFile_.Open(c_.folder / kDebugLogFileName)) {
+                Fail("The debug log could not be created: " + failed->detail);
             }
             break;
     }
@@ -308,10 +304,12 @@ bool Transfer::OpenPort() {
     }
     device_.DiscardInput();
     rxBuf_.clear();
-    if (state_.DebugMode && !log_.Open(c_.folder / kTransferLogFileName)) {
-        // The port is open: it is closed again, with nothing sent.
-        detail_ = "The transfer log could not be created: " + log_.Error();
-        return false;
+    if (state_.DebugMode) {
+        if (const auto failed = log_.Open(c_.folder / kTransferLogFileName)) {
+            // The port is open: it is closed again, with nothing sent.
+            detail_ = "The transfer log could not be created: " + failed->detail;
+            return false;
+        }
     }
     outcome_ = Outcome::None;
     return true;
@@ -719,19 +717,19 @@ void Transfer::FinishLogs() {
             debugFile_.Write(renderer_.Finish());
         }
     }
-    const auto failedLog = [&](std::string_view name, const std::string& why) {
+    const auto failedLog = [&](std::string_view name, const Failure& failed) {
         outcome_ = Completed() ? Outcome::None : outcome_;
-        Fail("The " + std::string(name) + " could not be written: " + why);
+        Fail("The " + std::string(name) + " could not be written: " + failed.detail);
     };
-    if (log_.IsOpen() && !log_.Close()) {
-        failedLog("transfer log", log_.Error());
+    if (const auto failed = log_.Close()) {
+        failedLog("transfer log", *failed);
     }
     textLog_.Close();  // the radio's own text log is a courtesy: its failure stops nothing
     if (debugFile_.IsOpen()) {
         if (!Completed()) {
             debugFile_.Abandon();
-        } else if (!debugFile_.Commit()) {
-            failedLog("debug log", debugFile_.Error());
+        } else if (const auto failed = debugFile_.Commit()) {
+            failedLog("debug log", *failed);
         }
     }
 }
@@ -805,18 +803,32 @@ std::vector<int> TransferTestResult::FailedRounds() const {
     return failed;
 }
 
+std::vector<Failure> TransferTestResult::Failures() const {
+    std::vector<Failure> failures;
+    if (sync.failure) {
+        failures.push_back(*sync.failure);
+    }
+    for (const TransferResult& round : rounds) {
+        if (round.failure) {
+            failures.push_back(*round.failure);
+        }
+    }
+    return failures;
+}
+
 Message TransferTestSummary(const TransferTestResult& result, int n) {
     const auto of = [n](std::size_t k) { return std::to_string(k) + " of " + std::to_string(n); };
     std::string text = of(static_cast<std::size_t>(result.Completed())) + " sends completed.";
+    const auto said = [](const TransferResult& r) { return OutcomeMessage(r.outcome, r.step); };
     if (!result.sync.Complete()) {
-        text += "\n\nThe receive before the first send ended with: " + result.sync.message;
+        text += "\n\nThe receive before the first send ended with: " + said(result.sync);
     }
     const std::vector<int> failed = result.FailedRounds();
     if (!failed.empty()) {
         text += "\n\nFailed:";
         for (const int k : failed) {
             text += "\n    " + of(static_cast<std::size_t>(k)) + ": " +
-                    result.rounds[static_cast<std::size_t>(k - 1)].message;
+                    said(result.rounds[static_cast<std::size_t>(k - 1)]);
         }
     }
     if (!result.rounds.empty() && result.rounds.back().outcome == Outcome::Cancelled) {
@@ -841,7 +853,6 @@ TransferTestResult RunTransferTest(int n, TransferContext& context) {
     result.sync = RadioTransfer(Direction::Receive, context);
     if (result.sync.outcome == Outcome::Cancelled) {
         host.SetProgressCaption("Data Transfer Progress");
-        context.op.Tell(TransferTestSummary(result, n));
         return result;
     }
 
@@ -883,7 +894,6 @@ TransferTestResult RunTransferTest(int n, TransferContext& context) {
         }
     }
     host.SetProgressCaption("Data Transfer Progress");
-    context.op.Tell(TransferTestSummary(result, n));
     return result;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "channel_memory.h"
+#include "failure.h"
 #include "operator.h"
 #include "program_state.h"
 #include "serial_device.h"
@@ -70,8 +72,10 @@ struct TransferContext {
 struct TransferResult {
     Outcome outcome = Outcome::None;
     int step = 0;
-    std::string message;  // the outcome message shown, or "Transfer Complete."
-    std::string detail;   // what the message cannot say: the system's reason, the failing part
+    // What the operator is to be told: the outcome message ("Timeout Error", ...) and what it
+    // cannot say (the system's reason, the failing part). None when the transfer ended as the
+    // radio's rules call complete.
+    std::optional<Failure> failure;
 
     bool Complete() const { return outcome == Outcome::Complete; }
     // Whether the program and the radio ended in agreement: a completed transfer, or a send
@@ -85,7 +89,8 @@ struct TransferResult {
 std::string OutcomeMessage(Outcome outcome, int step);
 
 // Carries out one exchange with the radio: send the memory, receive it, or read the debug log.
-// Every outcome but completion is told to the operator; the result says which it was.
+// The operator is asked what must be asked on the way (the operating-mode warning of a send, the
+// memory check after a receive); every outcome but completion comes back as the result's failure.
 //
 // A receive that fails before the first record has arrived leaves the channel memory as it
 // was; once records arrive they stay, whatever the outcome. A debug-log read replaces
@@ -99,14 +104,16 @@ struct TransferTestResult {
 
     int Completed() const;
     std::vector<int> FailedRounds() const;  // 1-based
+    // What each transfer of the test failed with, in order: the operator hears of every one.
+    std::vector<Failure> Failures() const;
 };
 
 // The repeated-transfer test: receive, fill the memory with generated channels, and send it n
 // times, changing every frequency between sends. A failed send does not stop the test (it is a
-// soak test); a cancelled one does. The operator is told at the end how many sends completed.
+// soak test); a cancelled one does.
 TransferTestResult RunTransferTest(int n, TransferContext& context);
 
-// The text told at the end of the repeated-transfer test.
+// What the operator is told at the end of the repeated-transfer test: how many sends completed.
 Message TransferTestSummary(const TransferTestResult& result, int n);
 
 }  // namespace kld

