@@ -29,6 +29,7 @@
 #include "port_names.h"
 #include "printing.h"
 #include "qt_text.h"
+#include "repeated_transfer.h"
 #include "settings_file.h"
 #include "verify.h"
 #include "window_dialogs.h"

@@ -5,6 +5,7 @@
 #include <functional>
 #include <utility>
 
+#include "repeated_transfer.h"
 #include "settings_file.h"
 #include "sim_rig.h"
 #include "wire_codec.h"
