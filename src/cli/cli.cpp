@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "data_file.h"
+#include "list_operations.h"
 #include "listings.h"
 #include "program_state.h"
 #include "settings_file.h"
@@ -230,6 +231,24 @@ bool PrintText(Session& session, std::string_view text) {
 
 bool PrintLine(Session& session, std::string_view line) {
     return PrintText(session, std::string(line) + "\n");
+}
+
+int WriteRendered(Session& session, const VerbArgs& args,
+                  std::string (*render)(const ChannelMemory& memory)) {
+    if (!OpenForVerb(session, args.positional[0])) {
+        return kExitFailed;
+    }
+    return WriteOutput(session, args.Option("-o"), render(session.memory));
+}
+
+bool OpenSelection(Session& session, const VerbArgs& args) {
+    if (!OpenForVerb(session, args.positional[0])) {
+        return false;
+    }
+    if (args.Has("--select-all")) {
+        SelectAllDefined(session.memory);
+    }
+    return true;
 }
 
 bool OpenForVerb(Session& session, const std::string& file) {

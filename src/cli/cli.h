@@ -69,6 +69,15 @@ bool PrintText(Session& session, std::string_view text);
 // The same with a line end.
 bool PrintLine(Session& session, std::string_view line);
 
+// Opens FILE (the first positional word) and writes what `render` makes of its memory to -o, or
+// to stdout without it. Returns the exit status.
+int WriteRendered(Session& session, const VerbArgs& args,
+                  std::string (*render)(const ChannelMemory& memory));
+
+// Opens FILE and, with --select-all, selects every defined channel for sending, as the send and
+// the verify take it. False when it could not be opened.
+bool OpenSelection(Session& session, const VerbArgs& args);
+
 // Opens FILE as the open routine does, into the session's memory or the one given. False when it
 // failed (told) or was declined.
 bool OpenForVerb(Session& session, const std::string& file);

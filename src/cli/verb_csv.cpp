@@ -8,10 +8,7 @@
 namespace kld::cli {
 
 int RunExportCsv(Session& session, const VerbArgs& args) {
-    if (!OpenForVerb(session, args.positional[0])) {
-        return kExitFailed;
-    }
-    return WriteOutput(session, args.Option("-o"), ExportCsv(session.memory));
+    return WriteRendered(session, args, ExportCsv);
 }
 
 int RunImportCsv(Session& session, const VerbArgs& args) {

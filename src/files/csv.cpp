@@ -110,8 +110,7 @@ PlanRow ReadPlanRow(RowCells& cells, const ChannelRecord& templateRecord, SeenOn
     const std::string channel = cells[kChannel];
     const auto index = RecordOfCell(channel);
     if (!index) {
-        cells.Refuse(kChannel, (channel.empty() ? std::string("empty") : Quote(channel)) +
-                                   ": name DEF, 001 to 230, GD1 or GD2");
+        cells.Refuse(kChannel, QuoteOrEmpty(channel) + ": name DEF, 001 to 230, GD1 or GD2");
     } else {
         ClaimChannel(cells, kChannel, *index, "channel " + ChannelBoxText(*index), seenOn, p);
     }
@@ -144,8 +143,7 @@ PlanRow ReadPlanRow(RowCells& cells, const ChannelRecord& templateRecord, SeenOn
         if (number && *number >= 1 && *number <= kGuardZone) {
             p.list = *number - 1;
         } else {
-            cells.Refuse(kList, (list.empty() ? std::string("empty") : Quote(list)) +
-                                    ": choose a list from 1 to 15");
+            cells.Refuse(kList, QuoteOrEmpty(list) + ": choose a list from 1 to 15");
         }
         const std::string scan = Key(cells[kScan]);
         if (scan == "yes" || scan == "no" || scan.empty()) {

@@ -63,6 +63,10 @@ std::string Quote(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
+std::string QuoteOrEmpty(std::string_view text) {
+    return text.empty() ? "empty" : Quote(text);
+}
+
 bool IsDecimal(std::string_view text) {
     const auto point = text.find('.');
     const std::string_view whole = text.substr(0, point);

@@ -20,8 +20,9 @@ namespace kld::csv {
 
 // A name as compared: lower case, blanks dropped ("Talk Group" is "talkgroup").
 std::string Key(std::string_view text);
-// A cell's text as a refusal quotes it.
+// A cell's text as a refusal quotes it; QuoteOrEmpty says "empty" for a blank cell.
 std::string Quote(std::string_view text);
+std::string QuoteOrEmpty(std::string_view text);
 // Digits with at most one decimal point, as a spreadsheet writes a number.
 bool IsDecimal(std::string_view text);
 // A small whole number written with digits only; none for anything else.

@@ -11,8 +11,7 @@ PlanRow ReadChirpRow(RowCells& cells, const ChannelRecord& templateRecord, SeenO
     const std::string location = cells[kLocation];
     const auto number = SmallNumber(location);
     if (!number) {
-        cells.Refuse(kLocation, (location.empty() ? std::string("empty") : Quote(location)) +
-                                    ": give a channel number from 1 to 230");
+        cells.Refuse(kLocation, QuoteOrEmpty(location) + ": give a channel number from 1 to 230");
     } else if (!IsOrdinaryChannel(*number)) {
         cells.Refuse(kLocation,
                      "Location " + std::to_string(*number) + " has no channel here (1 to 230)");
