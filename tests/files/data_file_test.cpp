@@ -28,21 +28,6 @@ struct Session {
 const Message kInvalidData{"Memory data contains invalid data", "Invalid Data", Icon::Exclamation,
                            Buttons::Ok};
 
-Session Start(const TempDir& dir, std::string_view commandLine = "",
-              SettingsUse use = SettingsUse::CreateWhenMissing) {
-    Session s;
-    s.memory.Saved = false;
-    PrepareMemory(s.memory, s.state, commandLine, dir.Path(), use);
-    return s;
-}
-
-std::string SettingsBytes(const FileHeader& header, const ChannelRecord& record0) {
-    std::string bytes;
-    AppendHeader(bytes, header);
-    AppendRecord(bytes, record0);
-    return bytes;
-}
-
 TEST(DataFile, ResetMemorySavesToKnownBytes) {
     Session f;
     f.state.Header.FileKind = kFileKindSettings;  // a saved file is always channel data
@@ -171,82 +156,6 @@ TEST(DataFile, FailedSaveKeepsTheOldFileAndTheUnsavedMark) {
                            "/.old.540.kld540.tmp is in the way; remove it and save again"}));
     EXPECT_FALSE(f.memory.Saved);
     EXPECT_EQ(ReadBytes(old), "old");
-}
-
-// Start-up takes KLD540.ini when this major version wrote it: its template makes every channel,
-// its RFRec names the port. Anything else gives the defaults, written over it unless read only.
-TEST(SettingsFile, StartUpTakesAnAcceptedFileElseTheDefaults) {
-    FileHeader header = FreshHeader(ProgramVersion{});
-    header.VerMinor = "9", header.VerRev = "9";
-    ChannelRecord police = TemplateRecord();
-    police.Desc = "Police", police.Mode = kModeDigital, police.RFRec = 7;
-    const std::string accepted = SettingsBytes(header, police);
-    const std::string defaults = SettingsBytes(FreshHeader(ProgramVersion{}), TemplateRecord());
-    EXPECT_EQ(defaults.substr(0, kHeaderBytes), "KLD540  2 6 0 \x1A\x00\x01KVRX540 000000\0"s);
-    const auto patched = [&accepted](std::size_t at, char c) {
-        return accepted.substr(0, at) + c + accepted.substr(at + 1);
-    };
-    using Use = SettingsUse;
-    using Bytes = std::optional<std::string>;  // none: no file
-    const ChannelRecord plain = TemplateRecord();
-    // The file before and how it is used; the template taken and the file after.
-    const std::tuple<const char*, Bytes, Use, ChannelRecord, Bytes> rows[] = {
-        {"missing", std::nullopt, Use::CreateWhenMissing, plain, defaults},
-        {"missing, read only", std::nullopt, Use::ReadOnly, plain, std::nullopt},
-        {"garbage, read only", "garbage", Use::ReadOnly, plain, "garbage"},
-        {"accepted", accepted, Use::CreateWhenMissing, police, accepted},
-        {"one byte short", accepted.substr(0, 137), Use::CreateWhenMissing, plain, defaults},
-        {"another tag", patched(3, '2'), Use::CreateWhenMissing, plain, defaults},
-        {"another major version", patched(8, '3'), Use::CreateWhenMissing, plain, defaults},
-        {"another kind", patched(15, 1), Use::CreateWhenMissing, plain, defaults},
-        {"another format", patched(16, 2), Use::CreateWhenMissing, plain, defaults},
-    };
-    for (const auto& [name, before, use, record0, after] : rows) {
-        SCOPED_TRACE(name);
-        TempDir dir;
-        const std::filesystem::path ini = dir / "KLD540.ini";
-        if (before) {
-            WriteBytes(ini, *before);
-        }
-        const Session s = Start(dir, "", use);
-        const bool taken = before == accepted;
-        EXPECT_EQ(std::tuple(s.memory.Rec(0), s.memory.Rec(12).Desc, s.memory.PortNumber),
-                  std::tuple(record0, record0.Desc, taken ? 7 : 1));
-        EXPECT_EQ(s.state.Header, taken ? header : FreshHeader(ProgramVersion{}));
-        EXPECT_EQ(std::pair(s.memory.Saved, s.state.DebugMode), std::pair(true, false));
-        EXPECT_EQ(std::filesystem::exists(ini) ? Bytes(ReadBytes(ini)) : std::nullopt, after);
-    }
-    TempDir dir;
-    WriteBytes(dir / "KLD-540.log", "");
-    EXPECT_TRUE(Start(dir).state.DebugMode);
-}
-
-// The command line picks the modes (its rules are the core's); the template's mode follows.
-TEST(SettingsFile, TemplateModeFollowsTheCommandLine) {
-    const std::tuple<const char*, std::int16_t, int, int> rows[] = {
-        {"W", kModeNarrow, 0x40, kModeWide}, {"d", 9, 0x10, kModeDigital}};
-    for (const auto& [commandLine, stored, enabled, mode] : rows) {
-        TempDir dir;
-        ChannelRecord record0 = TemplateRecord();
-        record0.Mode = stored;
-        WriteBytes(dir / "KLD540.ini", SettingsBytes(FreshHeader(ProgramVersion{}), record0));
-        const Session s = Start(dir, commandLine);
-        EXPECT_EQ(std::tuple(s.memory.EnabledModes, s.memory.Rec(0).Mode, s.memory.Rec(20).Mode),
-                  std::tuple(enabled, mode, mode))
-            << commandLine;
-    }
-}
-
-TEST(SettingsFile, SaveDefaultsWritesPortAndTemplate) {
-    TempDir dir;
-    Session s = Start(dir);
-    s.memory.Rec(0).Desc = "Changed";
-    ASSERT_FALSE(SaveSettings(12, s.memory, s.state, dir / "KLD540.ini"));
-    EXPECT_EQ(std::tuple(s.memory.PortNumber, s.memory.Rec(0).RFRec), std::tuple(12, 12));
-    EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), SettingsBytes(s.state.Header, s.memory.Rec(0)));
-
-    EXPECT_TRUE(SaveSettings(3, s.memory, s.state, dir / "missing" / "KLD540.ini"));
-    EXPECT_EQ(s.memory.Rec(0).RFRec, 3) << "the memory keeps the change";
 }
 
 }  // namespace

@@ -18,7 +18,6 @@
 #include <future>
 #include <sstream>
 
-#include "settings_file.h"
 #include "temp_dir.h"
 
 namespace kld {
@@ -343,30 +342,6 @@ TEST(ReadFileBytes, OnlyRegularFilesAreRead) {
                   name == "file" || name == "link" ? kOld : "Error reading file.");
     }
     EXPECT_EQ(ReadFileBytes(dir / "file", 2)->size(), 2u);
-}
-
-TEST(SettingsFile, SomethingOtherThanAFileIsNeitherReadNorWritten) {
-    // A link to nothing yet is followed as any save follows it.
-    for (const std::string layout :
-         {"KLD540.ini/", "KLD540.ini=>fifo", "KLD540.ini->fifo", "KLD540.ini->made"}) {
-        SCOPED_TRACE(layout);
-        TempDir dir;
-        const fs::path ini = dir / "KLD540.ini";
-        ::mkfifo((dir / "fifo").c_str(), 0600);
-        Make(dir.Path(), layout);
-        const mode_t type = Lstat(ini).st_mode & S_IFMT;
-        ChannelMemory memory;
-        ProgramState state;
-        Bounded(
-            [&] {
-                PrepareMemory(memory, state, "", dir.Path(), SettingsUse::CreateWhenMissing);
-                return 0;
-            },
-            ini);
-        EXPECT_EQ(memory.Rec(0), TemplateRecord());
-        EXPECT_EQ(Lstat(ini).st_mode & S_IFMT, type);
-        EXPECT_EQ(fs::exists(dir / "made"), layout.ends_with("made"));
-    }
 }
 
 }  // namespace
