@@ -1,4 +1,6 @@
 // Runs the built kld540-cli as a process, the way a technician or a script would.
+#include "cli.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -18,6 +21,7 @@
 #include "csv.h"
 #include "data_file.h"
 #include "listings.h"
+#include "qt_serial_device.h"
 #include "record_layout.h"
 #include "settings_file.h"
 
@@ -253,6 +257,14 @@ TEST(Cli, CsvPlansOutAndIn) {
     EXPECT_FALSE(fs::exists(dir / "bad.540"));
     const CliRun missing = Cli(dir, "import-csv missing.csv -o out.540");
     EXPECT_EQ(std::tuple(missing.status, missing.err), std::tuple(1, "Error reading file.\n\n"));
+}
+
+TEST(Cli, NoPortIsSaidOnStderr) {
+    std::ostringstream out, err;
+    cli::Session session(out, err, "");
+    EXPECT_EQ(cli::ListPorts(session, {}), cli::kExitFailed);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(err.str().starts_with("No serial port can be opened.")) << err.str();
 }
 
 }  // namespace
