@@ -45,8 +45,8 @@ class ScopedVariable {
 };
 
 // The folder is made on demand; a second backup within the second gets a name of its own, and
-// each holds the memory it was given as a channel data file. Names sort as the times do across
-// every digit that can roll over.
+// each holds the memory it was given as a channel data file. Names sort as the times do: every
+// number has its digits, zeros in front.
 TEST(Backups, WrittenUnderSortableNamesWithoutReplacingAnother) {
     TempDir dir;
     const fs::path folder = dir / "data/kld540/backups";
@@ -66,14 +66,6 @@ TEST(Backups, WrittenUnderSortableNamesWithoutReplacingAnother) {
 
     EXPECT_EQ(BackupName(BackupKind::Received, {2027, 1, 2, 3, 4, 5}),
               "20270102-030405-received.540");
-    const BackupTime times[] = {{2026, 9, 30, 23, 59, 59}, {2026, 10, 1, 0, 0, 0},
-                                {2026, 10, 1, 9, 0, 0},    {2026, 10, 1, 10, 0, 0},
-                                {2026, 10, 10, 0, 0, 0},   {2027, 1, 1, 0, 0, 0}};
-    std::vector<std::string> names;
-    for (const BackupTime& t : times) {
-        names.push_back(BackupName(BackupKind::Received, t));
-    }
-    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
 }
 
 TEST(Backups, FolderFromTheEnvironment) {

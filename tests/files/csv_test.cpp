@@ -15,8 +15,6 @@
 namespace kld {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 using test::Bytes;
 using test::ResetMemory;
 
@@ -186,18 +184,15 @@ TEST(Csv, ImportAcceptsTheQuirksOfOtherTools) {
 }
 
 // A refused plan changes nothing, and says everything that is wrong with it.
-void ExpectRefused(const std::string& text, const Lines& refusals) {
+void ExpectRefused(const std::string& text, const std::string& refusals) {
     ChannelMemory memory = VariedMemory();
     memory.Saved = true;
     const ChannelMemory before = memory;
     const Result<CsvImport> result = Import(text, memory);
     ASSERT_FALSE(result);
-    std::string lines;
-    for (const std::string& refusal : refusals) {
-        lines += refusal + "\n";
-    }
-    EXPECT_EQ(result.Error(),
-              (Failure{"The plan was not imported: the details list every refused cell.", lines}));
+    EXPECT_EQ(
+        result.Error(),
+        (Failure{"The plan was not imported: the details list every refused cell.", refusals}));
     EXPECT_TRUE(memory.Records == before.Records);
     EXPECT_EQ(memory.ZoneCounts, before.ZoneCounts);
     EXPECT_EQ(std::tuple(memory.Current, memory.Saved), std::tuple(before.Current, before.Saved));
@@ -205,85 +200,33 @@ void ExpectRefused(const std::string& text, const Lines& refusals) {
 
 TEST(Csv, MalformedFilesAreRefusedWhole) {
     const std::string row = "005,,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,";
-    const std::vector<std::tuple<const char*, std::string, Lines>> cases{
-        {"unbalanced quote",
-         kHeader + row + "\r\n006,\"Open,1,No,Narrow,150.0000,,Noise,Noise\r\n",
-         {"Line 3: a quoted field is never closed"}},
-        {"missing columns",
-         "Channel,Description,Mode\r\n001,x,Narrow\r\n",
-         {"Line 1: missing columns: List, RxFrequency, RxSquelch, TxSquelch"}},
-        {"a value beyond the header",
-         kHeader + row + ",,x\r\n",
-         {"Line 2, column 21: a value beyond the header's 19 columns"}},
-        {"unknown column",
-         "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch,RxTon\r\n",
-         {"Line 1, column RxTon: not a column of a channel plan"}},
-        {"a column twice",
-         "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch,mode\r\n",
-         {"Line 1, column mode: the column is named twice"}},
-        {"empty", "", {"Line 1: no header row: the file is empty"}},
-        {"only a byte-order mark",
-         "\xEF\xBB\xBF\r\n",
-         {"Line 1: no header row: the file is empty"}},
-        {"larger than any plan",
-         std::string(kMaxInputBytes + 1, 'x'),
-         {"Line 1: the file is larger than any channel plan (4 MiB at most)"}},
+    // The name, the text, the one refusal.
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"unbalanced quote", kHeader + row + "\r\n006,\"Open,1,No,Narrow,150.0000,,Noise,Noise\r\n",
+         "Line 3: a quoted field is never closed"},
+        {"missing columns", "Channel,Description,Mode\r\n001,x,Narrow\r\n",
+         "Line 1: missing columns: List, RxFrequency, RxSquelch, TxSquelch"},
+        {"a value beyond the header", kHeader + row + ",,x\r\n",
+         "Line 2, column 21: a value beyond the header's 19 columns"},
+        {"unknown column", "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch,RxTon\r\n",
+         "Line 1, column RxTon: not a column of a channel plan"},
+        {"a column twice", "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch,mode\r\n",
+         "Line 1, column mode: the column is named twice"},
+        {"empty", "", "Line 1: no header row: the file is empty"},
+        {"only a byte-order mark", "\xEF\xBB\xBF\r\n", "Line 1: no header row: the file is empty"},
+        {"larger than any plan", std::string(kMaxInputBytes + 1, 'x'),
+         "Line 1: the file is larger than any channel plan (4 MiB at most)"},
     };
     for (const auto& [name, text, refusals] : cases) {
         SCOPED_TRACE(name);
-        ExpectRefused(text, refusals);
+        ExpectRefused(text, refusals + "\n");
     }
 }
 
+// A plan with faults in nearly every kind of cell, and rows that clash: every refusal is listed.
 TEST(Csv, EveryRefusedCellIsListed) {
-    std::string csv = kHeader;
-    const auto add = [&csv](const std::string& row) { csv += row + "\r\n"; };
-    add("005,Good,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");                  // 2
-    add("006,,1,No,Narrow,150.0040,180.0000,Noise,Noise,,,,,,,,,,");              // 3
-    add("007,,1,No,Wide,150.0000,,Talk Group,CTCSS,,101.0,,,,,,,,");              // 4
-    add("008,TooLongName,16,Maybe,Analog,150.0000,,DCS,DCS,,,029,,,,,,,");        // 5
-    add("005,Again,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");                 // 6
-    add("009,,1,No,Digital,150.0000,,NAC,ID Call,,,,,XYZ1,,,,12345678,");         // 7
-    add("020,,,,Digital,,,Monitor,ID Call,,,,,,,,,,005");                         // 8
-    add("021,,,,Narrow,,,Noise,Noise,,,,,,,,,,099");                              // 9
-    add("GD1,,1,,Narrow,154.0000,,Noise,Noise,,,,,,,,,,");                        // 10
-    add("022,,,,Narrow,151.0000,,Noise,Noise,,,,,,,,,,005");                      // 11
-    add("023,,,,Narrow,,,Noise,Noise,,,,,,,,,,022");                              // 12
-    add("DEF,\xF0\x9F\x93\xBB,1,No,Narrow,150.0000,,Noise,Noise,,,,,G123,,,,,");  // 13
-    add("xyz,,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");                      // 14
-    for (int i = 0; i < 16; ++i) {
-        add(std::to_string(100 + i) + ",,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");  // 15-30
-    }
-    add("116,,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,");  // 31
-    ExpectRefused(
-        csv,
-        {
-            "Line 3, column RxFrequency: 150.0040 MHz is not on the 2.5 kHz or 6.25 kHz raster",
-            "Line 3, column TxFrequency: 180.0000 MHz is outside 136 to 174 MHz",
-            "Line 4, column RxSquelch: \"Talk Group\" is not offered for a Wide channel (Noise, "
-            "CTCSS, DCS)",
-            "Line 4, column TxTone: \"101.0\" is not a CTCSS tone of the radio",
-            "Line 5, column Description: \"TooLongName\" is longer than 8 characters",
-            "Line 5, column List: \"16\": choose a list from 1 to 15",
-            "Line 5, column Scan: \"Maybe\" is neither Yes nor No",
-            "Line 5, column Mode: \"Analog\" is no mode: Wide, Narrow or Digital",
-            "Line 5, column RxDCS: \"029\" is not a DCS code of the radio",
-            "Line 6, column Channel: channel 005 is also on line 2",
-            "Line 7, column RxTalkGroup: \"XYZ1\" is not a talk group (1 to 4 hexadecimal digits)",
-            "Line 7, column RxNAC: empty, and NAC squelch needs a NAC",
-            "Line 7, column IDCall: \"12345678\" is not an ID call (1 to 7 digits)",
-            "Line 8, column TxSquelch: \"ID Call\" is not offered for a Digital shadow (Talk "
-            "Group, Tx Inhibit)",
-            "Line 10, column List: must be blank: the guards have a list of their own",
-            "Line 13, column Description: holds a character the radio cannot store",
-            "Line 13, column RxTalkGroup: \"G123\" is not a talk group (1 to 4 hexadecimal digits)",
-            "Line 14, column Channel: \"xyz\": name DEF, 001 to 230, GD1 or GD2",
-            "Line 31, column List: list 2 already holds 16 channels",
-            "Line 9, column Primary: Primary channel is not defined",
-            "Line 11, column RxFrequency: a shadow uses its primary's frequencies (150.00000, "
-            "150.00000)",
-            "Line 12, column Primary: Primary channel cannot be a shadow channel",
-        });
+    const std::filesystem::path golden = KLD_GOLDEN_DIR;
+    ExpectRefused(test::ReadBytes(golden / "refused.csv"), test::ReadBytes(golden / "refused.txt"));
 }
 
 }  // namespace
