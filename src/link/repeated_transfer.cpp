@@ -38,16 +38,15 @@ std::vector<Failure> TransferTestResult::Failures() const {
 Message TransferTestSummary(const TransferTestResult& result, int n) {
     const auto of = [n](std::size_t k) { return std::to_string(k) + " of " + std::to_string(n); };
     std::string text = of(static_cast<std::size_t>(result.Completed())) + " sends completed.";
-    const auto said = [](const TransferResult& r) { return OutcomeMessage(r.outcome, r.step); };
     if (!result.sync.Complete()) {
-        text += "\n\nThe receive before the first send ended with: " + said(result.sync);
+        text += "\n\nThe receive before the first send ended with: " + result.sync.Message();
     }
     const std::vector<int> failed = result.FailedRounds();
     if (!failed.empty()) {
         text += "\n\nFailed:";
         for (const int k : failed) {
             text += "\n    " + of(static_cast<std::size_t>(k)) + ": " +
-                    said(result.rounds[static_cast<std::size_t>(k - 1)]);
+                    result.rounds[static_cast<std::size_t>(k - 1)].Message();
         }
     }
     if (!result.rounds.empty() && result.rounds.back().outcome == Outcome::Cancelled) {

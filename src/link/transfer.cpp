@@ -494,6 +494,10 @@ std::string OutcomeMessage(Outcome outcome, int step) {
            std::to_string(step);
 }
 
+std::string TransferResult::Message() const {
+    return OutcomeMessage(outcome, step);
+}
+
 TransferResult RadioTransfer(Direction direction, TransferContext& context) {
     return TransferEngine(direction, context).Run();
 }

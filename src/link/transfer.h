@@ -78,6 +78,8 @@ struct TransferResult {
     std::optional<Failure> failure;
 
     bool Complete() const { return outcome == Outcome::Complete; }
+    // The outcome message, the failure's or "Transfer Complete.".
+    std::string Message() const;
     // Whether the program and the radio ended in agreement: a completed transfer, or a send
     // the operator stopped at the warning before anything was sent.
     bool EndedNormally() const {

@@ -280,11 +280,10 @@ VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, S
 
 std::string VerifyReportText(const VerifyResult& result) {
     if (!result.transfer.Complete()) {
-        const TransferResult& t = result.transfer;
-        const Failure failure = t.failure.value_or(Failure{OutcomeMessage(t.outcome, t.step)});
-        std::string text = "Verify failed: " + failure.message + "\n";
-        if (!failure.detail.empty()) {
-            text += failure.detail + "\n";
+        const std::string detail = result.transfer.failure ? result.transfer.failure->detail : "";
+        std::string text = "Verify failed: " + result.transfer.Message() + "\n";
+        if (!detail.empty()) {
+            text += detail + "\n";
         }
         return text;
     }

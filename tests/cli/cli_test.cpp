@@ -31,6 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::ReadBytes;
+using test::ResetMemory;  // what the tool starts with when there is no KLD540.ini
 using test::TempDir;
 using test::WriteBytes;
 
@@ -52,9 +53,6 @@ CliRun Cli(const TempDir& dir, const std::string& args, const std::string& out =
     fs::remove(dir / "stderr.txt");
     return run;
 }
-
-// The memory the tool starts with when there is no KLD540.ini.
-using test::ResetMemory;
 
 const char* const kNotOurFormat =
     "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n";

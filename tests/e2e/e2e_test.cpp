@@ -421,7 +421,7 @@ TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
                             std::chrono::duration<double>(elapsed).count();
     timer.stop();
 
-    ASSERT_TRUE(result.Complete()) << OutcomeMessage(result.outcome, result.step);
+    ASSERT_TRUE(result.Complete()) << result.Message();
     ExpectSameRecords(memory, PlanMemory(1));
     EXPECT_GT(elapsed, 2s) << "paced: 233 records at 115200 baud take over three seconds";
     ticks.insert(ticks.begin(), start);

@@ -18,11 +18,6 @@ namespace kld::test {
 
 using Lines = std::vector<std::string>;
 
-// The outcome message a transfer ended with: its failure's, or "Transfer Complete.".
-inline std::string Said(const TransferResult& result) {
-    return result.failure ? result.failure->message : OutcomeMessage(result.outcome, result.step);
-}
-
 // Channel `index` made as a copy of Main, named for its index.
 inline ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
     ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);

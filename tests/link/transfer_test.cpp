@@ -19,7 +19,6 @@ using test::Channel;
 using test::FillRadio;
 using test::Lines;
 using test::Rig;
-using test::Said;
 using Zones = std::array<std::int16_t, kZoneCount>;
 
 using test::ResetMemory;
@@ -51,7 +50,7 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
         config.protocolLevel = level, config.enabledModes = 0x30;
         Rig rig(config);
         FillRadio(rig.radio);
-        EXPECT_EQ(Said(rig.Run(Direction::Receive)), "Transfer Complete.");
+        EXPECT_EQ(rig.Run(Direction::Receive).Message(), "Transfer Complete.");
         const Lines sent = rig.Sent();
         ASSERT_GE(sent.size(), firstCommands.size());
         for (std::size_t i = 0; i < firstCommands.size(); ++i) {
@@ -63,7 +62,7 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
     }
 }
 
-// A receive, clean or through faults, ends with its message (told, unless the transfer completed),
+// A receive, clean or through faults, ends with its message (a failure, unless it completed),
 // the port closed and the progress hidden. One that fails before its first record leaves the
 // memory as it was, a channel of its own (100) included; once records arrive, the memory is the
 // radio's, and a completed one takes the radio's stamp and lists too.
@@ -105,8 +104,9 @@ TEST(TransferReceive, StoresWhatTheRadioSendsOrEndsWithTheFaultsMessage) {
         const ChannelMemory before = rig.memory;
 
         const TransferResult result = rig.Run(Direction::Receive);
-        EXPECT_EQ(Said(result), message);
-        EXPECT_EQ(result.failure.has_value(), !result.Complete());
+        EXPECT_EQ(result.Message(), message);
+        EXPECT_EQ(result.failure ? result.failure->message : "none",
+                  result.Complete() ? "none" : message);
         EXPECT_TRUE(rig.op.shown.empty()) << "the transfer tells nothing itself";
         if (kept) {
             EXPECT_EQ(std::pair(rig.memory.Records, rig.memory.ZoneCounts),
@@ -223,7 +223,7 @@ TEST(TransferLimits, EndlessRadiosLateAnswersAndFailedSpeedChange) {
         SCOPED_TRACE(name);
         ScriptedRig rig;
         setUp(rig);
-        EXPECT_EQ(Said(rig.Receive()), message);
+        EXPECT_EQ(rig.Receive().Message(), message);
     }
 }
 
@@ -249,7 +249,7 @@ TEST(TransferSend, OneSelectedChannelWithEqualStamps) {
     const ChannelRecord& twelve = Channel(rig.memory, 12, 0xA1);
     rig.memory.NoiseSquelchLevel = 7;
     const TransferResult result = rig.Run(Direction::Send);
-    ASSERT_TRUE(result.Complete()) << Said(result);
+    ASSERT_TRUE(result.Complete()) << result.Message();
     EXPECT_TRUE(rig.Sent("T204000011").empty()) << "no purge";
     auto image = RecordImage(rig.memory, 12);
     ASSERT_TRUE(image);
@@ -294,7 +294,7 @@ TEST(TransferSend, NewStampPurgesAndWritesRadioRecordsBack) {
     rig.memory.Rec(5).Desc = "Mine";
     rig.state.DebugMode = true;
     const TransferResult result = rig.Run(Direction::Send);
-    ASSERT_TRUE(result.Complete()) << Said(result);
+    ASSERT_TRUE(result.Complete()) << result.Message();
     EXPECT_FALSE(rig.Sent("T204000011").empty());
     for (int i : {1, 5, 231, 232}) {
         EXPECT_TRUE(rig.radio.Memory().Rec(i).IsDefined()) << i << ": written back after the purge";
@@ -334,7 +334,7 @@ TEST(TransferSend, RefusedRecordIsResentOnceThenGivenUp) {
             c.faults.refuseRecordFrame = 1, c.faults.refuseRecordTimes = times;
         }));
         rig.SelectMain();
-        EXPECT_EQ(Said(rig.Run(Direction::Send)),
+        EXPECT_EQ(rig.Run(Direction::Send).Message(),
                   times == 1 ? "Transfer Complete." : "Too Many Communications Errors 1");
         EXPECT_GE(rig.host.paused, 500ms);
     }
@@ -462,7 +462,7 @@ TEST(TransferLogs, DebugLogReplacesTheEarlierOneOnlyWhenComplete) {
         Rig rig(config);
         test::WriteBytes(rig.dir / "KVRX-540_Dbg.log", "the earlier log\r\n");
         const TransferResult result = rig.Run(Direction::DebugLog);
-        EXPECT_EQ(result.Complete(), complete) << Said(result);
+        EXPECT_EQ(result.Complete(), complete) << result.Message();
         EXPECT_EQ(test::ReadBytes(rig.dir / "KVRX-540_Dbg.log"),
                   complete ? "Rx:0040: A\r\nTx:0040:  B\r\nRx:0041: C\r\nTx:0041:  D\r\n"
                            : "the earlier log\r\n");
