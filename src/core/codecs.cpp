@@ -153,7 +153,8 @@ std::string HexPair(std::uint8_t value) {
 
 std::optional<std::uint8_t> HexPairValue(std::string_view digits) {
     const auto digit = [](char ch) {
-        return ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10 : -1;
+        const bool upper = IsHexDigit(ch) && UpperCase(ch) == ch;
+        return IsDigit(ch) ? ch - '0' : upper ? ch - 'A' + 10 : -1;
     };
     if (digits.size() != 2 || digit(digits[0]) < 0 || digit(digits[1]) < 0) {
         return std::nullopt;
