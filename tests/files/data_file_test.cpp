@@ -7,7 +7,6 @@
 #include "../core/fake_operator.h"
 #include "../test_memory.h"
 #include "record_layout.h"
-#include "settings_file.h"
 #include "temp_dir.h"
 
 namespace kld {
