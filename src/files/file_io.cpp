@@ -475,8 +475,10 @@ std::optional<Failure> SafeFileWriter::Commit() {
     if (!open_) {
         return failed_ ? failed_ : WriteFailure("nothing was written: no file was open");
     }
-    if (!failed_) {
-        inPlace_ ? CommitInPlace() : CommitReplace();
+    if (!failed_ && inPlace_) {
+        CommitInPlace();
+    } else if (!failed_) {
+        CommitReplace();
     }
     Abandon();
     return failed_;
