@@ -154,8 +154,8 @@ bool TimeTransfer(kld::ui::MainWindow& window, kld::Direction direction, const c
         std::fprintf(stderr, "%s: the window said: %s\n", label, op.said[n].c_str());
     }
     if (!result.Complete()) {
-        std::fprintf(stderr, "%s did not complete: %s %s\n", label, result.message.c_str(),
-                     result.detail.c_str());
+        std::fprintf(stderr, "%s did not complete: %s %s\n", label, result.Message().c_str(),
+                     result.failure ? result.failure->detail.c_str() : "");
         return false;
     }
     const kld::bench::WireBytes wire =

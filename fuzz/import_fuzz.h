@@ -8,16 +8,17 @@
 
 namespace kld::fuzz {
 
-using ImportFunction = OpenResult (*)(std::span<const std::uint8_t>, ChannelMemory&, Operator&);
+using ImportFunction = std::optional<Failure> (*)(std::span<const std::uint8_t>, ChannelMemory&,
+                                                  Operator&);
 
 inline void RunImport(ImportFunction import, const std::uint8_t* data, std::size_t size) {
     const ChannelMemory start = StartMemory();
     ChannelMemory memory = start;
     AnsweringOperator op;
-    const OpenResult result = import({data, size}, memory, op);
+    const std::optional<Failure> failed = import({data, size}, memory, op);
     Require(memory.Rec(kRecordSlots - 1) == start.Rec(kRecordSlots - 1),
             "the spare record is nobody's to write");
-    if (result != OpenResult::Loaded) {
+    if (failed) {
         Require(SameRecords(memory, start) && memory.ZoneCounts == start.ZoneCounts,
                 "a failed read leaves the start-up memory");
     }

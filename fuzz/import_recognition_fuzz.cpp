@@ -3,6 +3,14 @@
 #include "import_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    kld::fuzz::RunImport(kld::ImportOlderFile, data, size);
+    using namespace kld;
+    const auto import = [](std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                           Operator& op) -> std::optional<Failure> {
+        const Result<Opened> opened = ImportOlderFile(bytes, memory, op);
+        return !opened                     ? opened.Error()
+               : *opened == Opened::Loaded ? std::optional<Failure>()
+                                           : Failure{"declined"};
+    };
+    fuzz::RunImport(import, data, size);
     return 0;
 }

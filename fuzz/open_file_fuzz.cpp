@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string stamp = state.MemoryStamp;
 
     AnsweringOperator op(agree);
-    const OpenResult result = OpenChannelData({data + 1, size - 1}, memory, state, op);
-    if (result == OpenResult::Loaded) {
+    const Result<Opened> result = OpenChannelData({data + 1, size - 1}, memory, state, op);
+    if (result && *result == Opened::Loaded) {
         Require(memory.Current == kFirstChannel, "channel 1 is current after an open");
         CheckZoneCounts(memory);
         if (op.invalidData == 0) {

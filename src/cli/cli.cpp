@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "data_file.h"
+#include "list_operations.h"
 #include "listings.h"
 #include "program_state.h"
 #include "settings_file.h"
@@ -197,11 +198,23 @@ Session::Session(std::ostream& out, std::ostream& err, const std::string& modes)
                   SettingsUse::ReadOnly);
 }
 
+void Tell(Session& session, const Failure& failure) {
+    session.op.Tell(failure.AsMessage());
+}
+
+int ExitStatus(Session& session, const std::optional<Failure>& failure) {
+    if (failure) {
+        Tell(session, *failure);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
 int WriteOutput(Session& session, const std::optional<std::string>& path, const std::string& text) {
     if (!path) {
         return PrintText(session, text) ? kExitOk : kExitFailed;
     }
-    return WriteTextFile(*path, text, session.op) ? kExitOk : kExitFailed;
+    return ExitStatus(session, WriteTextFile(*path, text));
 }
 
 bool PrintText(Session& session, std::string_view text) {
@@ -220,8 +233,36 @@ bool PrintLine(Session& session, std::string_view line) {
     return PrintText(session, std::string(line) + "\n");
 }
 
+int WriteRendered(Session& session, const VerbArgs& args,
+                  std::string (*render)(const ChannelMemory& memory)) {
+    if (!OpenForVerb(session, args.positional[0])) {
+        return kExitFailed;
+    }
+    return WriteOutput(session, args.Option("-o"), render(session.memory));
+}
+
+bool OpenSelection(Session& session, const VerbArgs& args) {
+    if (!OpenForVerb(session, args.positional[0])) {
+        return false;
+    }
+    if (args.Has("--select-all")) {
+        SelectAllDefined(session.memory);
+    }
+    return true;
+}
+
 bool OpenForVerb(Session& session, const std::string& file) {
-    return OpenChannelFile(file, session.memory, session.state, session.op) == OpenResult::Loaded;
+    return OpenForVerb(session, file, session.memory, session.state);
+}
+
+bool OpenForVerb(Session& session, const std::string& file, ChannelMemory& memory,
+                 ProgramState& state) {
+    const Result<Opened> opened = OpenChannelFile(file, memory, state, session.op);
+    if (!opened) {
+        Tell(session, opened.Error());
+        return false;
+    }
+    return *opened == Opened::Loaded;
 }
 
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

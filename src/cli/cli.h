@@ -10,6 +10,7 @@
 
 #include "channel_memory.h"
 #include "cli_operator.h"
+#include "failure.h"
 #include "program_state.h"
 
 namespace kld {
@@ -52,6 +53,13 @@ struct Session {
     Session(std::ostream& out, std::ostream& err, const std::string& modes);
 };
 
+// Says what failed as every message is said: on stderr, the detail on the next line, then an
+// empty line.
+void Tell(Session& session, const Failure& failure);
+// The exit status of an operation that returns nothing: kExitOk, or kExitFailed once its failure
+// is told.
+int ExitStatus(Session& session, const std::optional<Failure>& failure);
+
 // Writes text to the file named by -o, or to stdout without it. Returns the exit status.
 int WriteOutput(Session& session, const std::optional<std::string>& path, const std::string& text);
 
@@ -61,8 +69,20 @@ bool PrintText(Session& session, std::string_view text);
 // The same with a line end.
 bool PrintLine(Session& session, std::string_view line);
 
-// Opens FILE as the open routine does. False when it failed or was declined.
+// Opens FILE (the first positional word) and writes what `render` makes of its memory to -o, or
+// to stdout without it. Returns the exit status.
+int WriteRendered(Session& session, const VerbArgs& args,
+                  std::string (*render)(const ChannelMemory& memory));
+
+// Opens FILE and, with --select-all, selects every defined channel for sending, as the send and
+// the verify take it. False when it could not be opened.
+bool OpenSelection(Session& session, const VerbArgs& args);
+
+// Opens FILE as the open routine does, into the session's memory or the one given. False when it
+// failed (told) or was declined.
 bool OpenForVerb(Session& session, const std::string& file);
+bool OpenForVerb(Session& session, const std::string& file, ChannelMemory& memory,
+                 ProgramState& state);
 
 int RunNew(Session& session, const VerbArgs& args);
 int RunListing(Session& session, const VerbArgs& args);

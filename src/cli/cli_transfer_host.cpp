@@ -180,8 +180,11 @@ int WithRadio(Session& session, const VerbArgs& args,
 int RunTransfer(Session& session, const VerbArgs& args, Direction direction) {
     return WithRadio(session, args, [&](TransferContext& context) {
         const TransferResult result = RadioTransfer(direction, context);
+        if (result.failure) {
+            context.op.Tell(result.failure->AsMessage());
+        }
         if (!result.EndedNormally()) {
-            return kExitFailed;  // the operator was told, with the detail
+            return kExitFailed;
         }
         // Stopping at the warning ends the transfer as the window does, with "Transfer
         // Complete."; but nothing went out, and a script must not take it for a send.
@@ -199,10 +202,10 @@ int RunTransfer(Session& session, const VerbArgs& args, Direction direction) {
 
 void KeepBackup(Session& session, BackupKind kind) {
     const BackupResult backup = WriteBackup(session.memory, session.state, kind);
-    if (backup.Ok()) {
-        session.err << "Backup: " << backup.path.string() << "\n";
+    if (backup) {
+        session.err << "Backup: " << backup->string() << "\n";
     } else {
-        session.err << "Backup not written: " << backup.error << "\n";
+        session.err << backup.Error().message << ": " << backup.Error().detail << "\n";
     }
     session.err.flush();
 }

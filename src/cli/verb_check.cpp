@@ -19,7 +19,7 @@ int RunCheck(Session& session, const VerbArgs& args) {
     }
     const bool quiet = session.op.MessagesShown() == 0;
     if (const auto out = args.Option("-o")) {
-        if (!SaveChannelFile(*out, session.memory, session.state, session.op)) {
+        if (ExitStatus(session, SaveChannelFile(*out, session.memory, session.state)) != kExitOk) {
             return kExitFailed;
         }
     }

@@ -8,9 +8,7 @@ int RunConvert(Session& session, const VerbArgs& args) {
     if (!OpenForVerb(session, args.positional[0])) {
         return kExitFailed;
     }
-    return SaveChannelFile(*args.Option("-o"), session.memory, session.state, session.op)
-               ? kExitOk
-               : kExitFailed;
+    return ExitStatus(session, SaveChannelFile(*args.Option("-o"), session.memory, session.state));
 }
 
 }  // namespace kld::cli

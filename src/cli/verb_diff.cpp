@@ -11,8 +11,7 @@ int RunDiff(Session& session, const VerbArgs& args) {
     ChannelMemory second = session.memory;
     ProgramState secondState = session.state;
     if (!OpenForVerb(session, args.positional[0]) ||
-        OpenChannelFile(args.positional[1], second, secondState, session.op) !=
-            OpenResult::Loaded) {
+        !OpenForVerb(session, args.positional[1], second, secondState)) {
         return kExitFailed;
     }
     const std::vector<FieldDifference> rows = CompareMemories(session.memory, second);

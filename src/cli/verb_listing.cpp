@@ -4,10 +4,11 @@
 namespace kld::cli {
 
 int RunListing(Session& session, const VerbArgs& args) {
-    if (!OpenForVerb(session, args.positional[0])) {
-        return kExitFailed;
-    }
-    return WriteOutput(session, args.Option("-o"), TextListing(session.memory));
+    return WriteRendered(session, args, TextListing);
+}
+
+int RunDump(Session& session, const VerbArgs& args) {
+    return WriteRendered(session, args, ChannelDump);
 }
 
 }  // namespace kld::cli

@@ -5,9 +5,7 @@ namespace kld::cli {
 
 // A fresh channel data file: the memory as the desktop program starts with it.
 int RunNew(Session& session, const VerbArgs& args) {
-    return SaveChannelFile(*args.Option("-o"), session.memory, session.state, session.op)
-               ? kExitOk
-               : kExitFailed;
+    return ExitStatus(session, SaveChannelFile(*args.Option("-o"), session.memory, session.state));
 }
 
 }  // namespace kld::cli

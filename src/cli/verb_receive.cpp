@@ -2,7 +2,6 @@
 #include "cli_transfer_host.h"
 #include "data_file.h"
 #include "file_io.h"
-#include "file_messages.h"
 
 namespace kld::cli {
 
@@ -11,18 +10,17 @@ namespace kld::cli {
 int RunReceive(Session& session, const VerbArgs& args) {
     const std::string out = *args.Option("-o");
     // A receive that cannot be saved would be lost: find that out before the radio is asked.
-    if (const auto why = WhyNotWritable(out)) {
-        session.op.Tell(WriteErrorMessage(*why));
-        return kExitFailed;
+    if (const auto failed = WhyNotWritable(out)) {
+        return ExitStatus(session, failed);
     }
     session.op.okCancel = args.Has("--repair-modes") ? Answer::Ok : Answer::Cancel;
     const int status = RunTransfer(session, args, Direction::Receive);
     if (status != kExitOk) {
         return status;
     }
-    const bool saved = SaveChannelFile(out, session.memory, session.state, session.op);
+    const int saved = ExitStatus(session, SaveChannelFile(out, session.memory, session.state));
     KeepBackup(session, BackupKind::Received);  // the more welcome when the save failed
-    return saved ? kExitOk : kExitFailed;
+    return saved;
 }
 
 }  // namespace kld::cli

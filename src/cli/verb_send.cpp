@@ -1,17 +1,13 @@
 #include "cli.h"
 #include "cli_transfer_host.h"
-#include "list_operations.h"
 
 namespace kld::cli {
 
 // Sends FILE's selected channels (all defined ones with --select-all) to the radio.
 int RunSend(Session& session, const VerbArgs& args) {
     // The open's own questions (the mode repair) are declined, as for the other verbs.
-    if (!OpenForVerb(session, args.positional[0])) {
+    if (!OpenSelection(session, args)) {
         return kExitFailed;
-    }
-    if (args.Has("--select-all")) {
-        SelectAllDefined(session.memory);
     }
     if (args.Has("--purge")) {
         session.state.PurgeMode = 1;

@@ -1,6 +1,5 @@
 #include "cli.h"
 #include "cli_transfer_host.h"
-#include "list_operations.h"
 #include "verify.h"
 
 namespace kld::cli {
@@ -8,17 +7,17 @@ namespace kld::cli {
 // Reads the radio back and compares it with what a send of FILE writes: its selected channels
 // (every defined one with --select-all) and its erased ones. The file is never changed.
 int RunVerify(Session& session, const VerbArgs& args) {
-    if (!OpenForVerb(session, args.positional[0])) {
+    if (!OpenSelection(session, args)) {
         return kExitFailed;
-    }
-    if (args.Has("--select-all")) {
-        SelectAllDefined(session.memory);
     }
     return WithRadio(session, args, [&](TransferContext& context) {
         const VerifyResult result = VerifyRadio(session.memory, session.state, context.device,
-                                                context.host, context.op, context.folder);
+                                                context.host, context.folder);
+        if (result.transfer.failure) {
+            context.op.Tell(result.transfer.failure->AsMessage());
+        }
         if (!result.transfer.Complete()) {
-            return kExitFailed;  // the operator was told, with the detail
+            return kExitFailed;
         }
         if (!PrintText(session, VerifyReportText(result))) {
             return kExitFailed;

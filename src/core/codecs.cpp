@@ -6,41 +6,10 @@
 #include <cstdio>
 #include <limits>
 
+#include "characters.h"
 #include "operator.h"
 
 namespace kld {
-
-namespace {
-
-// Character classes and upper case by table: the memory check passes every frequency, talk group
-// and NAC of the memory through here, and one lookup costs less than the comparisons, above all
-// under the fuzzers' sanitizers.
-struct CharTables {
-    bool digit[256];
-    bool hexDigit[256];  // upper-case hexadecimal digits only
-    unsigned char upper[256];
-};
-constexpr CharTables kChars = [] {
-    CharTables t{};
-    for (int c = 0; c < 256; ++c) {
-        t.digit[c] = c >= '0' && c <= '9';
-        t.hexDigit[c] = t.digit[c] || (c >= 'A' && c <= 'F');
-        t.upper[c] = static_cast<unsigned char>((c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c);
-    }
-    return t;
-}();
-
-bool IsDigit(unsigned char c) {
-    return kChars.digit[c];
-}
-bool IsHexDigit(unsigned char c) {
-    return kChars.hexDigit[c];
-}
-unsigned char Upper(unsigned char c) {
-    return kChars.upper[c];
-}
-
-}  // namespace
 
 std::string Trim(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -58,7 +27,7 @@ double LeadingNumber(std::string_view text) {
     const char* const end = at + text.size();
     const auto digits = [&at, end] {
         const char* const first = at;
-        while (at != end && IsDigit(static_cast<unsigned char>(*at))) {
+        while (at != end && IsDigit(*at)) {
             ++at;
         }
         return at - first;
@@ -85,7 +54,7 @@ double LeadingNumber(std::string_view text) {
     if (end - at >= 2 && (*at == 'E' || *at == 'e')) {
         const char* sign = at + 1;
         const char* exponent = (*sign == '-' || *sign == '+') ? sign + 1 : sign;
-        if (exponent != end && IsDigit(static_cast<unsigned char>(*exponent))) {
+        if (exponent != end && IsDigit(*exponent)) {
             at = exponent;
             digits();
         }
@@ -142,7 +111,7 @@ std::string ToDec(std::string_view value) {
     double place = 1.0;
     for (auto it = value.rbegin(); it != value.rend(); ++it) {
         const auto c = static_cast<unsigned char>(*it);
-        const int digit = IsDigit(c) ? c - '0' : static_cast<int>(Upper(c)) - 55;
+        const int digit = IsDigit(c) ? c - '0' : UpperCase(c) - 55;
         if (digit < 0) {
             return "0";
         }
@@ -165,7 +134,7 @@ bool IsHexText(std::string_view text, int length) {
     // same, and the memory check asks this four times for each record.
     bool allHex = true;
     for (int pos = 0; pos < length; ++pos) {
-        allHex &= IsHexDigit(Upper(static_cast<unsigned char>(text.data()[pos])));
+        allHex &= IsHexDigit(text.data()[pos]);
     }
     return allHex;
 }
@@ -184,7 +153,8 @@ std::string HexPair(std::uint8_t value) {
 
 std::optional<std::uint8_t> HexPairValue(std::string_view digits) {
     const auto digit = [](char ch) {
-        return ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10 : -1;
+        const bool upper = IsHexDigit(ch) && UpperCase(ch) == ch;
+        return IsDigit(ch) ? ch - '0' : upper ? ch - 'A' + 10 : -1;
     };
     if (digits.size() != 2 || digit(digits[0]) < 0 || digit(digits[1]) < 0) {
         return std::nullopt;
@@ -192,17 +162,12 @@ std::optional<std::uint8_t> HexPairValue(std::string_view digits) {
     return static_cast<std::uint8_t>(digit(digits[0]) * 16 + digit(digits[1]));
 }
 
-bool IsHexDigits(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char ch) { return IsHexDigit(Upper(static_cast<unsigned char>(ch))); });
-}
-
 int HexKeyRule(int& key, Operator& op) {
     if (key == kBackspace) {
         return kBackspace;
     }
-    const int upper = (key >= 'a' && key <= 'z') ? key - ('a' - 'A') : key;
-    if ((upper >= '0' && upper <= '9') || (upper >= 'A' && upper <= 'F')) {
+    const int upper = UpperCase(key);
+    if (IsHexDigit(upper)) {
         key = upper;
         return key;
     }
@@ -215,7 +180,7 @@ DigitKeyResult DigitKeyRule(int key, std::string_view fieldText) {
     if (key == kBackspace) {
         return {kBackspace, std::string(fieldText)};
     }
-    const bool digit = key >= '0' && key <= '9';
+    const bool digit = IsDigit(key);
     return {digit ? key : 0, Trim(fieldText)};
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "channel_memory.h"
+#include "characters.h"
 
 namespace kld {
 
@@ -35,8 +36,6 @@ long long HexValue(std::string_view value);
 // hexadecimal digits. HexPairValue takes exactly that form and nothing else.
 std::string HexPair(std::uint8_t value);
 std::optional<std::uint8_t> HexPairValue(std::string_view digits);
-// True when every character is a hexadecimal digit of either case; true for "".
-bool IsHexDigits(std::string_view text);
 
 inline constexpr int kBackspace = 8;
 

@@ -3,16 +3,11 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "characters.h"
+
 namespace kld {
 
 namespace {
-
-int UpperKey(int key) {
-    return (key >= 'a' && key <= 'z') ? key - ('a' - 'A') : key;
-}
-bool IsDigitKey(int key) {
-    return key >= '0' && key <= '9';
-}
 
 Message PlainMessage(std::string text) {
     return {std::move(text), "", Icon::None, Buttons::Ok};
@@ -84,8 +79,8 @@ DigitKeyResult ChannelKeyRule(int key, std::string_view fieldText) {
     if (key == kBackspace) {
         return {kBackspace, std::string(fieldText)};
     }
-    const int upper = UpperKey(key);
-    const bool passes = IsDigitKey(upper) || (upper >= 'D' && upper <= 'G');
+    const int upper = UpperCase(key);
+    const bool passes = IsDigit(upper) || (upper >= 'D' && upper <= 'G');
     return {passes ? upper : 0, Trim(fieldText)};
 }
 
@@ -134,7 +129,7 @@ int FrequencyKeyRule(int key, int pos, Operator& op) {
             accepted = key == '.';
             break;
         default:
-            accepted = IsDigitKey(key);
+            accepted = IsDigit(key);
             break;
     }
     if (!accepted) {
@@ -228,7 +223,7 @@ std::string CompleteNac(std::string_view text) {
 std::string IdCallDigits(std::string_view text) {
     const std::string trimmed = Trim(text);
     std::size_t end = 0;
-    while (end < trimmed.size() && IsDigitKey(static_cast<unsigned char>(trimmed[end]))) {
+    while (end < trimmed.size() && IsDigit(trimmed[end])) {
         ++end;
     }
     std::string digits = trimmed.substr(0, end);
@@ -243,7 +238,7 @@ std::string IdCallDigits(std::string_view text) {
 
 void PackIdCall(std::string_view digits, std::array<std::int16_t, 5>& idCall) {
     const auto d = [digits](std::size_t i) -> std::int16_t {
-        if (i >= digits.size() || !IsDigitKey(static_cast<unsigned char>(digits[i]))) {
+        if (i >= digits.size() || !IsDigit(digits[i])) {
             return 0;  // a missing character counts as 0
         }
         return static_cast<std::int16_t>(digits[i] - '0');

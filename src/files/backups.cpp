@@ -27,6 +27,10 @@ std::string Stamp(const BackupTime& t) {
     return text;
 }
 
+Failure NotWritten(std::string why) {
+    return {"Backup not written", std::move(why)};
+}
+
 const std::regex& BackupPattern() {
     static const std::regex pattern(R"(^(\d{8}-\d{6})-(received|before-send)(-\d+)?\.540$)");
     return pattern;
@@ -50,13 +54,13 @@ BackupResult BackupFolder() {
     // A relative XDG_DATA_HOME is to be ignored; it would depend on the working folder.
     const std::string data = variable("XDG_DATA_HOME");
     if (!data.empty() && fs::path(data).is_absolute()) {
-        return {fs::path(data) / "kld540" / "backups", {}};
+        return fs::path(data) / "kld540" / "backups";
     }
     const std::string home = variable("HOME");
     if (home.empty()) {
-        return {{}, "no folder for backups: neither XDG_DATA_HOME nor HOME is set"};
+        return NotWritten("no folder for backups: neither XDG_DATA_HOME nor HOME is set");
     }
-    return {fs::path(home) / ".local" / "share" / "kld540" / "backups", {}};
+    return fs::path(home) / ".local" / "share" / "kld540" / "backups";
 }
 
 std::string BackupName(BackupKind kind, const BackupTime& when, int copy) {
@@ -75,11 +79,10 @@ BackupResult WriteBackup(const fs::path& folder, const ChannelMemory& memory,
         fs::create_directories(folder, ec);
         if (!fs::is_directory(folder)) {
             if (fs::exists(folder)) {
-                return {{}, "the backups folder " + folder.string() + " is a file"};
+                return NotWritten("the backups folder " + folder.string() + " is a file");
             }
-            return {{},
-                    "the backups folder " + folder.string() +
-                        " cannot be made: " + (ec ? ec.message() : "the system gave no reason")};
+            return NotWritten("the backups folder " + folder.string() + " cannot be made: " +
+                              (ec ? ec.message() : "the system gave no reason"));
         }
         fs::path path;
         for (int copy = 1; copy <= kMaxCopies && path.empty(); ++copy) {
@@ -89,27 +92,25 @@ BackupResult WriteBackup(const fs::path& folder, const ChannelMemory& memory,
             }
         }
         if (path.empty()) {
-            return {{},
-                    folder.string() + " already holds " + std::to_string(kMaxCopies) +
-                        " backups of this second"};
+            return NotWritten(folder.string() + " already holds " + std::to_string(kMaxCopies) +
+                              " backups of this second");
         }
-        std::string why;
-        if (!SaveFileSafely(path, EncodeDataFile(memory, state), &why)) {
-            return {{}, why.empty() ? path.string() + " could not be written" : why};
+        if (const auto failed = SaveFileSafely(path, EncodeDataFile(memory, state))) {
+            return NotWritten(failed->detail);
         }
         PruneBackups(folder, when);
-        return {path, {}};
+        return path;
     } catch (const std::exception& e) {
-        return {{}, std::string("the backup failed: ") + e.what()};
+        return NotWritten(std::string("the backup failed: ") + e.what());
     }
 }
 
 BackupResult WriteBackup(const ChannelMemory& memory, const ProgramState& state, BackupKind kind) {
     const BackupResult folder = BackupFolder();
-    if (!folder.Ok()) {
+    if (!folder) {
         return folder;
     }
-    return WriteBackup(folder.path, memory, state, kind, BackupTimeNow());
+    return WriteBackup(*folder, memory, state, kind, BackupTimeNow());
 }
 
 std::vector<std::string> PruneBackups(const fs::path& folder, const BackupTime& now) {

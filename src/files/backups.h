@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "channel_memory.h"
+#include "failure.h"
 #include "program_state.h"
 
 namespace kld {
@@ -27,16 +28,11 @@ struct BackupTime {
 // The local time now.
 BackupTime BackupTimeNow();
 
-// Where a backup went, or why it could not be written. Never both.
-struct BackupResult {
-    std::filesystem::path path;
-    std::string error;
-
-    bool Ok() const { return error.empty(); }
-};
+// Where a backup went, or "Backup not written" with the reason as the detail.
+using BackupResult = Result<std::filesystem::path>;
 
 // The folder backups go to: $XDG_DATA_HOME/kld540/backups, or ~/.local/share/kld540/backups
-// when XDG_DATA_HOME is unset, empty or not absolute. An error when neither names a place.
+// when XDG_DATA_HOME is unset, empty or not absolute. A failure when neither names a place.
 BackupResult BackupFolder();
 
 // The file name of a backup: "20261206-153012-received.540", "...-before-send.540"; copy 2 and
@@ -45,7 +41,7 @@ std::string BackupName(BackupKind kind, const BackupTime& when, int copy = 1);
 
 // Writes the memory as a channel data file into `folder`, creating the folder when needed and
 // never replacing an existing file, then removes our backups older than a year. Never throws:
-// whatever goes wrong is in the result's error, and nothing else is touched.
+// whatever goes wrong is the result's failure, and nothing else is touched.
 BackupResult WriteBackup(const std::filesystem::path& folder, const ChannelMemory& memory,
                          const ProgramState& state, BackupKind kind, const BackupTime& when);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "channel_memory.h"
+#include "failure.h"
 
 namespace kld {
 
@@ -28,13 +29,10 @@ inline constexpr std::array<std::string_view, 19> kCsvColumns{
 // shadows. UTF-8 (the records' Latin-1 text converted), quoted where RFC 4180 needs it, CR LF.
 std::string ExportCsv(const ChannelMemory& memory);
 
-struct CsvImportResult {
-    bool loaded = false;
+// A plan loaded.
+struct CsvImport {
     bool chirp = false;  // the header was CHIRP's
     int channels = 0;    // rows loaded
-    // "Line N, column NAME: reason" for each refused cell, "Line N: reason" for a refused row;
-    // empty when loaded.
-    std::vector<std::string> refusals;
 };
 
 // Reads a plan (this program's columns, or CHIRP's when the header has a Location column).
@@ -43,10 +41,11 @@ struct CsvImportResult {
 // reset gives them (Main and the two guards stay), shadows are linked to their primaries as the
 // text listing import links them, and no list takes more than 16 channels.
 //
-// When anything is refused, every refusal is listed and `memory` is left exactly as it was.
+// When anything is refused, the failure's detail has a line for each refused cell ("Line N,
+// column NAME: reason") or row ("Line N: reason"), and `memory` is left exactly as it was.
 // When loaded, `memory` holds the plan and is unsaved; the caller ends the load as an open does
 // (FinishOpen: the memory check, channel 1).
-CsvImportResult ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& memory);
+Result<CsvImport> ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& memory);
 
 // At most this many refusals are listed; a last line counts the rest.
 inline constexpr std::size_t kMaxCsvRefusals = 1000;

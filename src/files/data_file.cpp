@@ -1,7 +1,6 @@
 #include "data_file.h"
 
 #include "file_io.h"
-#include "file_messages.h"
 #include "memory_check.h"
 #include "older_files.h"
 #include "record_layout.h"
@@ -34,15 +33,13 @@ bool IsNativeHeader(const FileHeader& header, const FileHeader& current) {
            header.FormatRev == kFormatRev;
 }
 
-bool SaveChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
-                     const ProgramState& state, Operator& op) {
-    std::string why;
-    if (!SaveFileSafely(path, EncodeDataFile(memory, state), &why)) {
-        op.Tell(WriteErrorMessage(why));
-        return false;
+std::optional<Failure> SaveChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
+                                       const ProgramState& state) {
+    auto failed = SaveFileSafely(path, EncodeDataFile(memory, state));
+    if (!failed) {
+        memory.Saved = true;
     }
-    memory.Saved = true;
-    return true;
+    return failed;
 }
 
 void LoadNativeRecords(std::span<const std::uint8_t> bytes, ChannelMemory& memory) {
@@ -67,29 +64,28 @@ void FinishOpen(ChannelMemory& memory, ProgramState& state, Operator& op) {
     memory.Current = kFirstChannel;
 }
 
-OpenResult OpenChannelData(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                           ProgramState& state, Operator& op) {
+Result<Opened> OpenChannelData(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                               ProgramState& state, Operator& op) {
     ClearMemory(memory);
     ByteSource headerSource(bytes);
     if (IsNativeHeader(ReadHeader(headerSource), state.Header)) {
         LoadNativeRecords(bytes, memory);
     } else {
-        const OpenResult imported = ImportOlderFile(bytes, memory, op);
-        if (imported != OpenResult::Loaded) {
+        auto imported = ImportOlderFile(bytes, memory, op);
+        if (!imported || *imported != Opened::Loaded) {
             return imported;
         }
     }
     FinishOpen(memory, state, op);
-    return OpenResult::Loaded;
+    return Opened::Loaded;
 }
 
-OpenResult OpenChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
-                           ProgramState& state, Operator& op) {
+Result<Opened> OpenChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
+                               ProgramState& state, Operator& op) {
     const auto bytes = ReadFileBytes(path);
     if (!bytes) {
         ClearMemory(memory);
-        op.Tell(ReadErrorMessage());
-        return OpenResult::Failed;
+        return bytes.Error();
     }
     return OpenChannelData(*bytes, memory, state, op);
 }

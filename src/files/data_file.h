@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "channel_memory.h"
+#include "failure.h"
 #include "operator.h"
 #include "program_state.h"
 
@@ -21,26 +23,26 @@ std::string EncodeDataFile(const ChannelMemory& memory, const ProgramState& stat
 // Whether a header read from a file marks it as a channel data file this program wrote.
 bool IsNativeHeader(const FileHeader& header, const FileHeader& current);
 
-// Saves the memory as a channel data file and marks it saved. On failure the operator is told
-// "Error writing to file.", Saved keeps its value and the file at path is untouched.
-bool SaveChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
-                     const ProgramState& state, Operator& op);
+// Saves the memory as a channel data file and marks it saved. On failure ("Error writing to
+// file.") Saved keeps its value and the file at path is untouched.
+std::optional<Failure> SaveChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
+                                       const ProgramState& state);
 
-enum class OpenResult {
+enum class Opened {
     Loaded,    // the memory holds the file; the caption shows its name
-    Failed,    // "Error reading file." was shown; the memory is reset
     Declined,  // the operator declined to import an unrecognised file; the memory is reset
 };
 
 // Opens any kind of channel file the program knows: the memory is reset first, the kind is
 // recognised by content, the records are loaded and checked, and channel 1 becomes current.
-// A file that cannot be read leaves the reset memory and tells "Error reading file.".
-OpenResult OpenChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
-                           ProgramState& state, Operator& op);
+// A file that cannot be read leaves the reset memory and fails with "Error reading file.". The
+// operator is asked what an open must ask on the way (an unrecognised file, the memory check).
+Result<Opened> OpenChannelFile(const std::filesystem::path& path, ChannelMemory& memory,
+                               ProgramState& state, Operator& op);
 
 // The same for a file's bytes, already read.
-OpenResult OpenChannelData(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                           ProgramState& state, Operator& op);
+Result<Opened> OpenChannelData(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                               ProgramState& state, Operator& op);
 
 // Loads the records of a native file (already recognised by its header) into a reset memory.
 void LoadNativeRecords(std::span<const std::uint8_t> bytes, ChannelMemory& memory);

@@ -19,6 +19,9 @@
 #include <system_error>
 #include <utility>
 
+#include "characters.h"
+#include "file_messages.h"
+
 namespace kld {
 
 namespace fs = std::filesystem;
@@ -201,8 +204,7 @@ int OwnDescriptor(const fs::path& link) {
         return -1;
     }
     const std::string name = link.filename().string();
-    if (name.empty() || name.size() > 9 ||
-        !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (name.empty() || name.size() > 9 || !IsDigits(name)) {
         return -1;
     }
     return std::stoi(name);
@@ -351,18 +353,18 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path, std::size_t maxBytes) {
+Result<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path, std::size_t maxBytes) {
     // Looked at before it is opened: opening a device can have effects (a serial port raises its
     // lines) and a FIFO's open waits for a writer.
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return std::nullopt;
+        return ReadFailure();
     }
     // The name may have become something else since: O_NONBLOCK keeps that open from waiting
     // and fstat says what was really opened.
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return std::nullopt;
+        return ReadFailure();
     }
     std::vector<std::uint8_t> bytes;
     constexpr std::size_t kChunk = 64 * 1024;
@@ -375,7 +377,7 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path, std
             continue;
         }
         if (got < 0) {
-            return std::nullopt;
+            return ReadFailure();
         }
         bytes.resize(had + static_cast<std::size_t>(got));
         if (got == 0) {
@@ -385,19 +387,19 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path, std
     return bytes;
 }
 
-bool SaveFileSafely(const fs::path& path, std::string_view bytes, std::string* why) {
+std::optional<Failure> SaveFileSafely(const fs::path& path, std::string_view bytes) {
     SafeFileWriter writer;
-    const bool saved = writer.Open(path) && writer.Write(bytes) && writer.Commit();
-    if (!saved && why != nullptr) {
-        *why = writer.Error();
+    if (auto failed = writer.Open(path)) {
+        return failed;
     }
-    return saved;
+    writer.Write(bytes);
+    return writer.Commit();
 }
 
-std::optional<std::string> WhyNotWritable(const fs::path& path) {
+std::optional<Failure> WhyNotWritable(const fs::path& path) {
     std::string why;
     if (!MakePlan(path, why)) {
-        return why;
+        return WriteFailure(std::move(why));
     }
     return std::nullopt;
 }
@@ -406,14 +408,14 @@ SafeFileWriter::~SafeFileWriter() {
     Abandon();
 }
 
-bool SafeFileWriter::Open(const fs::path& target) {
+std::optional<Failure> SafeFileWriter::Open(const fs::path& target) {
     Abandon();
-    error_.clear();
-    good_ = true;
+    failed_.reset();
     std::string why;
     auto plan = MakePlan(target, why);
     if (!plan) {
-        return Fail(std::move(why));
+        Fail(std::move(why));
+        return failed_;
     }
     target_ = plan->file;
     name_ = plan->name;
@@ -432,7 +434,8 @@ bool SafeFileWriter::Open(const fs::path& target) {
                                                      " is in the way; remove it and save again"
                                                : Reason(name_, "creating " + temp_.string(), err);
             temp_.clear();  // whatever holds the name is not ours
-            return Fail(std::move(reason));
+            Fail(std::move(reason));
+            return failed_;
         }
         if (plan->way == Way::Create) {
             mode_ = 0666 & ~CurrentUmask();
@@ -450,11 +453,11 @@ bool SafeFileWriter::Open(const fs::path& target) {
         }
     }
     open_ = true;
-    return true;
+    return std::nullopt;
 }
 
 bool SafeFileWriter::Write(std::string_view bytes) {
-    if (!open_ || !good_) {
+    if (!open_ || failed_) {
         return false;
     }
     if (inPlace_) {
@@ -468,17 +471,17 @@ bool SafeFileWriter::Write(std::string_view bytes) {
     return true;
 }
 
-bool SafeFileWriter::Commit() {
+std::optional<Failure> SafeFileWriter::Commit() {
     if (!open_) {
-        return false;
+        return failed_ ? failed_ : WriteFailure("nothing was written: no file was open");
     }
-    if (!good_) {
-        Abandon();
-        return false;
+    if (!failed_ && inPlace_) {
+        CommitInPlace();
+    } else if (!failed_) {
+        CommitReplace();
     }
-    const bool done = inPlace_ ? CommitInPlace() : CommitReplace();
     Abandon();
-    return done;
+    return failed_;
 }
 
 bool SafeFileWriter::CommitReplace() {
@@ -558,8 +561,7 @@ void SafeFileWriter::Abandon() {
 
 bool SafeFileWriter::Fail(std::string reason) {
     DropTemp();
-    error_ = std::move(reason);
-    good_ = false;
+    failed_ = WriteFailure(std::move(reason));
     return false;
 }
 

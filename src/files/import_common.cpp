@@ -2,16 +2,13 @@
 
 #include <cmath>
 
+#include "characters.h"
 #include "codecs.h"
 #include "file_messages.h"
 
 namespace kld::import {
 
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // Whether a text (blanks around it allowed) is a decimal number and nothing else: a sign, digits
 // with at most one point, and an exponent with digits.
@@ -179,11 +176,10 @@ void ChannelImport::Restore(int index) {
     Count(index);
 }
 
-OpenResult ChannelImport::Fail(Operator& op) {
+Failure ChannelImport::Fail() {
     memory_.Rec(kDefaultRecord) = before_[kDefaultRecord];
     ClearMemory(memory_);
-    op.Tell(ReadErrorMessage());
-    return OpenResult::Failed;
+    return ReadFailure();
 }
 
 }  // namespace kld::import

@@ -10,7 +10,7 @@
 
 #include "channel_memory.h"
 #include "data_file.h"
-#include "operator.h"
+#include "failure.h"
 
 namespace kld::import {
 
@@ -67,7 +67,7 @@ class ChannelImport {
 
     // The read failure: the memory reset (from the default record as it was before the import)
     // and "Error reading file.".
-    OpenResult Fail(Operator& op);
+    Failure Fail();
 
     ChannelMemory& Memory() { return memory_; }
 

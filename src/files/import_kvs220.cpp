@@ -54,8 +54,8 @@ void SetSquelch(std::string_view toneColumns, std::string_view codeText, std::in
 
 }  // namespace
 
-OpenResult ImportKvs220List(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                            Operator& op) {
+std::optional<Failure> ImportKvs220List(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                                        Operator& /*op*/) {
     import::ChannelImport channels(memory);
     LineSource source(bytes);
     for (std::string line = source.GetLine(); !IsEndLine(line); line = source.GetLine()) {
@@ -70,7 +70,7 @@ OpenResult ImportKvs220List(std::span<const std::uint8_t> bytes, ChannelMemory& 
             index = kGuard2;
         }
         if (!IsRecordIndex(index)) {
-            return channels.Fail(op);
+            return channels.Fail();
         }
 
         ChannelRecord& r = channels.Begin(index);
@@ -104,7 +104,7 @@ OpenResult ImportKvs220List(std::span<const std::uint8_t> bytes, ChannelMemory& 
             channels.PlaceInFirstFreeZone(index, 5);
         }
     }
-    return OpenResult::Loaded;
+    return std::nullopt;
 }
 
 }  // namespace kld

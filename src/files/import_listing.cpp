@@ -93,8 +93,8 @@ int LinkShadows(import::ChannelImport& channels, const std::array<bool, kRecordS
 
 }  // namespace
 
-OpenResult ImportTextListing(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                             Operator& op) {
+std::optional<Failure> ImportTextListing(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                                         Operator& op) {
     import::ChannelImport channels(memory);
     std::array<bool, kRecordSlots> shadowLine{};
     LineSource source(bytes);
@@ -109,7 +109,7 @@ OpenResult ImportTextListing(std::span<const std::uint8_t> bytes, ChannelMemory&
         }
         const int index = RecordOfLabel(Columns(text, 4, 6));
         if (index < 0) {
-            return channels.Fail(op);
+            return channels.Fail();
         }
 
         ChannelRecord& r = channels.Begin(index);
@@ -163,9 +163,10 @@ OpenResult ImportTextListing(std::span<const std::uint8_t> bytes, ChannelMemory&
     }
 
     if (LinkShadows(channels, shadowLine) > 0) {
+        // Said before the memory check that ends the open, whose questions come after it.
         op.Tell(FormatErrorMessage());
     }
-    return OpenResult::Loaded;
+    return std::nullopt;
 }
 
 }  // namespace kld

@@ -93,8 +93,8 @@ std::int16_t AnalogSquelch(std::int16_t kind) {
 
 }  // namespace
 
-OpenResult ImportOldChannelFile(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                                Operator& /*op*/) {
+std::optional<Failure> ImportOldChannelFile(std::span<const std::uint8_t> bytes,
+                                            ChannelMemory& memory, Operator& /*op*/) {
     import::ChannelImport channels(memory);
     ByteSource in(bytes);
     for (int slot = 1; slot <= kOldSlots; ++slot) {
@@ -135,7 +135,7 @@ OpenResult ImportOldChannelFile(std::span<const std::uint8_t> bytes, ChannelMemo
             channels.PlaceInFirstFreeZone(index, 0);
         }
     }
-    return OpenResult::Loaded;
+    return std::nullopt;
 }
 
 }  // namespace kld

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "file_io.h"
-#include "file_messages.h"
 #include "summary.h"
 
 namespace kld {
@@ -208,13 +207,8 @@ void AppendChannelDump(std::string& out, const ChannelMemory& memory) {
     out.resize(static_cast<std::size_t>(at - out.data()));
 }
 
-bool WriteTextFile(const std::filesystem::path& path, std::string_view text, Operator& op) {
-    std::string why;
-    if (!SaveFileSafely(path, text, &why)) {
-        op.Tell(WriteErrorMessage(why));
-        return false;
-    }
-    return true;
+std::optional<Failure> WriteTextFile(const std::filesystem::path& path, std::string_view text) {
+    return SaveFileSafely(path, text);
 }
 
 }  // namespace kld

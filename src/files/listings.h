@@ -2,11 +2,12 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "channel_memory.h"
-#include "operator.h"
+#include "failure.h"
 
 namespace kld {
 
@@ -26,8 +27,7 @@ std::string ChannelDump(const ChannelMemory& memory);
 // The same appended to `out`, for a caller that renders many dumps into one reused buffer.
 void AppendChannelDump(std::string& out, const ChannelMemory& memory);
 
-// Writes text to path; tells the operator "Error writing to file." and returns false when it
-// cannot.
-bool WriteTextFile(const std::filesystem::path& path, std::string_view text, Operator& op);
+// Writes text to path; "Error writing to file." when it cannot.
+std::optional<Failure> WriteTextFile(const std::filesystem::path& path, std::string_view text);
 
 }  // namespace kld

@@ -45,20 +45,27 @@ OlderKind RecogniseOlderFile(std::span<const std::uint8_t> bytes) {
     return OlderKind::Unknown;
 }
 
-OpenResult ImportOlderFile(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                           Operator& op) {
+Result<Opened> ImportOlderFile(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                               Operator& op) {
+    std::optional<Failure> failed;
     switch (RecogniseOlderFile(bytes)) {
         case OlderKind::Kvs220List:
-            return ImportKvs220List(bytes, memory, op);
+            failed = ImportKvs220List(bytes, memory, op);
+            break;
         case OlderKind::TextListing:
-            return ImportTextListing(bytes, memory, op);
+            failed = ImportTextListing(bytes, memory, op);
+            break;
         case OlderKind::Unknown:
+            if (op.Ask(UnrecognisedFormatMessage()) != Answer::Yes) {
+                return Opened::Declined;
+            }
+            failed = ImportOldChannelFile(bytes, memory, op);
             break;
     }
-    if (op.Ask(UnrecognisedFormatMessage()) != Answer::Yes) {
-        return OpenResult::Declined;
+    if (failed) {
+        return *failed;
     }
-    return ImportOldChannelFile(bytes, memory, op);
+    return Opened::Loaded;
 }
 
 }  // namespace kld

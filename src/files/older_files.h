@@ -5,11 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "channel_memory.h"
 #include "data_file.h"
+#include "failure.h"
 #include "operator.h"
 
 namespace kld {
@@ -46,20 +48,21 @@ inline Message FormatErrorMessage() {
             Buttons::Ok};
 }
 
-// The readers. Each expects the memory as OpenChannelFile leaves it (reset) and returns Loaded,
-// or Failed after resetting the memory again and telling the operator "Error reading file.".
-// A file that names a channel outside the records files carry (0 to 232) fails the read.
-OpenResult ImportKvs220List(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                            Operator& op);
-OpenResult ImportTextListing(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                             Operator& op);
-OpenResult ImportOldChannelFile(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                                Operator& op);
+// The readers. Each expects the memory as OpenChannelFile leaves it (reset) and returns none
+// when the file is loaded, or "Error reading file." after resetting the memory again. A file
+// that names a channel outside the records files carry (0 to 232) fails the read. A text listing
+// whose shadow lines could not all be linked says so (FormatErrorMessage) before it returns.
+std::optional<Failure> ImportKvs220List(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                                        Operator& op);
+std::optional<Failure> ImportTextListing(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                                         Operator& op);
+std::optional<Failure> ImportOldChannelFile(std::span<const std::uint8_t> bytes,
+                                            ChannelMemory& memory, Operator& op);
 
 // Reads a file that failed the native header test into a reset memory, recognising its kind by
 // content. Unrecognised content asks the operator whether to try it as an old headerless file;
 // No returns Declined and leaves the memory alone.
-OpenResult ImportOlderFile(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
-                           Operator& op);
+Result<Opened> ImportOlderFile(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                               Operator& op);
 
 }  // namespace kld

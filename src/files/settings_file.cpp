@@ -73,16 +73,16 @@ std::optional<Settings> ReadSettingsFile(const std::filesystem::path& path,
     return ParseSettings(*bytes, version);
 }
 
-bool WriteSettingsFile(const std::filesystem::path& path, const FileHeader& header,
-                       const ChannelRecord& record0) {
+std::optional<Failure> WriteSettingsFile(const std::filesystem::path& path,
+                                         const FileHeader& header, const ChannelRecord& record0) {
     std::string bytes;
     AppendHeader(bytes, header);
     AppendRecord(bytes, record0);
     return SaveFileSafely(path, bytes);
 }
 
-bool SaveSettings(std::int16_t portNumber, ChannelMemory& memory, const ProgramState& state,
-                  const std::filesystem::path& path) {
+std::optional<Failure> SaveSettings(std::int16_t portNumber, ChannelMemory& memory,
+                                    const ProgramState& state, const std::filesystem::path& path) {
     memory.PortNumber = portNumber;
     memory.Rec(kDefaultRecord).RFRec = portNumber;
     return WriteSettingsFile(path, state.Header, memory.Rec(kDefaultRecord));
@@ -107,7 +107,7 @@ bool PrepareMemory(ChannelMemory& memory, ProgramState& state, std::string_view 
         memory.Rec(kDefaultRecord) = TemplateRecord();
         // A folder we cannot write to is no reason not to start: go on with the defaults.
         kept = use == SettingsUse::CreateWhenMissing && !IsSomethingElse(settingsPath) &&
-               WriteSettingsFile(settingsPath, state.Header, memory.Rec(kDefaultRecord));
+               !WriteSettingsFile(settingsPath, state.Header, memory.Rec(kDefaultRecord));
     }
     AdjustTemplateMode(memory.Rec(kDefaultRecord).Mode, memory.EnabledModes);
     memory.PortNumber = memory.Rec(kDefaultRecord).RFRec;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "channel_memory.h"
+#include "failure.h"
 #include "program_state.h"
 
 namespace kld {
@@ -32,15 +33,15 @@ std::optional<Settings> ParseSettings(std::span<const std::uint8_t> bytes,
 std::optional<Settings> ReadSettingsFile(const std::filesystem::path& path,
                                          const ProgramVersion& version);
 
-// Writes the header and record 0 (138 bytes). False when the file cannot be written; the file
-// already there is then untouched.
-bool WriteSettingsFile(const std::filesystem::path& path, const FileHeader& header,
-                       const ChannelRecord& record0);
+// Writes the header and record 0 (138 bytes). "Error writing to file." when the file cannot be
+// written; the file already there is then untouched.
+std::optional<Failure> WriteSettingsFile(const std::filesystem::path& path,
+                                         const FileHeader& header, const ChannelRecord& record0);
 
 // Takes a new port number into record 0 and rewrites the settings file with the current
 // header and record 0. The memory keeps the change even when the file cannot be written.
-bool SaveSettings(std::int16_t portNumber, ChannelMemory& memory, const ProgramState& state,
-                  const std::filesystem::path& path);
+std::optional<Failure> SaveSettings(std::int16_t portNumber, ChannelMemory& memory,
+                                    const ProgramState& state, const std::filesystem::path& path);
 
 enum class SettingsUse {
     CreateWhenMissing,  // the desktop program: a missing or refused file is written afresh,

@@ -1,141 +1,34 @@
 #include "transfer.h"
 
 #include <algorithm>
-#include <bitset>
 #include <optional>
 
 #include "codecs.h"
-#include "debug_log.h"
 #include "field_rules.h"
-#include "file_io.h"
 #include "memory_check.h"
 #include "modes.h"
 #include "send_plan.h"
-#include "shadows.h"
-#include "transfer_logs.h"
+#include "transfer_engine.h"
 #include "wire_codec.h"
 
 namespace kld {
 
-namespace {
-
 using namespace std::chrono_literals;
 
-// What the exchange of one command does next.
-enum SendMode { kDone = 0, kSendFresh = 1, kSendAgain = 2, kWaitAgain = 3 };
+namespace {
 
-// XferFlags of a send.
-constexpr int kFirstPass = 0x10;
-constexpr int kStampDiffers = 0x08;
-constexpr int kListChanged = 0x04;
-constexpr int kShadowOrPurge = 0x02;
-constexpr int kPurged = 0x01;
-
-constexpr std::chrono::seconds kAnswerLimit{30};
-// Everything written must have left the line before the speed changes or the port closes; at
-// 9600 baud a whole record frame takes 0.15 s.
-constexpr std::chrono::milliseconds kDrainLimit{2000};
-// How often the wait looks at the clock while no data comes; data ends the wait at once.
-constexpr std::chrono::milliseconds kWaitSlice{100};
-// The opening request's code byte counts refusals; a radio refusing this often will not accept.
-constexpr int kMaxOpeningRefusals = 16;
 // A radio that keeps sending records with addresses beyond the table is asked to repeat this
 // often within one step before the transfer gives up.
 constexpr int kMaxRepeatRequests = 8;
-// Unread text without a line end beyond this is no radio talking.
-constexpr std::size_t kMaxPendingChars = 64 * 1024;
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
+}  // namespace
 
-class Transfer {
-  public:
-    Transfer(Direction direction, TransferContext& context)
-        : dir_(direction),
-          c_(context),
-          mem_(context.memory),
-          state_(context.state),
-          device_(context.device),
-          host_(context.host) {}
-
-    TransferResult Run();
-
-  private:
-    bool Sending() const { return dir_ == Direction::Send; }
-    bool Prepare();
-    void SelectionChecks();
-    void MarkForSending(int index);
-    bool OpenPort();
-    void BuildCommand();
-    void BuildRecordCommand();
-    void Exchange();
-    bool WaitForLine();
-    void TakeLine();
-    void HandleReply();
-    void HandleDataLine();
-    void AfterSendStep();
-    void RunSteps();
-    void SendEndFrame();
-    void FinishLogs();
-    void ShowCompletion();
-    void CloseLine();
-    // The transfer ended as the radio's rules call complete (a declined warning included).
-    bool Completed() const {
-        return !failed_ && (outcome_ == Outcome::Complete || outcome_ == Outcome::WarningDeclined);
-    }
-    void Fail(std::string detail) {
-        failed_ = true;
-        if (detail_.empty()) {
-            detail_ = std::move(detail);
-        }
-    }
-    TransferResult Result(std::string message) const {
-        return {outcome_, step_, std::move(message), detail_};
-    }
-
-    Direction dir_;
-    TransferContext& c_;
-    ChannelMemory& mem_;
-    ProgramState& state_;
-    SerialDevice& device_;
-    TransferHost& host_;
-
-    int step_ = step::Opening;
-    Outcome outcome_ = Outcome::None;  // ErrCode: what to report if the transfer stops now
-    int sendMode_ = kDone;
-    int errCount_ = 0;
-    int helloTries_ = 0;
-    int repeatRequests_ = 0;
-    bool failed_ = false;  // a failure outside the answer rules: report ErrCode as it stands
-    bool stored_ = false;  // a received record has been stored
-    std::bitset<kLastRecord + 1> received_;  // the records this receive has stored
-    ChannelMemory before_;  // a receive's memory as it was, until the first record arrives
-    std::string cmd_;
-    std::string rxBuf_;
-    std::string reply_;
-    std::string statusText_;
-    std::string label_;
-    std::string detail_;
-
-    int xferFlags_ = 0;
-    int selCount_ = 0;
-    std::uint8_t usedModes_ = 0;
-
-    TransferLog log_;
-    RadioTextLog textLog_;
-    SafeFileWriter debugFile_;
-    DebugLogRenderer renderer_;
-};
-
-TransferResult Transfer::Run() {
+TransferResult TransferEngine::Run() {
     if (!Prepare()) {
         // Nothing to send: no port is opened and the window is left alone.
-        const std::string message = OutcomeMessage(outcome_, step_);
-        c_.op.Tell({message, "", Icon::None, Buttons::Ok, detail_});
         host_.ShowProgress(false);
         mem_.Current = kFirstChannel;
-        return Result(message);
+        return Result();
     }
 
     host_.ShowProgress(true);
@@ -161,28 +54,22 @@ TransferResult Transfer::Run() {
     }
     CloseLine();
 
-    std::string message;
     if (Completed()) {
-        message = kTransferComplete;
         if (dir_ == Direction::Receive) {
             state_.RxShadowCount = CheckMemory(mem_, c_.op);
         }
-    } else {
+    } else if (dir_ == Direction::Receive && !stored_) {
         // A receive that failed before its first record leaves the memory as the operator had
         // it; records that did arrive stay.
-        if (dir_ == Direction::Receive && !stored_) {
-            mem_.Records = before_.Records;
-            mem_.ZoneCounts = before_.ZoneCounts;
-        }
-        message = OutcomeMessage(outcome_, step_);
-        c_.op.Tell({message, "", Icon::None, Buttons::Ok, detail_});
+        mem_.Records = before_.Records;
+        mem_.ZoneCounts = before_.ZoneCounts;
     }
     host_.ShowProgress(false);
     mem_.Current = kFirstChannel;
-    return Result(message);
+    return Result();
 }
 
-void Transfer::RunSteps() {
+void TransferEngine::RunSteps() {
     while (true) {
         BuildCommand();
         if (!cmd_.empty() && !failed_) {
@@ -190,10 +77,10 @@ void Transfer::RunSteps() {
         }
         // A log that can no longer be written is a failure like any other.
         if (!log_.Good()) {
-            Fail("The transfer log could not be written: " + log_.Error());
+            Fail("The transfer log could not be written: " + log_.Failed()->detail);
         }
         if (debugFile_.IsOpen() && !debugFile_.Good()) {
-            Fail("The debug log could not be written: " + debugFile_.Error());
+            Fail("The debug log could not be written: " + debugFile_.Failed()->detail);
         }
         // A failed exchange is reported with the step it failed at.
         if (failed_ || outcome_ != Outcome::None) {
@@ -219,25 +106,20 @@ void Transfer::RunSteps() {
     }
 }
 
-bool Transfer::Prepare() {
+bool TransferEngine::Prepare() {
     switch (dir_) {
         case Direction::Send: {
-            SelectionChecks();
-            if (selCount_ == 0 && state_.PurgeMode == 0) {
+            const SendStart start = StartSend(mem_);
+            xferFlags_ = start.xferFlags;
+            usedModes_ = start.disabledModes;
+            if (start.selected == 0 && state_.PurgeMode == 0) {
                 outcome_ = Outcome::NothingSelected;
                 return false;
             }
-            // A record that cannot go out would stop the send part way, after the purge has
-            // emptied the radio. Every record the send may write is tried first; with one that
-            // cannot be sent, the radio is never even opened.
-            const auto unsendable =
-                UnsendableChannels(mem_, RecordsASendMayWrite(mem_, state_.PurgeMode));
-            if (!unsendable.empty()) {
-                step_ = unsendable.front().index;
-                Fail(
-                    "Nothing was sent and the radio was left as it was: these channels hold "
-                    "values the radio's record cannot carry.\n" +
-                    UnsendableText(unsendable));
+            // With a record that cannot be sent, the radio is never even opened.
+            if (const auto blocked = CheckBeforeSending(mem_, state_.PurgeMode)) {
+                step_ = blocked->index;
+                Fail(blocked->detail);
                 return false;
             }
             break;
@@ -251,55 +133,15 @@ bool Transfer::Prepare() {
             break;
         case Direction::DebugLog:
             // The earlier log stays until this one is complete.
-            if (!debugFile_.Open(c_.folder / kDebugLogFileName)) {
-                Fail("The debug log could not be created: " + debugFile_.Error());
+            if (const auto failed = debugFile_.Open(c_.folder / kDebugLogFileName)) {
+                Fail("The debug log could not be created: " + failed->detail);
             }
             break;
     }
     return true;
 }
 
-void Transfer::SelectionChecks() {
-    xferFlags_ = kFirstPass;
-    selCount_ = 0;
-    usedModes_ = 0;
-    const auto modeCheck = [&](const ChannelRecord& r) {
-        if (!IsModeAllowed(mem_.EnabledModes, r.Mode, r.TFrq.View())) {
-            usedModes_ |= ModeFlag(r.Mode);
-        }
-    };
-    for (int i = 0; i <= kLastOrdinaryChannel; ++i) {
-        const ChannelRecord& r = mem_.Rec(i);
-        if (!r.IsDefined() || (r.Select & (kSelSend | kSelErased)) == 0) {
-            continue;
-        }
-        ++selCount_;
-        modeCheck(r);
-        if (r.Select & kSelListChanged) {
-            xferFlags_ |= kListChanged;
-        }
-        if (r.IsShadow()) {
-            // A shadow goes out with its primary and all the primary's other shadows.
-            xferFlags_ |= kShadowOrPurge;
-            for (const int index : SentWithShadow(mem_, i)) {
-                MarkForSending(index);
-            }
-        }
-    }
-    for (int guard : {kGuard1, kGuard2}) {
-        const ChannelRecord& r = mem_.Rec(guard);
-        if (r.IsDefined() && (r.Select & kSelSend)) {
-            ++selCount_;
-            modeCheck(r);
-        }
-    }
-}
-
-void Transfer::MarkForSending(int index) {
-    mem_.Rec(index).Select |= kSelSend;
-}
-
-bool Transfer::OpenPort() {
+bool TransferEngine::OpenPort() {
     outcome_ = Outcome::PortNotOpened;
     device_.SelectPort(mem_.PortNumber);
     if (!device_.SetLineSettings("9600,N,8,1") || !device_.Open()) {
@@ -308,16 +150,18 @@ bool Transfer::OpenPort() {
     }
     device_.DiscardInput();
     rxBuf_.clear();
-    if (state_.DebugMode && !log_.Open(c_.folder / kTransferLogFileName)) {
-        // The port is open: it is closed again, with nothing sent.
-        detail_ = "The transfer log could not be created: " + log_.Error();
-        return false;
+    if (state_.DebugMode) {
+        if (const auto failed = log_.Open(c_.folder / kTransferLogFileName)) {
+            // The port is open: it is closed again, with nothing sent.
+            detail_ = "The transfer log could not be created: " + failed->detail;
+            return false;
+        }
     }
     outcome_ = Outcome::None;
     return true;
 }
 
-void Transfer::BuildCommand() {
+void TransferEngine::BuildCommand() {
     cmd_.clear();
     switch (step_) {
         case step::Opening:
@@ -367,10 +211,10 @@ void Transfer::BuildCommand() {
                                                 : kFrameBeginDebugLog;
             break;
         case step::Purge:
-            if (Sending() && (state_.PurgeMode == 1 || (xferFlags_ & 0x0F) != 0)) {
+            if (Sending() && SendPurges(state_.PurgeMode, xferFlags_)) {
                 statusText_ = "Purging Radio....";
                 cmd_ = kFramePurge;
-                xferFlags_ |= kPurged | kShadowOrPurge;
+                xferFlags_ |= kXferPurged | kXferShadowOrPurge;
             }
             break;
         case step::Announce:
@@ -388,23 +232,9 @@ void Transfer::BuildCommand() {
     }
 }
 
-void Transfer::BuildRecordCommand() {
-    if (step_ < step::Records || step_ > kLastRecord) {
-        return;
-    }
-    const ChannelRecord& r = mem_.Rec(step_);
-    if (!r.IsDefined()) {
-        return;
-    }
-    int sel = r.Select & (kSelSend | kSelErased);
-    const bool fromRadio = (r.Select & kSelFromRadio) != 0;
-    // A purge wiped the radio: what it held before is written back even when not selected.
-    if (step_ >= 1 && state_.PurgeMode == 0 && fromRadio && sel == 0 && (xferFlags_ & kPurged)) {
-        sel = 1;
-    }
-    const bool firstPass = (xferFlags_ & kFirstPass) != 0;
-    if (sel == 1) {
-        if (r.IsShadow() != firstPass) {
+void TransferEngine::BuildRecordCommand() {
+    switch (RecordStepOf(mem_, step_, state_.PurgeMode, xferFlags_)) {
+        case RecordStep::Write: {
             mem_.Current = static_cast<std::int16_t>(step_);
             // Checked before the send began; this stays as the last guard.
             const auto image = SendImage(mem_, step_);
@@ -413,116 +243,17 @@ void Transfer::BuildRecordCommand() {
                 return;
             }
             cmd_ = RecordFrameText(*image);
+            break;
         }
-    } else if (sel >= 2) {
-        if (firstPass && !(xferFlags_ & kStampDiffers) && fromRadio && !r.IsShadow()) {
+        case RecordStep::Erase:
             cmd_ = EraseFrame(static_cast<std::uint8_t>(step_));
-        }
+            break;
+        case RecordStep::Skip:
+            break;
     }
 }
 
-void Transfer::Exchange() {
-    label_ = statusText_;
-    host_.SetStatus(label_);
-    sendMode_ = kSendFresh;
-    errCount_ = 0;
-    repeatRequests_ = 0;
-    do {
-        if (sendMode_ == kSendFresh || sendMode_ == kSendAgain) {
-            if (sendMode_ == kSendFresh) {
-                cmd_ = WithChecksum(cmd_);
-            }
-            log_.Sent(cmd_);
-            if (!device_.Write(cmd_ + "\r")) {
-                outcome_ = Outcome::Communication;
-                return;
-            }
-        }
-        outcome_ = Outcome::Communication;
-        reply_.clear();
-        if (!WaitForLine() || outcome_ != Outcome::Communication) {
-            return;  // the line failed, the radio was too slow, or the operator stopped it
-        }
-        TakeLine();
-        if (!failed_) {
-            HandleReply();
-        }
-    } while (sendMode_ != kDone && outcome_ == Outcome::None && !failed_);
-}
-
-// Waits for a complete line. False when the device failed, sent no line ends or the operator
-// cancelled: the transfer then ends with ErrCode as it stands (or as cancelled). A time-out
-// returns true with ErrCode 4.
-bool Transfer::WaitForLine() {
-    const auto noted = host_.Now();
-    long shownSeconds = 0;
-    while (true) {
-        rxBuf_ += device_.ReadAvailable();
-        // The clock comes first: an answer later than the limit is a time-out even when it has
-        // just arrived.
-        const long seconds =
-            std::chrono::duration_cast<std::chrono::seconds>(host_.Now() - noted).count();
-        if (seconds != shownSeconds) {
-            shownSeconds = seconds;
-            label_ += std::to_string(seconds);
-            host_.SetStatus(label_);
-        }
-        if (seconds > kAnswerLimit.count()) {
-            outcome_ = Outcome::Timeout;
-            log_.Note("<Timeout>");
-            return true;
-        }
-        if (rxBuf_.find('\r') != std::string::npos) {
-            return true;
-        }
-        if (device_.Failed()) {
-            return false;
-        }
-        if (rxBuf_.size() > kMaxPendingChars) {
-            Fail("The radio sent more than " + std::to_string(kMaxPendingChars / 1024) +
-                 " KiB without a line end.");
-            return false;
-        }
-        if (host_.CancelRequested()) {
-            outcome_ = Outcome::Cancelled;
-            return false;
-        }
-        host_.WaitForData(device_, kWaitSlice);
-    }
-}
-
-void Transfer::TakeLine() {
-    const std::size_t cr = rxBuf_.find('\r');
-    const std::string line = rxBuf_.substr(0, cr + 1);
-    rxBuf_.erase(0, cr + 1);
-    log_.Received(line);
-
-    if (line.empty() || line.front() != 'T') {
-        // Not a frame (garbage, or text before the "T"): ignore it and wait again.
-        sendMode_ = kWaitAgain;
-        outcome_ = Outcome::None;
-        return;
-    }
-    const std::string_view text(line.data(), line.size() - 1);
-    const bool valid = text.size() >= 3 && HexValue(text.substr(text.size() - 2)) ==
-                                               FrameChecksum(text.substr(0, text.size() - 2));
-    if (valid) {
-        outcome_ = Outcome::None;
-        reply_ = std::string(text.substr(0, text.size() - 2));
-        return;
-    }
-    ++errCount_;
-    outcome_ = errCount_ >= 2 ? Outcome::Checksum : Outcome::None;
-    // A line from the radio came in damaged: ask for it again rather than skip it.
-    if (!Sending()) {
-        cmd_ = kFrameRefused;
-        sendMode_ = kSendFresh;
-    } else {
-        sendMode_ = kSendAgain;
-    }
-}
-
-void Transfer::HandleReply() {
+void TransferEngine::HandleReply() {
     if (reply_.empty()) {
         return;
     }
@@ -555,40 +286,19 @@ void Transfer::HandleReply() {
         return;
     }
     if (reply_ == kFrameRefused) {
-        if (step_ == step::Opening) {
-            if (++helloTries_ >= kMaxOpeningRefusals) {
-                outcome_ = Outcome::TooManyErrors;
-                return;
-            }
-            // Ask again with the next code (and a fresh checksum).
-            cmd_ = OpeningRequestFrame(kFirstOpeningCode + helloTries_, state_.Version);
-            sendMode_ = kSendFresh;
-            return;
-        }
-        if (++errCount_ >= 2) {
-            outcome_ = Outcome::TooManyErrors;
-        } else {
-            host_.Pause(500ms);
-        }
-        sendMode_ = kSendAgain;
+        HandleRefused();
         return;
     }
     if (reply_ == kFrameBusy) {
-        const std::size_t lastPoint = label_.rfind('.');
-        if (lastPoint != std::string::npos) {
-            label_.erase(lastPoint + 1);
-        }
-        label_ += '.';
-        host_.SetStatus(label_);
-        sendMode_ = kWaitAgain;
+        HandleBusy();
         return;
     }
-    if (StartsWith(reply_, kFrameVersionAnswer)) {
+    if (reply_.starts_with(kFrameVersionAnswer)) {
         state_.RadioVersion = reply_.substr(kFrameVersionAnswer.size(), 6);
         sendMode_ = kDone;
         return;
     }
-    if (StartsWith(reply_, kFrameModesAnswer)) {
+    if (reply_.starts_with(kFrameModesAnswer)) {
         mem_.EnabledModes =
             static_cast<std::uint8_t>(HexValue(reply_.substr(kFrameModesAnswer.size(), 2)));
         if (Sending() || helloTries_ == 1) {
@@ -598,9 +308,9 @@ void Transfer::HandleReply() {
         return;
     }
     if (Sending()) {
-        if (StartsWith(reply_, kFrameStamp)) {
+        if (reply_.starts_with(kFrameStamp)) {
             if (reply_.substr(kFrameStamp.size(), 14) != state_.MemoryStamp) {
-                xferFlags_ |= kStampDiffers;
+                xferFlags_ |= kXferStampDiffers;
             }
             sendMode_ = kDone;
         } else if (reply_ == kFrameEnd) {
@@ -615,7 +325,7 @@ void Transfer::HandleReply() {
 }
 
 // Receiving and reading the debug log: the end frame, text-log lines, records and log lines.
-void Transfer::HandleDataLine() {
+void TransferEngine::HandleDataLine() {
     const bool textLogStep = step_ == step::TextLogName || step_ == step::TextLogLine;
     if (reply_ == kFrameEnd) {
         if (textLogStep) {
@@ -627,7 +337,7 @@ void Transfer::HandleDataLine() {
         }
         return;
     }
-    if (!StartsWith(reply_, kFrameKindData)) {
+    if (!reply_.starts_with(kFrameKindData)) {
         sendMode_ = kWaitAgain;  // an answer no rule names
         return;
     }
@@ -680,17 +390,17 @@ void Transfer::HandleDataLine() {
     sendMode_ = kSendFresh;
 }
 
-void Transfer::AfterSendStep() {
+void TransferEngine::AfterSendStep() {
     if (step_ >= step::Records && step_ <= kLastRecord) {
         host_.SetProgress(step_);
     }
     if (step_ != kLastRecord + 1) {
         return;
     }
-    xferFlags_ &= ~kFirstPass;
-    if (xferFlags_ & kShadowOrPurge) {
+    xferFlags_ &= ~kXferFirstPass;
+    if (xferFlags_ & kXferShadowOrPurge) {
         step_ = step::Records;
-        xferFlags_ &= ~kShadowOrPurge;
+        xferFlags_ &= ~kXferShadowOrPurge;
         statusText_ = "Sending Shadow Memory Data....";
         host_.SetProgress(0);
         log_.Note("Sending Shadow Memory Data...");
@@ -701,7 +411,7 @@ void Transfer::AfterSendStep() {
 
 // The end frame goes out without waiting for an answer; it is over only once it has left the
 // line. A failed write or drain means the radio may not know the transfer is over.
-void Transfer::SendEndFrame() {
+void TransferEngine::SendEndFrame() {
     const std::string end = WithChecksum(kFrameEnd);
     log_.Raw(end + "\r");
     if (!device_.Write(end + "\r") || !device_.Drain(kDrainLimit)) {
@@ -712,31 +422,31 @@ void Transfer::SendEndFrame() {
 // The logs get their last lines and are put in place. The transfer log records every outcome;
 // a debug log replaces the earlier one only when the whole log came. A log that cannot be put
 // in place is a failure: the operator would otherwise trust a log that is not there.
-void Transfer::FinishLogs() {
+void TransferEngine::FinishLogs() {
     if (Completed()) {
         log_.Raw(std::string(kTransferComplete) + "\n");
         if (dir_ == Direction::DebugLog) {
             debugFile_.Write(renderer_.Finish());
         }
     }
-    const auto failedLog = [&](std::string_view name, const std::string& why) {
+    const auto failedLog = [&](std::string_view name, const Failure& failed) {
         outcome_ = Completed() ? Outcome::None : outcome_;
-        Fail("The " + std::string(name) + " could not be written: " + why);
+        Fail("The " + std::string(name) + " could not be written: " + failed.detail);
     };
-    if (log_.IsOpen() && !log_.Close()) {
-        failedLog("transfer log", log_.Error());
+    if (const auto failed = log_.Close()) {
+        failedLog("transfer log", *failed);
     }
     textLog_.Close();  // the radio's own text log is a courtesy: its failure stops nothing
     if (debugFile_.IsOpen()) {
         if (!Completed()) {
             debugFile_.Abandon();
-        } else if (!debugFile_.Commit()) {
-            failedLog("debug log", debugFile_.Error());
+        } else if (const auto failed = debugFile_.Commit()) {
+            failedLog("debug log", *failed);
         }
     }
 }
 
-void Transfer::ShowCompletion() {
+void TransferEngine::ShowCompletion() {
     host_.SetStatus(kTransferComplete);
     if (host_.LingersOnCompletion()) {
         // "Transfer Complete." stays on show for two seconds, so the operator sees it however
@@ -751,14 +461,12 @@ void Transfer::ShowCompletion() {
 
 // Whatever the outcome, everything written leaves the line before the port closes: closing puts
 // back the line settings the port had, at once.
-void Transfer::CloseLine() {
+void TransferEngine::CloseLine() {
     if (device_.IsOpen()) {
         device_.Drain(kDrainLimit);
         device_.Close();
     }
 }
-
-}  // namespace
 
 std::string OutcomeMessage(Outcome outcome, int step) {
     switch (outcome) {
@@ -786,105 +494,12 @@ std::string OutcomeMessage(Outcome outcome, int step) {
            std::to_string(step);
 }
 
+std::string TransferResult::Message() const {
+    return OutcomeMessage(outcome, step);
+}
+
 TransferResult RadioTransfer(Direction direction, TransferContext& context) {
-    return Transfer(direction, context).Run();
-}
-
-int TransferTestResult::Completed() const {
-    return static_cast<int>(
-        std::count_if(rounds.begin(), rounds.end(), [](const auto& r) { return r.Complete(); }));
-}
-
-std::vector<int> TransferTestResult::FailedRounds() const {
-    std::vector<int> failed;
-    for (std::size_t k = 0; k < rounds.size(); ++k) {
-        if (!rounds[k].Complete() && rounds[k].outcome != Outcome::Cancelled) {
-            failed.push_back(static_cast<int>(k + 1));
-        }
-    }
-    return failed;
-}
-
-Message TransferTestSummary(const TransferTestResult& result, int n) {
-    const auto of = [n](std::size_t k) { return std::to_string(k) + " of " + std::to_string(n); };
-    std::string text = of(static_cast<std::size_t>(result.Completed())) + " sends completed.";
-    if (!result.sync.Complete()) {
-        text += "\n\nThe receive before the first send ended with: " + result.sync.message;
-    }
-    const std::vector<int> failed = result.FailedRounds();
-    if (!failed.empty()) {
-        text += "\n\nFailed:";
-        for (const int k : failed) {
-            text += "\n    " + of(static_cast<std::size_t>(k)) + ": " +
-                    result.rounds[static_cast<std::size_t>(k - 1)].message;
-        }
-    }
-    if (!result.rounds.empty() && result.rounds.back().outcome == Outcome::Cancelled) {
-        text += "\n\nThe test was stopped during send " + of(result.rounds.size()) + ".";
-    }
-    const bool clean = result.sync.Complete() && result.Completed() == n;
-    return {text, "Repeated Transfer Test", clean ? Icon::Information : Icon::Exclamation,
-            Buttons::Ok};
-}
-
-TransferTestResult RunTransferTest(int n, TransferContext& context) {
-    ChannelMemory& mem = context.memory;
-    TransferHost& host = context.host;
-    const auto setFrequencies = [&](int index, int base) {
-        ChannelRecord& r = mem.Rec(index);
-        r.RFrq = FormatFixed((index + base) / 100.0, 4);
-        r.TFrq = r.RFrq;
-    };
-
-    TransferTestResult result;
-    host.SetProgressCaption("Data Transfer Progress (syncing to radio)");
-    result.sync = RadioTransfer(Direction::Receive, context);
-    if (result.sync.outcome == Outcome::Cancelled) {
-        host.SetProgressCaption("Data Transfer Progress");
-        context.op.Tell(TransferTestSummary(result, n));
-        return result;
-    }
-
-    ClearMemory(mem);
-    mem.ZoneCounts[0] = 0;
-    int base = 15000;
-    for (int i = kFirstChannel; i <= kLastOrdinaryChannel; ++i) {
-        const int zone = (i - 1) / kMaxChannelsPerZone;
-        const int position = (i - 1) % kMaxChannelsPerZone;
-        ChannelRecord& r = mem.Rec(i);
-        r.Chnl = r.Prim = static_cast<std::int16_t>(i);
-        char desc[16];
-        std::snprintf(desc, sizeof desc, "Z%02d/P%02d", zone + 1, position + 1);
-        r.Desc = desc;
-        r.Scan = ScanOfZone(zone);
-        r.Mode = kModeNarrow;
-        setFrequencies(i, base);
-        r.Select = kSelDefined | kSelSend;
-        ++mem.ZoneCounts[static_cast<std::size_t>(zone)];
-    }
-    for (int guard : {kGuard1, kGuard2}) {
-        setFrequencies(guard, base);
-        mem.Rec(guard).Select = kSelDefined | kSelSend;
-    }
-
-    context.state.PurgeMode = 1;
-    for (int k = 1; k <= n; ++k) {
-        host.SetProgressCaption("Data Transfer Progress (" + std::to_string(k) + " of " +
-                                std::to_string(n) + ")");
-        result.rounds.push_back(RadioTransfer(Direction::Send, context));
-        context.state.PurgeMode = 0;
-        base = base == 15000 ? 16000 : 15000;
-        for (int i = kFirstChannel; i <= kLastRecord; ++i) {
-            setFrequencies(i, base);
-        }
-        // A failed send does not stop a soak test; the operator stopping it does.
-        if (result.rounds.back().outcome == Outcome::Cancelled) {
-            break;
-        }
-    }
-    host.SetProgressCaption("Data Transfer Progress");
-    context.op.Tell(TransferTestSummary(result, n));
-    return result;
+    return TransferEngine(direction, context).Run();
 }
 
 }  // namespace kld

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "channel_memory.h"
+#include "failure.h"
 #include "operator.h"
 #include "program_state.h"
 #include "serial_device.h"
@@ -70,10 +72,14 @@ struct TransferContext {
 struct TransferResult {
     Outcome outcome = Outcome::None;
     int step = 0;
-    std::string message;  // the outcome message shown, or "Transfer Complete."
-    std::string detail;   // what the message cannot say: the system's reason, the failing part
+    // What the operator is to be told: the outcome message ("Timeout Error", ...) and what it
+    // cannot say (the system's reason, the failing part). None when the transfer ended as the
+    // radio's rules call complete.
+    std::optional<Failure> failure;
 
     bool Complete() const { return outcome == Outcome::Complete; }
+    // The outcome message, the failure's or "Transfer Complete.".
+    std::string Message() const;
     // Whether the program and the radio ended in agreement: a completed transfer, or a send
     // the operator stopped at the warning before anything was sent.
     bool EndedNormally() const {
@@ -85,28 +91,12 @@ struct TransferResult {
 std::string OutcomeMessage(Outcome outcome, int step);
 
 // Carries out one exchange with the radio: send the memory, receive it, or read the debug log.
-// Every outcome but completion is told to the operator; the result says which it was.
+// The operator is asked what must be asked on the way (the operating-mode warning of a send, the
+// memory check after a receive); every outcome but completion comes back as the result's failure.
 //
 // A receive that fails before the first record has arrived leaves the channel memory as it
 // was; once records arrive they stay, whatever the outcome. A debug-log read replaces
 // KVRX-540_Dbg.log only when it completes.
 TransferResult RadioTransfer(Direction direction, TransferContext& context);
-
-// The repeated-transfer test's account: the receive that syncs the stamps, then each send.
-struct TransferTestResult {
-    TransferResult sync;
-    std::vector<TransferResult> rounds;  // one per send, in order; fewer when cancelled
-
-    int Completed() const;
-    std::vector<int> FailedRounds() const;  // 1-based
-};
-
-// The repeated-transfer test: receive, fill the memory with generated channels, and send it n
-// times, changing every frequency between sends. A failed send does not stop the test (it is a
-// soak test); a cancelled one does. The operator is told at the end how many sends completed.
-TransferTestResult RunTransferTest(int n, TransferContext& context);
-
-// The text told at the end of the repeated-transfer test.
-Message TransferTestSummary(const TransferTestResult& result, int n);
 
 }  // namespace kld

@@ -5,13 +5,13 @@
 
 namespace kld {
 
-bool TransferLog::Open(const std::filesystem::path& path) {
+std::optional<Failure> TransferLog::Open(const std::filesystem::path& path) {
     Close();
     return out_.Open(path);
 }
 
-bool TransferLog::Close() {
-    return out_.IsOpen() && out_.Commit();
+std::optional<Failure> TransferLog::Close() {
+    return out_.IsOpen() ? out_.Commit() : std::nullopt;
 }
 
 void TransferLog::Sent(std::string_view command) {
@@ -68,7 +68,7 @@ void RadioTextLog::Open(const std::filesystem::path& folder, std::string_view na
     if (!IsSafeLogName(name) || !std::filesystem::is_directory(logs, ec)) {
         return;
     }
-    if (out_.Open(logs / (std::string(name) + ".txt"))) {
+    if (!out_.Open(logs / (std::string(name) + ".txt"))) {
         Line("Date: " + FormatLogDate(now));
     }
 }
@@ -79,8 +79,10 @@ void RadioTextLog::Line(std::string_view text) {
     }
 }
 
-bool RadioTextLog::Close() {
-    return out_.IsOpen() && out_.Commit();
+void RadioTextLog::Close() {
+    if (out_.IsOpen()) {
+        out_.Commit();
+    }
 }
 
 }  // namespace kld

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,15 +14,15 @@ namespace kld {
 // log replaces the old one when it is closed; until then the old one stays as it was.
 class TransferLog {
   public:
-    // Starts a new log (closing any open one first). False when it cannot be written.
-    bool Open(const std::filesystem::path& path);
-    // Puts the log in place. False when that failed.
-    bool Close();
+    // Starts a new log (closing any open one first). The failure when it cannot be written.
+    std::optional<Failure> Open(const std::filesystem::path& path);
+    // Puts the log in place, when one is open. The failure when that failed.
+    std::optional<Failure> Close();
     bool IsOpen() const { return out_.IsOpen(); }
     // False once a write failed (a full disk, say).
     bool Good() const { return !out_.IsOpen() || out_.Good(); }
     // Why opening, writing or closing failed.
-    const std::string& Error() const { return out_.Error(); }
+    const std::optional<Failure>& Failed() const { return out_.Failed(); }
 
     void Sent(std::string_view command);         // the command and CR LF
     void Received(std::string_view lineWithCr);  // the line as it came and LF
@@ -47,13 +48,10 @@ class RadioTextLog {
     // folder is never created).
     void Open(const std::filesystem::path& folder, std::string_view name, const std::tm& now);
     void Line(std::string_view text);
-    // Puts the log in place. False when that failed (or no log was open).
-    bool Close();
+    // Puts the log in place, when one is open. Its failure stops nothing: the log is the
+    // radio's courtesy.
+    void Close();
     bool IsOpen() const { return out_.IsOpen(); }
-    // False once a write failed.
-    bool Good() const { return !out_.IsOpen() || out_.Good(); }
-    // Why opening, writing or closing failed.
-    const std::string& Error() const { return out_.Error(); }
 
   private:
     SafeFileWriter out_;

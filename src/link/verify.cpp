@@ -4,7 +4,7 @@
 
 #include "codecs.h"
 #include "field_rules.h"
-#include "memory_check.h"
+#include "operator.h"
 #include "shadows.h"
 #include "tables.h"
 
@@ -189,26 +189,14 @@ class CapturingLine : public SerialDevice {
     bool receiving_ = false;
 };
 
-// Passes the receive's own messages on. The memory check then looks at the scratch memory,
-// which the operator never sees: its remark stays unsaid, and its offer to change modes is
-// declined, which also keeps the radio's modes in what is compared.
-class ReceiveOnlyOperator : public Operator {
+// The operator of the scratch memory's memory check: its remark stays unsaid, and its offer to
+// change modes is declined, which also keeps the radio's modes in what is compared.
+class DecliningOperator : public Operator {
   public:
-    explicit ReceiveOnlyOperator(Operator& inner) : inner_(inner) {}
-
     Answer Ask(const Message& message) override {
-        if (message.buttons != Buttons::Ok) {
-            return Answer::Cancel;
-        }
-        if (message == InvalidDataMessage()) {
-            return Answer::Ok;
-        }
-        return inner_.Ask(message);
+        return message.buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
     }
-    void Beep() override { inner_.Beep(); }
-
-  private:
-    Operator& inner_;
+    void Beep() override {}
 };
 
 }  // namespace
@@ -258,13 +246,12 @@ std::vector<VerifyDifference> CompareWithRadio(const ChannelMemory& sent,
 }
 
 VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, SerialDevice& device,
-                         TransferHost& host, Operator& op, const std::filesystem::path& folder) {
+                         TransferHost& host, const std::filesystem::path& folder) {
     VerifyResult result;
     const SendSelection selection = SelectedForSending(sent);
     if (selection.Empty()) {
-        const std::string message = OutcomeMessage(Outcome::NothingSelected, step::Opening);
-        result.transfer = {Outcome::NothingSelected, step::Opening, message, ""};
-        op.Tell({message, "", Icon::None, Buttons::Ok});
+        result.transfer = {Outcome::NothingSelected, step::Opening,
+                           Failure{OutcomeMessage(Outcome::NothingSelected, step::Opening)}};
         return result;
     }
 
@@ -278,8 +265,8 @@ VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, S
     scratchState.DebugMode = state.DebugMode;
 
     CapturingLine line(device);
-    ReceiveOnlyOperator receiveOp(op);
-    TransferContext context{scratch, scratchState, line, host, receiveOp, folder};
+    DecliningOperator declining;
+    TransferContext context{scratch, scratchState, line, host, declining, folder};
     result.transfer = RadioTransfer(Direction::Receive, context);
     if (!result.transfer.Complete()) {
         return result;
@@ -293,9 +280,10 @@ VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, S
 
 std::string VerifyReportText(const VerifyResult& result) {
     if (!result.transfer.Complete()) {
-        std::string text = "Verify failed: " + result.transfer.message + "\n";
-        if (!result.transfer.detail.empty()) {
-            text += result.transfer.detail + "\n";
+        const std::string detail = result.transfer.failure ? result.transfer.failure->detail : "";
+        std::string text = "Verify failed: " + result.transfer.Message() + "\n";
+        if (!detail.empty()) {
+            text += detail + "\n";
         }
         return text;
     }

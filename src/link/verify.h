@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "channel_memory.h"
-#include "operator.h"
 #include "program_state.h"
 #include "send_plan.h"
 #include "serial_device.h"
@@ -58,11 +57,12 @@ struct VerifyResult {
 
 // Reads the radio's memory into a scratch memory (`sent` and `state` are never changed) and
 // compares it with the records a send of `sent` writes. A memory with nothing selected is
-// refused as the send refuses it, before the port is opened. The receive's failures are told
-// to the operator as a receive tells them; the memory check's remarks about the scratch memory
-// are not, and its offer to move channels out of disabled modes is declined.
+// refused as the send refuses it, before the port is opened. The receive's failure is the
+// result's, as a receive returns it; the memory check looks at the scratch memory, which the
+// operator never sees, so its remarks go unsaid and its offer to move channels out of disabled
+// modes is declined.
 VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, SerialDevice& device,
-                         TransferHost& host, Operator& op, const std::filesystem::path& folder);
+                         TransferHost& host, const std::filesystem::path& folder);
 
 // "Verify OK", or a line per difference under a heading, in columns; or the receive's failure
 // message. Ends with a line end.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "characters.h"
 #include "codecs.h"
 #include "tables.h"
 
@@ -291,12 +292,8 @@ int StoreRecordFrame(std::string_view text, ChannelMemory& memory) {
 
 std::string DataLineText(std::string_view asciiHexString) {
     const auto digit = [](char ch) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        const int upper = (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
-        return upper - 55;
+        const int c = static_cast<unsigned char>(ch);
+        return IsDigit(c) ? c - '0' : UpperCase(c) - 55;
     };
     std::string result;
     for (std::size_t i = 8; i < asciiHexString.size(); i += 2) {

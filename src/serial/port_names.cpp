@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "characters.h"
+
 namespace kld {
 
 namespace {
@@ -72,7 +74,7 @@ int PortNumberFromText(std::string_view text) {
     text = text.substr(first, text.find_last_not_of(' ') - first + 1);
 
     std::size_t digitsStart = text.size();
-    while (digitsStart > 0 && text[digitsStart - 1] >= '0' && text[digitsStart - 1] <= '9') {
+    while (digitsStart > 0 && IsDigit(text[digitsStart - 1])) {
         --digitsStart;
     }
     int value = 0;

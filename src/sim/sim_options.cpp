@@ -1,25 +1,17 @@
 #include "sim_options.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
 
-#include "codecs.h"
+#include "characters.h"
 
 namespace kld::sim {
 
 namespace {
-
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](char ch) {
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    });
-    return text;
-}
 
 std::optional<int> Number(std::string_view text, int base = 10) {
     int value = 0;
@@ -142,14 +134,11 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
          }},
         {"--version",
          [&](const std::string& v) {
-             return v.size() == 6 && IsHexDigits(v) ? (config.version = Upper(v), true) : false;
+             return v.size() == 6 && IsHexDigits(v) ? (config.version = UpperCase(v), true) : false;
          }},
         {"--stamp",
          [&](const std::string& v) {
-             const bool digits = std::all_of(v.begin(), v.end(), [](char ch) {
-                 return std::isdigit(static_cast<unsigned char>(ch)) != 0;
-             });
-             return v.size() == 14 && digits ? (config.memoryStamp = v, true) : false;
+             return v.size() == 14 && IsDigits(v) ? (config.memoryStamp = v, true) : false;
          }},
         {"--text-log",
          [&](const std::string& v) { return !v.empty() ? (config.textLogName = v, true) : false; }},
@@ -170,7 +159,7 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
                      !IsHexDigits(line)) {
                      return false;
                  }
-                 line = Upper(line);
+                 line = UpperCase(line);
              }
              config.debugLog = std::move(*lines);
              return true;

@@ -1,8 +1,8 @@
 #include "sim_radio.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "characters.h"
 #include "codecs.h"
 #include "data_file.h"
 #include "operator.h"
@@ -21,11 +21,6 @@ constexpr std::size_t kMaxLineData = (kMaxFrameChars - 8) / 2;
 // Where byte `at` of a frame starts in its text.
 constexpr std::size_t TextPosition(std::size_t at) {
     return 2 * at - 2;
-}
-
-bool AllDigits(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)) != 0; });
 }
 
 bool Matches(const std::string& only, std::string_view line) {
@@ -201,7 +196,7 @@ std::optional<std::string> SimRadio::Command(const std::string& body) {
     }
     if (body.starts_with(kFrameStamp)) {
         const std::string stamp = body.substr(kFrameStamp.size());
-        if (stamp.size() != kStampDigits || !AllDigits(stamp)) {
+        if (stamp.size() != kStampDigits || !IsDigits(stamp)) {
             return std::string(kFrameRefused);
         }
         stamp_ = stamp;
@@ -390,9 +385,11 @@ void SimRadio::Put(std::string_view bytes) {
 bool SimRadio::LoadFile(const std::filesystem::path& path, std::string& error) {
     ProgramState state;
     QuietOperator op;
-    if (OpenChannelFile(path, memory_, state, op) != OpenResult::Loaded) {
+    const Result<Opened> opened = OpenChannelFile(path, memory_, state, op);
+    if (!opened || *opened != Opened::Loaded) {
         BlankMemory(memory_);
-        error = path.string() + ": " + (op.said.empty() ? "not a channel data file" : op.said);
+        const std::string said = opened ? op.said : opened.Error().message;
+        error = path.string() + ": " + (said.empty() ? "not a channel data file" : said);
         return false;
     }
     return true;
@@ -402,8 +399,7 @@ bool SimRadio::SaveFile(const std::filesystem::path& path) const {
     ProgramState state;
     state.RadioVersion = config_.version;
     ChannelMemory copy = memory_;
-    QuietOperator op;
-    return SaveChannelFile(path, copy, state, op);
+    return !SaveChannelFile(path, copy, state);
 }
 
 }  // namespace kld::sim

@@ -605,8 +605,8 @@ bool MainWindow::LeaveTxFrequency() {
 
 void MainWindow::StoreChannel() {
     const StoreOutcome outcome = kld::StoreChannel(memory_, ReadEditor(), op_, [this] {
-        return SaveSettings(memory_.Rec(kDefaultRecord).RFRec, memory_, state_,
-                            folder_ / kSettingsFileName);
+        return !SaveSettings(memory_.Rec(kDefaultRecord).RFRec, memory_, state_,
+                             folder_ / kSettingsFileName);
     });
     if (!outcome.stored) {
         // The leave rules may have rewritten the frequencies; the record is as it was.

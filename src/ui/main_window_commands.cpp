@@ -29,6 +29,7 @@
 #include "port_names.h"
 #include "printing.h"
 #include "qt_text.h"
+#include "repeated_transfer.h"
 #include "settings_file.h"
 #include "verify.h"
 #include "window_dialogs.h"
@@ -117,8 +118,9 @@ bool MainWindow::SaveToFile() {
         return false;
     }
     const std::filesystem::path path = PathOf(*name);
-    if (!SaveChannelFile(path, memory_, state_, op_)) {
-        return false;  // told "Error writing to file."; caption and Saved as they were
+    if (const auto failed = SaveChannelFile(path, memory_, state_)) {
+        op_.Tell(failed->AsMessage());
+        return false;  // caption and Saved as they were
     }
     setWindowTitle(FromSystem(FileCaption(state_.Version, path)));
     return true;
@@ -136,11 +138,14 @@ void MainWindow::FileOpen_Click() {
     }
     dialogFileName_ = *name;
     const std::filesystem::path path = PathOf(*name);
-    const OpenResult result = OpenChannelFile(path, memory_, state_, op_);
+    const Result<Opened> result = OpenChannelFile(path, memory_, state_, op_);
+    if (!result) {
+        op_.Tell(result.Error().AsMessage());
+    }
     RefreshSummary();
     memory_.Current = kFirstChannel;
     ShowChannel();
-    if (result == OpenResult::Loaded) {
+    if (result && *result == Opened::Loaded) {
         setWindowTitle(FromSystem(FileCaption(state_.Version, path)));
     }
 }
@@ -152,7 +157,9 @@ void MainWindow::PrintFile_Click() {
         return;
     }
     if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
-        WriteTextFile(PathOf(*name), TextListing(memory_), op_);
+        if (const auto failed = WriteTextFile(PathOf(*name), TextListing(memory_))) {
+            op_.Tell(failed->AsMessage());
+        }
     }
 }
 
@@ -161,7 +168,9 @@ void MainWindow::ExportCsv_Click() {
         return;
     }
     if (const auto name = ChooseSaveFile("Export channel plan as CSV", kCsvFilter)) {
-        WriteTextFile(PathOf(*name), kld::ExportCsv(memory_), op_);
+        if (const auto failed = WriteTextFile(PathOf(*name), kld::ExportCsv(memory_))) {
+            op_.Tell(failed->AsMessage());
+        }
     }
 }
 
@@ -178,18 +187,13 @@ void MainWindow::ImportCsv_Click() {
     dialogFileName_ = *name;
     const auto bytes = ReadFileBytes(PathOf(*name));
     if (!bytes) {
-        op_.Tell(ReadErrorMessage());
+        op_.Tell(bytes.Error().AsMessage());
         return;
     }
     // A plan with any refused cell is not loaded at all: the memory stays as it was.
-    const CsvImportResult result = kld::ImportCsv(*bytes, memory_);
-    if (!result.loaded) {
-        std::string detail;
-        for (const std::string& refusal : result.refusals) {
-            detail += refusal + "\n";
-        }
-        op_.Tell({"The plan was not imported: the details list every refused cell.", "Import CSV",
-                  Icon::Warning, Buttons::Ok, detail});
+    const Result<CsvImport> result = kld::ImportCsv(*bytes, memory_);
+    if (!result) {
+        op_.Tell(result.Error().AsMessage("Import CSV", Icon::Warning));
         return;
     }
     FinishOpen(memory_, state_, op_);
@@ -232,7 +236,9 @@ void MainWindow::AskDumpOrTransferTest() {
 
 void MainWindow::WriteChannelDump() {
     if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
-        WriteTextFile(PathOf(*name), ChannelDump(memory_), op_);
+        if (const auto failed = WriteTextFile(PathOf(*name), ChannelDump(memory_))) {
+            op_.Tell(failed->AsMessage());
+        }
     }
 }
 
@@ -254,8 +260,9 @@ void MainWindow::CommPort_LostFocus() {
         return;
     }
     CommPort->setEditText(QStringLiteral("COM%1").arg(number));
-    if (!SaveSettings(static_cast<std::int16_t>(number), memory_, state_,
-                      folder_ / kSettingsFileName)) {
+    if (SaveSettings(static_cast<std::int16_t>(number), memory_, state_,
+                     folder_ / kSettingsFileName)
+            .has_value()) {
         statusBar()->showMessage(
             QStringLiteral("COM%1 is in use for this run; KLD540.ini cannot be written, so the "
                            "next start will not remember it.")
@@ -309,22 +316,25 @@ bool MainWindow::VerifyAfterSending() const {
 void MainWindow::KeepBackup(bool received) {
     const BackupResult result =
         WriteBackup(memory_, state_, received ? BackupKind::Received : BackupKind::BeforeSend);
-    if (result.Ok() || backupFailureTold_) {
+    if (result || backupFailureTold_) {
         return;
     }
     // Never in the operator's way: a transfer goes on without its copy, and this is said once.
     backupFailureTold_ = true;
     statusBar()->showMessage(
-        QStringLiteral("Backup not written: %1").arg(QString::fromStdString(result.error)));
+        QString::fromStdString(result.Error().message + ": " + result.Error().detail));
 }
 
 void MainWindow::VerifyRadio_Click() {
     VerifyResult result;
     RunWithRadio([&](TransferContext& context) {
-        result = kld::VerifyRadio(memory_, state_, device_, context.host, op_, folder_);
+        result = kld::VerifyRadio(memory_, state_, device_, context.host, folder_);
+        if (result.transfer.failure) {
+            op_.Tell(result.transfer.failure->AsMessage());
+        }
     });
     if (!result.transfer.Complete()) {
-        return;  // the receive told what went wrong
+        return;  // told what went wrong
     }
     if (result.Ok()) {
         // The radio holds what this memory sends, under the stamp the verify gave it.
@@ -353,7 +363,11 @@ void MainWindow::CompareWithFile_Click() {
     // the window is not touched.
     ChannelMemory other = memory_;
     ProgramState otherState = state_;
-    if (OpenChannelFile(PathOf(*name), other, otherState, op_) != OpenResult::Loaded) {
+    const Result<Opened> opened = OpenChannelFile(PathOf(*name), other, otherState, op_);
+    if (!opened) {
+        op_.Tell(opened.Error().AsMessage());
+    }
+    if (!opened || *opened != Opened::Loaded) {
         return;
     }
     const std::vector<FieldDifference> rows = CompareMemories(memory_, other);
@@ -372,12 +386,12 @@ void MainWindow::CompareWithFile_Click() {
 void MainWindow::OpenBackupFolder_Click() {
     const BackupResult folder = BackupFolder();
     std::error_code ec;
-    if (!folder.Ok() || (std::filesystem::create_directories(folder.path, ec), ec)) {
+    if (!folder || (std::filesystem::create_directories(*folder, ec), ec)) {
         op_.Tell({"The backup folder cannot be opened.", "Backups", Icon::Warning, Buttons::Ok,
-                  folder.Ok() ? folder.path.string() + ": " + ec.message() : folder.error});
+                  folder ? folder->string() + ": " + ec.message() : folder.Error().detail});
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromSystem(folder.path.string())));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromSystem(folder->string())));
 }
 
 void MainWindow::ReadDbgLog_Click() {
@@ -386,13 +400,23 @@ void MainWindow::ReadDbgLog_Click() {
 
 TransferResult MainWindow::RadioTransfer(Direction direction) {
     TransferResult result;
-    RunWithRadio(
-        [&](TransferContext& context) { result = kld::RadioTransfer(direction, context); });
+    RunWithRadio([&](TransferContext& context) {
+        result = kld::RadioTransfer(direction, context);
+        if (result.failure) {
+            op_.Tell(result.failure->AsMessage());
+        }
+    });
     return result;
 }
 
 void MainWindow::RunTransferTest(int rounds) {
-    RunWithRadio([&](TransferContext& context) { kld::RunTransferTest(rounds, context); });
+    RunWithRadio([&](TransferContext& context) {
+        const TransferTestResult result = kld::RunTransferTest(rounds, context);
+        for (const Failure& failure : result.Failures()) {
+            op_.Tell(failure.AsMessage());
+        }
+        op_.Tell(TransferTestSummary(result, rounds));
+    });
 }
 
 void MainWindow::RunWithRadio(const std::function<void(TransferContext&)>& work) {

@@ -1,4 +1,6 @@
 // Runs the built kld540-cli as a process, the way a technician or a script would.
+#include "cli.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -18,6 +21,7 @@
 #include "csv.h"
 #include "data_file.h"
 #include "listings.h"
+#include "qt_serial_device.h"
 #include "record_layout.h"
 #include "settings_file.h"
 
@@ -27,6 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::ReadBytes;
+using test::ResetMemory;  // what the tool starts with when there is no KLD540.ini
 using test::TempDir;
 using test::WriteBytes;
 
@@ -48,9 +53,6 @@ CliRun Cli(const TempDir& dir, const std::string& args, const std::string& out =
     fs::remove(dir / "stderr.txt");
     return run;
 }
-
-// The memory the tool starts with when there is no KLD540.ini.
-using test::ResetMemory;
 
 const char* const kNotOurFormat =
     "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n";
@@ -188,7 +190,7 @@ TEST(Cli, SettingsFileInTheWorkingDirectoryIsTheTemplate) {
     TempDir dir;
     ChannelRecord record0 = TemplateRecord();
     record0.Desc = "Station";
-    ASSERT_TRUE(WriteSettingsFile(dir / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
+    ASSERT_FALSE(WriteSettingsFile(dir / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
     const std::string before = ReadBytes(dir / "KLD540.ini");
     ASSERT_EQ(Cli(dir, "new -o fresh.540").status, 0);
     const CliRun listing = Cli(dir, "listing fresh.540");
@@ -253,6 +255,14 @@ TEST(Cli, CsvPlansOutAndIn) {
     EXPECT_FALSE(fs::exists(dir / "bad.540"));
     const CliRun missing = Cli(dir, "import-csv missing.csv -o out.540");
     EXPECT_EQ(std::tuple(missing.status, missing.err), std::tuple(1, "Error reading file.\n\n"));
+}
+
+TEST(Cli, NoPortIsSaidOnStderr) {
+    std::ostringstream out, err;
+    cli::Session session(out, err, "");
+    EXPECT_EQ(cli::ListPorts(session, {}), cli::kExitFailed);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(err.str().starts_with("No serial port can be opened.")) << err.str();
 }
 
 }  // namespace

@@ -261,7 +261,7 @@ TEST_F(EndToEnd, TransferVerbsThroughThePortTheSettingsName) {
     WritePlan("plan.540", plan);
     ChannelRecord record0 = TemplateRecord();
     record0.RFRec = 7;  // the port
-    ASSERT_TRUE(WriteSettingsFile(dir_ / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
+    ASSERT_FALSE(WriteSettingsFile(dir_ / "KLD540.ini", FreshHeader(ProgramVersion{}), record0));
     std::ofstream(dir_ / "lines.txt") << "0040 C1 42\n2000 0001 0002 C1 0D\n";
     // The window's tests meet the radio at protocol levels 2 and 0; this one at level 1.
     ASSERT_TRUE(StartSim(
@@ -421,7 +421,7 @@ TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
                             std::chrono::duration<double>(elapsed).count();
     timer.stop();
 
-    ASSERT_TRUE(result.Complete()) << result.message << " " << result.detail;
+    ASSERT_TRUE(result.Complete()) << result.Message();
     ExpectSameRecords(memory, PlanMemory(1));
     EXPECT_GT(elapsed, 2s) << "paced: 233 records at 115200 baud take over three seconds";
     ticks.insert(ticks.begin(), start);

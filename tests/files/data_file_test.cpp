@@ -7,7 +7,6 @@
 #include "../core/fake_operator.h"
 #include "../test_memory.h"
 #include "record_layout.h"
-#include "settings_file.h"
 #include "temp_dir.h"
 
 namespace kld {
@@ -27,21 +26,6 @@ struct Session {
 
 const Message kInvalidData{"Memory data contains invalid data", "Invalid Data", Icon::Exclamation,
                            Buttons::Ok};
-
-Session Start(const TempDir& dir, std::string_view commandLine = "",
-              SettingsUse use = SettingsUse::CreateWhenMissing) {
-    Session s;
-    s.memory.Saved = false;
-    PrepareMemory(s.memory, s.state, commandLine, dir.Path(), use);
-    return s;
-}
-
-std::string SettingsBytes(const FileHeader& header, const ChannelRecord& record0) {
-    std::string bytes;
-    AppendHeader(bytes, header);
-    AppendRecord(bytes, record0);
-    return bytes;
-}
 
 TEST(DataFile, ResetMemorySavesToKnownBytes) {
     Session f;
@@ -68,13 +52,12 @@ TEST(DataFile, SaveAndOpenRoundTrip) {
     eight.Chnl = 8, eight.Shad = 1, eight.ShadList = {};
     saved.memory.Saved = false;
     ScriptedOperator op;
-    ASSERT_TRUE(SaveChannelFile(dir / "plan.540", saved.memory, saved.state, op));
+    ASSERT_FALSE(SaveChannelFile(dir / "plan.540", saved.memory, saved.state));
     EXPECT_TRUE(saved.memory.Saved);
 
     Session opened;
     opened.state.MemoryStamp = "20261206120000";
-    ASSERT_EQ(OpenChannelFile(dir / "plan.540", opened.memory, opened.state, op),
-              OpenResult::Loaded);
+    ASSERT_EQ(*OpenChannelFile(dir / "plan.540", opened.memory, opened.state, op), Opened::Loaded);
     EXPECT_TRUE(op.shown.empty());
     EXPECT_TRUE(opened.memory.Records == saved.memory.Records);
     // Main in zone 0, 7 in zone 3, the shadow and record 0 not counted, the guards in zone 15.
@@ -115,46 +98,47 @@ TEST(DataFile, ShortAndOversizedFiles) {
     WriteBytes(dir / "short.540", cut);
     ScriptedOperator op;
     Session opened;
-    ASSERT_EQ(OpenChannelFile(dir / "long.540", opened.memory, opened.state, op),
-              OpenResult::Loaded);
+    ASSERT_EQ(*OpenChannelFile(dir / "long.540", opened.memory, opened.state, op), Opened::Loaded);
     EXPECT_TRUE(opened.memory.Records == f.memory.Records && op.shown.empty());
 
-    ASSERT_EQ(OpenChannelFile(dir / "short.540", f.memory, f.state, op), OpenResult::Loaded);
+    ASSERT_EQ(*OpenChannelFile(dir / "short.540", f.memory, f.state, op), Opened::Loaded);
     EXPECT_EQ(EncodeDataFile(f.memory, f.state).substr(kHeaderBytes),
               cut.substr(kHeaderBytes) + std::string(kDataFileBytes - cut.size(), '\0'));
     EXPECT_EQ(f.memory.ZoneCounts, Zones{1});
     EXPECT_EQ(op.shown.at(0), kInvalidData);
 }
 
-// A file that cannot be read, or an unrecognised one the operator will not import, leaves the
-// reset memory; a KVS-220 list is imported without a question, then checked (blank frequencies).
+// A file that cannot be read fails, and an unrecognised one the operator will not import is
+// declined; both leave the reset memory. A KVS-220 list is imported without a question, then
+// checked (blank frequencies).
 TEST(DataFile, OtherFilesAreRefusedOrImported) {
     TempDir dir;
     WriteBytes(dir / "empty.540", "");
     WriteBytes(dir / "odd.540", std::string(5000, '\xA5'));
     WriteBytes(dir / "kvs.540", "001\n002\n003\n004\n012\n");
-    const Message notRead{"Error reading file.", "", Icon::None, Buttons::Ok};
     const Message question{"Unrecognised Format - Do you wish to try to import as old .540 file?",
                            "", Icon::Warning, Buttons::YesNo};
-    const std::tuple<std::filesystem::path, OpenResult, Message> rows[] = {
-        {dir / "missing.540", OpenResult::Failed, notRead},
-        {dir.Path(), OpenResult::Failed, notRead},
-        {dir / "empty.540", OpenResult::Declined, question},
-        {dir / "odd.540", OpenResult::Declined, question},
-        {dir / "kvs.540", OpenResult::Loaded, kInvalidData},
+    // The path, the outcome, and the first thing the operator hears (the only one unless loaded).
+    const std::tuple<std::filesystem::path, std::string, std::optional<Message>> rows[] = {
+        {dir / "missing.540", "Error reading file.", std::nullopt},
+        {dir.Path(), "Error reading file.", std::nullopt},
+        {dir / "empty.540", "declined", question},
+        {dir / "odd.540", "declined", question},
+        {dir / "kvs.540", "loaded", kInvalidData},
     };
-    for (const auto& [path, result, message] : rows) {
+    for (const auto& [path, outcome, first] : rows) {
         SCOPED_TRACE(path);
         Session f;
         f.memory.Rec(5).Select = 0x81;
         ScriptedOperator op;
         op.answers = {Answer::No};
-        EXPECT_EQ(OpenChannelFile(path, f.memory, f.state, op), result);
-        EXPECT_EQ(op.shown.at(0), message);
-        EXPECT_TRUE(result == OpenResult::Loaded || op.shown.size() == 1);
-        EXPECT_EQ(f.memory.Rec(12).IsDefined(), result == OpenResult::Loaded);
-        EXPECT_TRUE(result == OpenResult::Loaded ||
-                    f.memory.Records == test::ResetMemory().Records);
+        const Result<Opened> opened = OpenChannelFile(path, f.memory, f.state, op);
+        const bool loaded = opened && *opened == Opened::Loaded;
+        EXPECT_EQ(!opened ? opened.Error().message : loaded ? "loaded" : "declined", outcome);
+        EXPECT_EQ(op.shown.empty() ? std::nullopt : std::optional(op.shown[0]), first);
+        EXPECT_TRUE(loaded || op.shown.size() <= 1);
+        EXPECT_EQ(f.memory.Rec(12).IsDefined(), loaded);
+        EXPECT_TRUE(loaded || f.memory.Records == test::ResetMemory().Records);
     }
 }
 
@@ -165,90 +149,12 @@ TEST(DataFile, FailedSaveKeepsTheOldFileAndTheUnsavedMark) {
     const std::filesystem::path old = dir / "old.540";
     WriteBytes(old, "old");
     std::filesystem::create_directories(dir / ".old.540.kld540.tmp" / "x");
-    ScriptedOperator op;
-    EXPECT_FALSE(SaveChannelFile(old, f.memory, f.state, op));
-    EXPECT_EQ(std::tuple(op.shown.size(), op.shown.at(0).text, op.shown.at(0).detail),
-              std::tuple(1u, "Error writing to file.",
-                         "old.540: " + std::filesystem::canonical(dir.Path()).string() +
-                             "/.old.540.kld540.tmp is in the way; remove it and save again"));
+    EXPECT_EQ(SaveChannelFile(old, f.memory, f.state),
+              (Failure{"Error writing to file.",
+                       "old.540: " + std::filesystem::canonical(dir.Path()).string() +
+                           "/.old.540.kld540.tmp is in the way; remove it and save again"}));
     EXPECT_FALSE(f.memory.Saved);
     EXPECT_EQ(ReadBytes(old), "old");
-}
-
-// Start-up takes KLD540.ini when this major version wrote it: its template makes every channel,
-// its RFRec names the port. Anything else gives the defaults, written over it unless read only.
-TEST(SettingsFile, StartUpTakesAnAcceptedFileElseTheDefaults) {
-    FileHeader header = FreshHeader(ProgramVersion{});
-    header.VerMinor = "9", header.VerRev = "9";
-    ChannelRecord police = TemplateRecord();
-    police.Desc = "Police", police.Mode = kModeDigital, police.RFRec = 7;
-    const std::string accepted = SettingsBytes(header, police);
-    const std::string defaults = SettingsBytes(FreshHeader(ProgramVersion{}), TemplateRecord());
-    EXPECT_EQ(defaults.substr(0, kHeaderBytes), "KLD540  2 6 0 \x1A\x00\x01KVRX540 000000\0"s);
-    const auto patched = [&accepted](std::size_t at, char c) {
-        return accepted.substr(0, at) + c + accepted.substr(at + 1);
-    };
-    using Use = SettingsUse;
-    using Bytes = std::optional<std::string>;  // none: no file
-    const ChannelRecord plain = TemplateRecord();
-    // The file before and how it is used; the template taken and the file after.
-    const std::tuple<const char*, Bytes, Use, ChannelRecord, Bytes> rows[] = {
-        {"missing", std::nullopt, Use::CreateWhenMissing, plain, defaults},
-        {"missing, read only", std::nullopt, Use::ReadOnly, plain, std::nullopt},
-        {"garbage, read only", "garbage", Use::ReadOnly, plain, "garbage"},
-        {"accepted", accepted, Use::CreateWhenMissing, police, accepted},
-        {"one byte short", accepted.substr(0, 137), Use::CreateWhenMissing, plain, defaults},
-        {"another tag", patched(3, '2'), Use::CreateWhenMissing, plain, defaults},
-        {"another major version", patched(8, '3'), Use::CreateWhenMissing, plain, defaults},
-        {"another kind", patched(15, 1), Use::CreateWhenMissing, plain, defaults},
-        {"another format", patched(16, 2), Use::CreateWhenMissing, plain, defaults},
-    };
-    for (const auto& [name, before, use, record0, after] : rows) {
-        SCOPED_TRACE(name);
-        TempDir dir;
-        const std::filesystem::path ini = dir / "KLD540.ini";
-        if (before) {
-            WriteBytes(ini, *before);
-        }
-        const Session s = Start(dir, "", use);
-        const bool taken = before == accepted;
-        EXPECT_EQ(std::tuple(s.memory.Rec(0), s.memory.Rec(12).Desc, s.memory.PortNumber),
-                  std::tuple(record0, record0.Desc, taken ? 7 : 1));
-        EXPECT_EQ(s.state.Header, taken ? header : FreshHeader(ProgramVersion{}));
-        EXPECT_EQ(std::pair(s.memory.Saved, s.state.DebugMode), std::pair(true, false));
-        EXPECT_EQ(std::filesystem::exists(ini) ? Bytes(ReadBytes(ini)) : std::nullopt, after);
-    }
-    TempDir dir;
-    WriteBytes(dir / "KLD-540.log", "");
-    EXPECT_TRUE(Start(dir).state.DebugMode);
-}
-
-// The command line picks the modes (its rules are the core's); the template's mode follows.
-TEST(SettingsFile, TemplateModeFollowsTheCommandLine) {
-    const std::tuple<const char*, std::int16_t, int, int> rows[] = {
-        {"W", kModeNarrow, 0x40, kModeWide}, {"d", 9, 0x10, kModeDigital}};
-    for (const auto& [commandLine, stored, enabled, mode] : rows) {
-        TempDir dir;
-        ChannelRecord record0 = TemplateRecord();
-        record0.Mode = stored;
-        WriteBytes(dir / "KLD540.ini", SettingsBytes(FreshHeader(ProgramVersion{}), record0));
-        const Session s = Start(dir, commandLine);
-        EXPECT_EQ(std::tuple(s.memory.EnabledModes, s.memory.Rec(0).Mode, s.memory.Rec(20).Mode),
-                  std::tuple(enabled, mode, mode))
-            << commandLine;
-    }
-}
-
-TEST(SettingsFile, SaveDefaultsWritesPortAndTemplate) {
-    TempDir dir;
-    Session s = Start(dir);
-    s.memory.Rec(0).Desc = "Changed";
-    ASSERT_TRUE(SaveSettings(12, s.memory, s.state, dir / "KLD540.ini"));
-    EXPECT_EQ(std::tuple(s.memory.PortNumber, s.memory.Rec(0).RFRec), std::tuple(12, 12));
-    EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), SettingsBytes(s.state.Header, s.memory.Rec(0)));
-
-    EXPECT_FALSE(SaveSettings(3, s.memory, s.state, dir / "missing" / "KLD540.ini"));
-    EXPECT_EQ(s.memory.Rec(0).RFRec, 3) << "the memory keeps the change";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -40,5 +41,17 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+#ifdef KLD_GOLDEN_DIR
+// A large output compared with the file `name` in golden/, which KLD_UPDATE_GOLDEN=1 writes anew
+// from the output (then read the diff).
+inline void ExpectGolden(const std::string& name, const std::string& output) {
+    const std::filesystem::path path = std::filesystem::path(KLD_GOLDEN_DIR) / name;
+    if (std::getenv("KLD_UPDATE_GOLDEN") != nullptr) {
+        WriteBytes(path, output);
+    }
+    EXPECT_TRUE(ReadBytes(path) == output) << name << " differs (KLD_UPDATE_GOLDEN=1 rewrites it)";
+}
+#endif
 
 }  // namespace kld::test

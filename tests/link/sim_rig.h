@@ -12,6 +12,7 @@
 #include "sim_radio.h"
 #include "sim_serial_device.h"
 #include "transfer.h"
+#include "verify.h"
 
 namespace kld::test {
 
@@ -23,6 +24,18 @@ inline ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t sel
     r.Prim = r.Chnl = static_cast<std::int16_t>(index), r.Select = select;
     r.Desc = "Ch " + std::to_string(index);
     return r;
+}
+
+// A radio memory with channels 1, 5, 231 and 232 defined; 5 in list 3.
+inline void FillRadio(sim::SimRadio& radio) {
+    ChannelMemory& m = radio.Memory() = ResetMemory();
+    const ChannelMemory reset = m;
+    sim::BlankMemory(m);
+    for (int i : {1, 231, 232}) {
+        m.Rec(i) = reset.Rec(i);
+    }
+    ChannelRecord& fire = Channel(m, 5, kSelDefined);
+    fire.Scan = 0x30, fire.Desc = "Fire", fire.RCTCSS = 33;  // 206.5 Hz travels as code 40
 }
 
 // The in-process line to the simulated radio, with every call the program makes on it written
@@ -73,6 +86,7 @@ struct Rig {
         TransferContext context = Context(host);
         return RadioTransfer(direction, context);
     }
+    VerifyResult Verify() { return VerifyRadio(memory, state, device, host, dir.Path()); }
     // Stamps alike, so a send purges nothing.
     void StampsAlike() { state.MemoryStamp = radio.MemoryStamp(); }
     // And Main selected for it.
@@ -95,13 +109,6 @@ struct Rig {
             }
         }
         return lines;
-    }
-    Lines Messages() const {
-        Lines texts;
-        for (const Message& m : op.shown) {
-            texts.push_back(m.text);
-        }
-        return texts;
     }
 };
 

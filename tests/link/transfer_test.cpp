@@ -16,6 +16,7 @@ using namespace std::chrono_literals;
 using sim::SimConfig;
 using sim::SimRadio;
 using test::Channel;
+using test::FillRadio;
 using test::Lines;
 using test::Rig;
 using Zones = std::array<std::int16_t, kZoneCount>;
@@ -31,18 +32,6 @@ SimConfig Config(const std::function<void(SimConfig&)>& change) {
 
 bool Has(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-// A radio memory with channels 1, 5, 231 and 232 defined; 5 in list 3.
-void FillRadio(SimRadio& radio) {
-    ChannelMemory& m = radio.Memory() = ResetMemory();
-    const ChannelMemory reset = m;
-    sim::BlankMemory(m);
-    for (int i : {1, 231, 232}) {
-        m.Rec(i) = reset.Rec(i);
-    }
-    ChannelRecord& fire = Channel(m, 5, kSelDefined);
-    fire.Scan = 0x30, fire.Desc = "Fire", fire.RCTCSS = 33;  // 206.5 Hz travels as code 40
 }
 
 TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
@@ -61,7 +50,7 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
         config.protocolLevel = level, config.enabledModes = 0x30;
         Rig rig(config);
         FillRadio(rig.radio);
-        EXPECT_EQ(rig.Run(Direction::Receive).message, "Transfer Complete.");
+        EXPECT_EQ(rig.Run(Direction::Receive).Message(), "Transfer Complete.");
         const Lines sent = rig.Sent();
         ASSERT_GE(sent.size(), firstCommands.size());
         for (std::size_t i = 0; i < firstCommands.size(); ++i) {
@@ -73,7 +62,7 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
     }
 }
 
-// A receive, clean or through faults, ends with its message (told, unless the transfer completed),
+// A receive, clean or through faults, ends with its message (a failure, unless it completed),
 // the port closed and the progress hidden. One that fails before its first record leaves the
 // memory as it was, a channel of its own (100) included; once records arrive, the memory is the
 // radio's, and a completed one takes the radio's stamp and lists too.
@@ -115,8 +104,10 @@ TEST(TransferReceive, StoresWhatTheRadioSendsOrEndsWithTheFaultsMessage) {
         const ChannelMemory before = rig.memory;
 
         const TransferResult result = rig.Run(Direction::Receive);
-        EXPECT_EQ(result.message, message);
-        EXPECT_EQ(rig.Messages(), result.Complete() ? Lines{} : Lines{message});
+        EXPECT_EQ(result.Message(), message);
+        EXPECT_EQ(result.failure ? result.failure->message : "none",
+                  result.Complete() ? "none" : message);
+        EXPECT_TRUE(rig.op.shown.empty()) << "the transfer tells nothing itself";
         if (kept) {
             EXPECT_EQ(std::pair(rig.memory.Records, rig.memory.ZoneCounts),
                       std::pair(before.Records, before.ZoneCounts));
@@ -232,7 +223,7 @@ TEST(TransferLimits, EndlessRadiosLateAnswersAndFailedSpeedChange) {
         SCOPED_TRACE(name);
         ScriptedRig rig;
         setUp(rig);
-        EXPECT_EQ(rig.Receive().message, message);
+        EXPECT_EQ(rig.Receive().Message(), message);
     }
 }
 
@@ -258,7 +249,7 @@ TEST(TransferSend, OneSelectedChannelWithEqualStamps) {
     const ChannelRecord& twelve = Channel(rig.memory, 12, 0xA1);
     rig.memory.NoiseSquelchLevel = 7;
     const TransferResult result = rig.Run(Direction::Send);
-    ASSERT_TRUE(result.Complete()) << result.message;
+    ASSERT_TRUE(result.Complete()) << result.Message();
     EXPECT_TRUE(rig.Sent("T204000011").empty()) << "no purge";
     auto image = RecordImage(rig.memory, 12);
     ASSERT_TRUE(image);
@@ -278,7 +269,7 @@ TEST(TransferSend, ModeWarningOkGoesOnCancelStops) {
         const TransferResult result = rig.Run(Direction::Send);
         EXPECT_EQ(result.outcome,
                   answer == Answer::Ok ? Outcome::Complete : Outcome::WarningDeclined);
-        EXPECT_EQ(result.message, "Transfer Complete.");
+        EXPECT_EQ(result.failure, std::nullopt);
         EXPECT_EQ(rig.host.statuses.back(), "Transfer Complete.");
         EXPECT_EQ(rig.op.shown,
                   (std::vector<Message>{
@@ -303,7 +294,7 @@ TEST(TransferSend, NewStampPurgesAndWritesRadioRecordsBack) {
     rig.memory.Rec(5).Desc = "Mine";
     rig.state.DebugMode = true;
     const TransferResult result = rig.Run(Direction::Send);
-    ASSERT_TRUE(result.Complete()) << result.message;
+    ASSERT_TRUE(result.Complete()) << result.Message();
     EXPECT_FALSE(rig.Sent("T204000011").empty());
     for (int i : {1, 5, 231, 232}) {
         EXPECT_TRUE(rig.radio.Memory().Rec(i).IsDefined()) << i << ": written back after the purge";
@@ -326,11 +317,11 @@ TEST(TransferSend, RecordsThatCannotGoOutStopItBeforeTheRadioIsTouched) {
     rig.memory.Rec(5).IDCall[2] = 999;  // from the radio, not selected: written back
     rig.device.calls.clear();
     const TransferResult result = rig.Run(Direction::Send);
-    EXPECT_EQ(result.message, "Download Failure 0 5");
-    ASSERT_EQ(rig.op.shown.size(), 1u);
-    EXPECT_NE(rig.op.shown[0].detail.find("Channel 005: ID Call: 999 does not fit"),
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->message, "Download Failure 0 5");
+    EXPECT_NE(result.failure->detail.find("Channel 005: ID Call: 999 does not fit"),
               std::string::npos);
-    EXPECT_NE(rig.op.shown[0].detail.find("Channel 030: Rx Tone: position 57 is not in its table"),
+    EXPECT_NE(result.failure->detail.find("Channel 030: Rx Tone: position 57 is not in its table"),
               std::string::npos);
     EXPECT_EQ(rig.device.calls, Lines{}) << "the port was never opened";
     EXPECT_EQ(rig.radio.Memory().Records, radioBefore.Records);
@@ -343,7 +334,7 @@ TEST(TransferSend, RefusedRecordIsResentOnceThenGivenUp) {
             c.faults.refuseRecordFrame = 1, c.faults.refuseRecordTimes = times;
         }));
         rig.SelectMain();
-        EXPECT_EQ(rig.Run(Direction::Send).message,
+        EXPECT_EQ(rig.Run(Direction::Send).Message(),
                   times == 1 ? "Transfer Complete." : "Too Many Communications Errors 1");
         EXPECT_GE(rig.host.paused, 500ms);
     }
@@ -382,8 +373,9 @@ TEST(TransferCancel, EndFrameGoesOutPortClosesRecordsStay) {
     FillRadio(rig.radio);
     // The operator presses stop once record 5 is in.
     rig.host.cancelWhen = [&] { return rig.memory.Rec(5).Select == 0xC0; };
-    EXPECT_EQ(rig.Run(Direction::Receive).outcome, Outcome::Cancelled);
-    EXPECT_EQ(rig.Messages(), Lines{"Transfer Cancelled"});
+    const TransferResult cancelled = rig.Run(Direction::Receive);
+    EXPECT_EQ(cancelled.outcome, Outcome::Cancelled);
+    EXPECT_EQ(cancelled.failure, Failure{"Transfer Cancelled"});
     EXPECT_EQ(std::pair(rig.Sent().back(), rig.device.calls.back()),
               std::pair(std::string("T9030000FC"), std::string("close")));
     EXPECT_EQ(rig.memory.Rec(5).Desc.View(), "Fire    ");
@@ -436,9 +428,11 @@ TEST(TransferFailures, SayWhatFailed) {
         Rig rig;
         setUp(rig);
         FillRadio(rig.radio);
-        EXPECT_EQ(rig.Run(direction).message, message);
-        ASSERT_EQ(rig.op.shown.size(), 1u);
-        EXPECT_NE(rig.op.shown[0].detail.find(detail), std::string::npos) << rig.op.shown[0].detail;
+        const TransferResult result = rig.Run(direction);
+        ASSERT_TRUE(result.failure);
+        EXPECT_EQ(result.failure->message, message);
+        EXPECT_NE(result.failure->detail.find(detail), std::string::npos) << result.failure->detail;
+        EXPECT_TRUE(rig.op.shown.empty());
         EXPECT_FALSE(Has(rig.host.statuses, "Transfer Complete."));
         EXPECT_FALSE(rig.device.IsOpen());
     }
@@ -468,7 +462,7 @@ TEST(TransferLogs, DebugLogReplacesTheEarlierOneOnlyWhenComplete) {
         Rig rig(config);
         test::WriteBytes(rig.dir / "KVRX-540_Dbg.log", "the earlier log\r\n");
         const TransferResult result = rig.Run(Direction::DebugLog);
-        EXPECT_EQ(result.Complete(), complete) << result.message;
+        EXPECT_EQ(result.Complete(), complete) << result.Message();
         EXPECT_EQ(test::ReadBytes(rig.dir / "KVRX-540_Dbg.log"),
                   complete ? "Rx:0040: A\r\nTx:0040:  B\r\nRx:0041: C\r\nTx:0041:  D\r\n"
                            : "the earlier log\r\n");
@@ -502,61 +496,6 @@ TEST(TransferLogs, RadioTextLogStaysInsideLogs) {
         }
         EXPECT_EQ(files, written ? 2u : 1u) << "the transfer log and nothing else";
     }
-}
-
-TEST(TransferTest, TestSwapReceivesThenSendsGeneratedChannels) {
-    Rig rig;
-    FillRadio(rig.radio);
-    TransferContext context = rig.Context(rig.host);
-    EXPECT_EQ(RunTransferTest(2, context).Completed(), 2);
-    EXPECT_EQ(rig.Messages(), Lines{"2 of 2 sends completed."});
-    EXPECT_EQ(rig.host.captions,
-              (Lines{"Data Transfer Progress (syncing to radio)", "Data Transfer Progress (1 of 2)",
-                     "Data Transfer Progress (2 of 2)", "Data Transfer Progress"}));
-    EXPECT_EQ(rig.radio.Memory().Rec(16).Desc.View(), "Z01/P16 ");
-    EXPECT_EQ(rig.radio.Memory().Rec(1).RFrq.View(), "160.0100  ") << "the last send";
-    EXPECT_EQ(rig.memory.Rec(1).RFrq.View(), "150.0100  ") << "the fill after it";
-    EXPECT_EQ(rig.memory.Rec(17).Desc.View(), "Z02/P01 ");
-    EXPECT_EQ(rig.state.PurgeMode, 0);
-}
-
-// A soak test goes on after a failed send, and says at the end which sends failed; stopping one
-// send stops the test.
-TEST(TransferTest, TestSwapCountsFailedAndCancelledSends) {
-    // A host that acts when the caption of the second of three sends goes up.
-    struct Host : test::FakeHost {
-        std::function<void()> atSecondSend;
-        void SetProgressCaption(std::string_view caption) override {
-            FakeHost::SetProgressCaption(caption);
-            if (caption.ends_with("(2 of 3)")) {
-                atSecondSend();
-            }
-        }
-    };
-    {
-        Rig rig;
-        Host host;
-        host.atSecondSend = [&] { rig.device.FailOpen("held elsewhere"); };  // taken elsewhere
-        TransferContext context = rig.Context(host);
-        const TransferTestResult result = RunTransferTest(3, context);
-        EXPECT_EQ(result.rounds.size(), 3u) << "a failed send does not stop the test";
-        EXPECT_EQ(std::pair(result.Completed(), result.FailedRounds()),
-                  std::pair(1, std::vector<int>{2, 3}));
-        EXPECT_EQ(rig.op.shown.back(),
-                  (Message{"1 of 3 sends completed.\n\nFailed:\n    2 of 3: Invalid COM Port (or "
-                           "Port in use)\n    3 of 3: Invalid COM Port (or Port in use)",
-                           "Repeated Transfer Test", Icon::Exclamation, Buttons::Ok}));
-    }
-    Rig rig;
-    Host host;
-    bool stop = false;
-    host.atSecondSend = [&] { stop = true; };
-    host.cancelWhen = [&] { return stop; };
-    TransferContext context = rig.Context(host);
-    EXPECT_EQ(RunTransferTest(3, context).rounds.size(), 2u);
-    EXPECT_EQ(rig.op.shown.back().text,
-              "1 of 3 sends completed.\n\nThe test was stopped during send 2 of 3.");
-    EXPECT_EQ(host.captions.back(), "Data Transfer Progress");
 }
 
 }  // namespace

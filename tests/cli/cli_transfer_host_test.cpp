@@ -1,16 +1,13 @@
-#include <gtest/gtest.h>
-
-#include <sstream>
-
 #include "cli_transfer_host.h"
-#include "qt_serial_device.h"
+
+#include <gtest/gtest.h>
 
 namespace kld::cli {
 namespace {
 
 // The window's status label grows a digit for every second an answer is awaited; a terminal
 // line shows the seconds instead, so the count stays in view however long the wait.
-TEST(CliProgress, ProgressLineShowsTheSecondsWaited) {
+TEST(CliTransferHost, ProgressLineShowsTheSecondsWaited) {
     const struct {
         const char* status;
         int value;
@@ -31,14 +28,6 @@ TEST(CliProgress, ProgressLineShowsTheSecondsWaited) {
         SCOPED_TRACE(row.status);
         EXPECT_EQ(ProgressLine(row.status, row.value, row.waited), row.line);
     }
-}
-
-TEST(CliPorts, NoPortIsSaidOnStderr) {
-    std::ostringstream out, err;
-    Session session(out, err, "");
-    EXPECT_EQ(ListPorts(session, {}), kExitFailed);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_TRUE(err.str().starts_with("No serial port can be opened.")) << err.str();
 }
 
 }  // namespace

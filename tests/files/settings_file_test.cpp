@@ -1,0 +1,156 @@
+#include "settings_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <future>
+#include <tuple>
+
+#include "../test_memory.h"
+#include "record_layout.h"
+#include "temp_dir.h"
+
+namespace kld {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+struct Session {
+    ChannelMemory memory = test::ResetMemory();
+    ProgramState state;
+};
+
+Session Start(const TempDir& dir, std::string_view commandLine = "",
+              SettingsUse use = SettingsUse::CreateWhenMissing) {
+    Session s;
+    s.memory.Saved = false;
+    PrepareMemory(s.memory, s.state, commandLine, dir.Path(), use);
+    return s;
+}
+
+std::string SettingsBytes(const FileHeader& header, const ChannelRecord& record0) {
+    std::string bytes;
+    AppendHeader(bytes, header);
+    AppendRecord(bytes, record0);
+    return bytes;
+}
+
+// Start-up takes KLD540.ini when this major version wrote it: its template makes every channel,
+// its RFRec names the port. Anything else gives the defaults, written over it unless read only.
+TEST(SettingsFile, StartUpTakesAnAcceptedFileElseTheDefaults) {
+    FileHeader header = FreshHeader(ProgramVersion{});
+    header.VerMinor = "9", header.VerRev = "9";
+    ChannelRecord police = TemplateRecord();
+    police.Desc = "Police", police.Mode = kModeDigital, police.RFRec = 7;
+    const std::string accepted = SettingsBytes(header, police);
+    const std::string defaults = SettingsBytes(FreshHeader(ProgramVersion{}), TemplateRecord());
+    EXPECT_EQ(defaults.substr(0, kHeaderBytes), "KLD540  2 6 0 \x1A\x00\x01KVRX540 000000\0"s);
+    const auto patched = [&accepted](std::size_t at, char c) {
+        return accepted.substr(0, at) + c + accepted.substr(at + 1);
+    };
+    using Use = SettingsUse;
+    using Bytes = std::optional<std::string>;  // none: no file
+    const ChannelRecord plain = TemplateRecord();
+    // The file before and how it is used; the template taken and the file after.
+    const std::tuple<const char*, Bytes, Use, ChannelRecord, Bytes> rows[] = {
+        {"missing", std::nullopt, Use::CreateWhenMissing, plain, defaults},
+        {"missing, read only", std::nullopt, Use::ReadOnly, plain, std::nullopt},
+        {"garbage, read only", "garbage", Use::ReadOnly, plain, "garbage"},
+        {"accepted", accepted, Use::CreateWhenMissing, police, accepted},
+        {"one byte short", accepted.substr(0, 137), Use::CreateWhenMissing, plain, defaults},
+        {"another tag", patched(3, '2'), Use::CreateWhenMissing, plain, defaults},
+        {"another major version", patched(8, '3'), Use::CreateWhenMissing, plain, defaults},
+        {"another kind", patched(15, 1), Use::CreateWhenMissing, plain, defaults},
+        {"another format", patched(16, 2), Use::CreateWhenMissing, plain, defaults},
+    };
+    for (const auto& [name, before, use, record0, after] : rows) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const std::filesystem::path ini = dir / "KLD540.ini";
+        if (before) {
+            WriteBytes(ini, *before);
+        }
+        const Session s = Start(dir, "", use);
+        const bool taken = before == accepted;
+        EXPECT_EQ(std::tuple(s.memory.Rec(0), s.memory.Rec(12).Desc, s.memory.PortNumber),
+                  std::tuple(record0, record0.Desc, taken ? 7 : 1));
+        EXPECT_EQ(s.state.Header, taken ? header : FreshHeader(ProgramVersion{}));
+        EXPECT_EQ(std::pair(s.memory.Saved, s.state.DebugMode), std::pair(true, false));
+        EXPECT_EQ(std::filesystem::exists(ini) ? Bytes(ReadBytes(ini)) : std::nullopt, after);
+    }
+    TempDir dir;
+    WriteBytes(dir / "KLD-540.log", "");
+    EXPECT_TRUE(Start(dir).state.DebugMode);
+}
+
+// The command line picks the modes (its rules are the core's); the template's mode follows.
+TEST(SettingsFile, TemplateModeFollowsTheCommandLine) {
+    const std::tuple<const char*, std::int16_t, int, int> rows[] = {
+        {"W", kModeNarrow, 0x40, kModeWide}, {"d", 9, 0x10, kModeDigital}};
+    for (const auto& [commandLine, stored, enabled, mode] : rows) {
+        TempDir dir;
+        ChannelRecord record0 = TemplateRecord();
+        record0.Mode = stored;
+        WriteBytes(dir / "KLD540.ini", SettingsBytes(FreshHeader(ProgramVersion{}), record0));
+        const Session s = Start(dir, commandLine);
+        EXPECT_EQ(std::tuple(s.memory.EnabledModes, s.memory.Rec(0).Mode, s.memory.Rec(20).Mode),
+                  std::tuple(enabled, mode, mode))
+            << commandLine;
+    }
+}
+
+TEST(SettingsFile, SaveDefaultsWritesPortAndTemplate) {
+    TempDir dir;
+    Session s = Start(dir);
+    s.memory.Rec(0).Desc = "Changed";
+    EXPECT_EQ(SaveSettings(12, s.memory, s.state, dir / "KLD540.ini"), std::nullopt);
+    EXPECT_EQ(std::tuple(s.memory.PortNumber, s.memory.Rec(0).RFRec), std::tuple(12, 12));
+    EXPECT_EQ(ReadBytes(dir / "KLD540.ini"), SettingsBytes(s.state.Header, s.memory.Rec(0)));
+
+    const auto failed = SaveSettings(3, s.memory, s.state, dir / "missing" / "KLD540.ini");
+    EXPECT_EQ(failed ? failed->message : "", "Error writing to file.");
+    EXPECT_EQ(s.memory.Rec(0).RFRec, 3) << "the memory keeps the change";
+}
+
+// A folder, a FIFO behind a hard or symbolic link: neither read (which would wait for a writer)
+// nor written over. A link to nothing yet is followed as any save follows it.
+TEST(SettingsFile, SomethingOtherThanAFileIsNeitherReadNorWritten) {
+    const std::pair<const char*, std::function<void(const fs::path&)>> rows[] = {
+        {"a folder", [](const fs::path& ini) { fs::create_directory(ini); }},
+        {"a hard link to a FIFO",
+         [](const fs::path& ini) { fs::create_hard_link(ini.parent_path() / "fifo", ini); }},
+        {"a link to a FIFO", [](const fs::path& ini) { fs::create_symlink("fifo", ini); }},
+        {"a link to nothing yet", [](const fs::path& ini) { fs::create_symlink("made", ini); }},
+    };
+    for (const auto& [name, make] : rows) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const fs::path ini = dir / "KLD540.ini";
+        ::mkfifo((dir / "fifo").c_str(), 0600);
+        make(ini);
+        const auto type = fs::symlink_status(ini).type();
+        ChannelMemory memory;
+        ProgramState state;
+        auto prepared = std::async(std::launch::async, [&] {
+            PrepareMemory(memory, state, "", dir.Path(), SettingsUse::CreateWhenMissing);
+        });
+        if (prepared.wait_for(std::chrono::seconds(2)) != std::future_status::ready) {
+            ADD_FAILURE() << "blocked on the FIFO";
+            ::close(::open((dir / "fifo").c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        prepared.get();
+        EXPECT_EQ(memory.Rec(0), TemplateRecord());
+        EXPECT_EQ(fs::symlink_status(ini).type(), type);
+        EXPECT_EQ(fs::exists(dir / "made"), std::string(name) == "a link to nothing yet");
+    }
+}
+
+}  // namespace
+}  // namespace kld
