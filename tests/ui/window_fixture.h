@@ -1,19 +1,26 @@
 #pragma once
 // The main window as the window's tests start it: in a scratch folder, with a scripted operator
-// answering its message boxes and scripted file and printer dialogs.
+// answering its message boxes and scripted file and printer dialogs. Controls are found by their
+// names, as the technicians' manual gives them.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "../files/temp_dir.h"
+#include "document.h"
 #include "fake_operator.h"
 #include "main_window.h"
 #include "window_dialogs.h"
@@ -79,36 +86,69 @@ class Window : public ::testing::Test {
     }
     void TearDown() override {
         if (window) {
-            window->Memory().Saved = true;  // no close question at the end of a test
+            op.answers = {Answer::No};  // the edits go: no save at the end of a test
             window->close();
         }
     }
 
-    MainWindow& W() { return *window; }
-    int Current() { return window->Memory().Current; }
-    QString Line(int n) { return W().Summary->item(n)->text(); }
+    Document& Doc() { return window->Doc(); }
+    const ChannelMemory& Mem() { return window->Doc().Memory(); }
+    int Current() { return Doc().Current(); }
+    template <typename T = QWidget>
+    T* Find(const char* name) {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QLineEdit* Box(const char* name) { return Find<QLineEdit>(name); }
+    QListView* List() { return Find<QListView>("Summary"); }
+    QString Line(int n) { return List()->model()->index(n, 0).data().toString(); }
+    void Click(const char* name) { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
 
+    // Records set up as a file or a radio would have left them.
+    void Edit(const std::function<void(ChannelMemory&)>& change) {
+        Doc().Apply("test", [&](ChannelMemory& memory, ProgramState&) {
+            change(memory);
+            return Document::Then::KeepShown;
+        });
+    }
     // Focus a box, replace its text by typing, as the operator would.
-    void TypeInto(QLineEdit* box, const QString& text) {
+    void TypeInto(const char* name, const QString& text) {
+        QLineEdit* box = Box(name);
         box->setFocus();
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Backspace);
         QTest::keyClicks(box, text);
     }
     // Shows channel `n` as the scroll bar does (it runs over the channels negated: up raises).
-    void GoTo(int n) { window->ChnlScrll->setValue(-n); }
+    void GoTo(int n) { Find<QScrollBar>("ChnlScrll")->setValue(-n); }
     // Shows channel `n`, types `desc` (if any) over its description and stores it.
     void StoreChannel(int n, const QString& desc = {}) {
         GoTo(n);
         if (!desc.isEmpty()) {
-            TypeInto(window->Desc, desc);
+            TypeInto("Desc", desc);
         }
-        QTest::mouseClick(window->Save, Qt::LeftButton);
+        Click("Save");
     }
     // Move the focus on with Tab, so that the box's leave rule runs, and let it run.
-    void Leave(QWidget* box) {
-        QTest::keyClick(box, Qt::Key_Tab);
+    void Leave(const char* name) {
+        QTest::keyClick(Find(name), Qt::Key_Tab);
         QApplication::processEvents();
+    }
+    // Once the modal dialog `name` is up: keeps what its box `box` shows in `shown`, types
+    // `typed` there and presses `button`.
+    void AnswerDialog(const char* name, const char* box, const char* typed, const char* button,
+                      QString* shown = nullptr) {
+        QTimer::singleShot(0, [=, this] {
+            auto* dialog = Find<QDialog>(name);
+            ASSERT_TRUE(dialog->isVisible()) << name;
+            auto* line = dialog->findChild<QLineEdit*>(box);
+            if (shown != nullptr) {
+                *shown = line->text();
+            }
+            QTest::keyClicks(line, typed);
+            QTest::mouseClick(dialog->findChild<QAbstractButton*>(button), Qt::LeftButton);
+        });
     }
 
     TempDir dir;
