@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include "fake_operator.h"
-#include "iteration_dialog.h"
 #include "key_filter.h"
 #include "shadow_dialog.h"
 #include "splash.h"
@@ -164,11 +163,6 @@ TEST(SquelchDialog, TakesZeroToFifteenAndStaysOpenOtherwise) {
         EXPECT_EQ(op.shown.empty() ? "" : op.shown.back().text, message);
         dialog.hide();
     }
-    // As the editor runs it: modal, from the level it puts in.
-    dialog.SetLevel(12);
-    QTimer::singleShot(0, [value] { QTest::keyClicks(value, "4\r"); });
-    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_EQ(dialog.Level(), 4);
     EXPECT_EQ(value->accessibleName(), "Value  (0 - 15)");
 }
 
@@ -201,16 +195,6 @@ TEST(ShadowDialog, ARefusalKeepsItOpenOnTheRefusedBox) {
     }
     EXPECT_EQ(op.shown.size(), 3U);
     EXPECT_EQ(dialog.findChild<QLineEdit*>("PrimChnl")->accessibleName(), "Primary Memory");
-}
-
-TEST(IterationDialog, DigitsOnlyAcceptedOnlyByOk) {
-    IterationDialog dialog(nullptr);
-    for (const End end : {End::Ok, End::Cancel, End::Close}) {
-        const int result = UseDialog(dialog, "Iterations", "Iterations", "12a345678", end);
-        EXPECT_EQ(dialog.Count(), "12345");
-        EXPECT_EQ(result == QDialog::Accepted, end == End::Ok);
-        EXPECT_TRUE(dialog.isHidden());
-    }
 }
 
 TEST(Splash, ShowsTheVersionThenPreparesBeforeItHandsOver) {

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,44 +35,39 @@ using test::TempDir;
 // and is cancelled when none is left.
 class ScriptedDialogs : public WindowDialogs {
   public:
-    struct Asked {
-        QString title, filter, preset;
-    };
-    std::vector<Asked> asked;
-    std::deque<QString> names;  // an empty name cancels the dialog
+    std::vector<QString> asked;  // "title|filter|preset"
+    std::deque<QString> names;   // an empty name cancels the dialog
     std::deque<QString> printerFiles;
 
     std::optional<QString> SaveFileName(const QString& title, const QString& filter,
                                         const QString& preset) override {
-        return Next(title, filter, preset);
+        return Next(names, title + "|" + filter + "|" + preset);
     }
     std::optional<QString> OpenFileName(const QString& title, const QString& filter,
                                         const QString& preset) override {
-        return Next(title, filter, preset);
+        return Next(names, title + "|" + filter + "|" + preset);
     }
     bool ChoosePrinter(QPrinter& printer) override {
-        asked.push_back({"printer", "", ""});
-        if (printerFiles.empty()) {
-            return false;
-        }
+        const auto file = Next(printerFiles, "printer");
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(printerFiles.front());
-        printerFiles.pop_front();
-        return true;
+        printer.setOutputFileName(file.value_or(""));
+        return file.has_value();
     }
 
   private:
-    std::optional<QString> Next(const QString& title, const QString& filter,
-                                const QString& preset) {
-        asked.push_back({title, filter, preset});
-        QString name;
-        if (!names.empty()) {
-            name = names.front();
-            names.pop_front();
+    std::optional<QString> Next(std::deque<QString>& answers, const QString& question) {
+        asked.push_back(question);
+        const QString answer = answers.empty() ? QString() : answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
         }
-        return name.isEmpty() ? std::nullopt : std::optional(name);
+        return answer.isEmpty() ? std::nullopt : std::optional(answer);
     }
 };
+
+inline QString Q(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
 
 class Window : public ::testing::Test {
   protected:
@@ -88,6 +84,7 @@ class Window : public ::testing::Test {
         if (window) {
             op.answers = {Answer::No};  // the edits go: no save at the end of a test
             window->close();
+            window.reset();
         }
     }
 
@@ -135,18 +132,12 @@ class Window : public ::testing::Test {
         QTest::keyClick(Find(name), Qt::Key_Tab);
         QApplication::processEvents();
     }
-    // Once the modal dialog `name` is up: keeps what its box `box` shows in `shown`, types
-    // `typed` there and presses `button`.
-    void AnswerDialog(const char* name, const char* box, const char* typed, const char* button,
-                      QString* shown = nullptr) {
+    // Once the modal dialog `name` is up: types `typed` into its box `box` and presses `button`.
+    void AnswerDialog(const char* name, const char* box, const char* typed, const char* button) {
         QTimer::singleShot(0, [=, this] {
             auto* dialog = Find<QDialog>(name);
             ASSERT_TRUE(dialog->isVisible()) << name;
-            auto* line = dialog->findChild<QLineEdit*>(box);
-            if (shown != nullptr) {
-                *shown = line->text();
-            }
-            QTest::keyClicks(line, typed);
+            QTest::keyClicks(dialog->findChild<QLineEdit*>(box), typed);
             QTest::mouseClick(dialog->findChild<QAbstractButton*>(button), Qt::LeftButton);
         });
     }
