@@ -228,11 +228,18 @@ void MainWindow::Connect() {
     connect(files_, &FileCommands::CaptionChanged, this, &QWidget::setWindowTitle);
 
     // The progress frame takes the summary's place while a transfer runs, the window disabled
-    // but painted; as it goes, the records the transfer stored are shown at once.
-    connect(transfer_, &TransferView::Shown, this, [this](bool transferring) {
-        summary_->setVisible(!transferring);
-        centralWidget()->setEnabled(!transferring);
-        if (!transferring) {
+    // but painted; as it goes, the records the transfer stored are shown at once. The one going
+    // hides before the other shows, so that the window never grows to hold both.
+    connect(transfer_, &TransferView::RunningChanged, this, [this](bool running) {
+        if (running) {
+            summary_->hide();
+            transfer_->show();
+        } else {
+            transfer_->hide();
+            summary_->show();
+        }
+        centralWidget()->setEnabled(!running);
+        if (!running) {
             document_->ShowStoredSoFar();
         }
     });

@@ -92,8 +92,7 @@ void TransferView::ShowProgress(bool transferring) {
     if (transferring) {
         TfrProgressBar->setValue(0);
     }
-    setVisible(transferring);
-    emit Shown(transferring);
+    emit RunningChanged(transferring);
 }
 
 }  // namespace kld::ui

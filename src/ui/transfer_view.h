@@ -26,9 +26,9 @@ class TransferView : public QGroupBox {
     void RequestCancel();
 
   signals:
-    // The frame comes (true) as a transfer starts and goes (false) when it ends; the window is
-    // disabled, but painted, meanwhile.
-    void Shown(bool transferring);
+    // A transfer starts (true) or ends (false): the window puts the frame in the summary's
+    // place, and back.
+    void RunningChanged(bool running);
 
   private:
     friend class WindowTransferHost;

@@ -217,8 +217,10 @@ TEST_F(Radio, ReceiveEditSendAndReadTheDebugLog) {
     Connect();
     EXPECT_EQ(ReadSettingsFile(dir / "KLD540.ini", ProgramVersion{})->Template.RFRec, 7);
 
+    const int height = window->height();
     Click("Download");  // "Upload (from Radio)"
     ExpectWindowBack();
+    EXPECT_EQ(window->height(), height);  // the progress frame took the summary's place, no more
     EXPECT_EQ(Current(), 1);
     EXPECT_TRUE(Line(8).contains("Radio 8"));
     EXPECT_EQ(Mem().Rec(8).Desc.Trimmed(), "Radio 8");
