@@ -73,7 +73,10 @@ MainWindow::MainWindow(Operator& op, std::filesystem::path folder, std::string c
     setWindowIcon(QIcon(DrawLogo(64)));
 }
 
-MainWindow::~MainWindow() = default;
+// The frames go before the document they show: the summary's list reads the memory to the end.
+MainWindow::~MainWindow() {
+    delete takeCentralWidget();
+}
 
 void MainWindow::SetVersion(const ProgramVersion& version) {
     document_->SetVersion(version);
