@@ -21,10 +21,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -39,7 +41,9 @@
 #include <string>
 #include <vector>
 
+#include "document.h"
 #include "main_window.h"
+#include "radio_commands.h"
 #include "splash.h"
 #include "transfer_figures.h"
 #include "window_operator.h"
@@ -57,6 +61,11 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+template <typename W>
+W* Control(QWidget& window, const char* name) {
+    return window.findChild<W*>(QLatin1String(name));
+}
+
 // A few channels typed in as a technician would, so the picture shows a working memory.
 void FillDemoChannels(kld::ui::MainWindow& w) {
     struct Demo {
@@ -70,18 +79,27 @@ void FillDemoChannels(kld::ui::MainWindow& w) {
         {1, "Main", "155.3400", "", 1},           {2, "Fire 1", "154.1300", "", 1},
         {3, "Fire 2", "154.2800", "159.0900", 1}, {4, "EMS", "155.1750", "", 1},
         {5, "P25 Ops", "151.1300", "", 2},        {6, "Marine", "156.8000", "", 0}};
+    auto* scrollBar = Control<QScrollBar>(w, "ChnlScrll");
     for (const Demo& d : demo) {
-        w.ChnlScrll->setValue(-d.channel);
-        w.Desc->setText(QString::fromLatin1(d.desc));
-        w.Modes->setCurrentIndex(d.mode);
-        w.RFrq->setText(QString::fromLatin1(d.rx));
+        scrollBar->setValue(-d.channel);
+        Control<QLineEdit>(w, "Desc")->setText(QString::fromLatin1(d.desc));
+        Control<QComboBox>(w, "Modes")->setCurrentIndex(d.mode);
+        Control<QLineEdit>(w, "RFrq")->setText(QString::fromLatin1(d.rx));
         if (d.tx[0] != '\0') {
-            w.Dx->click();
-            w.TFrq->setText(QString::fromLatin1(d.tx));
+            Control<QRadioButton>(w, "Dx")->click();
+            Control<QLineEdit>(w, "TFrq")->setText(QString::fromLatin1(d.tx));
         }
-        w.StoreChannel();
+        Control<QPushButton>(w, "Save")->click();
     }
-    w.ChnlScrll->setValue(-3);
+    scrollBar->setValue(-3);
+}
+
+// The memory counts as saved, so that no question comes up at the end.
+void MarkSaved(kld::ui::MainWindow& window) {
+    window.Doc().Save([](kld::ChannelMemory& memory, const kld::ProgramState&) {
+        memory.Saved = true;
+        return true;
+    });
 }
 
 // A timed run answers every question with OK or Yes, and keeps what was said: a transfer that
@@ -128,12 +146,13 @@ bool TimeTransfer(kld::ui::MainWindow& window, kld::Direction direction, const c
     kld::bench::GapMeter gaps;
     std::optional<Clock::time_point> shown;
     double cpuShown = 0;
+    const QLabel* status = Control<QLabel>(window, "TfrStatus");
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const Clock::time_point now = Clock::now();
         gaps.Tick(now);
-        if (!shown && window.TfrStatus->text() == QLatin1String(kld::kTransferComplete)) {
+        if (!shown && status->text() == QLatin1String(kld::kTransferComplete)) {
             shown = now;
             cpuShown = CpuSeconds();
         }
@@ -144,7 +163,7 @@ bool TimeTransfer(kld::ui::MainWindow& window, kld::Direction direction, const c
     const Clock::time_point start = Clock::now();
     gaps.Start(start);
     ticker.start(5);
-    const kld::TransferResult result = window.RadioTransfer(direction);
+    const kld::TransferResult result = window.Radio().RadioTransfer(direction);
     const Clock::time_point end = Clock::now();
     gaps.Stop(end);
     ticker.stop();
@@ -202,20 +221,23 @@ int RunTransfers(int port, const QString& givenFolder) {
     searching.exec();
     QApplication::processEvents();
 
-    window.CommPort->setEditText(QStringLiteral("COM%1").arg(port));
-    window.CommPort_LostFocus();
-    if (window.Memory().PortNumber != port) {
+    // The port typed into the port box and entered, as the operator would.
+    auto* portBox = Control<QComboBox>(window, "CommPort");
+    portBox->setEditText(QStringLiteral("COM%1").arg(port));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(portBox->lineEdit(), &enter);
+    if (window.Doc().Memory().PortNumber != port) {
         std::fprintf(stderr, "COM%d cannot be used\n", port);
         return 1;
     }
     if (!TimeTransfer(window, kld::Direction::Receive, "receive", folder, op)) {
         return 1;
     }
-    window.SelectAllDefined();
+    Control<QPushButton>(window, "SelAll")->click();
     if (!TimeTransfer(window, kld::Direction::Send, "send", folder, op)) {
         return 1;
     }
-    window.Memory().Saved = true;  // no question at the close
+    MarkSaved(window);
     std::printf("peak_rss_kb %ld\n", PeakResidentKb());
     return 0;
 }
@@ -268,7 +290,7 @@ int main(int argc, char** argv) {
 
     if (what == QLatin1String("--screenshot")) {
         FillDemoChannels(window);
-        window.Memory().Saved = true;
+        MarkSaved(window);
         window.adjustSize();
         QApplication::processEvents();
         const bool ok = window.grab().save(args.value(2), "PNG");
@@ -277,23 +299,27 @@ int main(int argc, char** argv) {
     }
     if (what == QLatin1String("--refresh")) {
         const int runs = std::max(args.value(2).toInt(), 20);
+        auto* summary = Control<QListView>(window, "Summary");
+        auto* scrollBar = Control<QScrollBar>(window, "ChnlScrll");
         std::vector<double> refresh;
         std::vector<double> scroll;
         std::vector<double> painted;
         for (int run = 0; run < runs; ++run) {
             QElapsedTimer timer;
             timer.start();
-            window.RefreshSummary();
-            window.Summary->viewport()->repaint();
+            // A whole refresh of the list is one change of its model's lines.
+            QAbstractItemModel* lines = summary->model();
+            emit lines->dataChanged(lines->index(0, 0), lines->index(232, 0));
+            summary->viewport()->repaint();
             refresh.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
             timer.restart();
             for (int n = 0; n <= 232; ++n) {
-                window.ChnlScrll->setValue(-n);
+                scrollBar->setValue(-n);
             }
             scroll.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6 / 233.0);
             timer.restart();
             for (int n = 0; n <= 232; n += 8) {  // and each step painted, as the event loop would
-                window.ChnlScrll->setValue(-n);
+                scrollBar->setValue(-n);
                 QApplication::processEvents();
             }
             painted.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6 / 30.0);

@@ -2,7 +2,7 @@
 
 #include <QShowEvent>
 
-#include "dialog_parts.h"
+#include "dialog_pieces.h"
 #include "key_filter.h"
 
 namespace kld::ui {
@@ -17,25 +17,23 @@ constexpr int kIterationChars = 5;
 IterationDialog::IterationDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmIteration"));
     setWindowTitle(QStringLiteral("Set Interations"));
-    Iterations = parts::NumberBox("Iterations", kIterationChars, this);
+    Iterations = pieces::NumberBox("Iterations", kIterationChars, this);
     // The box has no label: 0 writes the channel dump, any other count runs the test.
     Iterations->setAccessibleName(QStringLiteral("Number of transfer test rounds, 0 for the dump"));
     InstallDigitRule(Iterations);
-    cmdOK = parts::Button(QStringLiteral("OK"), "cmdOK", this);
-    cmdCancel = parts::Button(QStringLiteral("Cancel"), "cmdCancel", this);
+    auto* ok = pieces::Button(QStringLiteral("OK"), "cmdOK", this);
+    auto* cancel = pieces::Button(QStringLiteral("Cancel"), "cmdCancel", this);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Iterations, 0, 0);
-    parts::FinishLayout(this, grid, cmdOK, cmdCancel);
+    pieces::FinishLayout(this, grid, ok, cancel);
 
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
-        IterSuccess = true;
-        accept();
-    });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] {
-        IterSuccess = false;
-        reject();
-    });
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QString IterationDialog::Count() const {
+    return Iterations->text();
 }
 
 void IterationDialog::showEvent(QShowEvent* event) {
@@ -43,7 +41,6 @@ void IterationDialog::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;  // shown again by the system (restored), not opened: keep what was typed
     }
-    IterSuccess = false;
     Iterations->selectAll();
     Iterations->setFocus();
 }

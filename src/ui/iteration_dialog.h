@@ -3,26 +3,25 @@
 #include <QDialog>
 
 class QLineEdit;
-class QPushButton;
 
 namespace kld::ui {
 
 // "Set Interations" (frmIteration, spelled as the radio's service staff know it): the number of
-// rounds of the repeated transfer test, 0 for the channel dump. Digits only. Created once,
-// hidden between uses.
+// rounds of the repeated transfer test, 0 for the channel dump. Digits only; exec() returns
+// Accepted on OK, and Count is what was typed. Created once, hidden between uses.
 class IterationDialog : public QDialog {
     Q_OBJECT
   public:
     explicit IterationDialog(QWidget* parent);
 
-    bool IterSuccess = false;
-
-    QLineEdit* Iterations;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
+    QString Count() const;
 
   protected:
-    void showEvent(QShowEvent* event) override;  // Form_Activate
+    // Each opening starts with the last count selected.
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    QLineEdit* Iterations;
 };
 
 }  // namespace kld::ui

@@ -2,7 +2,7 @@
 
 #include <QShowEvent>
 
-#include "dialog_parts.h"
+#include "dialog_pieces.h"
 #include "field_rules.h"
 #include "key_filter.h"
 #include "qt_text.h"
@@ -23,22 +23,34 @@ ShadowDialog::ShadowDialog(const ChannelMemory& memory, Operator& op, QWidget* p
     : QDialog(parent), memory_(memory), op_(op) {
     setObjectName(QStringLiteral("frmShadow"));
     setWindowTitle(QStringLiteral("Create Shadow"));
-    PrimChnl = parts::NumberBox("PrimChnl", kShadowBoxChars, this);
-    ShadChnl = parts::NumberBox("ShadChnl", kShadowBoxChars, this);
+    PrimChnl = pieces::NumberBox("PrimChnl", kShadowBoxChars, this);
+    ShadChnl = pieces::NumberBox("ShadChnl", kShadowBoxChars, this);
     InstallDigitRule(PrimChnl);
     InstallDigitRule(ShadChnl);
-    cmdOK = parts::Button(QStringLiteral("OK"), "cmdOK", this);
-    cmdCancel = parts::Button(QStringLiteral("Cancel"), "cmdCancel", this);
+    auto* ok = pieces::Button(QStringLiteral("OK"), "cmdOK", this);
+    auto* cancel = pieces::Button(QStringLiteral("Cancel"), "cmdCancel", this);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(parts::BuddyLabel(QStringLiteral("&Primary Memory:"), PrimChnl, this), 0, 0);
+    grid->addWidget(pieces::BuddyLabel(QStringLiteral("&Primary Memory:"), PrimChnl, this), 0, 0);
     grid->addWidget(PrimChnl, 0, 1);
-    grid->addWidget(parts::BuddyLabel(QStringLiteral("&Shadow Memory:"), ShadChnl, this), 1, 0);
+    grid->addWidget(pieces::BuddyLabel(QStringLiteral("&Shadow Memory:"), ShadChnl, this), 1, 0);
     grid->addWidget(ShadChnl, 1, 1);
-    parts::FinishLayout(this, grid, cmdOK, cmdCancel);
+    pieces::FinishLayout(this, grid, ok, cancel);
 
-    connect(cmdOK, &QPushButton::clicked, this, &ShadowDialog::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &ShadowDialog::cmdCancel_Click);
+    connect(ok, &QPushButton::clicked, this, &ShadowDialog::JudgeNumbers);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void ShadowDialog::SetPrimary(const QString& primary) {
+    PrimChnl->setText(primary);
+}
+
+QString ShadowDialog::Primary() const {
+    return PrimChnl->text();
+}
+
+QString ShadowDialog::Shadow() const {
+    return ShadChnl->text();
 }
 
 void ShadowDialog::showEvent(QShowEvent* event) {
@@ -46,12 +58,11 @@ void ShadowDialog::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;  // shown again by the system (restored), not opened: keep what was typed
     }
-    ShadowSuccess = false;
     ShadChnl->clear();
     SelectAndFocus(PrimChnl);
 }
 
-void ShadowDialog::cmdOK_Click() {
+void ShadowDialog::JudgeNumbers() {
     switch (JudgeShadowNumbers(memory_, FromQ(PrimChnl->text()), FromQ(ShadChnl->text()), op_)) {
         case ShadowDialogResult::PrimaryRefused:
             SelectAndFocus(PrimChnl);
@@ -60,15 +71,9 @@ void ShadowDialog::cmdOK_Click() {
             SelectAndFocus(ShadChnl);
             break;
         case ShadowDialogResult::Accepted:
-            ShadowSuccess = true;
             accept();
             break;
     }
-}
-
-void ShadowDialog::cmdCancel_Click() {
-    ShadowSuccess = false;
-    reject();
 }
 
 }  // namespace kld::ui

@@ -10,30 +10,30 @@ class QPushButton;
 
 namespace kld::ui {
 
-// "Create Shadow" (frmShadow): asks for the primary and the new shadow. The main window puts the
-// proposed primary into PrimChnl, runs exec() and reads ShadowSuccess, PrimChnl and ShadChnl
-// afterwards. OK checks both numbers against the memory (JudgeShadowNumbers) and stays open with
-// the refused box selected. Created once, hidden between uses.
+// "Create Shadow" (frmShadow): asks for the primary and the new shadow. The editor proposes the
+// primary (SetPrimary), runs exec() and, when it returns Accepted, reads both numbers. OK checks
+// them against the memory (JudgeShadowNumbers) and stays open with the refused box selected.
+// Created once, hidden between uses.
 class ShadowDialog : public QDialog {
     Q_OBJECT
   public:
     ShadowDialog(const ChannelMemory& memory, Operator& op, QWidget* parent);
 
-    bool ShadowSuccess = false;
-
-    QLineEdit* PrimChnl;
-    QLineEdit* ShadChnl;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
+    void SetPrimary(const QString& primary);
+    QString Primary() const;
+    QString Shadow() const;
 
   protected:
-    void showEvent(QShowEvent* event) override;  // Form_Activate
+    // Each opening starts afresh: the shadow box empty, the primary selected.
+    void showEvent(QShowEvent* event) override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void JudgeNumbers();
+
     const ChannelMemory& memory_;
     Operator& op_;
+    QLineEdit* PrimChnl;
+    QLineEdit* ShadChnl;
 };
 
 }  // namespace kld::ui

@@ -100,9 +100,9 @@ SplashWindow::SplashWindow(const ProgramVersion& version,
                                Scaled(base, 1.15), frame);
     QFont productFont = Scaled(base, 2.6);
     productFont.setBold(true);
-    lblProductName = NamedLabel(QStringLiteral("KLD-540"), "lblProductName", productFont, frame);
-    lblVersion = NamedLabel(QString(), "lblVersion", base, frame);
-    lblCompanyProduct =
+    auto* productName = NamedLabel(QStringLiteral("KLD-540"), "lblProductName", productFont, frame);
+    auto* versionLabel = NamedLabel(QString(), "lblVersion", base, frame);
+    auto* company =
         NamedLabel(QStringLiteral("Corvane Industries Ltd"), "lblCompanyProduct", base, frame);
 
     // The logo five lines of text high, drawn at the screen's own resolution.
@@ -110,7 +110,7 @@ SplashWindow::SplashWindow(const ProgramVersion& version,
     const double ratio = devicePixelRatioF();
     QPixmap logo = DrawLogo(static_cast<int>(std::lround(5 * unit * ratio)));
     logo.setDevicePixelRatio(ratio);
-    imgLogo = new QLabel(frame);
+    auto* imgLogo = new QLabel(frame);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
     imgLogo->setPixmap(logo);
 
@@ -119,17 +119,17 @@ SplashWindow::SplashWindow(const ProgramVersion& version,
     grid->setHorizontalSpacing(2 * unit);
     grid->addWidget(imgLogo, 0, 0, 3, 1, Qt::AlignCenter);
     grid->addWidget(caption, 0, 1, Qt::AlignBottom);
-    grid->addWidget(lblProductName, 1, 1);
-    grid->addWidget(lblVersion, 2, 1, Qt::AlignTop);
-    grid->addWidget(lblCompanyProduct, 3, 0, 1, 2, Qt::AlignRight);
+    grid->addWidget(productName, 1, 1);
+    grid->addWidget(versionLabel, 2, 1, Qt::AlignTop);
+    grid->addWidget(company, 3, 0, 1, 2, Qt::AlignRight);
     grid->setRowMinimumHeight(3, 2 * unit);
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
-    // The load: the version goes up and to the main window.
-    lblVersion->setText(QStringLiteral("Version ") + ToQ(VersionText(version)));
+    // The version goes up, and to the main window.
+    versionLabel->setText(QStringLiteral("Version ") + ToQ(VersionText(version)));
     if (setVersion) {
         setVersion(version);
     }
@@ -142,11 +142,11 @@ SplashWindow::SplashWindow(const ProgramVersion& version,
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &SplashWindow::Timer1_Timer);
+    connect(Timer1, &QTimer::timeout, this, &SplashWindow::HandOver);
     Timer1->start(delayMs);
 }
 
-void SplashWindow::Timer1_Timer() {
+void SplashWindow::HandOver() {
     if (prepare_) {
         prepare_();
     }

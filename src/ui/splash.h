@@ -6,7 +6,6 @@
 
 #include "program_state.h"
 
-class QLabel;
 class QTimer;
 
 namespace kld::ui {
@@ -16,8 +15,8 @@ namespace kld::ui {
 QPixmap DrawLogo(int size);
 
 // The splash (frmSplash): the product, the company, the version and a logo, up while the main
-// window prepares itself. On load it shows "Version 2.6.0" and hands the version to the main
-// window (setVersion). Its one-shot timer (Timer1) then runs `prepare` (the main window's
+// window prepares itself. It shows "Version 2.6.0" from the start and hands the version to the
+// main window (setVersion). Its one-shot timer (Timer1) then runs `prepare` (the main window's
 // start-up and port search), stops, closes the splash and runs `showMain`: the splash stays up
 // until the main window is ready.
 class SplashWindow : public QWidget {
@@ -27,14 +26,10 @@ class SplashWindow : public QWidget {
                  std::function<void(const ProgramVersion&)> setVersion,
                  std::function<void()> prepare, std::function<void()> showMain, int delayMs = 300);
 
-    QLabel* lblVersion;
-    QLabel* lblProductName;
-    QLabel* lblCompanyProduct;
-    QLabel* imgLogo;
-    QTimer* Timer1;
-
   private:
-    void Timer1_Timer();
+    void HandOver();
+
+    QTimer* Timer1;
     std::function<void()> prepare_;
     std::function<void()> showMain_;
 };

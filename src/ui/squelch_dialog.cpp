@@ -2,7 +2,7 @@
 
 #include <QShowEvent>
 
-#include "dialog_parts.h"
+#include "dialog_pieces.h"
 #include "field_rules.h"
 #include "key_filter.h"
 #include "qt_text.h"
@@ -13,18 +13,23 @@ namespace kld::ui {
 SquelchDialog::SquelchDialog(Operator& op, QWidget* parent) : QDialog(parent), op_(op) {
     setObjectName(QStringLiteral("frmSquelch"));
     setWindowTitle(QStringLiteral("Noise Squelch"));
-    SquelchValue = parts::NumberBox("SquelchValue", kSquelchValueChars, this);
+    SquelchValue = pieces::NumberBox("SquelchValue", kSquelchValueChars, this);
     InstallDigitRule(SquelchValue);
-    cmdOK = parts::Button(QStringLiteral("OK"), "cmdOK", this);
-    cmdCancel = parts::Button(QStringLiteral("Cancel"), "cmdCancel", this);
+    auto* ok = pieces::Button(QStringLiteral("OK"), "cmdOK", this);
+    auto* cancel = pieces::Button(QStringLiteral("Cancel"), "cmdCancel", this);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(parts::BuddyLabel(QStringLiteral("Value  (0 - 15)"), SquelchValue, this), 0, 0);
+    grid->addWidget(pieces::BuddyLabel(QStringLiteral("Value  (0 - 15)"), SquelchValue, this), 0,
+                    0);
     grid->addWidget(SquelchValue, 0, 1);
-    parts::FinishLayout(this, grid, cmdOK, cmdCancel);
+    pieces::FinishLayout(this, grid, ok, cancel);
 
-    connect(cmdOK, &QPushButton::clicked, this, &SquelchDialog::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &SquelchDialog::cmdCancel_Click);
+    connect(ok, &QPushButton::clicked, this, &SquelchDialog::AcceptLevel);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void SquelchDialog::SetLevel(int level) {
+    SquelchValue->setText(QString::number(level));
 }
 
 void SquelchDialog::showEvent(QShowEvent* event) {
@@ -32,24 +37,17 @@ void SquelchDialog::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;  // shown again by the system (restored), not opened: keep what was typed
     }
-    SquelchSuccess = false;
     SquelchValue->setEnabled(true);
     SquelchValue->setVisible(true);
     SquelchValue->selectAll();
     SquelchValue->setFocus();
 }
 
-void SquelchDialog::cmdOK_Click() {
+void SquelchDialog::AcceptLevel() {
     if (const auto level = AcceptNoiseSquelchLevel(FromQ(SquelchValue->text()), op_)) {
-        NoiseSquelch = *level;
-        SquelchSuccess = true;
+        level_ = *level;
         accept();
     }
-}
-
-void SquelchDialog::cmdCancel_Click() {
-    SquelchSuccess = false;
-    reject();
 }
 
 }  // namespace kld::ui

@@ -6,32 +6,30 @@
 #include "operator.h"
 
 class QLineEdit;
-class QPushButton;
 
 namespace kld::ui {
 
-// "Noise Squelch" (frmSquelch): asks for the memory-wide noise squelch level, 0 to 15. The main
-// window puts the level into SquelchValue, runs exec() and reads SquelchSuccess and
-// NoiseSquelch afterwards. Created once, hidden between uses.
+// "Noise Squelch" (frmSquelch): asks for the memory-wide noise squelch level, 0 to 15. The
+// editor puts the level in (SetLevel), runs exec() and, when it returns Accepted, reads the
+// level the operator gave. Created once, hidden between uses.
 class SquelchDialog : public QDialog {
     Q_OBJECT
   public:
     SquelchDialog(Operator& op, QWidget* parent);
 
-    bool SquelchSuccess = false;
-    std::uint8_t NoiseSquelch = 0;
-
-    QLineEdit* SquelchValue;
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
+    void SetLevel(int level);
+    std::uint8_t Level() const { return level_; }
 
   protected:
-    void showEvent(QShowEvent* event) override;  // Form_Activate
+    // Each opening starts with the level selected.
+    void showEvent(QShowEvent* event) override;
 
   private:
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void AcceptLevel();
+
     Operator& op_;
+    std::uint8_t level_ = 0;
+    QLineEdit* SquelchValue;
 };
 
 }  // namespace kld::ui

@@ -8,10 +8,10 @@
 namespace kld::ui {
 
 QString QtFilter(const QString& pipeFilter) {
-    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    const QStringList fields = pipeFilter.split(QLatin1Char('|'));
     QStringList names;
-    for (qsizetype i = 0; i < parts.size(); i += 2) {
-        names << parts[i];  // the description already names its patterns
+    for (qsizetype i = 0; i < fields.size(); i += 2) {
+        names << fields[i];  // the description already names its patterns
     }
     return names.join(QStringLiteral(";;"));
 }

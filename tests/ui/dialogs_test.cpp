@@ -12,7 +12,6 @@
 #include <QTimer>
 
 #include "fake_operator.h"
-#include "iteration_dialog.h"
 #include "key_filter.h"
 #include "shadow_dialog.h"
 #include "splash.h"
@@ -119,57 +118,52 @@ TEST(KeyFilter, TypingPastingAndDroppingGoThroughTheRule) {
 
 enum class End { Ok, Enter, Cancel, Escape, Close };
 
-// Opens the dialog as the main window would (its flag set from the last use), checks that it
-// starts afresh with `first` selected and focused, types `typed` into `box` and ends it.
-void UseDialog(QDialog& dialog, bool& success, QLineEdit* first, QLineEdit* box, const char* typed,
-               End end) {
-    success = true;
+// Opens the dialog as the window would, checks that it starts afresh with box `first` selected
+// and focused, types `typed` into box `box` and ends it. Returns its result: Accepted, Rejected,
+// or -1 while it stays open.
+int UseDialog(QDialog& dialog, const char* first, const char* box, const char* typed, End end) {
+    auto* firstBox = dialog.findChild<QLineEdit*>(first);
+    dialog.setResult(-1);
     dialog.show();
-    EXPECT_FALSE(success);
-    EXPECT_EQ(first->selectedText(), first->text());
-    EXPECT_EQ(dialog.focusWidget(), first);
-    QTest::keyClicks(box, typed);
-    auto* ok = dialog.findChild<QPushButton*>("cmdOK");
-    auto* cancel = dialog.findChild<QPushButton*>("cmdCancel");
-    ASSERT_TRUE(ok != nullptr && cancel != nullptr);
+    EXPECT_EQ(firstBox->selectedText(), firstBox->text());
+    EXPECT_EQ(dialog.focusWidget(), firstBox);
+    QTest::keyClicks(dialog.findChild<QLineEdit*>(box), typed);
     if (end == End::Ok || end == End::Cancel) {
-        QTest::mouseClick(end == End::Ok ? ok : cancel, Qt::LeftButton);
+        const char* button = end == End::Ok ? "cmdOK" : "cmdCancel";
+        QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
     } else if (end == End::Close) {
         dialog.close();  // the title bar's X
     } else {
-        QTest::keyClick(first, end == End::Enter ? Qt::Key_Return : Qt::Key_Escape);
+        QTest::keyClick(firstBox, end == End::Enter ? Qt::Key_Return : Qt::Key_Escape);
     }
+    return dialog.result();
 }
 
 TEST(SquelchDialog, TakesZeroToFifteenAndStaysOpenOtherwise) {
     test::ScriptedOperator op;
     SquelchDialog dialog(op, nullptr);
-    // Start text, typed, how it ends, SquelchSuccess, NoiseSquelch, the message shown.
+    auto* value = dialog.findChild<QLineEdit*>("SquelchValue");
+    // Start text, typed, how it ends, its result, the level, the message shown.
+    constexpr int kOk = QDialog::Accepted, kNo = QDialog::Rejected;
     // clang-format off
-    const std::tuple<const char*, const char*, End, bool, int, const char*> rows[] = {
-        {"10", "15", End::Ok, true, 15, ""}, {"10", "16", End::Ok, false, 15, "Value is out of range"},
-        {"", "", End::Enter, true, 0, ""}, {"3", "a7b", End::Ok, true, 7, ""},
-        {"9", "1", End::Cancel, false, 7, ""}, {"9", "1", End::Escape, false, 7, ""},
-        {"9", "1", End::Close, false, 7, ""},
+    const std::tuple<const char*, const char*, End, int, int, const char*> rows[] = {
+        {"10", "15", End::Ok, kOk, 15, ""}, {"10", "16", End::Ok, -1, 15, "Value is out of range"},
+        {"", "", End::Enter, kOk, 0, ""}, {"3", "a7b", End::Ok, kOk, 7, ""},
+        {"9", "1", End::Cancel, kNo, 7, ""}, {"9", "1", End::Escape, kNo, 7, ""},
+        {"9", "1", End::Close, kNo, 7, ""},
     };
     // clang-format on
-    for (const auto& [start, typed, end, success, level, message] : rows) {
+    for (const auto& [start, typed, end, result, level, message] : rows) {
         SCOPED_TRACE(std::string(start) + " then " + typed);
         op.shown.clear();
-        dialog.SquelchValue->setText(start);
-        UseDialog(dialog, dialog.SquelchSuccess, dialog.SquelchValue, dialog.SquelchValue, typed,
-                  end);
-        EXPECT_EQ(std::tuple(dialog.SquelchSuccess, int{dialog.NoiseSquelch}),
-                  std::tuple(success, level));
+        value->setText(start);
+        EXPECT_EQ(UseDialog(dialog, "SquelchValue", "SquelchValue", typed, end), result);
+        EXPECT_EQ(int{dialog.Level()}, level);
         EXPECT_EQ(dialog.isVisible(), *message != 0);
         EXPECT_EQ(op.shown.empty() ? "" : op.shown.back().text, message);
         dialog.hide();
     }
-    // As the main window runs it: modal.
-    QTimer::singleShot(0, [&dialog] { QTest::keyClicks(dialog.SquelchValue, "4\r"); });
-    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_EQ(dialog.NoiseSquelch, 4);
-    EXPECT_EQ(dialog.SquelchValue->accessibleName(), "Value  (0 - 15)");
+    EXPECT_EQ(value->accessibleName(), "Value  (0 - 15)");
 }
 
 TEST(ShadowDialog, ARefusalKeepsItOpenOnTheRefusedBox) {
@@ -177,56 +171,46 @@ TEST(ShadowDialog, ARefusalKeepsItOpenOnTheRefusedBox) {
     ChannelMemory memory;
     memory.Rec(5).Select = memory.Rec(6).Select = kSelDefined;
     ShadowDialog dialog(memory, op, nullptr);
-    // Primary, shadow typed, how it ends, the box refused (none: closed), ShadowSuccess.
+    dialog.findChild<QLineEdit*>("ShadChnl")->setText("99");  // emptied on opening
+    // Primary, shadow typed, how it ends, the box refused (none: closed), its result.
     // clang-format off
-    const std::tuple<const char*, const char*, End, QLineEdit*, bool> rows[] = {
-        {"004", "7", End::Ok, dialog.PrimChnl, false}, {"005", "6", End::Ok, dialog.ShadChnl, false},
-        {"005", "231", End::Enter, dialog.ShadChnl, false}, {"005", "7", End::Ok, nullptr, true},
-        {"005", "7", End::Escape, nullptr, false},
+    const std::tuple<const char*, const char*, End, const char*, int> rows[] = {
+        {"004", "7", End::Ok, "PrimChnl", -1}, {"005", "6", End::Ok, "ShadChnl", -1},
+        {"005", "231", End::Enter, "ShadChnl", -1}, {"005", "7", End::Ok, nullptr, QDialog::Accepted},
+        {"005", "7", End::Escape, nullptr, QDialog::Rejected},
     };
     // clang-format on
-    for (const auto& [primary, shadow, end, refused, success] : rows) {
+    for (const auto& [primary, shadow, end, refused, result] : rows) {
         SCOPED_TRACE(std::string(primary) + " and " + shadow);
-        dialog.PrimChnl->setText(primary);
-        dialog.ShadChnl->setText("99");  // emptied on opening
-        UseDialog(dialog, dialog.ShadowSuccess, dialog.PrimChnl, dialog.ShadChnl, shadow, end);
-        EXPECT_EQ(dialog.ShadChnl->text(), shadow);
+        dialog.SetPrimary(primary);
+        EXPECT_EQ(UseDialog(dialog, "PrimChnl", "ShadChnl", shadow, end), result);
+        EXPECT_EQ(dialog.Primary() + "|" + dialog.Shadow(), QString(primary) + "|" + shadow);
         EXPECT_EQ(dialog.isVisible(), refused != nullptr);
-        EXPECT_EQ(dialog.ShadowSuccess, success);
         if (refused != nullptr) {
-            EXPECT_EQ(dialog.focusWidget(), refused);
-            EXPECT_EQ(refused->selectedText(), refused->text());
+            auto* box = dialog.findChild<QLineEdit*>(refused);
+            EXPECT_EQ(dialog.focusWidget(), box);
+            EXPECT_EQ(box->selectedText(), box->text());
         }
         dialog.hide();
     }
     EXPECT_EQ(op.shown.size(), 3U);
-    EXPECT_EQ(dialog.PrimChnl->accessibleName(), "Primary Memory");
-}
-
-TEST(IterationDialog, DigitsOnlyAndTheSuccessFlag) {
-    IterationDialog dialog(nullptr);
-    for (const End end : {End::Ok, End::Cancel, End::Close}) {
-        UseDialog(dialog, dialog.IterSuccess, dialog.Iterations, dialog.Iterations, "12a345678",
-                  end);
-        EXPECT_EQ(dialog.Iterations->text(), "12345");
-        EXPECT_EQ(dialog.IterSuccess, end == End::Ok);
-        EXPECT_TRUE(dialog.isHidden());
-    }
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("PrimChnl")->accessibleName(), "Primary Memory");
 }
 
 TEST(Splash, ShowsTheVersionThenPreparesBeforeItHandsOver) {
     std::vector<std::string> steps;
     const auto state = [](const SplashWindow& s) {
         return std::string(s.isVisible() ? " shown" : " closed") +
-               (s.Timer1->isActive() ? "+timer" : "");
+               (s.findChild<QTimer*>("Timer1")->isActive() ? "+timer" : "");
     };
     SplashWindow splash(
         ProgramVersion{3, 1, 4}, [&](const ProgramVersion& v) { steps.push_back(VersionText(v)); },
         [&] { steps.push_back("prepare" + state(splash)); },
         [&] { steps.push_back("main" + state(splash)); }, 20);
+    const auto label = [&](const char* name) { return splash.findChild<QLabel*>(name); };
     EXPECT_EQ(steps, std::vector<std::string>{"3.1.4"});
-    EXPECT_EQ(splash.lblVersion->text() + "|" + splash.lblProductName->text() + "|" +
-                  splash.lblCompanyProduct->text(),
+    EXPECT_EQ(label("lblVersion")->text() + "|" + label("lblProductName")->text() + "|" +
+                  label("lblCompanyProduct")->text(),
               "Version 3.1.4|KLD-540|Corvane Industries Ltd");
     EXPECT_FALSE(splash.testAttribute(Qt::WA_QuitOnClose));
     splash.show();
@@ -234,7 +218,7 @@ TEST(Splash, ShowsTheVersionThenPreparesBeforeItHandsOver) {
     EXPECT_EQ(steps, (std::vector<std::string>{"3.1.4", "prepare shown", "main closed"}));
     const QImage logo = DrawLogo(48).toImage();  // a mark on a clear ground, rounded corners
     EXPECT_EQ(std::pair(qAlpha(logo.pixel(0, 0)), qAlpha(logo.pixel(24, 24))), std::pair(0, 255));
-    EXPECT_FALSE(splash.imgLogo->pixmap().isNull());
+    EXPECT_FALSE(label("imgLogo")->pixmap().isNull());
 }
 
 TEST(WindowOperator, BoxesShowTheMessageAndAnswerTheButtonPressed) {

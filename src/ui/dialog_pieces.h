@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 // Pieces the small dialogs share.
-namespace kld::ui::parts {
+namespace kld::ui::pieces {
 
 // A dialog's number box: named, of `chars` digits at most.
 inline QLineEdit* NumberBox(const char* name, int chars, QWidget* parent) {
@@ -51,4 +51,4 @@ inline void FinishLayout(QDialog* dialog, QGridLayout* grid, QPushButton* ok, QP
     dialog->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-}  // namespace kld::ui::parts
+}  // namespace kld::ui::pieces

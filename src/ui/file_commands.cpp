@@ -1,0 +1,244 @@
+#include "file_commands.h"
+
+#include <QDesktopServices>
+#include <QPrinter>
+#include <QUrl>
+#include <QWidget>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "backups.h"
+#include "compare.h"
+#include "csv.h"
+#include "data_file.h"
+#include "document.h"
+#include "file_io.h"
+#include "listings.h"
+#include "printing.h"
+#include "qt_text.h"
+#include "window_dialogs.h"
+
+namespace kld::ui {
+
+namespace {
+
+using Then = Document::Then;
+
+constexpr const char* kDataFilter = "KLD540 files (*.540)|*.540|All files (*.*)|*.*";
+constexpr const char* kOpenFilter =
+    "KVRX-540 files (*.540)|*.540|KVS-220 files (*.100)|*.100|Text files (*.txt)|*.txt|"
+    "All files (*.*)|*.*";
+constexpr const char* kTextFilter = "KLD540 files (*.Txt)|*.Txt|All files (*.*)|*.*";
+constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv|All files (*.*)|*.*";
+constexpr const char* kTextTitle = "Enter filename to save data as text";
+
+std::filesystem::path PathOf(const QString& name) {
+    return std::filesystem::path(name.toStdString());
+}
+
+}  // namespace
+
+void FileCommands::Tell(const std::optional<Failure>& failed) {
+    if (failed) {
+        op_.Tell(failed->AsMessage());
+    }
+}
+
+FileCommands::FileCommands(Document& document, Operator& op, QWidget* window)
+    : QObject(window),
+      document_(document),
+      op_(op),
+      ownDialogs_(std::make_unique<QtWindowDialogs>(window)),
+      dialogs_(ownDialogs_.get()) {}
+
+FileCommands::~FileCommands() = default;
+
+void FileCommands::SetDialogs(WindowDialogs* dialogs) {
+    dialogs_ = dialogs != nullptr ? dialogs : ownDialogs_.get();
+}
+
+std::optional<QString> FileCommands::ChooseSaveFile(const char* title, const char* pipeFilter) {
+    const auto name = dialogs_->SaveFileName(QString::fromLatin1(title),
+                                             QtFilter(QString::fromLatin1(pipeFilter)),
+                                             PresetFileName(dialogFileName_));
+    if (name) {
+        dialogFileName_ = *name;
+    }
+    return name;
+}
+
+std::optional<QString> FileCommands::ChooseOpenFile(const QString& title, const char* pipeFilter) {
+    const auto name = dialogs_->OpenFileName(title, QtFilter(QString::fromLatin1(pipeFilter)),
+                                             PresetFileName(dialogFileName_));
+    if (name) {
+        dialogFileName_ = *name;
+    }
+    return name;
+}
+
+// --- Files ------------------------------------------------------------------------------------
+// A command that arrives while a transfer runs (it keeps the window's event loop turning) waits
+// for nothing: it is ignored.
+
+bool FileCommands::SaveToFile() {
+    if (document_.Busy()) {
+        return false;
+    }
+    const auto name = ChooseSaveFile("Enter filename to save data as", kDataFilter);
+    if (!name) {
+        return false;
+    }
+    const std::filesystem::path path = PathOf(*name);
+    std::optional<Failure> failed;
+    document_.Save([&](ChannelMemory& memory, const ProgramState& state) {
+        failed = SaveChannelFile(path, memory, state);
+        return !failed;
+    });
+    if (failed) {
+        op_.Tell(failed->AsMessage());
+        return false;  // caption and Saved as they were
+    }
+    emit CaptionChanged(FromSystem(FileCaption(document_.State().Version, path)));
+    return true;
+}
+
+void FileCommands::OpenFile() {
+    if (document_.Busy()) {
+        return;
+    }
+    const auto name = ChooseOpenFile(QStringLiteral("Enter filename to open"), kOpenFilter);
+    if (!name) {
+        return;  // a cancelled open leaves the memory as it was
+    }
+    const std::filesystem::path path = PathOf(*name);
+    std::optional<Result<Opened>> result;
+    document_.Apply(QStringLiteral("Open File"), [&](ChannelMemory& memory, ProgramState& state) {
+        result = OpenChannelFile(path, memory, state, op_);
+        memory.Current = kFirstChannel;
+        return Then::Reload;
+    });
+    if (result && !*result) {
+        op_.Tell(result->Error().AsMessage());  // the memory is the reset one
+    } else if (result && **result == Opened::Loaded) {
+        emit CaptionChanged(FromSystem(FileCaption(document_.State().Version, path)));
+    }
+}
+
+// --- Listings, CSV and the dump -------------------------------------------------------------
+
+void FileCommands::PrintToFile() {
+    if (document_.Busy()) {
+        return;
+    }
+    if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
+        Tell(WriteTextFile(PathOf(*name), TextListing(document_.Memory())));
+    }
+}
+
+void FileCommands::PrintList() {
+    if (document_.Busy()) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    if (!dialogs_->ChoosePrinter(printer)) {
+        return;  // nothing printed
+    }
+    // Whatever happens part way, what was printed goes out; the printer reports the rest.
+    PrintListing(document_.Memory(), printer);
+}
+
+void FileCommands::ExportCsv() {
+    if (document_.Busy()) {
+        return;
+    }
+    if (const auto name = ChooseSaveFile("Export channel plan as CSV", kCsvFilter)) {
+        Tell(WriteTextFile(PathOf(*name), kld::ExportCsv(document_.Memory())));
+    }
+}
+
+void FileCommands::ImportCsv() {
+    if (document_.Busy()) {
+        return;
+    }
+    const auto name = ChooseOpenFile(QStringLiteral("Import channel plan from CSV"), kCsvFilter);
+    if (!name) {
+        return;
+    }
+    const auto bytes = ReadFileBytes(PathOf(*name));
+    if (!bytes) {
+        op_.Tell(bytes.Error().AsMessage());
+        return;
+    }
+    // A plan with any refused cell is not loaded at all: the memory stays as it was.
+    std::optional<Failure> refused;
+    document_.Apply(QStringLiteral("Import CSV"), [&](ChannelMemory& memory, ProgramState& state) {
+        const Result<CsvImport> result = kld::ImportCsv(*bytes, memory);
+        if (!result) {
+            refused = result.Error();
+            return Then::KeepShown;
+        }
+        FinishOpen(memory, state, op_);
+        memory.Current = kFirstChannel;
+        return Then::Reload;
+    });
+    if (refused) {
+        op_.Tell(refused->AsMessage("Import CSV", Icon::Warning));
+    }
+}
+
+void FileCommands::WriteChannelDump() {
+    if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
+        Tell(WriteTextFile(PathOf(*name), ChannelDump(document_.Memory())));
+    }
+}
+
+// --- Extras ---------------------------------------------------------------------------------
+
+void FileCommands::CompareWithFile() {
+    if (document_.Busy()) {
+        return;
+    }
+    const auto name = dialogs_->OpenFileName(QStringLiteral("Compare with File"),
+                                             QtFilter(QString::fromLatin1(kOpenFilter)),
+                                             PresetFileName(dialogFileName_));
+    if (!name) {
+        return;
+    }
+    // The other plan is opened into a memory of its own, from the same template; the memory in
+    // the window is not touched.
+    const ChannelMemory& memory = document_.Memory();
+    ChannelMemory other = memory;
+    ProgramState otherState = document_.State();
+    const Result<Opened> opened = OpenChannelFile(PathOf(*name), other, otherState, op_);
+    if (!opened) {
+        op_.Tell(opened.Error().AsMessage());
+    }
+    if (!opened || *opened != Opened::Loaded) {
+        return;
+    }
+    const std::vector<FieldDifference> rows = CompareMemories(memory, other);
+    const std::string file = PathOf(*name).filename().string();
+    if (rows.empty()) {
+        op_.Tell({"The memory and " + file + " hold the same channels.", "Compare",
+                  Icon::Information, Buttons::Ok});
+        return;
+    }
+    op_.Tell({"The memory (A) and " + file + " (B) differ in " + std::to_string(rows.size()) +
+                  (rows.size() == 1 ? " field." : " fields.") +
+                  "\n\nThe details list each channel and field.",
+              "Compare", Icon::Information, Buttons::Ok, DiffText(rows)});
+}
+
+void FileCommands::OpenBackupFolder() {
+    const BackupResult folder = BackupFolder();
+    std::error_code ec;
+    if (!folder || (std::filesystem::create_directories(*folder, ec), ec)) {
+        op_.Tell({"The backup folder cannot be opened.", "Backups", Icon::Warning, Buttons::Ok,
+                  folder ? folder->string() + ": " + ec.message() : folder.Error().detail});
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(FromSystem(folder->string())));
+}
+
+}  // namespace kld::ui

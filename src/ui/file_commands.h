@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "failure.h"
+#include "operator.h"
+
+class QWidget;
+
+namespace kld::ui {
+
+class Document;
+class WindowDialogs;
+
+// The "File" frame's commands and the Extras menu's file commands: the memory saved as a .540
+// file and any channel file opened, the text listing to a file or a printer, the channel plan
+// out to CSV and back, the channel dump, the comparison with a file and the backup folder. The
+// work is the files layer's; here the window asks its dialogs, calls that work and shows the
+// outcome.
+class FileCommands : public QObject {
+    Q_OBJECT
+  public:
+    // `window` is the parent of the file and printer dialogs.
+    FileCommands(Document& document, Operator& op, QWidget* window);
+    ~FileCommands() override;
+
+    // The file and printer dialogs; the window's own QFileDialog/QPrintDialog unless replaced.
+    void SetDialogs(WindowDialogs* dialogs);
+
+    // False when the save was cancelled or failed (the close question needs to know).
+    bool SaveToFile();
+    void OpenFile();
+    void PrintToFile();
+    void PrintList();
+    void ExportCsv();
+    void ImportCsv();
+    void WriteChannelDump();
+    void CompareWithFile();
+    void OpenBackupFolder();
+
+  signals:
+    // The window's caption after a file was saved or opened.
+    void CaptionChanged(const QString& caption);
+
+  private:
+    std::optional<QString> ChooseSaveFile(const char* title, const char* pipeFilter);
+    std::optional<QString> ChooseOpenFile(const QString& title, const char* pipeFilter);
+    void Tell(const std::optional<Failure>& failed);
+
+    Document& document_;
+    Operator& op_;
+    std::unique_ptr<WindowDialogs> ownDialogs_;
+    WindowDialogs* dialogs_ = nullptr;
+    QString dialogFileName_;  // the dialogs' file name, kept from one use to the next
+};
+
+}  // namespace kld::ui
