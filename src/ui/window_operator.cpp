@@ -10,6 +10,9 @@ namespace kld::ui {
 
 namespace {
 
+// Lines of a message's detail shown in the box itself; a longer detail is cut there.
+constexpr int kDetailLinesShown = 12;
+
 // Messages carry the memory's single-byte text (channel names) and the system's UTF-8 (file
 // names, what the system reported): text that reads as UTF-8 is shown as such, the rest as
 // Latin-1.
@@ -90,7 +93,19 @@ Answer WindowOperator::Ask(const Message& message) {
     box.setDefaultButton(set.first);
     box.setEscapeButton(set.escape);
     if (!message.detail.empty()) {
-        box.setDetailedText(MessageText(message.detail));
+        // The reason and what to do are read without a click. A long list (every refused cell,
+        // every field a radio holds otherwise) shows its start there and the whole of it, to be
+        // read or copied, behind "Show Details...".
+        const QString detail = MessageText(message.detail);
+        const QStringList lines = detail.split(QLatin1Char('\n'));
+        if (lines.size() <= kDetailLinesShown) {
+            box.setInformativeText(detail);
+        } else {
+            box.setInformativeText(lines.mid(0, kDetailLinesShown - 1).join(QLatin1Char('\n')) +
+                                   QStringLiteral("\n... and %1 more lines under Show Details.")
+                                       .arg(lines.size() - kDetailLinesShown + 1));
+            box.setDetailedText(detail);
+        }
     }
     box.exec();
     QAbstractButton* clicked = box.clickedButton();

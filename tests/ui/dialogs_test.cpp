@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -237,8 +239,9 @@ TEST(WindowOperator, BoxesShowTheMessageAndAnswerTheButtonPressed) {
         {{"Gone", "T", Icon::Information}, "Gone|T", B::Information, B::Ok, B::Ok, close, Answer::Ok},
         {{"Send?\n<b>now</b>", "Send", Icon::Exclamation, Buttons::OkCancel, "No space left"},
          "Send?\n<b>now</b>|Send", B::Warning, B::Ok | B::Cancel, B::Ok, escape, Answer::Cancel},
-        {{"Keep?", "T", Icon::Warning, Buttons::YesNo}, "Keep?|T", B::Warning, B::Yes | B::No,
-         B::Yes, escape, Answer::No},
+        {{"Keep?", "T", Icon::Warning, Buttons::YesNo, "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"
+          "\n13\n14\n15\n16\n17\n18\n19\n20"}, "Keep?|T", B::Warning, B::Yes | B::No, B::Yes,
+         escape, Answer::No},
         {{"Save?", "", Icon::Critical, Buttons::YesNoCancel}, "Save?|KLD-540", B::Critical,
          B::Yes | B::No | B::Cancel, B::Yes, close, Answer::Cancel},
         // A file name in UTF-8, a channel name in Latin-1.
@@ -263,7 +266,13 @@ TEST(WindowOperator, BoxesShowTheMessageAndAnswerTheButtonPressed) {
             EXPECT_EQ(box->icon(), icon);
             EXPECT_EQ(box->standardButtons(), buttons);
             EXPECT_EQ(box->standardButton(box->defaultButton()), first);
-            EXPECT_EQ(box->detailedText().toStdString(), message.detail);
+            // The detail in view; a long one cut there and whole behind Show Details.
+            const bool cut = std::count(message.detail.begin(), message.detail.end(), '\n') >= 12;
+            EXPECT_EQ(box->informativeText().toStdString(),
+                      cut ? "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n... and 9 more lines under "
+                            "Show Details."
+                          : message.detail);
+            EXPECT_EQ(box->detailedText().toStdString(), cut ? message.detail : "");
             press(*box);
         });
         EXPECT_EQ(op.Ask(std::get<Message>(row)), std::get<Answer>(row));
