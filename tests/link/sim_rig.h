@@ -30,11 +30,7 @@ inline ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t sel
 // A radio memory with channels 1, 5, 231 and 232 defined; 5 in list 3.
 inline void FillRadio(sim::SimRadio& radio) {
     ChannelMemory& m = radio.Memory() = ResetMemory();
-    const ChannelMemory reset = m;
-    sim::BlankMemory(m);
-    for (int i : {1, 231, 232}) {
-        m.Rec(i) = reset.Rec(i);
-    }
+    m.Rec(kDefaultRecord).Select = 0;  // the template is no record of the radio's
     ChannelRecord& fire = Channel(m, 5, kSelDefined);
     fire.Scan = 0x30, fire.Desc = "Fire", fire.RCTCSS = 33;  // 206.5 Hz travels as code 40
 }
