@@ -89,6 +89,19 @@ TEST_F(PtyPort, LineSettingsReachTheLine) {
     EXPECT_EQ(device_.PortSettings(), std::get<1>(rows[3])) << "refused settings change nothing";
 }
 
+// What the line has not taken yet when the port closes still leaves before it closes: the end
+// frame of a transfer must reach the radio.
+TEST_F(PtyPort, ClosingLetsWhatIsOnItsWayOutLeave) {
+    ASSERT_TRUE(device_.Open()) << device_.OpenFailureDetail();
+    const std::string bulk(256 * 1024, 'A');
+    EXPECT_FALSE(device_.Write(bulk)) << "nobody reads: the line cannot take it all at once";
+    std::string got;
+    std::thread reader([&] { got = pty_.Receive(bulk.size(), 10s); });
+    device_.Close();
+    reader.join();
+    EXPECT_EQ(got.size(), bulk.size());
+}
+
 TEST_F(PtyPort, VanishingLineFailsAndClosesWithoutHanging) {
     ASSERT_TRUE(device_.Open()) << device_.OpenFailureDetail();
     pty_.CloseMaster();
