@@ -28,10 +28,6 @@ std::string Frame(const ChannelMemory& memory, int index) {
     return RecordFrameText(*RecordImage(memory, index));
 }
 
-std::string Opening(char code) {
-    return std::string("T00700002") + code + "020600";
-}
-
 // A conversation line by line, and the speed the radio then runs at.
 TEST(SimRadioTest, AnswersAScriptedConversation) {
     SimConfig config;
@@ -42,9 +38,9 @@ TEST(SimRadioTest, AnswersAScriptedConversation) {
     const std::string stamp = "T20B00002120250607080910";
     constexpr int kSlow = kSlowRate, kFast = kFastRate;
     const std::tuple<std::string, std::string, int> rows[] = {
-        {"hello\r", kRefused, kSlow},        // no frame
-        {W(Opening('1')), kRefused, kSlow},  // level 2: two refusals
-        {W(Opening('2')), kAccepted, kSlow},
+        {"hello\r", kRefused, kSlow},              // no frame
+        {W("T007000021020600"), kRefused, kSlow},  // level 2: two refusals
+        {W("T007000022020600"), kAccepted, kSlow},
         {"T204000022D8\r", kRefused, kSlow},  // wrong checksum
         {"T204000022d9\r", kRefused, kSlow},  // lower-case checksum
         {"\n\r", "", kSlow},                  // line feed dropped, empty line ignored
