@@ -16,9 +16,8 @@ namespace kld::test {
 class FakeHost : public TransferHost {
   public:
     std::chrono::steady_clock::time_point now{};
-    std::tm localTime{};
+    std::tm localTime{};  // 05-Mar-2021, 15:30:12
     std::vector<std::string> statuses;
-    std::vector<int> progress;
     std::vector<std::string> captions;
     std::vector<bool> shown;
     std::chrono::milliseconds paused{0};
@@ -27,28 +26,18 @@ class FakeHost : public TransferHost {
     std::function<bool()> cancelWhen = [] { return false; };
 
     FakeHost() {
-        localTime.tm_year = 2021 - 1900;
-        localTime.tm_mon = 2;
-        localTime.tm_mday = 5;
-        localTime.tm_hour = 15;
-        localTime.tm_min = 30;
-        localTime.tm_sec = 12;
+        localTime.tm_year = 2021 - 1900, localTime.tm_mon = 2, localTime.tm_mday = 5;
+        localTime.tm_hour = 15, localTime.tm_min = 30, localTime.tm_sec = 12;
     }
 
     std::chrono::steady_clock::time_point Now() override { return now; }
     std::tm LocalTime() override { return localTime; }
-    void Pause(std::chrono::milliseconds duration) override {
-        paused += duration;
-        now += duration;
-    }
-    void WaitForData(SerialDevice& /*device*/, std::chrono::milliseconds bound) override {
-        // The in-process radio answers at once; when nothing came, nothing will until the
-        // bound has passed.
-        now += bound;
-    }
+    void Pause(std::chrono::milliseconds duration) override { paused += duration, now += duration; }
+    // The in-process radio answers at once; when nothing came, nothing will until the bound.
+    void WaitForData(SerialDevice&, std::chrono::milliseconds bound) override { now += bound; }
     void ShowProgress(bool transferring) override { shown.push_back(transferring); }
     void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
-    void SetProgress(int value) override { progress.push_back(value); }
+    void SetProgress(int) override {}
     void SetProgressCaption(std::string_view caption) override { captions.emplace_back(caption); }
     bool LingersOnCompletion() const override { return lingers; }
     bool CancelRequested() override { return cancelWhen(); }

@@ -3,89 +3,93 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
 #include "sim_rig.h"
-#include "verify.h"
 
 namespace kld {
 namespace {
 
 using Indices = std::vector<int>;
 using test::Channel;
+using M = ChannelMemory&;
 
-// Primary 10 with shadows 9 and 41, nothing selected.
-void ShadowFamily(ChannelMemory& m) {
-    ChannelRecord& ten = Channel(m, 10, kSelDefined);
-    ten.Shad = kShadPrimary, ten.ShadList[0] = 9, ten.ShadList[1] = 41;
-    for (int s : {9, 41}) {
-        ChannelRecord& shadow = Channel(m, s, kSelDefined);
-        shadow.Prim = 10, shadow.Shad = s == 9 ? 1 : 2;
-    }
-    m.Rec(41).ShadList[3] = 999;  // a wild entry elsewhere must not matter
-}
-
-using test::Rig;
-
-// Which records count, and that they are exactly the ones a real send writes (primaries first,
-// shadows in a second pass) and erases.
+// Which records a send writes and erases, and that a real send, with equal stamps, does exactly
+// that, purging the radio only when shadows go out: the primaries first, shadows in a second
+// pass, each record with the noise squelch level, each erase with the erase command for its own
+// channel number.
 TEST(SendSelection, FollowsTheSendsOwnChoice) {
-    const struct {
-        const char* name;
-        std::function<void(ChannelMemory&)> make;
-        Indices written, erased;
-    } rows[] = {
+    const std::tuple<const char*, void (*)(M), Indices, Indices> rows[] = {
         {"selected and defined only",
-         [](ChannelMemory& m) {
+         [](M m) {
              Channel(m, 5, kSelDefined | kSelSend), Channel(m, 6, kSelDefined);
              Channel(m, 7, kSelSend), m.Rec(kDefaultRecord).Select = kSelDefined | kSelSend;
          },
          {kDefaultRecord, 5},
          {}},
+        // Primary 10 with shadows 9 and 41; a wild shadow-list entry elsewhere must not matter.
         {"a shadow brings its family",
-         [](ChannelMemory& m) { ShadowFamily(m), m.Rec(41).Select |= kSelSend; },
+         [](M m) {
+             Channel(m, 10, kSelDefined).Shad = kShadPrimary, m.Rec(10).ShadList = {9, 41};
+             Channel(m, 9, kSelDefined).Prim = 10, m.Rec(9).Shad = 1;
+             Channel(m, 41, kSelDefined | kSelSend).Prim = 10, m.Rec(41).Shad = 2;
+             m.Rec(41).ShadList[3] = 999;
+         },
          {9, 10, 41},
          {}},
         {"erased wins over the send box",
-         [](ChannelMemory& m) {
+         [](M m) {
              Channel(m, 5, kSelDefined | kSelFromRadio | kSelErased | kSelSend);
              Channel(m, 7, kSelDefined | kSelFromRadio | kSelErased);
              m.Rec(kGuard2).Select |= kSelSend;
          },
          {kGuard2},
          {5, 7}},
+        {"the last ordinary channel alone",
+         [](M m) { Channel(m, kLastOrdinaryChannel, kSelDefined | kSelSend); },
+         {kLastOrdinaryChannel},
+         {}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        Rig rig;
+    for (const auto& [name, make, written, erased] : rows) {
+        SCOPED_TRACE(name);
+        test::Rig rig;
         rig.StampsAlike();
-        row.make(rig.memory);
+        rig.memory.NoiseSquelchLevel = 7;
+        make(rig.memory);
         const SendSelection selection = SelectedForSending(rig.memory);
-        EXPECT_EQ(selection.written, row.written);
-        EXPECT_EQ(selection.erased, row.erased);
+        EXPECT_EQ(std::pair(selection.written, selection.erased), std::pair(written, erased));
 
-        // The send itself, on a radio holding an older copy of every channel: the radio must
-        // end up with the written records as sent and without the erased ones.
+        // The radio holds an older copy of every channel, which matches only once written.
         for (int i = 0; i <= kLastRecord; ++i) {
             if (rig.memory.Rec(i).IsDefined()) {
                 rig.radio.Memory().Rec(i) = rig.memory.Rec(i);
-                rig.radio.Memory().Rec(i).Select = kSelDefined;
-                rig.radio.Memory().Rec(i).Desc = "old";  // matches only once written
+                rig.radio.Memory().Rec(i).Select = kSelDefined,
+                rig.radio.Memory().Rec(i).Desc = "old";
             }
         }
         ASSERT_TRUE(rig.Run(Direction::Send).Complete());
-        Indices sent;
+        EXPECT_EQ(rig.Sent("T204000011").empty(),
+                  std::none_of(written.begin(), written.end(),
+                               [&](int i) { return rig.memory.Rec(i).IsShadow(); }))
+            << "a purge only as shadows go out";
+        Indices sent, erasedOnWire;
         for (const std::string& frame : rig.Sent("T1")) {
             sent.push_back(std::stoi(frame.substr(4, 4), nullptr, 16));
+            EXPECT_EQ(rig.radio.Memory().Rec(sent.back()).RFRec, 7);
         }
+        for (const std::string& frame : rig.Sent("T20400")) {
+            if (frame.size() == 12 && frame.substr(8, 2) == "10") {  // "T20400" CC "10" SS
+                erasedOnWire.push_back(std::stoi(frame.substr(6, 2), nullptr, 16));
+            }
+        }
+        EXPECT_EQ(erasedOnWire, erased);
         EXPECT_TRUE(std::is_partitioned(sent.begin(), sent.end(),
                                         [&](int i) { return !rig.memory.Rec(i).IsShadow(); }));
         std::sort(sent.begin(), sent.end());
-        EXPECT_EQ(sent, row.written);
+        EXPECT_EQ(sent, written);
         const VerifyResult result = rig.Verify();
-        EXPECT_TRUE(result.Ok()) << VerifyReportText(result);
-        EXPECT_EQ(result.recordsChecked, static_cast<int>(row.written.size()));
-        for (int i : row.erased) {
+        EXPECT_EQ(VerifyReportText(result), "Verify OK\n");
+        EXPECT_EQ(result.recordsChecked, static_cast<int>(written.size()));
+        for (int i : erased) {
             EXPECT_FALSE(rig.radio.Memory().Rec(i).IsDefined()) << i;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 // A program and a simulated radio on one in-process line, on a fake clock, as the transfer and
 // verify tests run them.
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,33 +30,39 @@ inline ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t sel
 // A radio memory with channels 1, 5, 231 and 232 defined; 5 in list 3.
 inline void FillRadio(sim::SimRadio& radio) {
     ChannelMemory& m = radio.Memory() = ResetMemory();
-    const ChannelMemory reset = m;
-    sim::BlankMemory(m);
-    for (int i : {1, 231, 232}) {
-        m.Rec(i) = reset.Rec(i);
-    }
+    m.Rec(kDefaultRecord).Select = 0;  // the template is no record of the radio's
     ChannelRecord& fire = Channel(m, 5, kSelDefined);
     fire.Scan = 0x30, fire.Desc = "Fire", fire.RCTCSS = 33;  // 206.5 Hz travels as code 40
 }
 
 // The in-process line to the simulated radio, with every call the program makes on it written
-// down, and a write that can be made to fail.
+// down, and a write or a line setting that can be made to fail. With a script, the radio is left
+// out: each line written is answered with what the script returns, readable once `ready`.
 class RecordingLine : public sim::SimSerialDevice {
   public:
     using sim::SimSerialDevice::SimSerialDevice;
-    std::vector<std::string> calls;
+    Lines calls;
     std::string refuseWriteOf;  // the start of a frame whose write fails
+    std::string refuseSettings;
+    std::function<std::string(const std::string&)> script;
+    std::function<bool()> ready = [] { return true; };
 
     bool SetLineSettings(std::string_view s) override {
         calls.push_back("settings " + std::string(s));
-        return SimSerialDevice::SetLineSettings(s);
+        return s != refuseSettings && SimSerialDevice::SetLineSettings(s);
     }
     bool Write(std::string_view bytes) override {
-        calls.push_back("write " + std::string(bytes.substr(0, bytes.size() - 1)));
+        const std::string line(bytes.substr(0, bytes.size() - 1));
+        calls.push_back("write " + line);
         if (!refuseWriteOf.empty() && bytes.starts_with(refuseWriteOf)) {
             return false;
         }
-        return SimSerialDevice::Write(bytes);
+        return script ? (answers_ += script(line), true) : SimSerialDevice::Write(bytes);
+    }
+    std::string ReadAvailable() override {
+        return !script   ? SimSerialDevice::ReadAvailable()
+               : ready() ? std::exchange(answers_, "")
+                         : "";
     }
     bool Drain(std::chrono::milliseconds) override {
         calls.push_back("drain");
@@ -65,6 +72,9 @@ class RecordingLine : public sim::SimSerialDevice {
         calls.push_back("close");
         SimSerialDevice::Close();
     }
+
+  private:
+    std::string answers_;
 };
 
 // A program and a simulated radio on one in-process line, on a fake clock.
@@ -95,17 +105,12 @@ struct Rig {
         memory.Rec(kFirstChannel).Select |= kSelSend;
     }
 
-    // The lines the program sent that start with `prefix`, without their CR.
-    Lines Sent(std::string_view prefix = "") const {
+    // The lines the program wrote that start with `prefix`, without their CR.
+    Lines Sent(const std::string& prefix = "") const {
         Lines lines;
-        std::string line;
-        for (char c : device.Written()) {
-            if (c != '\r') {
-                line += c;
-            } else if (line.starts_with(prefix)) {
-                lines.push_back(std::exchange(line, ""));
-            } else {
-                line.clear();
+        for (const std::string& call : device.calls) {
+            if (call.starts_with("write " + prefix)) {
+                lines.push_back(call.substr(6));
             }
         }
         return lines;

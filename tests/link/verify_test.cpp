@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-
-#include "settings_file.h"
 #include "sim_rig.h"
 #include "tables.h"
 
@@ -19,15 +15,12 @@ void PrintTo(const VerifyDifference& d, std::ostream* os) {
 namespace {
 
 using Diffs = std::vector<VerifyDifference>;
-
 using test::Channel;
-using test::ResetMemory;
-
 using test::Rig;
 
 // Each byte field is named and shown readably; flags only the program keeps never count.
 TEST(VerifyCompare, NamesEachFieldThatDiffers) {
-    ChannelMemory sent = ResetMemory();
+    ChannelMemory sent = test::ResetMemory();
     Channel(sent, 5, kSelDefined | kSelSend).RCTCSS = 33;
     Channel(sent, 6, kSelDefined | kSelErased);
     sent.Rec(kGuard1).Select |= kSelSend;
@@ -38,58 +31,49 @@ TEST(VerifyCompare, NamesEachFieldThatDiffers) {
         clean[static_cast<std::size_t>(i)] = RecordImage(sent, i);
         (*clean[static_cast<std::size_t>(i)])[image_offset::RFRec] = 7;
     }
-    const auto at5 = [](RadioImages& r) -> WireBuf& { return *r[5]; };
-    const struct {
-        const char* name;
-        std::function<void(RadioImages&, ChannelMemory&)> change;
-        Diffs want;
-    } rows[] = {
-        {"the same",
-         [](RadioImages&, ChannelMemory& m) { m.Rec(5).Select |= kSelCreatedHere; },
-         {}},
+    using I = RadioImages&;
+    using M = ChannelMemory&;
+    const std::tuple<const char*, void (*)(I, M), Diffs> rows[] = {
+        {"the same", [](I, M m) { m.Rec(5).Select |= kSelCreatedHere; }, {}},
         {"description",
-         [&](RadioImages& r, ChannelMemory&) { at5(r)[image_offset::Desc] = 'X'; },
+         [](I r, M) { (*r[5])[image_offset::Desc] = 'X'; },
          {{"005", "Description", "\"Ch 5\"", "\"Xh 5\""}}},
         {"a tone the tables lack",
-         [&](RadioImages& r, ChannelMemory&) { at5(r)[image_offset::RCTCSS] = 0xEE; },
+         [](I r, M) { (*r[5])[image_offset::RCTCSS] = 0xEE; },
          {{"005", "Rx Tone", "206.5 Hz", "code 0xEE"}}},
         {"mode and level",
-         [&](RadioImages& r, ChannelMemory&) {
-             at5(r)[image_offset::Mode] = *ModeCode(kModeNarrow);
-             at5(r)[image_offset::RFRec] = 9;
+         [](I r, M) {
+             (*r[5])[image_offset::Mode] = *ModeCode(kModeNarrow);
+             (*r[5])[image_offset::RFRec] = 9;
          },
          {{"005", "Mode", "P25 Conventional", "Analog Narrowband"},
           {"005", "Noise Squelch Level", "7", "9"}}},
         {"a guard's list is the program's own",
-         [](RadioImages& r, ChannelMemory&) { (*r[kGuard1])[image_offset::Scan] = 0; },
+         [](I r, M) { (*r[kGuard1])[image_offset::Scan] = 0; },
          {}},
         {"missing and still held",
-         [](RadioImages& r, ChannelMemory&) {
-             r[5].reset();
-             r[6] = r[kGuard1];
-         },
+         [](I r, M) { r[5].reset(), r[6] = r[kGuard1]; },
          {{"005", "Channel", "sent", "missing"}, {"006", "Channel", "erased", "still held"}}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, change, want] : rows) {
+        SCOPED_TRACE(name);
         RadioImages radio = clean;
         ChannelMemory memory = sent;
-        row.change(radio, memory);
-        EXPECT_EQ(CompareWithRadio(memory, selection, radio), row.want);
+        change(radio, memory);
+        EXPECT_EQ(CompareWithRadio(memory, selection, radio), want);
     }
 }
 
-// Against the simulated radio: clean, a corrupted record, a radio answering rubbish, nothing to
-// check. The program's own memory and state never change.
+// Against the simulated radio (a clean one is in the send selection's test): a corrupted record, a
+// radio answering rubbish, nothing to check. The program's own memory and state never change.
 TEST(VerifyRadio, ReportsOkTheCorruptedChannelOrTheTransfersFailure) {
     const struct {
         const char* name;
-        std::function<void(sim::SimConfig&)> radio;
+        void (*radio)(sim::SimConfig&);
         bool select;
         Outcome outcome;
         std::string report;
     } rows[] = {
-        {"clean", [](sim::SimConfig&) {}, true, Outcome::Complete, "Verify OK\n"},
         {"corrupted", [](sim::SimConfig& c) { c.faults.corruptRecord = 12; }, true,
          Outcome::Complete,
          "Verify found 1 difference:\n"

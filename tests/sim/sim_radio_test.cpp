@@ -1,0 +1,123 @@
+#include "sim_radio.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "../test_memory.h"
+#include "wire_codec.h"
+
+namespace kld::sim {
+namespace {
+
+std::string W(std::string_view body) {
+    return WithChecksum(body) + "\r";
+}
+
+const std::string kAccepted = W("T204000000"), kRefused = W("T204000001"), kEnd = W("T9030000"),
+                  kVersion = W("T207000023021100");
+
+// Main and the two guards, as after a reset; the template is no record of the radio's.
+ChannelMemory ResetMemory() {
+    ChannelMemory memory = test::ResetMemory();
+    memory.Rec(kDefaultRecord).Select = 0;
+    return memory;
+}
+
+std::string Frame(const ChannelMemory& memory, int index) {
+    return RecordFrameText(*RecordImage(memory, index));
+}
+
+// A conversation line by line, and the speed the radio then runs at.
+TEST(SimRadioTest, AnswersAScriptedConversation) {
+    SimConfig config;
+    config.enabledModes = 0x30;
+    config.version = "021234";
+    SimRadio radio(config);
+    radio.Memory() = ResetMemory();
+    const std::string stamp = "T20B00002120250607080910";
+    constexpr int kSlow = kSlowRate, kFast = kFastRate;
+    const std::tuple<std::string, std::string, int> rows[] = {
+        {"hello\r", kRefused, kSlow},              // no frame
+        {W("T007000021020600"), kRefused, kSlow},  // level 2: two refusals
+        {W("T007000022020600"), kAccepted, kSlow},
+        {"T204000022D8\r", kRefused, kSlow},  // wrong checksum
+        {"T204000022d9\r", kRefused, kSlow},  // lower-case checksum
+        {"\n\r", "", kSlow},                  // line feed dropped, empty line ignored
+        {"T2040", "", kSlow},                 // a partial line waits for its CR
+        {"00022D9\r", W("T207000023021234"), kSlow},
+        {W("T204000033"), W("T20500003330"), kSlow},
+        {W("T2060000320060"), kRefused, kSlow},  // another speed
+        {W("T2060000320480"), kAccepted, kFast},
+        {W("T204000020"), W("T20B00002100000000000000"), kFast},
+        {W(stamp), kAccepted, kFast},
+        {W("T204000020"), W(stamp), kFast},
+        {W("T204000001"), W(stamp), kFast},              // the last line again
+        {W("T20B0000212025"), kRefused, kFast},          // a stamp too short
+        {W("T204000077"), kRefused, kFast},              // unknown command
+        {W(Frame(radio.Memory(), 1)), kRefused, kFast},  // record frame outside a send
+        {W("T20400FF10"), kRefused, kFast},              // erase of channel 255
+        {W("T20400E710"), kAccepted, kFast},             // erase of 231
+        {W("T204000024"), kAccepted, kFast},             // receive: defined records in order
+        {W("T204000000"), W(Frame(radio.Memory(), 1)), kFast},
+        {W("T204000000"), W(Frame(radio.Memory(), kGuard2)), kFast},
+        {W("T204000000"), kEnd, kSlow},  // at the receive's speed, then back to 9600
+        {W("T204000001"), kEnd, kSlow},
+    };
+    for (const auto& [sent, answer, rate] : rows) {
+        SCOPED_TRACE(sent);
+        radio.Receive(sent);
+        EXPECT_EQ(radio.TakeOutput(), answer);
+        EXPECT_EQ(radio.LineRate(), rate);
+    }
+    EXPECT_FALSE(radio.Memory().Rec(kGuard1).IsDefined());
+}
+
+// Faults whose details the transfer tests do not see: those limited to one command, the k-th
+// record frame, the repeat after an over-long frame, and the exact line counts.
+TEST(SimRadioTest, FaultsChangeOnlyWhatTheySay) {
+    const ChannelMemory held = ResetMemory();
+    const std::string rec1 = Frame(held, 1), modes = W("T20500003370");
+    using Talk = std::vector<std::pair<std::string, std::string>>;  // sent body, answer
+    // clang-format off
+    const std::tuple<const char*, void (*)(SimFaults&), Talk> rows[] = {
+        {"busy for one command", [](SimFaults& f) { f.busyAnswers = 2, f.busyFor = "T204000022"; },
+         {{"T204000022", W("T204000002") + W("T204000002") + kVersion}, {"T204000033", modes}}},
+        {"garbage for one command",
+         [](SimFaults& f) { f.garbageLines = 1, f.garbageFor = "T204000033"; },
+         {{"T204000022", kVersion}, {"T204000033", "xyz\r" + modes}}},
+        {"bad checksum always, for one command",
+         [](SimFaults& f) { f.badChecksums = kAlways, f.badChecksumFor = "T204000033"; },
+         {{"T204000033", "T2050000337058\r"}, {"T204000022", kVersion},
+          {"T204000033", "T2050000337058\r"}}},
+        {"second record frame refused once; a resend is not counted",
+         [](SimFaults& f) { f.refuseRecordFrame = 2; },
+         {{"T204000025", kAccepted}, {rec1.substr(0, 100), kRefused}, {rec1, kAccepted},
+          {rec1, kRefused}, {rec1, kAccepted}}},
+        {"over-long first record, then the real one on repeat",
+         [](SimFaults& f) { f.overLongFrame = true; },
+         {{"T204000024", kAccepted},
+          {"T204000000", W("T181" + rec1.substr(4) + std::string(124, '0'))},
+          {"T204000001", W(rec1)}, {"T204000000", W(Frame(held, kGuard1))}}},
+        {"silent after one line", [](SimFaults& f) { f.silentAfterLines = 1; },
+         {{"T204000022", kVersion}, {"T204000022", ""}}},
+        {"vanishes after one line, answering it", [](SimFaults& f) { f.vanishAfterLines = 1; },
+         {{"T204000022", kVersion}, {"T204000022", ""}}},
+    };
+    // clang-format on
+    for (const auto& [name, fault, talk] : rows) {
+        SCOPED_TRACE(name);
+        SimConfig config;
+        fault(config.faults);
+        SimRadio radio(config);
+        radio.Memory() = held;
+        for (const auto& [sent, answer] : talk) {
+            radio.Receive(W(sent));
+            EXPECT_EQ(radio.TakeOutput(), answer) << sent;
+        }
+        EXPECT_EQ(radio.Vanished(), config.faults.vanishAfterLines.has_value());
+    }
+}
+
+}  // namespace
+}  // namespace kld::sim
