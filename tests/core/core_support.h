@@ -65,4 +65,15 @@ inline EditorValues Shown(ChannelMemory& memory, int index) {
     return ViewCurrentChannel(memory).values;
 }
 
+// The lists whose counts differ from `before`, as " 2-1 3+1".
+inline std::string CountChanges(const ChannelMemory& before, const ChannelMemory& after) {
+    std::string changes;
+    for (std::size_t z = 0; z < kZoneCount; ++z) {
+        if (const int change = after.ZoneCounts[z] - before.ZoneCounts[z]; change != 0) {
+            changes += " " + std::to_string(z) + (change > 0 ? "+" : "") + std::to_string(change);
+        }
+    }
+    return changes;
+}
+
 }  // namespace kld::test

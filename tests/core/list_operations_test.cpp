@@ -78,11 +78,7 @@ TEST(ListOperations, EraseOrUnerase) {
                 summary += text;
             }
         }
-        for (int z = 0; z < kZoneCount; ++z) {
-            if (const int change = memory.ZoneCounts[z] - before.ZoneCounts[z]; change != 0) {
-                summary += " " + std::to_string(z) + std::to_string(change);
-            }
-        }
+        summary += CountChanges(before, memory);
         EXPECT_EQ(summary, row.summary);
     }
 }
