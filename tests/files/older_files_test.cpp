@@ -1,26 +1,18 @@
 #include "older_files.h"
-#include "../test_memory.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
 
-#include "../core/fake_operator.h"
 #include "listings.h"
 #include "memory_check.h"
+#include "plans.h"
 #include "settings_file.h"
 #include "summary.h"
 
-namespace kld {
+namespace kld::test {
 namespace {
 
 using namespace std::string_literals;
-using test::ScriptedOperator;
 using Zones = std::array<std::int16_t, kZoneCount>;
-
-using test::Bytes;
-using test::ResetMemory;
 
 // A file imported into a reset memory, Yes answering the old-file question.
 struct Import {
@@ -118,35 +110,11 @@ TEST(Recognition, KvsLinesFirstThenListingHeadingsAtTheirColumns) {
     }
 }
 
-// A memory with every kind of line a listing can show.
-ChannelMemory VariedMemory() {
-    ChannelMemory m = ResetMemory();
-    m.Rec(0).Scan = 0x20;
-    const auto channel = [&m](int n, std::string_view desc, int zone, int shad) -> ChannelRecord& {
-        ChannelRecord& r = m.Rec(n) = m.Rec(0);
-        r.Select = 0xA1, r.Prim = r.Chnl = n, r.Scan = zone * 16, r.Desc = desc, r.Shad = shad;
-        return r;
-    };
-    ChannelRecord& fire = channel(7, "Fire Stn", 3, kShadScanMember | kShadPrimary);
-    fire.RFrq = "155.3400", fire.TFrq = "136.0062", fire.RSql = kSqlCtcss, fire.TSql = kSqlDcs;
-    fire.RCTCSS = 41, fire.TDCS = 82;  // 254.8 Hz, code 754
-    ChannelRecord& p25 = channel(9, "P25", 14, kShadPrimary);
-    p25.Mode = kModeDigital, p25.RSql = kSqlNac, p25.TSql = kSqlTalkGroup;
-    p25.RTG = "1A2B", p25.TTG = "FFFF", p25.RNAC = "F7E", p25.TNAC = "001";
-    channel(200, "Wide", 0, 0).Mode = kModeWide;
-    channel(30, "Gone", 1, 0).Select |= kSelErased;
-    m.Rec(231).Desc = "Guard A";
-    // Shadows 12 and 13 of 7, 40 of 9, linked as the shadow dialog links them.
-    for (auto [shadow, primary, slot] : {std::tuple{12, 7, 0}, {13, 7, 1}, {40, 9, 0}}) {
-        ChannelRecord& s = m.Rec(shadow) = m.Rec(primary);
-        s.Shad = slot + 1, s.Prim = primary, s.Chnl = shadow, s.ShadList = {};
-        m.Rec(primary).ShadList[slot] = shadow;
-    }
-    return m;
-}
-
+// Every column a line shows comes back, so the line itself does; an erased channel is not read
+// as a channel, and a shadow is linked into its primary's slot and list.
 TEST(TextListingImport, ListingTheProgramWroteReadsBack) {
-    const ChannelMemory original = VariedMemory();
+    ChannelMemory original = VariedMemory();
+    (original.Rec(40) = original.Rec(3)).Select |= kSelErased;
     const Import in(TextListing(original));
     ASSERT_TRUE(in.loaded);
     EXPECT_TRUE(in.op.shown.empty());
@@ -154,18 +122,17 @@ TEST(TextListingImport, ListingTheProgramWroteReadsBack) {
         const ChannelRecord& before = original.Rec(i);
         const ChannelRecord& after = in.memory.Rec(i);
         if (before.IsDefined() && !before.IsErased()) {
-            // Every column a line shows is restored, so the line itself comes back.
-            EXPECT_EQ(SummaryLine(after, i), SummaryLine(before, i));
-            EXPECT_EQ(std::tuple(after.Select, after.IDCall), std::tuple(161, before.IDCall)) << i;
-        } else if (i != kFirstChannel) {
+            EXPECT_EQ(std::pair(SummaryLine(after, i), after.Select),
+                      std::pair(SummaryLine(before, i), std::int16_t{0xA1}));
+        } else {
             EXPECT_FALSE(after.IsDefined()) << i;
         }
     }
-    EXPECT_EQ(std::tuple(in.memory.Rec(13).Shad, in.memory.Rec(13).Scan), std::tuple(2, 0x30))
-        << "a shadow lives in its primary's zone";
-    EXPECT_EQ(std::tuple(in.memory.Rec(7).ShadList[1], in.memory.Rec(9).ShadList[0]),
-              std::tuple(13, 40));
-    EXPECT_EQ(in.memory.ZoneCounts[15], 2);
+    const ChannelMemory& m = in.memory;
+    EXPECT_EQ(
+        std::tuple(m.Rec(21).Shad, m.Rec(21).Scan, m.Rec(10).ShadList[1], m.Rec(2).ShadList[0]),
+        std::tuple(2, original.Rec(10).Scan, 21, 30));
+    EXPECT_EQ(m.ZoneCounts, original.ZoneCounts);
 }
 
 TEST(TextListingImport, UnlinkableShadowsAreDroppedWithOneMessage) {
@@ -315,8 +282,8 @@ TEST(OldFileImport, FieldsModesSquelchAndZones) {
     const OldSlot digital{.mode = 7, .rxKind = 2};
     const OldSlot wide{.mode = 1, .rxKind = 9, .rxTone = 500, .txCode = -3};
     const OldSlot unused{.inUse = 0};
-    std::vector<std::pair<int, OldSlot>> slots{
-        {2, {}}, {3, digital}, {4, wide}, {5, unused}, {202, {}}};
+    std::vector<std::pair<int, OldSlot>> slots{{2, {}},     {3, digital},          {4, wide},
+                                               {5, unused}, {201, {.name = "G1"}}, {202, {}}};
     for (int slot = 6; slot <= 21; ++slot) {
         slots.push_back({slot, {.mode = 2}});
     }
@@ -338,8 +305,10 @@ TEST(OldFileImport, FieldsModesSquelchAndZones) {
     EXPECT_EQ(std::tuple(w.Mode, w.RSql, w.TSql), std::tuple(kModeWide, kSqlNoise, kSqlDcs));
     EXPECT_EQ(std::tuple(w.RCTCSS, w.TDCS), std::tuple(500, -3)) << "kept as they stand";
     EXPECT_EQ(in.memory.Rec(5), ResetMemory().Rec(5)) << "a slot not in use is left alone";
-    EXPECT_EQ(std::tuple(in.memory.Rec(232).Scan, in.memory.Rec(232).Desc.Trimmed()),
-              std::tuple(0xF1, "Old"));
+    EXPECT_EQ(std::tuple(in.memory.Rec(231).Scan, in.memory.Rec(231).Desc.Trimmed(),
+                         in.memory.Rec(232).Scan, in.memory.Rec(232).Desc.Trimmed()),
+              std::tuple(0xF0, "G1", 0xF1, "Old"));
+    EXPECT_FALSE(in.memory.Rec(201).IsDefined()) << "slots 201 and 202 are the guards";
     // Slot 1 is empty, so Main stays in zone 0 and counts there; zones fill from 0.
     EXPECT_EQ(
         std::tuple(in.memory.Rec(1).Desc.Trimmed(), in.memory.Rec(17).Scan, in.memory.Rec(18).Scan),
@@ -361,4 +330,4 @@ TEST(Kvs220Import, ChannelsBeyondTheFreeListsAreCountedWhereTheyStay) {
 }
 
 }  // namespace
-}  // namespace kld
+}  // namespace kld::test
