@@ -7,6 +7,7 @@
 #include "plans.h"
 #include "settings_file.h"
 #include "summary.h"
+#include "temp_dir.h"
 
 namespace kld::test {
 namespace {
@@ -74,22 +75,6 @@ std::string Listed(int index, int primary = 0, std::int16_t rxSquelch = kSqlNois
     r.RSql = rxSquelch, r.TSql = kSqlCtcss, r.RCTCSS = r.TCTCSS = 12, r.RDCS = r.TDCS = 0;
     r.Chnl = index, r.Prim = primary != 0 ? primary : index, r.Shad = primary != 0;
     return " " + SummaryLine(r, index) + "\r\n";
-}
-
-TEST(GetLine, EndsAfterLfOrNulAndYieldsNulAtTheEnd) {
-    const std::pair<std::string, std::vector<std::string>> rows[] = {
-        {"", {"\0"s, "\0"s}},
-        {"ab\ncd", {"ab\n", "cd\0"s, "\0"s}},
-        {"ab\0cd\n"s, {"ab\0"s, "cd\n", "\0"s}},
-        {"ab\n\0cd\n"s, {"ab\n", "\0"s}},
-        {"a\rb\r\n", {"a\rb\r\n", "\0"s}},
-    };
-    for (const auto& [bytes, expected] : rows) {
-        LineSource source(Bytes(bytes));
-        for (const std::string& line : expected) {
-            EXPECT_EQ(source.GetLine(), line) << testing::PrintToString(bytes);
-        }
-    }
 }
 
 TEST(Recognition, KvsLinesFirstThenListingHeadingsAtTheirColumns) {
@@ -198,30 +183,19 @@ TEST(TextListingImport, OddLinesReadSafely) {
     ExpectReadFailure(head + Line({{4, "233"}, {14, "X"}}));
 }
 
-TEST(Kvs220Import, TonesCodesAndSquelch) {
-    using Fields = std::array<int, 7>;  // Rx tone, code and squelch; the same for Tx; mode
-    const std::pair<std::string, Fields> rows[] = {
-        {Line({{1, "010"}, {44, "58"}, {54, "023"}}), {35, 0, 't', 35, 0, 't', 0}},
-        {Line({{1, "010"}, {44, " 1"}, {46, "R"}, {49, " 2"}}), {0, 0, 't', 2, 0, 't', 0}},
-        {Line({{1, "010"}, {44, "40"}, {54, "999"}}), {0, 0, 'x', 0, 0, 'x', 0}},
-        {Line({{1, "010"}, {44, "40"}, {54, "023"}, {76, "N"}}), {0, 0, 'c', 0, 0, 'c', 1}},
-        {Line({{1, "010"}, {44, "40"}, {46, "R"}, {49, "63"}, {59, "754"}, {65, "025"}}),
-         {0, 82, 'c', 40, 1, 't', 0}},
-    };
-    for (const auto& [line, fields] : rows) {
-        const Import in(Kvs(line));
-        ASSERT_TRUE(in.loaded);
-        const ChannelRecord& r = in.memory.Rec(10);
-        EXPECT_EQ((Fields{r.RCTCSS, r.RDCS, r.RSql, r.TCTCSS, r.TDCS, r.TSql, r.Mode}), fields)
-            << line;
-        EXPECT_EQ(std::tuple(r.Select, r.RFRec), std::tuple(161, 0));
-    }
-}
-
-TEST(Kvs220Import, NamesFrequenciesZonesAndGuards) {
+// Names, frequencies (text that is no number kept as it is), tones by their KVS numbers (56 to
+// 63 the high ones), reversed squelch, codes, narrowband, scan lists filling lists sixteen at a
+// time, no scan list the first free list from 5, 121 and 122 the guards, 000 the template (a
+// blank last line names no channel): the listing of the result is golden.
+TEST(Kvs220Import, ChannelsAsTheListHoldsThem) {
     std::string lines =
-        Line({{1, "005"}, {5, " Station 5X"}, {15, "155.34"}, {26, "abc"}, {44, "40"}, {71, "1"}});
-    // Seventeen channels for scan lists 2 and 3: sixteen fill zone 1, the last goes to zone 2.
+        Line({{1, "005"}, {5, " Station 5X"}, {15, "155.34"}, {26, "abc"}, {44, "40"}, {71, "1"}}) +
+        Line({{1, "010"}, {44, "58"}, {54, "023"}}) +
+        Line({{1, "011"}, {44, " 1"}, {46, "R"}, {49, " 2"}}) +
+        Line({{1, "012"}, {44, "40"}, {54, "999"}}) +
+        Line({{1, "013"}, {44, "40"}, {54, "023"}, {76, "N"}}) +
+        Line({{1, "014"}, {44, "40"}, {46, "R"}, {49, "63"}, {59, "754"}, {65, "025"}});
+    // Seventeen channels for scan lists 2 and 3: sixteen fill list 2, the last goes to list 3.
     for (int n = 20; n < 37; ++n) {
         lines += Line({{1, std::to_string(n)}, {44, "40"}, {71, " 23"}});
     }
@@ -229,23 +203,10 @@ TEST(Kvs220Import, NamesFrequenciesZonesAndGuards) {
              Line({{1, "050"}, {44, "40"}}) + Line({{1, "000"}, {5, "Def"}}) + "\r\n";
     const Import in(Kvs(lines));
     ASSERT_TRUE(in.loaded);
-    const ChannelRecord& five = in.memory.Rec(5);
-    EXPECT_EQ(std::tuple(five.Desc.View(), five.RFrq.View(), five.TFrq.View()),
-              std::tuple("Station ", "155.3400  ", "abc       "));
-    EXPECT_EQ(std::tuple(five.Scan, five.Shad), std::tuple(0, kShadScanMember));
-    EXPECT_EQ(std::tuple(in.memory.Rec(35).Scan, in.memory.Rec(36).Scan, in.memory.Rec(36).Shad),
-              std::tuple(0x10, 0x20, kShadScanMember));
-    EXPECT_EQ(std::tuple(in.memory.Rec(50).Scan, in.memory.Rec(50).Shad), std::tuple(0x50, 0))
-        << "no scan list: the first free zone from 5";
-    EXPECT_EQ(std::tuple(in.memory.Rec(231).Desc.Trimmed(), in.memory.Rec(231).Scan,
-                         in.memory.Rec(232).Scan),
-              std::tuple("G1", 0xF0, 0xF1));
-    EXPECT_EQ(in.memory.Rec(0).Desc.Trimmed(), "Def") << "the blank last line names no channel";
-    EXPECT_EQ(in.memory.ZoneCounts, (Zones{1, 16, 1, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
-}
-
-TEST(Kvs220Import, ChannelOutsideTheTableFailsTheRead) {
-    for (const char* channel : {"233", "-01"}) {
+    ExpectGolden("kvs220.listing.txt", TextListing(in.memory));
+    EXPECT_EQ(std::tuple(in.memory.Rec(10).Select, in.memory.Rec(10).RFRec), std::tuple(161, 0));
+    EXPECT_EQ(in.memory.ZoneCounts, (Zones{1, 16, 1, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
+    for (const char* channel : {"233", "-01"}) {  // outside the table: the read fails
         ExpectReadFailure(Kvs(Line({{1, "000"}, {5, "Def"}}) + Line({{1, channel}})));
     }
 }
@@ -289,30 +250,13 @@ TEST(OldFileImport, FieldsModesSquelchAndZones) {
     }
     const Import in(OldFile(slots));
     ASSERT_TRUE(in.loaded);
+    // Talk groups and NACs padded with zeros in front, their last four or three characters kept;
+    // digital squelch from the receive kind; slot 5 not in use; slot 1 empty, so Main stays.
+    ExpectGolden("old540.listing.txt", TextListing(in.memory));
     const ChannelRecord& n = in.memory.Rec(2);
-    EXPECT_EQ(std::tuple(n.Desc.View(), n.Mode, n.RSql, n.TSql),
-              std::tuple("Old     ", kModeNarrow, kSqlCtcss, kSqlDcs));
-    // Hexadecimal fields padded with zeros in front, their last four or three characters kept.
-    EXPECT_EQ(std::tuple(n.RTG.View(), n.TTG.View(), n.RNAC.View(), n.TNAC.View()),
-              std::tuple("001A  ", "2345  ", "00F   ", "000   "));
-    EXPECT_EQ(std::tuple(n.RFrq.View(), n.TFrq.View()), std::tuple("150.5000  ", "151.0000  "));
-    EXPECT_EQ(std::tuple(n.RCTCSS, n.RDCS, n.TCTCSS, n.TDCS), std::tuple(3, 4, 5, 6));
     EXPECT_EQ(std::tuple(n.Prim, n.Chnl, n.Shad, n.Select), std::tuple(2, 2, 0, 161));
-    const ChannelRecord& d = in.memory.Rec(3);
-    EXPECT_EQ(std::tuple(d.Mode, d.RSql, d.TSql, in.memory.Rec(6).RSql),
-              std::tuple(kModeDigital, kSqlMonitor, kSqlTalkGroup, kSqlTalkGroup));
     const ChannelRecord& w = in.memory.Rec(4);
-    EXPECT_EQ(std::tuple(w.Mode, w.RSql, w.TSql), std::tuple(kModeWide, kSqlNoise, kSqlDcs));
     EXPECT_EQ(std::tuple(w.RCTCSS, w.TDCS), std::tuple(500, -3)) << "kept as they stand";
-    EXPECT_EQ(in.memory.Rec(5), ResetMemory().Rec(5)) << "a slot not in use is left alone";
-    EXPECT_EQ(std::tuple(in.memory.Rec(231).Scan, in.memory.Rec(231).Desc.Trimmed(),
-                         in.memory.Rec(232).Scan, in.memory.Rec(232).Desc.Trimmed()),
-              std::tuple(0xF0, "G1", 0xF1, "Old"));
-    EXPECT_FALSE(in.memory.Rec(201).IsDefined()) << "slots 201 and 202 are the guards";
-    // Slot 1 is empty, so Main stays in zone 0 and counts there; zones fill from 0.
-    EXPECT_EQ(
-        std::tuple(in.memory.Rec(1).Desc.Trimmed(), in.memory.Rec(17).Scan, in.memory.Rec(18).Scan),
-        std::tuple("Main", 0, 0x10));
     EXPECT_EQ(in.memory.ZoneCounts, (Zones{16, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
 }
 
