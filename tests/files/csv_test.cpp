@@ -43,25 +43,21 @@ std::string Refusals(const Result<CsvImport>& result) {
     return result ? "" : result.Error().detail;
 }
 
-// Every defined channel but one waiting to be erased, a quoted UTF-8 row each.
-TEST(Csv, ExportWritesOneQuotedUtf8RowPerChannel) {
-    ChannelMemory m = VariedMemory();
-    m.Rec(40) = m.Rec(3);
-    m.Rec(40).Select |= kSelErased;
-    ExpectGolden("varied.csv", ExportCsv(m));
-}
-
+// Every defined channel but one waiting to be erased, a quoted UTF-8 row each (golden), reads
+// back as the same channels and writes the same plan again.
 TEST(Csv, ExportThenImportGivesTheSameChannels) {
-    const ChannelMemory source = VariedMemory();
-    const std::string csv = ExportCsv(source);
+    ChannelMemory source = VariedMemory();
+    ChannelMemory erased = source;
+    (erased.Rec(40) = erased.Rec(3)).Select |= kSelErased;
+    const std::string csv = ExportCsv(erased);
+    ExpectGolden("varied.csv", csv);
     ChannelMemory imported = ResetMemory();
     const Result<CsvImport> result = Import(csv, imported);
     ASSERT_TRUE(result) << Refusals(result);
-    EXPECT_FALSE(result->chirp);
-    EXPECT_EQ(result->channels, 1 + 3 + 3 + 3 + 16 + 2);
+    EXPECT_EQ(std::tuple(result->chirp, result->channels, imported.Saved),
+              std::tuple(false, 1 + 3 + 3 + 3 + 16 + 2, false));
     ExpectSameChannels(source, imported);
     EXPECT_EQ(ExportCsv(imported), csv);
-    EXPECT_FALSE(imported.Saved);
 
     // A plan without Main or the guards leaves them as a reset makes them.
     ChannelMemory plain = ResetMemory();
@@ -100,8 +96,6 @@ TEST(Csv, ImportAcceptsTheQuirksOfOtherTools) {
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](char c) { return static_cast<char>(std::tolower(c)); });
     const std::vector<std::pair<const char*, std::string>> cases{
-        {"byte-order mark", "\xEF\xBB\xBF" + csv},
-        {"LF line ends", replaced(csv, "\r\n", "\n")},
         {"header in lower case", lower + body},
         {"trailing empty fields", replaced(csv, "\r\n", ",,,\r\n")},
         {"rows in reverse order", reversed},

@@ -32,13 +32,21 @@ TEST(DataFile, ResetMemorySavesToKnownBytes) {
                   "293   " + "154.0000  " + "\0\0\0\0\0\0\x01\0\0\0"s + std::string(18, '\0'));
 }
 
-// Every record comes back, all sixteen bits of every number; the lists are counted again
-// without the template and the shadows, channel 1 is current, and a file with shadows drops the
-// radio's stamp.
+// A failed save keeps the old file and the unsaved mark. Every record saved comes back, all
+// sixteen bits of every number; the lists are counted again without the template and the
+// shadows, channel 1 is current, and a file with shadows drops the radio's stamp.
 TEST(DataFile, SaveAndOpenRoundTrip) {
     TempDir dir;
     Session saved{VariedMemory(), {}};
     saved.memory.Rec(10).ShadList[7] = 12345, saved.memory.Rec(10).IDCall[4] = -32768;
+    WriteBytes(dir / "plan.540", "old");
+    std::filesystem::create_directories(dir / ".plan.540.kld540.tmp" / "x");
+    EXPECT_EQ(SaveChannelFile(dir / "plan.540", saved.memory, saved.state),
+              (Failure{"Error writing to file.",
+                       "plan.540: " + std::filesystem::canonical(dir.Path()).string() +
+                           "/.plan.540.kld540.tmp is in the way; remove it and save again"}));
+    EXPECT_EQ(std::pair(saved.memory.Saved, ReadBytes(dir / "plan.540")), std::pair(false, "old"s));
+    std::filesystem::remove_all(dir / ".plan.540.kld540.tmp");
     ASSERT_FALSE(SaveChannelFile(dir / "plan.540", saved.memory, saved.state));
     EXPECT_TRUE(saved.memory.Saved);
 
@@ -126,21 +134,6 @@ TEST(DataFile, OtherFilesAreRefusedOrImported) {
         EXPECT_EQ(f.memory.Rec(12).IsDefined(), loaded);
         EXPECT_TRUE(loaded || f.memory.Records == ResetMemory().Records);
     }
-}
-
-TEST(DataFile, FailedSaveKeepsTheOldFileAndTheUnsavedMark) {
-    TempDir dir;
-    Session f;
-    f.memory.Saved = false;
-    const std::filesystem::path old = dir / "old.540";
-    WriteBytes(old, "old");
-    std::filesystem::create_directories(dir / ".old.540.kld540.tmp" / "x");
-    EXPECT_EQ(SaveChannelFile(old, f.memory, f.state),
-              (Failure{"Error writing to file.",
-                       "old.540: " + std::filesystem::canonical(dir.Path()).string() +
-                           "/.old.540.kld540.tmp is in the way; remove it and save again"}));
-    EXPECT_FALSE(f.memory.Saved);
-    EXPECT_EQ(ReadBytes(old), "old");
 }
 
 }  // namespace
