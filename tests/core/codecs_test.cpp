@@ -50,7 +50,8 @@ TEST(Codecs, KeyRulesAndSimplex) {
         return KeyText{r.key, r.text};
     };
     // IsSimplex compares the six receive/transmit pairs and nothing else.
-    using Change = void (*)(ChannelRecord&);
+    using R = ChannelRecord&;
+    using Change = void (*)(R);
     const auto simplex = [](Change change) {
         ChannelRecord r = CleanMemory().Rec(kDefaultRecord);
         change(r);
@@ -62,10 +63,10 @@ TEST(Codecs, KeyRulesAndSimplex) {
     ExpectRows<KeyText, int, const char*>(digit, {{'5', "  3 ", {'5', "3"}},
         {'-', " 12 ", {0, "12"}}, {kBackspace, " 12 ", {kBackspace, " 12 "}}});
     ExpectRows<bool, Change>(simplex, {
-        {[](ChannelRecord& r) { r.Mode = 2, r.Desc = "x", r.IDCall[3] = 9, r.RFRec = 4; }, true},
-        {[](ChannelRecord& r) { r.TCTCSS = 6; }, false}, {[](ChannelRecord& r) { r.TFrq = "1"; }, false},
-        {[](ChannelRecord& r) { r.TNAC = "294"; }, false}, {[](ChannelRecord& r) { r.RTG = "2"; }, false},
-        {[](ChannelRecord& r) { r.TDCS = 9; }, false}, {[](ChannelRecord& r) { r.TSql = '-'; }, false}});
+        {[](R r) { r.Mode = 2, r.Desc = "x", r.IDCall[3] = 9, r.RFRec = 4; }, true},
+        {[](R r) { r.TCTCSS = 6; }, false}, {[](R r) { r.TFrq = "1"; }, false},
+        {[](R r) { r.TNAC = "294"; }, false}, {[](R r) { r.RTG = "2"; }, false},
+        {[](R r) { r.TDCS = 9; }, false}, {[](R r) { r.TSql = '-'; }, false}});
     // clang-format on
 }
 

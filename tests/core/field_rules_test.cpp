@@ -11,16 +11,11 @@ using std::nullopt;
 // and which 100 Hz / 10 Hz digits replace what was typed. In duplex the Tx box is left alone.
 TEST(FieldRules, FrequencyRasterBandAndSimplexCopy) {
     const std::tuple<char, std::string, const char*> rows[] = {
-        {'0', "0123456789", "00"},
-        {'1', "38", "25"},
-        {'2', "0123456789", "50"},
-        {'3', "49", "75"},
-        {'4', "", ""},
-        {'5', "0123456789", "00"},
-        {'6', "05", "25"},
-        {'7', "0123456789", "50"},
-        {'8', "16", "75"},
-        {'9', "", ""},
+        // clang-format off
+        {'0', "0123456789", "00"}, {'1', "38", "25"}, {'2', "0123456789", "50"}, {'3', "49", "75"},
+        {'4', "", ""}, {'5', "0123456789", "00"}, {'6', "05", "25"}, {'7', "0123456789", "50"},
+        {'8', "16", "75"}, {'9', "", ""},
+        // clang-format on
     };
     for (const auto& [oneKhz, tenKhzOnRaster, exactTail] : rows) {
         for (char ten = '0'; ten <= '9'; ++ten) {

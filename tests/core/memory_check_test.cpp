@@ -61,6 +61,11 @@ TEST(MemoryCheck, InvalidDataAndShadowCount) {
 // record 7 in a mode that is no mode. The repair has no wideband exception and changes Mode only.
 TEST(MemoryCheck, ModeRepairOkOrCancel) {
     const char* wide = "    Analog Wideband\n";
+    const std::string ask =
+        "The following operating modes are used in the memory data but are currently disabled:\n\n";
+    const std::string update =
+        "\nDo you wish to update memory data to use a valid mode?\n"
+        "\nPress OK to update data or CANCEL to leave data unchanged";
     // clang-format off
     const std::tuple<std::uint8_t, bool, Answer, const char*, const char*> rows[] = {
         {0x30, true, Answer::Ok, wide, "0:1 1:2 5:1 6:1 7:1 231:1 233:0 "},
@@ -86,13 +91,8 @@ TEST(MemoryCheck, ModeRepairOkOrCancel) {
         CheckMemory(memory, op);
         std::vector<Message> shown{kInvalidData};
         if (lines) {
-            shown.push_back(
-                {std::string("The following operating modes are used in the memory data but are "
-                             "currently disabled:\n\n") +
-                     lines +
-                     "\nDo you wish to update memory data to use a valid mode?\n"
-                     "\nPress OK to update data or CANCEL to leave data unchanged",
-                 "Radio Operating Modes", Icon::Exclamation, Buttons::OkCancel});
+            shown.push_back({ask + lines + update, "Radio Operating Modes", Icon::Exclamation,
+                             Buttons::OkCancel});
         }
         EXPECT_EQ(op.shown, shown);
         std::string after;
