@@ -1,21 +1,17 @@
 #include "csv_chirp.h"
 
-#include <gtest/gtest.h>
-
 #include "../test_memory.h"
 #include "csv.h"
 #include "tables.h"
 #include "temp_dir.h"
 
-namespace kld {
+namespace kld::test {
 namespace {
-
-using test::ResetMemory;
 
 const std::filesystem::path kGolden = KLD_GOLDEN_DIR;
 
 Result<CsvImport> Import(const std::string& text, ChannelMemory& memory) {
-    return ImportCsv(test::Bytes(text), memory);
+    return ImportCsv(Bytes(text), memory);
 }
 
 const std::string kChirpHeader =
@@ -26,10 +22,10 @@ const std::string kChirpHeader =
 // channels they make, as this program's own plan lists them.
 TEST(Csv, ChirpRowsMapToThisRadiosChannels) {
     ChannelMemory memory = ResetMemory();
-    const Result<CsvImport> result = Import(test::ReadBytes(kGolden / "chirp.csv"), memory);
+    const Result<CsvImport> result = Import(ReadBytes(kGolden / "chirp.csv"), memory);
     ASSERT_TRUE(result) << result.Error().detail;
     EXPECT_TRUE(result->chirp);
-    test::ExpectGolden("chirp.export.csv", ExportCsv(memory));
+    ExpectGolden("chirp.export.csv", ExportCsv(memory));
 
     // Lists fill sixteen at a time in Location order, whatever order the rows are in, and every
     // location fits: fifteen lists of sixteen take 240 channels.
@@ -48,11 +44,11 @@ TEST(Csv, ChirpRowsMapToThisRadiosChannels) {
 // Rows the radio cannot hold, each refused for its one reason; nothing is imported.
 TEST(Csv, ChirpRowsThatCannotMapAreReported) {
     ChannelMemory memory = ResetMemory();
-    const Result<CsvImport> result = Import(test::ReadBytes(kGolden / "chirp-refused.csv"), memory);
+    const Result<CsvImport> result = Import(ReadBytes(kGolden / "chirp-refused.csv"), memory);
     ASSERT_FALSE(result);
-    EXPECT_EQ(result.Error().detail, test::ReadBytes(kGolden / "chirp-refused.txt"));
+    EXPECT_EQ(result.Error().detail, ReadBytes(kGolden / "chirp-refused.txt"));
     EXPECT_TRUE(memory.Records == ResetMemory().Records);
 }
 
 }  // namespace
-}  // namespace kld
+}  // namespace kld::test

@@ -1,81 +1,18 @@
 #include "csv.h"
-#include "../test_memory.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "../core/fake_operator.h"
-#include "channel_editor.h"
 #include "file_io.h"
+#include "plans.h"
 #include "settings_file.h"
-#include "shadows.h"
 #include "temp_dir.h"
 
-namespace kld {
+namespace kld::test {
 namespace {
-
-using test::Bytes;
-using test::ResetMemory;
 
 const std::string kHeader =
     "Channel,Description,List,Scan,Mode,RxFrequency,TxFrequency,RxSquelch,TxSquelch,RxTone,TxTone,"
     "RxDCS,TxDCS,RxTalkGroup,TxTalkGroup,RxNAC,TxNAC,IDCall,Primary\r\n";
-
-struct Chan {
-    int index;
-    std::string desc;
-    int list;
-    bool scan;
-    int mode;
-    std::string rx, tx;
-    std::int16_t rxSql, txSql;
-    int rxCtcss = 0, txCtcss = 0, rxDcs = 0, txDcs = 0;
-    std::string rxTg = "0001", txTg = "0001", rxNac = "293", txNac = "293", idCall = "0000001";
-};
-
-// Stores a channel the way the editor's "Save Record" does.
-void Store(ChannelMemory& memory, const Chan& c) {
-    memory.Current = static_cast<std::int16_t>(c.index);
-    const EditorValues v{c.list,  c.scan,  c.mode,  c.rx == c.tx, c.desc,  c.rx,
-                         c.tx,    c.rxSql, c.txSql, c.rxCtcss,    c.rxDcs, c.txCtcss,
-                         c.txDcs, c.rxTg,  c.txTg,  c.rxNac,      c.txNac, c.idCall};
-    test::ScriptedOperator op;
-    ASSERT_TRUE(StoreChannel(memory, v, op, nullptr).stored) << "channel " << c.index;
-}
-
-// A memory using every kind of field: lists (one full), scan, all three modes, duplex, tones,
-// codes, talk groups, NACs, ID calls, Tx inhibit, shadows, a changed template, guard and Main,
-// Latin-1 text and text that needs quoting.
-ChannelMemory VariedMemory() {
-    ChannelMemory m = ResetMemory();
-    m.EnabledModes = kEnableWide | kEnableNarrow | kEnableDigital;
-    Store(m, {1, "Main", 0, false, kModeNarrow, "151.0250", "151.0250", kSqlNoise, kSqlNoise});
-    Store(m, {2, "Rpt, \"A\"", 0, true, kModeWide, "146.3400", "146.9400", kSqlCtcss, kSqlCtcss, 12,
-              14});
-    Store(m, {3, "Caf\xE9", 1, false, kModeNarrow, "150.0125", "150.0125", kSqlDcs, kSqlDcs, 0, 0,
-              0, 5});
-    Store(m, {10, "P25", 1, true, kModeDigital, "155.5000", "156.0000", kSqlNac, kSqlTalkGroup, 0,
-              0, 0, 0, "BEEF", "0A1F", "F7E", "123"});
-    Store(m, {11, "", 3, false, kModeDigital, "160.0000", "160.0000", kSqlMonitor, kSqlIdCall, 0, 0,
-              0, 0, "0001", "0001", "293", "293", "1234567"});
-    Store(m,
-          {12, "RxOnly", 2, false, kModeNarrow, "170.0000", "170.0000", kSqlNoise, kSqlTxInhibit});
-    for (int i = 100; i < 116; ++i) {
-        Store(m, {i, "Full " + std::to_string(i), 4, i % 2 == 0, kModeNarrow, "140.0000",
-                  "140.0000", kSqlCtcss, kSqlCtcss, i - 100, i - 90});
-    }
-    CreateShadow(m, "10", "20");
-    CreateShadow(m, "10", "21");
-    CreateShadow(m, "2", "30");
-    Store(m, {21, "Shadow", 0, false, kModeDigital, "155.5000", "156.0000", kSqlTalkGroup,
-              kSqlTalkGroup, 0, 0, 0, 0, "0002", "0003"});
-    Store(m, {kGuard1, "Fire", 0, false, kModeNarrow, "155.3400", "155.3400", kSqlCtcss, kSqlCtcss,
-              20, 20});
-    Store(m,
-          {0, "Tmpl", 2, true, kModeNarrow, "152.0000", "152.0000", kSqlDcs, kSqlDcs, 0, 0, 7, 7});
-    return m;
-}
 
 // A record without what a plan does not carry: the status flags but "defined", the counters,
 // the spare ID call element, a shadow's copy of its primary's slots.
@@ -106,25 +43,21 @@ std::string Refusals(const Result<CsvImport>& result) {
     return result ? "" : result.Error().detail;
 }
 
-// Every defined channel but one waiting to be erased, a quoted UTF-8 row each.
-TEST(Csv, ExportWritesOneQuotedUtf8RowPerChannel) {
-    ChannelMemory m = VariedMemory();
-    m.Rec(40) = m.Rec(3);
-    m.Rec(40).Select |= kSelErased;
-    test::ExpectGolden("varied.csv", ExportCsv(m));
-}
-
+// Every defined channel but one waiting to be erased, a quoted UTF-8 row each (golden), reads
+// back as the same channels and writes the same plan again.
 TEST(Csv, ExportThenImportGivesTheSameChannels) {
-    const ChannelMemory source = VariedMemory();
-    const std::string csv = ExportCsv(source);
+    ChannelMemory source = VariedMemory();
+    ChannelMemory erased = source;
+    (erased.Rec(40) = erased.Rec(3)).Select |= kSelErased;
+    const std::string csv = ExportCsv(erased);
+    ExpectGolden("varied.csv", csv);
     ChannelMemory imported = ResetMemory();
     const Result<CsvImport> result = Import(csv, imported);
     ASSERT_TRUE(result) << Refusals(result);
-    EXPECT_FALSE(result->chirp);
-    EXPECT_EQ(result->channels, 1 + 3 + 3 + 3 + 16 + 2);
+    EXPECT_EQ(std::tuple(result->chirp, result->channels, imported.Saved),
+              std::tuple(false, 1 + 3 + 3 + 3 + 16 + 2, false));
     ExpectSameChannels(source, imported);
     EXPECT_EQ(ExportCsv(imported), csv);
-    EXPECT_FALSE(imported.Saved);
 
     // A plan without Main or the guards leaves them as a reset makes them.
     ChannelMemory plain = ResetMemory();
@@ -163,8 +96,6 @@ TEST(Csv, ImportAcceptsTheQuirksOfOtherTools) {
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](char c) { return static_cast<char>(std::tolower(c)); });
     const std::vector<std::pair<const char*, std::string>> cases{
-        {"byte-order mark", "\xEF\xBB\xBF" + csv},
-        {"LF line ends", replaced(csv, "\r\n", "\n")},
         {"header in lower case", lower + body},
         {"trailing empty fields", replaced(csv, "\r\n", ",,,\r\n")},
         {"rows in reverse order", reversed},
@@ -226,8 +157,8 @@ TEST(Csv, MalformedFilesAreRefusedWhole) {
 // A plan with faults in nearly every kind of cell, and rows that clash: every refusal is listed.
 TEST(Csv, EveryRefusedCellIsListed) {
     const std::filesystem::path golden = KLD_GOLDEN_DIR;
-    ExpectRefused(test::ReadBytes(golden / "refused.csv"), test::ReadBytes(golden / "refused.txt"));
+    ExpectRefused(ReadBytes(golden / "refused.csv"), ReadBytes(golden / "refused.txt"));
 }
 
 }  // namespace
-}  // namespace kld
+}  // namespace kld::test

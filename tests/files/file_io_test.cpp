@@ -20,14 +20,11 @@
 
 #include "temp_dir.h"
 
-namespace kld {
+namespace kld::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
 
 constexpr uid_t kNobody = 65534;
 const std::string kNew = "new content\r\n";
@@ -345,4 +342,4 @@ TEST(ReadFileBytes, OnlyRegularFilesAreRead) {
 }
 
 }  // namespace
-}  // namespace kld
+}  // namespace kld::test

@@ -2,8 +2,6 @@
 // that the renderers can be made faster without a byte of their output changing.
 #include "listings.h"
 
-#include <gtest/gtest.h>
-
 #include <random>
 
 #include "../test_memory.h"
@@ -12,10 +10,8 @@
 #include "summary.h"
 #include "temp_dir.h"
 
-namespace kld {
+namespace kld::test {
 namespace {
-
-using test::ResetMemory;
 
 // Records 0 to 232 from bytes a seeded generator makes: every field holds anything a file can
 // put there (negative numbers, control characters, positions outside the tables).
@@ -82,8 +78,8 @@ TEST(Listings, ListingAndDumpStayByteIdentical) {
     for (const auto& [name, memory] : rows) {
         SCOPED_TRACE(name);
         const std::string listing = TextListing(memory);
-        test::ExpectGolden(name + std::string(".listing.txt"), listing);
-        test::ExpectGolden(name + std::string(".dump.txt"), ChannelDump(memory));
+        ExpectGolden(name + std::string(".listing.txt"), listing);
+        ExpectGolden(name + std::string(".dump.txt"), ChannelDump(memory));
         std::string expected;
         for (std::string_view heading : kListingHeadings) {
             expected += " " + std::string(heading) + "\r\n";
@@ -99,4 +95,4 @@ TEST(Listings, ListingAndDumpStayByteIdentical) {
 }
 
 }  // namespace
-}  // namespace kld
+}  // namespace kld::test

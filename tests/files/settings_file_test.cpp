@@ -1,29 +1,24 @@
 #include "settings_file.h"
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
 #include <future>
-#include <tuple>
 
 #include "../test_memory.h"
 #include "record_layout.h"
 #include "temp_dir.h"
 
-namespace kld {
+namespace kld::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
 
 struct Session {
-    ChannelMemory memory = test::ResetMemory();
+    ChannelMemory memory = ResetMemory();
     ProgramState state;
 };
 
@@ -44,6 +39,7 @@ std::string SettingsBytes(const FileHeader& header, const ChannelRecord& record0
 
 // Start-up takes KLD540.ini when this major version wrote it: its template makes every channel,
 // its RFRec names the port. Anything else gives the defaults, written over it unless read only.
+// The command line picks the modes, and the template's mode follows them.
 TEST(SettingsFile, StartUpTakesAnAcceptedFileElseTheDefaults) {
     FileHeader header = FreshHeader(ProgramVersion{});
     header.VerMinor = "9", header.VerRev = "9";
@@ -58,29 +54,37 @@ TEST(SettingsFile, StartUpTakesAnAcceptedFileElseTheDefaults) {
     using Use = SettingsUse;
     using Bytes = std::optional<std::string>;  // none: no file
     const ChannelRecord plain = TemplateRecord();
-    // The file before and how it is used; the template taken and the file after.
-    const std::tuple<const char*, Bytes, Use, ChannelRecord, Bytes> rows[] = {
-        {"missing", std::nullopt, Use::CreateWhenMissing, plain, defaults},
-        {"missing, read only", std::nullopt, Use::ReadOnly, plain, std::nullopt},
-        {"garbage, read only", "garbage", Use::ReadOnly, plain, "garbage"},
-        {"accepted", accepted, Use::CreateWhenMissing, police, accepted},
-        {"one byte short", accepted.substr(0, 137), Use::CreateWhenMissing, plain, defaults},
-        {"another tag", patched(3, '2'), Use::CreateWhenMissing, plain, defaults},
-        {"another major version", patched(8, '3'), Use::CreateWhenMissing, plain, defaults},
-        {"another kind", patched(15, 1), Use::CreateWhenMissing, plain, defaults},
-        {"another format", patched(16, 2), Use::CreateWhenMissing, plain, defaults},
+    ChannelRecord wide = police, digital = plain;
+    wide.Mode = kModeWide, digital.Mode = kModeDigital;
+    // The file before, how it is used and the command line; the template taken, the modes
+    // enabled and the file after.
+    const std::tuple<const char*, Bytes, Use, const char*, ChannelRecord, int, Bytes> rows[] = {
+        {"missing", std::nullopt, Use::CreateWhenMissing, "", plain, 0x30, defaults},
+        {"missing, read only", std::nullopt, Use::ReadOnly, "", plain, 0x30, std::nullopt},
+        {"garbage, read only", "garbage", Use::ReadOnly, "", plain, 0x30, "garbage"},
+        {"accepted", accepted, Use::CreateWhenMissing, "", police, 0x30, accepted},
+        {"accepted, wideband only", accepted, Use::ReadOnly, "W", wide, 0x40, accepted},
+        {"digital only", std::nullopt, Use::ReadOnly, "d", digital, 0x10, std::nullopt},
+        {"one byte short", accepted.substr(0, 137), Use::CreateWhenMissing, "", plain, 0x30,
+         defaults},
+        {"another tag", patched(3, '2'), Use::CreateWhenMissing, "", plain, 0x30, defaults},
+        {"another major version", patched(8, '3'), Use::CreateWhenMissing, "", plain, 0x30,
+         defaults},
+        {"another kind", patched(15, 1), Use::CreateWhenMissing, "", plain, 0x30, defaults},
+        {"another format", patched(16, 2), Use::CreateWhenMissing, "", plain, 0x30, defaults},
     };
-    for (const auto& [name, before, use, record0, after] : rows) {
+    for (const auto& [name, before, use, commandLine, record0, enabled, after] : rows) {
         SCOPED_TRACE(name);
         TempDir dir;
         const std::filesystem::path ini = dir / "KLD540.ini";
         if (before) {
             WriteBytes(ini, *before);
         }
-        const Session s = Start(dir, "", use);
+        const Session s = Start(dir, commandLine, use);
         const bool taken = before == accepted;
-        EXPECT_EQ(std::tuple(s.memory.Rec(0), s.memory.Rec(12).Desc, s.memory.PortNumber),
-                  std::tuple(record0, record0.Desc, taken ? 7 : 1));
+        EXPECT_EQ(std::tuple(s.memory.Rec(0), s.memory.Rec(12).Desc, s.memory.Rec(12).Mode,
+                             s.memory.PortNumber, s.memory.EnabledModes),
+                  std::tuple(record0, record0.Desc, record0.Mode, taken ? 7 : 1, enabled));
         EXPECT_EQ(s.state.Header, taken ? header : FreshHeader(ProgramVersion{}));
         EXPECT_EQ(std::pair(s.memory.Saved, s.state.DebugMode), std::pair(true, false));
         EXPECT_EQ(std::filesystem::exists(ini) ? Bytes(ReadBytes(ini)) : std::nullopt, after);
@@ -88,22 +92,6 @@ TEST(SettingsFile, StartUpTakesAnAcceptedFileElseTheDefaults) {
     TempDir dir;
     WriteBytes(dir / "KLD-540.log", "");
     EXPECT_TRUE(Start(dir).state.DebugMode);
-}
-
-// The command line picks the modes (its rules are the core's); the template's mode follows.
-TEST(SettingsFile, TemplateModeFollowsTheCommandLine) {
-    const std::tuple<const char*, std::int16_t, int, int> rows[] = {
-        {"W", kModeNarrow, 0x40, kModeWide}, {"d", 9, 0x10, kModeDigital}};
-    for (const auto& [commandLine, stored, enabled, mode] : rows) {
-        TempDir dir;
-        ChannelRecord record0 = TemplateRecord();
-        record0.Mode = stored;
-        WriteBytes(dir / "KLD540.ini", SettingsBytes(FreshHeader(ProgramVersion{}), record0));
-        const Session s = Start(dir, commandLine);
-        EXPECT_EQ(std::tuple(s.memory.EnabledModes, s.memory.Rec(0).Mode, s.memory.Rec(20).Mode),
-                  std::tuple(enabled, mode, mode))
-            << commandLine;
-    }
 }
 
 TEST(SettingsFile, SaveDefaultsWritesPortAndTemplate) {
@@ -153,4 +141,4 @@ TEST(SettingsFile, SomethingOtherThanAFileIsNeitherReadNorWritten) {
 }
 
 }  // namespace
-}  // namespace kld
+}  // namespace kld::test
