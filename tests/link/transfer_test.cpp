@@ -43,7 +43,9 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
     };
     for (const auto& [level, lineSettings, modes] : rows) {
         SCOPED_TRACE(level);
-        Rig rig(Config([&](SimConfig& c) { c.protocolLevel = level, c.enabledModes = 0x30; }));
+        const int protocolLevel = level;
+        Rig rig(
+            Config([&](SimConfig& c) { c.protocolLevel = protocolLevel, c.enabledModes = 0x30; }));
         EXPECT_EQ(rig.Run(Direction::Receive).Message(), "Transfer Complete.");
         EXPECT_EQ(std::pair(rig.device.LineSettingsRequested(), rig.memory.EnabledModes),
                   std::pair(lineSettings, modes));
