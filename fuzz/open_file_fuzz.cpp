@@ -1,51 +1,211 @@
-// The whole open of a channel file, whatever the file holds: its kind recognised by content, a
-// native file's records or an older file's import, then the memory check, the stamp rule and
-// channel 1.
+// Any channel file, read as any kind the program reads, and what the program then does with the
+// memory it made: the memory check, the stamp rule and channel 1 as every load ends; the views;
+// the list operations and the comparison of two memories; the CSV plan.
 //
-//   byte 0  bit 0  the operator's answers (import an unrecognised file as an old one; move
-//                  channels out of disabled modes): Yes and OK, else No and Cancel
-//           bit 1  a memory stamp from the radio is held
-//           bit 2  the last receive brought shadows
+//   byte 0  bit 0     the operator's answers (import an unrecognised file as an old one; move
+//                     channels out of disabled modes): Yes and OK, else No and Cancel
+//           bit 1     a memory stamp from the radio is held
+//           bit 2     the last receive brought shadows
+//           bits 3-5  read as "Open File" reads it (0, 7), as a KVS-220 list (1), a text
+//                     listing (2), an old headerless file (3), a CSV plan (4), a data file (5),
+//                     or at start-up as the settings file (6: see Load)
 //   then    the file
+#include <fstream>
+
+#include "compare.h"
+#include "csv.h"
 #include "fuzz_support.h"
+#include "list_operations.h"
+#include "modes.h"
+#include "older_files.h"
+#include "send_plan.h"
+#include "squelch_modes.h"
+
+namespace {
+
+using namespace kld;
+using namespace kld::fuzz;
+
+enum Kind { kOpenFile, kKvs220, kListing, kOldFile, kCsvPlan, kDataFile, kSettings };
+
+// Reads the file as a `kind`, then ends as a load ends; false when nothing was loaded.
+bool Load(int kind, std::uint8_t setup, std::span<const std::uint8_t> file, ChannelMemory& memory,
+          ProgramState& state, Operator& op) {
+    using Reader =
+        std::optional<Failure> (*)(std::span<const std::uint8_t>, ChannelMemory&, Operator&);
+    static constexpr Reader kReaders[] = {ImportKvs220List, ImportTextListing,
+                                          ImportOldChannelFile};
+    switch (kind) {
+        case kKvs220:
+        case kListing:
+        case kOldFile:
+            ClearMemory(memory);  // as the open leaves it for the reader
+            if (kReaders[kind - kKvs220](file, memory, op)) {
+                return false;
+            }
+            break;
+        case kCsvPlan: {
+            const Result<CsvImport> plan = ImportCsv(file, memory);
+            if (!plan) {
+                // A refusal a line, each naming its line first (a quoted cell may hold a line end).
+                Require(
+                    plan.Error().detail.starts_with("Line ") && plan.Error().detail.ends_with('\n'),
+                    "a refused plan says why, line by line");
+                return false;
+            }
+            break;
+        }
+        case kDataFile: {
+            ClearMemory(memory);
+            LoadNativeRecords(file, memory);
+            // Saved again, the records are the file's bytes, a short file's missing end zeros.
+            std::string records(AsText(file.data(), std::min(file.size(), kDataFileBytes)));
+            records.resize(kDataFileBytes);
+            Require(EncodeDataFile(memory, state)
+                            .compare(kHeaderBytes, kDataFileBytes, records, kHeaderBytes,
+                                     kDataFileBytes) == 0,
+                    "a loaded data file saved again gives back its records byte for byte");
+            break;
+        }
+        case kSettings: {
+            // Start-up with the file as KLD540.ini, after a command line (a length byte and its
+            // text). Bit 0 puts the debug marker file beside it; bit 1 makes it the desktop
+            // program's start, which writes a refused file afresh, else the command-line tool's.
+            Input in(file.data(), file.size());
+            const std::string_view commandLine = in.Text();
+            const std::filesystem::path& folder = ScratchFolder("open");
+            std::ofstream(folder / kSettingsFileName, std::ios::binary) << in.Rest();
+            std::error_code ec;
+            std::filesystem::remove(folder / kDebugMarkerName, ec);
+            if (setup & 1) {
+                std::ofstream(folder / kDebugMarkerName).flush();
+            }
+            memory.Saved = false;
+            PrepareMemory(memory, state, commandLine, folder,
+                          setup & 2 ? SettingsUse::CreateWhenMissing : SettingsUse::ReadOnly);
+            Require(state.DebugMode == (setup & 1) && memory.Saved && state.MemoryStamp == kNoStamp,
+                    "start-up follows the marker file, and leaves the memory saved, unstamped");
+            Require(memory.PortNumber == memory.Rec(kDefaultRecord).RFRec &&
+                        (memory.EnabledModes == 0 ||
+                         (memory.EnabledModes & ModeFlag(memory.Rec(kDefaultRecord).Mode)) != 0),
+                    "the port is the template's, and its mode enabled whenever a mode is");
+            Require(Recount(memory) == StartMemory().ZoneCounts,
+                    "start-up defines only Main and the guards");
+            // Starting again with the file as the first start left it gives the same memory.
+            ChannelMemory again;
+            ProgramState againState;
+            PrepareMemory(again, againState, commandLine, folder, SettingsUse::ReadOnly);
+            Require(SameRecords(again, memory) && againState.Header == state.Header,
+                    "a second start gives the same memory");
+            return true;  // start-up runs no memory check
+        }
+        default: {
+            const Result<Opened> opened = OpenChannelData(file, memory, state, op);
+            return opened && *opened == Opened::Loaded;
+        }
+    }
+    FinishOpen(memory, state, op);
+    return true;
+}
+
+// Select All, Clear All and each record's box change only send flags, which no comparison
+// sees; each box shows what it was clicked to. Erasing each record in turn keeps the lists
+// counted, and erasing a radio's channel twice gives it back as it was.
+void CheckListOperations(const ChannelMemory& loaded, ProgramState& state) {
+    ChannelMemory memory = loaded;
+    SelectAllDefined(memory);
+    ClearAllSelections(memory);
+    for (int index = 0; index <= kLastRecord; ++index) {
+        const int top = index - index % kSelectionBoxes;
+        const int box = BoxState(memory.Rec(index));  // a grey box stays grey: an erase mark
+        const int click = box == kBoxGrey ? box : kBoxTicked - box;
+        Require(SetSelectionFromBox(memory, top, index % kSelectionBoxes, click) &&
+                    SelectionBoxStates(memory, top)[index % kSelectionBoxes] == click,
+                "a clicked box shows the state it was clicked to");
+    }
+    Require(CompareMemories(loaded, memory).empty(), "selections are not compared");
+    AnsweringOperator op;
+    for (int index = 0; index <= kLastRecord; ++index) {
+        memory.Current = static_cast<std::int16_t>(index);
+        const ChannelRecord record = memory.Rec(index);
+        const EraseResult erased = EraseOrUneraseCurrent(memory, op);
+        if (erased == EraseResult::MarkToggled) {
+            Require(memory.Rec(index).IsErased() != record.IsErased() &&
+                        EraseOrUneraseCurrent(memory, op) == EraseResult::MarkToggled &&
+                        memory.Rec(index) == record,
+                    "an erase mark toggled twice leaves the record as it was");
+        }
+        if (erased == EraseResult::Removed) {
+            CheckZoneCounts(memory);
+        }
+    }
+    const std::string diff = DiffText(CompareMemories(loaded, memory));
+    Require(diff.empty() || diff.starts_with("Chan"), "differences come under a heading");
+    Require(TogglePurge(state) == "UnPurge" && TogglePurge(state) == "Purge",
+            "the purge button switches and switches back");
+}
+
+// The plan of a memory the program takes for sound imports again: no invalid data, every
+// channel can be sent, and its squelch modes are ones its mode offers (the memory check passes
+// any squelch letter, and a plan cannot name one the mode does not offer). A plan's memory
+// exports as the same plan.
+void CheckPlan(const ChannelMemory& memory, int invalidData, bool fromPlan) {
+    bool sound = invalidData == 0 && UnsendableChannels(memory).empty();
+    for (const ChannelRecord& r : memory.Records) {
+        const SquelchLists offered = SquelchListsFor(r.Mode, r.IsShadow());
+        sound = sound && (!r.IsDefined() || (SquelchPosition(offered.rx, r.RSql) &&
+                                             SquelchPosition(offered.tx, r.TSql)));
+    }
+    const std::string csv = ExportCsv(memory);
+    if (sound || fromPlan) {
+        ChannelMemory again = memory;
+        const Result<CsvImport> plan = ImportCsv(AsBytes(csv), again);
+        Require(plan.Ok(), "a plan this program exported imports again");
+        Require(!fromPlan || ExportCsv(again) == csv,
+                "export, import and export again give the same plan");
+    }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace kld;
-    using namespace kld::fuzz;
     if (size == 0) {
         return 0;
     }
-    const bool agree = (data[0] & 1) != 0;
+    const int kind = (data[0] >> 3) & 7;
     ChannelMemory memory = StartMemory();
-    memory.Rec(9) = memory.Rec(kFirstChannel);  // something the open must reset
+    memory.Rec(9) = memory.Rec(kFirstChannel);  // something the load must reset
     ++memory.ZoneCounts[0];
+    const ChannelMemory given = memory;
     ProgramState state;
-    if (data[0] & 2) {
-        state.MemoryStamp = "20240229235959";
-    }
+    state.MemoryStamp = (data[0] & 2) != 0 ? "20240229235959" : kNoStamp;
     state.RxShadowCount = (data[0] & 4) != 0 ? 1 : 0;
     const std::string stamp = state.MemoryStamp;
 
-    AnsweringOperator op(agree);
-    const Result<Opened> result = OpenChannelData({data + 1, size - 1}, memory, state, op);
-    if (result && *result == Opened::Loaded) {
-        Require(memory.Current == kFirstChannel, "channel 1 is current after an open");
-        CheckZoneCounts(memory);
-        if (op.invalidData == 0) {
-            CheckNoListOverfull(memory);
-        }
-        bool shadows = state.RxShadowCount != 0;
-        for (int index = 0; index <= kLastRecord; ++index) {
-            shadows = shadows || memory.Rec(index).IsShadow();
-        }
-        Require(state.MemoryStamp == (shadows ? std::string(kNoStamp) : stamp),
-                "a memory stamp survives an open only without shadows");
-    } else {
-        const ChannelMemory start = StartMemory();
-        Require(SameRecords(memory, start) && memory.ZoneCounts == start.ZoneCounts,
-                "a file not loaded leaves the reset memory");
+    AnsweringOperator op((data[0] & 1) != 0);
+    if (!Load(kind, data[0], {data + 1, size - 1}, memory, state, op)) {
+        const ChannelMemory& left = kind == kCsvPlan ? given : StartMemory();
+        Require(SameRecords(memory, left) && memory.ZoneCounts == left.ZoneCounts,
+                "a file not loaded leaves the memory reset, a refused plan as it was");
         Require(state.MemoryStamp == stamp, "a file not loaded leaves the stamp");
+        return 0;
     }
-    CheckViews(memory);  // the open ran the memory check
+    Require(memory.Rec(kRecordSlots - 1) == given.Rec(kRecordSlots - 1),
+            "the spare record is nobody's to write");
+    Require(memory.Current == kFirstChannel, "channel 1 is current after a load");
+    Require(kind != kCsvPlan || op.invalidData == 0, "an imported plan holds no invalid data");
+    CheckZoneCounts(memory);
+    if (op.invalidData == 0) {
+        CheckNoListOverfull(memory);
+    }
+    bool shadows = state.RxShadowCount != 0;
+    for (int index = 0; index <= kLastRecord; ++index) {
+        shadows = shadows || memory.Rec(index).IsShadow();
+    }
+    Require(state.MemoryStamp == (shadows || kind == kSettings ? std::string(kNoStamp) : stamp),
+            "a memory stamp survives a load only without shadows");
+    CheckViews(memory);
+    CheckListOperations(memory, state);
+    CheckPlan(memory, op.invalidData, kind == kCsvPlan);
     return 0;
 }
