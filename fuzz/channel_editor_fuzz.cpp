@@ -84,7 +84,6 @@ class Editor {
             case 0: {
                 const std::string text = Enter(in.Text(), flag, 3, Digits<ChannelKeyRule>);
                 if (EnterChannel(memory_, text, op_)) {
-                    Require(IsRecordIndex(memory_.Current), "the channel box names a record");
                     Show();
                 }
                 break;

@@ -60,11 +60,8 @@ class ScriptedRadio : public SerialDevice {
     bool Drain(std::chrono::milliseconds) override { return open_ && !failed_; }
     // A few bytes at a time, never past a line end: a radio does not answer before it is asked.
     std::string ReadAvailable() override {
-        if (silent_ > 0) {
-            --silent_;  // each empty read is a 100 ms wait on the host's clock
-            return {};
-        }
-        if (failed_ || read_ == bytes_.size()) {
+        if (silent_ > 0 || failed_ || read_ == bytes_.size()) {
+            silent_ -= silent_ > 0;  // each empty read is a 100 ms wait on the host's clock
             return {};
         }
         const std::size_t rest = bytes_.size() - read_;
