@@ -42,11 +42,9 @@ std::string Enter(std::string_view keys, bool paste, std::size_t maxLength, cons
     for (const char c : keys) {
         const int key =
             rule ? rule(static_cast<unsigned char>(c), box) : static_cast<unsigned char>(c);
-        if (key == kBackspace) {
-            if (!box.empty()) {
-                box.pop_back();
-            }
-        } else if (key != 0 && box.size() < maxLength) {
+        if (key == kBackspace && !box.empty()) {
+            box.pop_back();
+        } else if (key != kBackspace && key != 0 && box.size() < maxLength) {
             box += static_cast<char>(key);
         }
     }
@@ -129,19 +127,15 @@ class Editor {
                     SquelchCode(flag ? lists_.tx : lists_.rx, in.Byte());
                 FollowSimplex();  // with Sx chosen the transmit side is locked: it follows
                 break;
-            case 14: {
-                const std::uint8_t which = in.Byte();
-                ChooseToneOrCode(which, in.Byte());
+            case 14:
+                ChooseToneOrCode(in);
                 break;
-            }
             case 15:
                 Store();
                 break;
-            case 16: {
-                const std::string_view primary = in.Text();
-                ShadowDialog(primary, in.Text(), flag);
+            case 16:
+                ShadowDialog(in, flag);
                 break;
-            }
             case 17:
                 if (const auto level = AcceptNoiseSquelchLevel(
                         Enter(in.Text(), flag, 2, Digits<DigitKeyRule>), op_)) {
@@ -226,7 +220,9 @@ class Editor {
         FollowSimplex();
     }
 
-    void ChooseToneOrCode(std::uint8_t which, std::uint8_t entry) {
+    void ChooseToneOrCode(Input& in) {
+        const std::uint8_t which = in.Byte();
+        const std::uint8_t entry = in.Byte();
         int* const lists[] = {&v().rxCtcss, &v().rxDcs, &v().txCtcss, &v().txDcs};
         const std::size_t size = which % 2 == 0 ? CtcssTable().size() : DcsTable().size();
         *lists[which % 4] = entry < size ? entry : -1;  // past the list: nothing chosen
@@ -303,7 +299,9 @@ class Editor {
             "a stored channel shown and stored again stays as it is");
     }
 
-    void ShadowDialog(std::string_view primaryKeys, std::string_view shadowKeys, bool paste) {
+    void ShadowDialog(Input& in, bool paste) {
+        const std::string_view primaryKeys = in.Text();
+        const std::string_view shadowKeys = in.Text();
         // The dialog proposes a primary with its text selected: typing replaces it.
         const std::string primary = primaryKeys.empty()
                                         ? ProposedPrimary(memory_)

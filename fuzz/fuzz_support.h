@@ -53,8 +53,7 @@ class Input {
     Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     bool Done() const { return pos_ >= size_; }
     std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    // The next `length` bytes, as many as there are.
-    std::string_view Take(std::size_t length) {
+    std::string_view Take(std::size_t length) {  // as many of them as there are
         const std::string_view text = AsText(data_ + pos_, std::min(length, size_ - pos_));
         pos_ += text.size();
         return text;

@@ -89,8 +89,6 @@ bool Load(int kind, std::uint8_t setup, std::span<const std::uint8_t> file, Chan
                         (memory.EnabledModes == 0 ||
                          (memory.EnabledModes & ModeFlag(memory.Rec(kDefaultRecord).Mode)) != 0),
                     "the port is the template's, and its mode enabled whenever a mode is");
-            Require(Recount(memory) == StartMemory().ZoneCounts,
-                    "start-up defines only Main and the guards");
             // Starting again with the file as the first start left it gives the same memory.
             ChannelMemory again;
             ProgramState againState;
@@ -150,21 +148,27 @@ void CheckListOperations(const ChannelMemory& loaded, ProgramState& state) {
             "the purge button switches and switches back");
 }
 
-// Whether a record holds only what a plan can name: squelch modes its mode offers, and talk
-// groups and NACs with nothing past their digits. (The memory check and the send pass both.)
+// Whether a record holds only what a plan can name: squelch modes its mode offers, talk groups
+// and NACs with nothing past their digits, a description without control characters. (The
+// memory check and the send pass all of these.)
 bool Plannable(const ChannelRecord& r) {
     const SquelchLists offered = SquelchListsFor(r.Mode, r.IsShadow());
-    const auto blank = [](std::string_view rest) { return Trim(rest).empty(); };
+    const std::string past = r.RTG.Str().substr(4) + r.TTG.Str().substr(4) +
+                             r.RNAC.Str().substr(3) + r.TNAC.Str().substr(3);
+    const auto printable = [](unsigned char c) { return c >= 0x20 && (c < 0x7F || c >= 0xA0); };
     return !r.IsDefined() ||
            (SquelchPosition(offered.rx, r.RSql) && SquelchPosition(offered.tx, r.TSql) &&
-            blank(r.RTG.View().substr(4)) && blank(r.TTG.View().substr(4)) &&
-            blank(r.RNAC.View().substr(3)) && blank(r.TNAC.View().substr(3)));
+            Trim(past).empty() && std::ranges::all_of(r.Desc.View(), printable));
 }
 
-// The plan of a memory the program takes for sound (no invalid data, every channel can be sent
-// and named in a plan) imports again; a plan's memory exports as the same plan.
-void CheckPlan(const ChannelMemory& memory, int invalidData, bool fromPlan) {
-    const bool sound = invalidData == 0 && UnsendableChannels(memory).empty() &&
+// The plan of a memory the program takes for sound (the memory check finds no invalid data,
+// every channel can be sent and named in a plan) imports again; a plan's memory exports as the
+// same plan. (Start-up runs no memory check, so the check runs here on a copy.)
+void CheckPlan(const ChannelMemory& memory, bool fromPlan) {
+    ChannelMemory checked = memory;
+    AnsweringOperator op(false);
+    CheckMemory(checked, op);
+    const bool sound = op.invalidData == 0 && UnsendableChannels(memory).empty() &&
                        std::ranges::all_of(memory.Records, Plannable);
     const std::string csv = ExportCsv(memory);
     if (sound || fromPlan) {
@@ -195,9 +199,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AnsweringOperator op((data[0] & 1) != 0);
     if (!Load(kind, data[0], {data + 1, size - 1}, memory, state, op)) {
         const ChannelMemory& left = kind == kCsvPlan ? given : StartMemory();
-        Require(SameRecords(memory, left) && memory.ZoneCounts == left.ZoneCounts,
-                "a file not loaded leaves the memory reset, a refused plan as it was");
-        Require(state.MemoryStamp == stamp, "a file not loaded leaves the stamp");
+        Require(SameRecords(memory, left) && memory.ZoneCounts == left.ZoneCounts &&
+                    state.MemoryStamp == stamp,
+                "a file not loaded leaves the stamp, and the memory reset (a plan: as it was)");
         return 0;
     }
     Require(memory.Rec(kRecordSlots - 1) == given.Rec(kRecordSlots - 1),
@@ -208,14 +212,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (op.invalidData == 0) {
         CheckNoListOverfull(memory);
     }
-    bool shadows = state.RxShadowCount != 0;
-    for (int index = 0; index <= kLastRecord; ++index) {
-        shadows = shadows || memory.Rec(index).IsShadow();
-    }
+    const bool shadows = state.RxShadowCount != 0 ||
+                         std::any_of(memory.Records.begin(), memory.Records.end() - 1,
+                                     [](const ChannelRecord& r) { return r.IsShadow(); });
     Require(state.MemoryStamp == (shadows || kind == kSettings ? std::string(kNoStamp) : stamp),
             "a memory stamp survives a load only without shadows");
     CheckViews(memory);
     CheckListOperations(memory, state);
-    CheckPlan(memory, op.invalidData, kind == kCsvPlan);
+    CheckPlan(memory, kind == kCsvPlan);
     return 0;
 }

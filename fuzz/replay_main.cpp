@@ -14,8 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
-    int inputs = 0;
-    int unreadable = 0;
+    int inputs = 0, unreadable = 0;
     const auto replay = [&](const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(in), {}};

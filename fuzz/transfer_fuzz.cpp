@@ -12,8 +12,7 @@
 //                     from write N on; silent for 29 s after write N (with bit 2 for good)
 //           bit 3     purge the radio first
 //           bits 4-7  N / 2
-//   then    the memory (LoadedMemory), and what the radio says, a few bytes at a time,
-//           whatever it is asked.
+//   then    the memory (LoadedMemory), then what the radio says, whatever it is asked
 #include <chrono>
 #include <climits>
 #include <filesystem>
@@ -157,7 +156,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ScriptedRadio radio(RadioBytes(in.Rest(), (setup >> 5) & 3, setup & 0x10), data[1]);
     test::FakeHost host;
-    host.lingers = false;
     if ((setup & 3) == 3) {
         const VerifyResult verified = VerifyRadio(memory, state, radio, host, folder);
         Require(VerifyReportText(verified).ends_with('\n'), "a verify report ends its last line");
