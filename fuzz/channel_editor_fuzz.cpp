@@ -152,9 +152,7 @@ class Editor {
     void Show() {
         view_ = ViewCurrentChannel(memory_);
         // A box shows as much of what a record holds as it takes.
-        const auto show = [](std::string& box, std::size_t width) {
-            box.resize(std::min(box.size(), width));
-        };
+        const auto show = [](std::string& s, std::size_t n) { s.resize(std::min(s.size(), n)); };
         show(v().rxFreq, kFrequencyChars);
         show(v().txFreq, kFrequencyChars);
         show(v().rxTalkGroup, kTalkGroupChars);
@@ -186,12 +184,8 @@ class Editor {
         FrequencyFields fields{v().rxFreq, v().txFreq, v().simplex};
         const bool cancel =
             transmit ? LeaveTxFrequency(fields, op_) : LeaveRxFrequency(fields, op_);
-        if (!cancel) {
-            const std::string& accepted = transmit ? fields.tx : fields.rx;
-            const FrequencyVerdict verdict = JudgeFrequency(accepted);
-            Require(verdict.inRange && verdict.onRaster && verdict.text == accepted,
-                    "a frequency the leave rule accepts is accepted again as it stands");
-        }
+        Require(cancel || AcceptedFrequency(transmit ? fields.tx : fields.rx),
+                "a frequency the leave rule accepts is accepted again as it stands");
         v().rxFreq = fields.rx;
         v().txFreq = fields.tx;
     }
@@ -265,14 +259,10 @@ class Editor {
                 "a stored channel's squelch modes are in its mode's lists");
         Require(r.RTG.View().substr(4) == "  " && r.TTG.View().substr(4) == "  " &&
                     r.RNAC.View().substr(3) == "   " && r.TNAC.View().substr(3) == "   " &&
-                    r.RFrq.View().substr(8) == "  " && r.TFrq.View().substr(8) == "  ",
-                "a stored channel's texts are within their widths");
-        for (std::string_view stored : {r.RFrq.View(), r.TFrq.View()}) {
-            const std::string shown = DisplayFrequency(stored);
-            const FrequencyVerdict verdict = JudgeFrequency(shown);
-            Require(verdict.inRange && verdict.onRaster && verdict.text == shown,
-                    "a stored frequency shows as a text the leave rule accepts");
-        }
+                    r.RFrq.View().substr(8) == "  " && r.TFrq.View().substr(8) == "  " &&
+                    AcceptedFrequency(DisplayFrequency(r.RFrq.View())) &&
+                    AcceptedFrequency(DisplayFrequency(r.TFrq.View())),
+                "a stored channel's texts fit, its frequencies shown as the leave rule takes them");
         Require(IdCallText(r.IDCall) == outcome.idCall,
                 "the ID call box shows the digits that were stored");
         // Only a channel marked as a primary hands its frequencies on, though its slots may

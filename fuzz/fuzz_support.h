@@ -23,6 +23,7 @@
 
 #include "channel_memory.h"
 #include "data_file.h"
+#include "field_rules.h"
 #include "listings.h"
 #include "memory_check.h"
 #include "operator.h"
@@ -180,6 +181,12 @@ inline ChannelMemory LoadedMemory(Input& in, bool agree,
     return memory;
 }
 
+// Whether the frequency boxes' leave rule takes `text` as it stands.
+inline bool AcceptedFrequency(std::string_view text) {
+    const FrequencyVerdict verdict = JudgeFrequency(text);
+    return verdict.onRaster && verdict.text == text;  // on the raster is in range too
+}
+
 // Every control character but NUL, which ends the text for strcspn anyway.
 inline constexpr char kControlChars[] =
     "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15\x16"
@@ -239,12 +246,6 @@ inline void CheckDump(const ChannelMemory& memory) {
                 dump.size() >= kHead.size() + 4 * 18 + kRecords * 586 &&
                 dump.size() <= kHead.size() + 4 * 30 + kRecords * 640,
             "the dump has its zone counts and 28 lines for each record");
-}
-
-// Every view of a memory: the listing and the dump.
-inline void CheckViews(const ChannelMemory& memory) {
-    CheckListing(memory);
-    CheckDump(memory);
 }
 
 }  // namespace kld::fuzz
