@@ -6,9 +6,11 @@
 //   byte 0   bits 4-6  the modes the radio enabled (wide, narrow, digital)
 //            bit 0     list 3 holds 15 channels and list 4 sixteen, so the full-list rules show
 //            bit 1     the settings file can be written when the template is stored
-//   then     actions, each a byte (bits 0-6 which box, modulo 18; bit 7 paste rather than type,
-//            or the transmit side) and what it needs: a text is a length byte and that many
-//            bytes, a choice one byte.
+//            bit 7     the answer to the memory check's offer to move channels out of disabled
+//                      modes: OK, else Cancel
+//   then     the memory the editor starts from (LoadedMemory), then actions, each a byte (bits
+//            0-6 which box, modulo 18; bit 7 paste rather than type, or the transmit side) and
+//            what it needs: a text is a length byte and that many bytes, a choice one byte.
 #include <functional>
 
 #include "channel_editor.h"
@@ -25,24 +27,6 @@ namespace {
 using namespace kld;
 using namespace kld::fuzz;
 
-class Input {
-  public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    bool Done() const { return pos_ >= size_; }
-    std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-    std::string_view Text() {
-        const std::size_t length = std::min<std::size_t>(Byte(), size_ - pos_);
-        const std::string_view text(reinterpret_cast<const char*>(data_ + pos_), length);
-        pos_ += length;
-        return text;
-    }
-
-  private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
-};
-
 // What one key does to a box: the key to insert (0 for none), after the rule may have rewritten
 // the box's text.
 using KeyRule = std::function<int(int key, std::string& box)>;
@@ -58,49 +42,46 @@ std::string Enter(std::string_view keys, bool paste, std::size_t maxLength, cons
     for (const char c : keys) {
         const int key =
             rule ? rule(static_cast<unsigned char>(c), box) : static_cast<unsigned char>(c);
-        if (key == kBackspace) {
-            if (!box.empty()) {
-                box.pop_back();
-            }
-        } else if (key != 0 && box.size() < maxLength) {
+        if (key == kBackspace && !box.empty()) {
+            box.pop_back();
+        } else if (key != kBackspace && key != 0 && box.size() < maxLength) {
             box += static_cast<char>(key);
         }
     }
     return box;
 }
 
-int DigitRule(int key, std::string& box) {
-    DigitKeyResult result = DigitKeyRule(key, box);
-    box = std::move(result.text);
-    return result.key;
-}
-
-int ChannelRule(int key, std::string& box) {
-    DigitKeyResult result = ChannelKeyRule(key, box);
+// A numeric box's rule (DigitKeyRule, ChannelKeyRule), which trims the box on each key.
+template <DigitKeyResult (*Rule)(int, std::string_view)>
+int Digits(int key, std::string& box) {
+    DigitKeyResult result = Rule(key, box);
     box = std::move(result.text);
     return result.key;
 }
 
 class Editor {
   public:
-    Editor(std::uint8_t setup, Operator& op) : op_(op), defaultsWritten_(setup & 2) {
-        memory_ = StartMemory();
-        memory_.EnabledModes = setup & (kEnableWide | kEnableNarrow | kEnableDigital);
-        if (setup & 1) {
-            FillList(3, 100, 15);
-            FillList(4, 115, 16);
+    Editor(std::uint8_t setup, Input& in, Operator& op) : op_(op), defaultsWritten_(setup & 2) {
+        memory_ =
+            LoadedMemory(in, setup & 0x80, setup & (kEnableWide | kEnableNarrow | kEnableDigital));
+        for (int index = 100; (setup & 1) != 0 && index < 131; ++index) {  // lists 3 and 4
+            ChannelRecord& r = memory_.Rec(index) = memory_.Rec(kFirstChannel);
+            r.Prim = r.Chnl = static_cast<std::int16_t>(index);
+            r.Scan = ScanOfZone(index < 115 ? 3 : 4);
         }
+        memory_.ZoneCounts = Recount(memory_);
+        roomy_ = std::ranges::all_of(memory_.ZoneCounts, [](int n) { return n <= 16; });
         Show();
     }
 
     void Act(Input& in) {
         const std::uint8_t action = in.Byte();
         const bool flag = (action & 0x80) != 0;  // paste rather than type; or the transmit box
-        switch ((action & 0x7F) % 18) {
+        const int box = (action & 0x7F) % 18;
+        switch (box) {
             case 0: {
-                const std::string box = Enter(in.Text(), flag, 3, ChannelRule);
-                if (EnterChannel(memory_, box, op_)) {
-                    Require(IsRecordIndex(memory_.Current), "the channel box names a record");
+                const std::string text = Enter(in.Text(), flag, 3, Digits<ChannelKeyRule>);
+                if (EnterChannel(memory_, text, op_)) {
                     Show();
                 }
                 break;
@@ -109,25 +90,21 @@ class Editor {
                 v().desc = Enter(in.Text(), flag, 8, nullptr);
                 break;
             case 2:
-                EnterFrequency(false, in.Text(), flag);
-                break;
             case 3:
-                EnterFrequency(true, in.Text(), flag);
+                EnterFrequency(box == 3, in.Text(), flag);
                 break;
             case 4:
-                EnterHex(v().rxTalkGroup, v().txTalkGroup, 4, in.Text(), flag, CompleteTalkGroup);
-                break;
             case 5:
-                EnterHex(v().txTalkGroup, v().txTalkGroup, 4, in.Text(), flag, CompleteTalkGroup);
+                EnterHex(box == 4 ? v().rxTalkGroup : v().txTalkGroup, v().txTalkGroup, 4,
+                         in.Text(), flag, CompleteTalkGroup);
                 break;
             case 6:
-                EnterHex(v().rxNac, v().txNac, 3, in.Text(), flag, CompleteNac);
-                break;
             case 7:
-                EnterHex(v().txNac, v().txNac, 3, in.Text(), flag, CompleteNac);
+                EnterHex(box == 6 ? v().rxNac : v().txNac, v().txNac, 3, in.Text(), flag,
+                         CompleteNac);
                 break;
             case 8:
-                v().idCall = Enter(in.Text(), flag, 7, DigitRule);
+                v().idCall = Enter(in.Text(), flag, 7, Digits<DigitKeyRule>);
                 break;
             case 9: {
                 const std::size_t entry = in.Byte();
@@ -145,54 +122,44 @@ class Editor {
                 v().simplex = flag;
                 FollowSimplex();
                 break;
-            case 13: {
-                const std::optional<int> entry = in.Byte();
-                if (flag) {
-                    v().txSquelch = SquelchCode(lists_.tx, entry);
-                } else {
-                    v().rxSquelch = SquelchCode(lists_.rx, entry);
-                    FollowSimplex();
-                }
+            case 13:
+                (flag ? v().txSquelch : v().rxSquelch) =
+                    SquelchCode(flag ? lists_.tx : lists_.rx, in.Byte());
+                FollowSimplex();  // with Sx chosen the transmit side is locked: it follows
                 break;
-            }
-            case 14: {
-                const std::uint8_t which = in.Byte();
-                ChooseToneOrCode(which, in.Byte());
+            case 14:
+                ChooseToneOrCode(in);
                 break;
-            }
             case 15:
                 Store();
                 break;
-            case 16: {
-                const std::string_view primary = in.Text();
-                ShadowDialog(primary, in.Text(), flag);
+            case 16:
+                ShadowDialog(in, flag);
                 break;
-            }
-            case 17: {
-                const std::string box = Enter(in.Text(), flag, 2, DigitRule);
-                if (const auto level = AcceptNoiseSquelchLevel(box, op_)) {
+            case 17:
+                if (const auto level = AcceptNoiseSquelchLevel(
+                        Enter(in.Text(), flag, 2, Digits<DigitKeyRule>), op_)) {
                     Require(*level <= 15, "the noise squelch level is 0 to 15");
                     memory_.NoiseSquelchLevel = *level;
                 }
                 break;
-            }
         }
     }
 
   private:
     EditorValues& v() { return view_.values; }
 
-    void FillList(int list, int first, int count) {
-        for (int index = first; index < first + count; ++index) {
-            ChannelRecord& r = memory_.Rec(index) = memory_.Rec(kFirstChannel);
-            r.Prim = r.Chnl = static_cast<std::int16_t>(index);
-            r.Scan = static_cast<std::int16_t>(list * 16);
-            ++memory_.ZoneCounts[static_cast<std::size_t>(list)];
-        }
-    }
-
     void Show() {
         view_ = ViewCurrentChannel(memory_);
+        // A box shows as much of what a record holds as it takes.
+        const auto show = [](std::string& s, std::size_t n) { s.resize(std::min(s.size(), n)); };
+        show(v().rxFreq, kFrequencyChars);
+        show(v().txFreq, kFrequencyChars);
+        show(v().rxTalkGroup, kTalkGroupChars);
+        show(v().txTalkGroup, kTalkGroupChars);
+        show(v().rxNac, kNacChars);
+        show(v().txNac, kNacChars);
+        show(v().idCall, kIdCallChars);
         lists_ = view_.squelch;
         modeTag_ = v().mode;
     }
@@ -217,12 +184,8 @@ class Editor {
         FrequencyFields fields{v().rxFreq, v().txFreq, v().simplex};
         const bool cancel =
             transmit ? LeaveTxFrequency(fields, op_) : LeaveRxFrequency(fields, op_);
-        if (!cancel) {
-            const std::string& accepted = transmit ? fields.tx : fields.rx;
-            const FrequencyVerdict verdict = JudgeFrequency(accepted);
-            Require(verdict.inRange && verdict.onRaster && verdict.text == accepted,
-                    "a frequency the leave rule accepts is accepted again as it stands");
-        }
+        Require(cancel || AcceptedFrequency(transmit ? fields.tx : fields.rx),
+                "a frequency the leave rule accepts is accepted again as it stands");
         v().rxFreq = fields.rx;
         v().txFreq = fields.tx;
     }
@@ -251,25 +214,12 @@ class Editor {
         FollowSimplex();
     }
 
-    void ChooseToneOrCode(std::uint8_t which, std::uint8_t entry) {
-        const int tones = static_cast<int>(CtcssTable().size());
-        const int codes = static_cast<int>(DcsTable().size());
-        // An entry past the list is no choice: the list shows nothing chosen.
-        const auto chosen = [entry](int size) { return entry < size ? int{entry} : -1; };
-        switch (which % 4) {
-            case 0:
-                v().rxCtcss = chosen(tones);
-                break;
-            case 1:
-                v().rxDcs = chosen(codes);
-                break;
-            case 2:
-                v().txCtcss = chosen(tones);
-                break;
-            default:
-                v().txDcs = chosen(codes);
-                break;
-        }
+    void ChooseToneOrCode(Input& in) {
+        const std::uint8_t which = in.Byte();
+        const std::uint8_t entry = in.Byte();
+        int* const lists[] = {&v().rxCtcss, &v().rxDcs, &v().txCtcss, &v().txDcs};
+        const std::size_t size = which % 2 == 0 ? CtcssTable().size() : DcsTable().size();
+        *lists[which % 4] = entry < size ? entry : -1;  // past the list: nothing chosen
         if (which % 4 < 2) {
             FollowSimplex();
         }
@@ -287,7 +237,7 @@ class Editor {
             v().txFreq = outcome.frequencies.tx;
             return;
         }
-        CheckStored(c, outcome);
+        CheckStored(c, before.Rec(c), outcome);
         CheckStoredAgain(c);
         for (int changed : outcome.changedRecords) {
             CheckSummaryLine(memory_, changed);  // the list shows these lines afresh
@@ -295,33 +245,36 @@ class Editor {
         Show();
     }
 
-    void CheckStored(int c, const StoreOutcome& outcome) {
+    void CheckStored(int c, const ChannelRecord& was, const StoreOutcome& outcome) {
         const ChannelRecord& r = memory_.Rec(c);
         Require(ModeFlag(r.Mode) != 0, "a stored channel has an operating mode");
-        Require(!CtcssText(r.RCTCSS).empty() && !CtcssText(r.TCTCSS).empty() &&
-                    !DcsText(r.RDCS).empty() && !DcsText(r.TDCS).empty(),
-                "a stored channel's tones and codes are inside their tables");
+        // A position the list cannot show was no choice: the record keeps it.
+        Require((!CtcssText(r.RCTCSS).empty() || r.RCTCSS == was.RCTCSS) &&
+                    (!CtcssText(r.TCTCSS).empty() || r.TCTCSS == was.TCTCSS) &&
+                    (!DcsText(r.RDCS).empty() || r.RDCS == was.RDCS) &&
+                    (!DcsText(r.TDCS).empty() || r.TDCS == was.TDCS),
+                "a stored channel's tones and codes are inside their tables, or kept");
         const SquelchLists offered = SquelchListsFor(r.Mode, r.IsShadow());
         Require(SquelchPosition(offered.rx, r.RSql) && SquelchPosition(offered.tx, r.TSql),
                 "a stored channel's squelch modes are in its mode's lists");
         Require(r.RTG.View().substr(4) == "  " && r.TTG.View().substr(4) == "  " &&
                     r.RNAC.View().substr(3) == "   " && r.TNAC.View().substr(3) == "   " &&
-                    r.RFrq.View().substr(8) == "  " && r.TFrq.View().substr(8) == "  ",
-                "a stored channel's texts are within their widths");
-        for (std::string_view stored : {r.RFrq.View(), r.TFrq.View()}) {
-            const std::string shown = DisplayFrequency(stored);
-            const FrequencyVerdict verdict = JudgeFrequency(shown);
-            Require(verdict.inRange && verdict.onRaster && verdict.text == shown,
-                    "a stored frequency shows as a text the leave rule accepts");
-        }
+                    r.RFrq.View().substr(8) == "  " && r.TFrq.View().substr(8) == "  " &&
+                    AcceptedFrequency(DisplayFrequency(r.RFrq.View())) &&
+                    AcceptedFrequency(DisplayFrequency(r.TFrq.View())),
+                "a stored channel's texts fit, its frequencies shown as the leave rule takes them");
         Require(IdCallText(r.IDCall) == outcome.idCall,
                 "the ID call box shows the digits that were stored");
-        for (const int s : ShadowsOf(memory_, c)) {
+        // Only a channel marked as a primary hands its frequencies on, though its slots may
+        // name shadows without the mark.
+        for (const int s : r.HasShadows() ? ShadowsOf(memory_, c) : std::vector<int>{}) {
             Require(memory_.Rec(s).RFrq == r.RFrq && memory_.Rec(s).TFrq == r.TFrq,
                     "shadows take their primary's frequencies");
         }
         CheckZoneCounts(memory_);
-        CheckNoListOverfull(memory_);
+        if (roomy_) {
+            CheckNoListOverfull(memory_);  // a store offers no full list
+        }
     }
 
     // Showing a stored channel and storing it again, untouched, changes nothing.
@@ -336,11 +289,14 @@ class Editor {
             "a stored channel shown and stored again stays as it is");
     }
 
-    void ShadowDialog(std::string_view primaryKeys, std::string_view shadowKeys, bool paste) {
+    void ShadowDialog(Input& in, bool paste) {
+        const std::string_view primaryKeys = in.Text();
+        const std::string_view shadowKeys = in.Text();
         // The dialog proposes a primary with its text selected: typing replaces it.
-        const std::string primary = primaryKeys.empty() ? ProposedPrimary(memory_)
-                                                        : Enter(primaryKeys, paste, 3, DigitRule);
-        const std::string shadow = Enter(shadowKeys, paste, 3, DigitRule);
+        const std::string primary = primaryKeys.empty()
+                                        ? ProposedPrimary(memory_)
+                                        : Enter(primaryKeys, paste, 3, Digits<DigitKeyRule>);
+        const std::string shadow = Enter(shadowKeys, paste, 3, Digits<DigitKeyRule>);
         if (JudgeShadowNumbers(memory_, primary, shadow, op_) != ShadowDialogResult::Accepted) {
             return;
         }
@@ -354,6 +310,7 @@ class Editor {
 
     Operator& op_;
     bool defaultsWritten_;
+    bool roomy_ = true;  // no list started with more than 16 channels
     ChannelMemory memory_;
     ChannelView view_;
     SquelchLists lists_;
@@ -368,7 +325,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     AnsweringOperator op;
     Input in(data + 1, size - 1);
-    Editor editor(data[0], op);
+    Editor editor(data[0], in, op);
     // Sixty-four actions make a long editing session; longer inputs only repeat what shorter
     // ones reach, at a cost per run.
     for (int actions = 0; !in.Done() && actions < 64; ++actions) {

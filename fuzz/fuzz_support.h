@@ -1,12 +1,14 @@
 #pragma once
 
-// Shared by the fuzz targets: a memory as the program starts with it, operators that answer as
-// the input says, and the checks of what the program makes of any input. A check that fails
-// prints what it checked and aborts, so libFuzzer keeps the input that broke it.
+// Shared by the fuzz targets: their input read a piece at a time, a memory as the program starts
+// with it or as a file or radio may leave it, operators that answer as the input says, and the
+// checks of what the program makes of any input. A check that fails prints what it checked and
+// aborts, so libFuzzer keeps the input that broke it.
 
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -14,34 +16,57 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
 #include "channel_memory.h"
 #include "data_file.h"
+#include "field_rules.h"
 #include "listings.h"
 #include "memory_check.h"
 #include "operator.h"
+#include "record_layout.h"
 #include "settings_file.h"
 #include "summary.h"
 
 namespace kld::fuzz {
 
-[[noreturn]] inline void Violated(const char* property) {
-    std::fprintf(stderr, "\n==== fuzz check failed: %s\n", property);
-    std::abort();
-}
-
 inline void Require(bool holds, const char* property) {
     if (!holds) {
-        Violated(property);
+        std::fprintf(stderr, "\n==== fuzz check failed: %s\n", property);
+        std::abort();
     }
 }
 
 inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};
 }
+
+inline std::span<const std::uint8_t> AsBytes(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+// A target's input read from the front, a byte or a text at a time; past its end bytes are 0.
+class Input {
+  public:
+    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    bool Done() const { return pos_ >= size_; }
+    std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+    std::string_view Take(std::size_t length) {  // as many of them as there are
+        const std::string_view text = AsText(data_ + pos_, std::min(length, size_ - pos_));
+        pos_ += text.size();
+        return text;
+    }
+    std::string_view Text() { return Take(Byte()); }  // a length byte, then the text
+    std::string_view Rest() { return Take(size_); }
+
+  private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+};
 
 // Answers every question with Yes or OK, or with No or Cancel, and notes whether the memory
 // check found invalid data.
@@ -50,19 +75,10 @@ class AnsweringOperator : public Operator {
     explicit AnsweringOperator(bool agree = true) : agree_(agree) {}
 
     Answer Ask(const Message& m) override {
-        if (m.title == InvalidDataMessage().title) {
-            ++invalidData;
-        }
-        switch (m.buttons) {
-            case Buttons::Ok:
-                return Answer::Ok;
-            case Buttons::OkCancel:
-                return agree_ ? Answer::Ok : Answer::Cancel;
-            case Buttons::YesNo:
-            case Buttons::YesNoCancel:
-                return agree_ ? Answer::Yes : Answer::No;
-        }
-        return Answer::Cancel;
+        invalidData += m.title == InvalidDataMessage().title;
+        return m.buttons == Buttons::Ok         ? Answer::Ok
+               : m.buttons == Buttons::OkCancel ? (agree_ ? Answer::Ok : Answer::Cancel)
+                                                : (agree_ ? Answer::Yes : Answer::No);
     }
     void Beep() override {}
 
@@ -71,8 +87,6 @@ class AnsweringOperator : public Operator {
   private:
     bool agree_;
 };
-
-using YesOperator = AnsweringOperator;
 
 // The memory as start-up with default settings leaves it.
 inline ChannelMemory StartMemory() {
@@ -85,10 +99,9 @@ inline ChannelMemory StartMemory() {
     return start;
 }
 
-// A folder of this process's own for the files a target writes: on tmpfs when there is one, as
-// file saves flush to disk. It goes when the process ends normally; libFuzzer ends without
-// running destructors, so a run first removes the folders of runs whose process is gone. A
-// crash's folder stays until then, for a look.
+// A folder of this process's own for the files a target writes, on tmpfs when there is one (file
+// saves flush to disk). libFuzzer ends without running destructors, so a run first removes the
+// folders of runs whose process is gone; a crash's folder stays until then, for a look.
 inline const std::filesystem::path& ScratchFolder(std::string_view target) {
     namespace fs = std::filesystem;
     struct Folder {
@@ -148,6 +161,32 @@ inline void CheckNoListOverfull(const ChannelMemory& memory) {
     }
 }
 
+// A memory as a data file or a radio may leave it, read from the input: a count byte (modulo 8),
+// then that many records over the start-up memory, each an index byte (modulo 233) and the
+// record's 106 bytes as a data file holds them. The lists are counted and the memory checked as
+// a load does, with the radio's `modes` enabled and the operator answering `agree`.
+inline ChannelMemory LoadedMemory(Input& in, bool agree,
+                                  std::uint8_t modes = kEnableNarrow | kEnableDigital) {
+    ChannelMemory memory = StartMemory();
+    memory.EnabledModes = modes;
+    for (int records = in.Byte() % 8; records > 0; --records) {
+        ChannelRecord& r = memory.Rec(in.Byte() % (kLastRecord + 1));
+        ByteSource source(AsBytes(in.Take(kRecordBytes)));
+        r = ReadRecord(source);
+    }
+    memory.ZoneCounts = Recount(memory);
+    AnsweringOperator op(agree);
+    CheckMemory(memory, op);
+    memory.Current = kFirstChannel;
+    return memory;
+}
+
+// Whether the frequency boxes' leave rule takes `text` as it stands.
+inline bool AcceptedFrequency(std::string_view text) {
+    const FrequencyVerdict verdict = JudgeFrequency(text);
+    return verdict.onRaster && verdict.text == text;  // on the raster is in range too
+}
+
 // Every control character but NUL, which ends the text for strcspn anyway.
 inline constexpr char kControlChars[] =
     "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15\x16"
@@ -194,10 +233,9 @@ inline void CheckListing(const ChannelMemory& memory) {
     Require(line == listing.c_str() + listing.size(), "the listing ends after record 232");
 }
 
-// The dump: the zone counts, then every record's 28 lines, each between its narrowest (numbers
-// of two digits, a one-digit channel number) and its widest. Its characters are digits and
-// labels whatever the records hold; scanning all 140 KB of them for control characters cost
-// more than rendering them, so the listing, which shows the records' own text, gets that check.
+// The dump: the zone counts, then every record's 28 lines, each between its narrowest and its
+// widest. Its characters are digits and labels whatever the records hold; scanning its 140 KB
+// for control characters cost more than rendering it, so the listing gets that check.
 inline void CheckDump(const ChannelMemory& memory) {
     static std::string dump;  // over 128 KiB: kept, so that no input pays for a fresh mapping
     dump.clear();
@@ -208,21 +246,6 @@ inline void CheckDump(const ChannelMemory& memory) {
                 dump.size() >= kHead.size() + 4 * 18 + kRecords * 586 &&
                 dump.size() <= kHead.size() + 4 * 30 + kRecords * 640,
             "the dump has its zone counts and 28 lines for each record");
-}
-
-// Every view of a memory: the listing and the dump.
-inline void CheckViews(const ChannelMemory& memory) {
-    CheckListing(memory);
-    CheckDump(memory);
-}
-
-// The check every load ends with, then every view. Returns the number of times the check
-// reported invalid data.
-inline int Exercise(ChannelMemory& memory, bool agree = true) {
-    AnsweringOperator op(agree);
-    CheckMemory(memory, op);
-    CheckViews(memory);
-    return op.invalidData;
 }
 
 }  // namespace kld::fuzz

@@ -1,26 +1,28 @@
-// The transfer engine talking to a radio that says whatever the input says, in every direction,
-// with the program set up as the first two bytes of the input choose:
+// The transfer engine talking to a radio that says whatever the input says, over a line that
+// may fail part way, in every direction, from a memory read from the input:
 //
-//   byte 0  bits 0-1  direction: send, receive, debug log (3 is a send too)
+//   byte 0  bits 0-1  direction: send, receive, debug log, verify
 //           bit 2     debug mode: the transfer log is written
 //           bit 3     a Logs folder for the radio's text log
 //           bit 4     the radio's lines get correct checksums here; else they come as they are
 //           bits 5-6  opening requests the radio refuses before it says anything else (its
 //                     protocol level: the highest asks for the text log and a faster line)
-//           bit 7     the operator's answer to the operating-mode warning: OK, else Cancel
-//   byte 1  bits 0-1  the selection: channel 1 and guard 1; a shadow (its primary and the
-//                     primary's other shadow go with it); a primary and its shadows; nothing
-//           bit 2     channel 2 in wideband, selected; the radio has not enabled wideband
+//           bit 7     the operator's answers (the operating-mode warning, the memory check)
+//   byte 1  bits 0-1  the line: sound; refusing every write from write N on; failed for good
+//                     from write N on; silent for 29 s after write N (with bit 2 for good)
 //           bit 3     purge the radio first
-//
-// The rest is what the radio says, a few bytes at a time, whatever it is asked.
+//           bits 4-7  N / 2
+//   then    the memory (LoadedMemory), then what the radio says, whatever it is asked
 #include <chrono>
+#include <climits>
 #include <filesystem>
 
+#include "codecs.h"
 #include "fuzz_support.h"
 #include "link/fake_host.h"
-#include "shadows.h"
+#include "send_plan.h"
 #include "transfer.h"
+#include "verify.h"
 #include "wire_codec.h"
 
 namespace {
@@ -28,30 +30,80 @@ namespace {
 using namespace kld;
 using namespace kld::fuzz;
 
+enum Line { kSound, kRefusing, kFailing, kSilent };
+
 class ScriptedRadio : public SerialDevice {
   public:
-    explicit ScriptedRadio(std::string bytes) : bytes_(std::move(bytes)) {}
+    ScriptedRadio(std::string bytes, std::uint8_t line)
+        : bytes_(std::move(bytes)),
+          line_(line & 3),
+          faultAt_((line >> 4) * 2),
+          silence_(line & 4 ? INT_MAX : 290) {}
     void SelectPort(int) override {}
     bool SetLineSettings(std::string_view) override { return true; }
     void SetBufferSizes(int, int) override {}
-    bool Open() override { return open_ = true; }
+    bool Open() override { return opened_ = open_ = true; }
     void Close() override { open_ = false; }
     bool IsOpen() const override { return open_; }
     void DiscardInput() override {}
-    bool Write(std::string_view) override { return true; }
+    bool Write(std::string_view bytes) override {
+        const bool faulty = line_ != kSound && ++writes_ > faultAt_;
+        if (faulty && line_ == kRefusing) {
+            return false;
+        }
+        failed_ = faulty && line_ == kFailing;
+        silent_ += faulty && line_ == kSilent && writes_ == faultAt_ + 1 ? silence_ : 0;
+        Hold(bytes.substr(0, bytes.size() - 3));  // without checksum and CR
+        return true;
+    }
+    bool Drain(std::chrono::milliseconds) override { return open_ && !failed_; }
+    // A few bytes at a time, never past a line end: a radio does not answer before it is asked.
     std::string ReadAvailable() override {
+        if (silent_ > 0 || failed_ || read_ == bytes_.size()) {
+            silent_ -= silent_ > 0;  // each empty read is a 100 ms wait on the host's clock
+            return {};
+        }
         const std::size_t rest = bytes_.size() - read_;
-        const std::size_t n = std::min<std::size_t>(rest, 1 + rest % 97);
-        std::string chunk = bytes_.substr(read_, n);
-        read_ += n;
+        const std::size_t line = std::min(bytes_.find('\r', read_), bytes_.size() - 1) + 1 - read_;
+        std::string chunk = bytes_.substr(read_, std::min(line, 1 + rest % 97));
+        read_ += chunk.size();
         return chunk;
     }
     void WaitForData(std::chrono::milliseconds) override {}
+    bool Failed() const override { return failed_; }
+
+    bool Opened() const { return opened_; }
+    int Begins() const { return begins_; }
+    // The records the radio holds after what it was sent: it started empty, and a send erases
+    // none it writes.
+    const RadioImages& Held() const { return held_; }
 
   private:
+    void Hold(std::string_view frame) {
+        begins_ += frame == kFrameBeginSend;
+        if (frame == kFramePurge) {
+            held_ = {};
+        } else if (frame.size() == kRecordFrameChars && frame.starts_with(kFrameKindData)) {
+            WireBuf image{'T', '1'};
+            for (std::size_t i = 2; i < kRecordImageBytes; ++i) {
+                image[i] = static_cast<std::uint8_t>(HexValue(frame.substr(2 * i - 2, 2)));
+            }
+            held_[image[image_offset::AddrLow]] = image;
+        }
+    }
+
     std::string bytes_;
     std::size_t read_ = 0;
+    int line_;
+    int faultAt_;
+    int silence_;
+    int writes_ = 0;
+    int silent_ = 0;
+    int begins_ = 0;
     bool open_ = false;
+    bool opened_ = false;
+    bool failed_ = false;
+    RadioImages held_{};
 };
 
 // What the radio says: its refusals of the opening request, then the input, line by line with
@@ -71,63 +123,13 @@ std::string RadioBytes(std::string_view input, int refusals, bool framed) {
     return bytes.append(input.substr(start));
 }
 
-void Select(ChannelMemory& memory, int index) {
-    memory.Rec(index).Select |= kSelSend;
-}
-
-// The start-up memory with channel 5 a primary of shadows 6 and 7, made as the shadow dialog
-// makes them, and the selection the input chose.
-ChannelMemory TransferMemory(std::uint8_t choice) {
-    ChannelMemory memory = StartMemory();
-    const auto define = [&memory](int index) -> ChannelRecord& {
-        ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
-        r.Prim = r.Chnl = static_cast<std::int16_t>(index);
-        r.Select = kSelDefined | kSelCreatedHere;
-        ++memory.ZoneCounts[0];
-        return r;
-    };
-    define(5).Desc = "Primary";
-    CreateShadow(memory, "5", "6");
-    CreateShadow(memory, "5", "7");
-    for (ChannelRecord& r : memory.Records) {
-        r.Select = static_cast<std::int16_t>(r.Select & ~kSelSend);
-    }
-    switch (choice & 3) {
-        case 0:
-            Select(memory, kFirstChannel);
-            Select(memory, kGuard1);
-            break;
-        case 1:
-            Select(memory, 6);
-            break;
-        case 2:
-            Select(memory, 5);
-            Select(memory, 6);
-            Select(memory, 7);
-            break;
-        default:
-            break;
-    }
-    if (choice & 4) {
-        ChannelRecord& wide = define(2);
-        wide.Mode = kModeWide;  // on 136 MHz: no marine-band exception
-        Select(memory, 2);
-    }
-    memory.Current = kFirstChannel;
-    return memory;
-}
-
 // Records equal but for their send flags.
-bool SameButSendFlags(const ChannelMemory& a, const ChannelMemory& b) {
+bool SameButSendFlags(ChannelMemory a, ChannelMemory b) {
     for (std::size_t i = 0; i < a.Records.size(); ++i) {
-        ChannelRecord r = a.Records[i];
-        r.Select =
-            static_cast<std::int16_t>((r.Select & ~kSelSend) | (b.Records[i].Select & kSelSend));
-        if (!(r == b.Records[i])) {
-            return false;
-        }
+        a.Records[i].Select &= ~kSelSend;
+        b.Records[i].Select &= ~kSelSend;
     }
-    return true;
+    return SameRecords(a, b);
 }
 
 }  // namespace
@@ -137,14 +139,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::uint8_t setup = data[0];
-    const std::uint8_t choice = data[1];
-    const auto direction = static_cast<Direction>((setup & 3) % 3);
-
-    ChannelMemory memory = TransferMemory(choice);
+    const bool agree = (setup & 0x80) != 0;
+    Input in(data + 2, size - 2);
+    ChannelMemory memory = LoadedMemory(in, agree);
     const ChannelMemory before = memory;
     ProgramState state;
     state.DebugMode = (setup & 0x04) != 0;
-    state.PurgeMode = (choice & 0x08) != 0 ? 1 : 0;
+    state.PurgeMode = (data[1] & 0x08) != 0 ? 1 : 0;
 
     const std::filesystem::path& folder = ScratchFolder("transfer");
     std::error_code ec;
@@ -153,10 +154,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::filesystem::create_directory(folder / "Logs", ec);
     }
 
-    ScriptedRadio radio(RadioBytes(AsText(data + 2, size - 2), (setup >> 5) & 3, setup & 0x10));
+    ScriptedRadio radio(RadioBytes(in.Rest(), (setup >> 5) & 3, setup & 0x10), data[1]);
     test::FakeHost host;
-    host.lingers = false;
-    AnsweringOperator op((setup & 0x80) != 0);
+    if ((setup & 3) == 3) {
+        const VerifyResult verified = VerifyRadio(memory, state, radio, host, folder);
+        Require(VerifyReportText(verified).ends_with('\n'), "a verify report ends its last line");
+        return 0;
+    }
+    const auto direction = static_cast<Direction>(setup & 3);
+    AnsweringOperator op(agree);
     TransferContext context{memory, state, radio, host, op, folder};
     const TransferResult result = RadioTransfer(direction, context);
 
@@ -164,34 +170,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (direction) {
         case Direction::Send:
             Require(SameButSendFlags(before, memory), "a send changes no record but send flags");
+            if (const auto blocked = CheckBeforeSending(before, state.PurgeMode)) {
+                Require(!radio.Opened() && !result.EndedNormally() &&
+                            (result.outcome == Outcome::NothingSelected ||
+                             result.step == blocked->index),
+                        "a send with a channel that cannot be sent ends before the port opens");
+            }
+            // The radio took every record frame as it came: a verify would find it as sent. (A
+            // modes answer to any later command takes a send back to its version question,
+            // and a second purge then wipes what the first pass wrote: not held to this.)
+            Require(!result.Complete() || radio.Begins() != 1 ||
+                        CompareWithRadio(before, SelectedForSending(before), radio.Held()).empty(),
+                    "a completed send leaves the radio holding every selected record as sent");
             break;
         case Direction::DebugLog:
             Require(SameRecords(before, memory), "reading the debug log changes no record");
             break;
         case Direction::Receive: {
-            // A receive counts each list afresh with what the radio sends; the Main channel
-            // and guards the reset made count only when the radio sends them too.
+            // A receive counts each list afresh with the records the radio sends (Main and the
+            // guards the reset made count only when the radio sends them too); one that fails
+            // before the first record leaves the memory as it was.
             std::array<std::int16_t, kZoneCount> counts{};
-            bool received = false;
-            for (int index = kDefaultRecord; index <= kLastRecord; ++index) {
+            for (int index = kFirstChannel; index <= kLastRecord; ++index) {
                 const ChannelRecord& r = memory.Rec(index);
-                received = received || (r.Select & kSelFromRadio) != 0;
-                if (index != kDefaultRecord && r.IsDefined() && (r.Select & kSelFromRadio) != 0 &&
-                    !r.IsShadow()) {
-                    ++counts[static_cast<std::size_t>(ZoneOf(r.Scan))];
-                }
+                counts[static_cast<std::size_t>(ZoneOf(r.Scan))] +=
+                    r.IsDefined() && (r.Select & kSelFromRadio) != 0 && !r.IsShadow();
             }
-            if (received) {
-                Require(memory.ZoneCounts == counts, "list counts equal the records received");
-            } else if (!result.Complete()) {
-                Require(SameRecords(before, memory) && memory.ZoneCounts == before.ZoneCounts,
-                        "a receive that stored nothing leaves the memory as it was");
-            }
-            if (result.Complete()) {
-                CheckViews(memory);
-            } else {
-                Exercise(memory);
-            }
+            Require(memory.ZoneCounts == counts ||
+                        (SameRecords(before, memory) && memory.ZoneCounts == before.ZoneCounts),
+                    "a receive counts the records it received, or leaves the memory as it was");
+            CheckListing(memory);
+            CheckDump(memory);
             break;
         }
     }
