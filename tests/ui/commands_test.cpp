@@ -83,16 +83,13 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     EXPECT_EQ(std::tuple(op.shown.size(), Mem().Rec(5).IsDefined(), Current()),
               std::tuple(1u, false, 1));
 
-    // A real open loads, checks and shows channel 1, and says nothing.
+    // A real open loads, checks and shows channel 1, and says nothing; its dialog proposes the
+    // name last chosen.
     dialogs.names = {Q(dir / "план ß.540")};
     Click("FileOpen");
     EXPECT_EQ(std::tuple(Mem().Rec(5).Desc.Trimmed(), Current(), op.shown.size()),
               std::tuple("Fire", 1, 1u));
-    EXPECT_TRUE(Line(5).contains("Fire"));
-    EXPECT_EQ(dialogs.asked.back(),
-              "Enter filename to open|KVRX-540 files (*.540);;KVS-220 files "
-              "(*.100);;Text files (*.txt);;All files (*.*)|" +
-                  Q(dir / "junk"));
+    EXPECT_TRUE(Line(5).contains("Fire") && dialogs.asked.back().endsWith("|" + Q(dir / "junk")));
 }
 
 // A radio's memory: the reset memory and channels 2 to 40 in steps of 6, in lists 1 to 3.
@@ -138,9 +135,9 @@ class Radio : public Window {
         ASSERT_EQ(Mem().PortNumber, 7);
     }
     // After a transfer the summary is back in its place and the window usable.
-    void ExpectWindowBack() {
-        EXPECT_TRUE(window->centralWidget()->isEnabled() && Find("ChnlSummary")->isVisible() &&
-                    !Find("TfrProgress")->isVisible());
+    bool WindowBack() {
+        return window->centralWidget()->isEnabled() && Find("ChnlSummary")->isVisible() &&
+               !Find("TfrProgress")->isVisible();
     }
     // A receive that fails part way says why, keeps the records that came (and the edits where
     // none came), and gives the window back with the port free.
@@ -150,8 +147,8 @@ class Radio : public Window {
         Click("Download");
         ASSERT_FALSE(op.shown.empty());
         EXPECT_EQ(op.shown[0].text.rfind(message, 0), 0u) << op.shown[0].text;
-        ExpectWindowBack();
-        EXPECT_EQ(std::tuple(Current(), Mem().Rec(kept).IsDefined()), std::tuple(1, true));
+        EXPECT_EQ(std::tuple(WindowBack(), Current(), Mem().Rec(kept).IsDefined()),
+                  std::tuple(true, 1, true));
         EXPECT_TRUE(PortCanBeOpened(7) || !fs::exists(dir / "ports" / "COM7"));
         StoreChannel(3);  // the window is usable again
         EXPECT_EQ(Current(), 4);
@@ -176,9 +173,9 @@ TEST_F(RadioCommands, ReceiveEditSendVerifyAndTheDebugCommands) {
     const int height = window->height();
     QSignalSpy redrawn(List()->model(), &QAbstractItemModel::dataChanged);
     Click("Download");  // "Upload (from Radio)"
-    ExpectWindowBack();
-    EXPECT_EQ(window->height(), height);  // the progress frame took the summary's place, no more
-    EXPECT_EQ(std::tuple(Current(), Mem().Rec(8).Desc.Trimmed()), std::tuple(1, "Radio 8"));
+    // The progress frame took the summary's place, no more.
+    EXPECT_EQ(std::tuple(WindowBack(), window->height(), Current(), Mem().Rec(8).Desc.Trimmed()),
+              std::tuple(true, height, 1, "Radio 8"));
     ASSERT_FALSE(redrawn.isEmpty());  // every line redrawn with what came
     EXPECT_EQ(std::tuple(redrawn.back()[0].toModelIndex().row(),
                          redrawn.back()[1].toModelIndex().row(), Line(8).contains("Radio 8")),

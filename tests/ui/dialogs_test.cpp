@@ -1,29 +1,19 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
-#include <QApplication>
+// The window's pieces on their own: the key rules' filter, the small dialogs, the splash and
+// the message boxes.
 #include <QClipboard>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
+#include <algorithm>
 
-#include "fake_operator.h"
 #include "key_filter.h"
 #include "shadow_dialog.h"
 #include "splash.h"
 #include "squelch_dialog.h"
+#include "window_fixture.h"
 #include "window_operator.h"
-
-// Readable failures for the window's texts.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace kld::ui {
 namespace {

@@ -24,6 +24,11 @@
 #include "port_names.h"
 #include "window_dialogs.h"
 
+// Readable failures for the window's texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
 namespace kld::ui {
 
 // The file and printer dialogs, answered from a script: each question takes the next name (a
