@@ -93,12 +93,7 @@ TEST(PrintedListing, FourPagesOfSixtyChannelsUnderTheHeadingsAtTheirColumns) {
         }
         EXPECT_EQ(pageCount, 4);
     }
-}
-
-TEST(PrintedListing, OutputThatCannotBeWrittenGivesFalse) {
-    const test::TempDir dir;
-    ChannelMemory memory;
-    ClearMemory(memory);
+    // Output that cannot be written gives false, and leaves nothing behind.
     QPrinter printer(QPrinter::HighResolution);
     PdfFile(printer, dir / "absent" / "listing.pdf", QPageSize::A4);
     EXPECT_FALSE(PrintListing(memory, printer));

@@ -11,56 +11,52 @@
 #include <QListView>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <deque>
-#include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "../files/temp_dir.h"
 #include "document.h"
 #include "fake_operator.h"
 #include "main_window.h"
+#include "port_names.h"
 #include "window_dialogs.h"
+
+// Readable failures for the window's texts.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace kld::ui {
 
-using test::ScriptedOperator;
-using test::TempDir;
-
-// The file and printer dialogs, answered from a script: each question takes the next answer,
-// and is cancelled when none is left.
+// The file and printer dialogs, answered from a script: each question takes the next name (a
+// printer its output file), and is cancelled by an empty one or when none is left.
 class ScriptedDialogs : public WindowDialogs {
   public:
     std::vector<QString> asked;  // "title|filter|preset"
-    std::deque<QString> names;   // an empty name cancels the dialog
-    std::deque<QString> printerFiles;
+    QStringList names;
 
     std::optional<QString> SaveFileName(const QString& title, const QString& filter,
                                         const QString& preset) override {
-        return Next(names, title + "|" + filter + "|" + preset);
+        return Next(title + "|" + filter + "|" + preset);
     }
     std::optional<QString> OpenFileName(const QString& title, const QString& filter,
                                         const QString& preset) override {
-        return Next(names, title + "|" + filter + "|" + preset);
+        return Next(title + "|" + filter + "|" + preset);
     }
     bool ChoosePrinter(QPrinter& printer) override {
-        const auto file = Next(printerFiles, "printer");
+        const auto file = Next("printer");
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file.value_or(""));
         return file.has_value();
     }
 
   private:
-    std::optional<QString> Next(std::deque<QString>& answers, const QString& question) {
+    std::optional<QString> Next(const QString& question) {
         asked.push_back(question);
-        const QString answer = answers.empty() ? QString() : answers.front();
-        if (!answers.empty()) {
-            answers.pop_front();
-        }
+        const QString answer = names.isEmpty() ? QString() : names.takeFirst();
         return answer.isEmpty() ? std::nullopt : std::optional(answer);
     }
 };
@@ -71,13 +67,24 @@ inline QString Q(const std::filesystem::path& path) {
 
 class Window : public ::testing::Test {
   protected:
+    // The ports are the test's own folder of COM<n> links, never the machine's serial ports;
+    // backups go to the test's folder too.
+    Window() {
+        std::filesystem::create_directory(dir / "ports");
+        ::setenv(kPortsDirVariable, (dir / "ports").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    }
+    ~Window() override { ::unsetenv(kPortsDirVariable); }
+    // `commandLine` enables the operating modes ("w n d"). Returns once the port box lists the
+    // ports found.
     void Start(const std::string& commandLine = "") {
-        ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);  // backups stay in the test's folder
         window = std::make_unique<MainWindow>(op, dir.Path(), commandLine);
         window->SetDialogs(&dialogs);
+        QSignalSpy found(window.get(), &MainWindow::PortsFound);
         window->StartPortSearch();
         window->show();
         window->activateWindow();
+        ASSERT_TRUE(found.wait(20000));
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     void TearDown() override {
@@ -92,9 +99,9 @@ class Window : public ::testing::Test {
     const ChannelMemory& Mem() { return window->Doc().Memory(); }
     int Current() { return Doc().Current(); }
     template <typename T = QWidget>
-    T* Find(const char* name) {
-        T* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
+    T* Find(const QString& name) {
+        T* found = window->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name.toStdString();
         return found;
     }
     QLineEdit* Box(const char* name) { return Find<QLineEdit>(name); }
@@ -142,8 +149,8 @@ class Window : public ::testing::Test {
         });
     }
 
-    TempDir dir;
-    ScriptedOperator op;
+    test::TempDir dir;
+    test::ScriptedOperator op;
     ScriptedDialogs dialogs;
     std::unique_ptr<MainWindow> window;
 };

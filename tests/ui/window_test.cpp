@@ -1,0 +1,405 @@
+// The main window driven as a technician drives it: real key and mouse events on the offscreen
+// platform, a scripted operator answering the message boxes. The rules behind each box are the
+// core's tests; these show the window binds them and its own behaviour around them.
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QWheelEvent>
+
+#include "../serial/pty.h"
+#include "summary.h"
+#include "window_fixture.h"
+
+namespace kld::ui {
+namespace {
+
+TEST_F(Window, TechniciansPath) {
+    Start();
+    EXPECT_EQ(std::filesystem::file_size(dir / "KLD540.ini"), 138u);  // created at start-up
+    EXPECT_EQ(std::tuple(Current(), Box("Channel")->text(), List()->model()->rowCount(),
+                         Find<QComboBox>("CommPort")->currentText()),
+              std::tuple(1, QString("001"), 233, QString("COM1")));
+    EXPECT_TRUE(Find<QRadioButton>("Sx")->isChecked() && !Box("TFrq")->isEnabled() &&
+                Doc().Saved());
+    // No debug marker: the debug buttons are gone.
+    EXPECT_FALSE(Find("ReadDbgLog")->isVisible() || Find("DumpChnlData")->isVisible());
+    EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty() && op.shown.empty());
+
+    // Channel 5: its number typed into the channel box, the box left; edited and stored.
+    TypeInto("Channel", "5");
+    Leave("Channel");
+    ASSERT_EQ(Current(), 5);
+    TypeInto("Desc", "Fire");
+    TypeInto("RFrq", "155.34");
+    EXPECT_EQ(Box("TFrq")->text(), "155.34");  // simplex follows while typing
+    Click("Save");
+    EXPECT_EQ(std::tuple(Current(), Doc().Saved(), int{Mem().Rec(5).Select}),
+              std::tuple(6, false, 0xA1));
+    EXPECT_EQ(Line(5), QString::fromLatin1(SummaryLine(Mem().Rec(5), 5).c_str()));
+
+    // A shadow of channel 5 in channel 9, proposed from the channel shown.
+    GoTo(5);
+    AnswerDialog("frmShadow", "ShadChnl", "9", "cmdOK");
+    Click("CreateShadow");
+    EXPECT_EQ(Box("PrimChnl")->text(), "005");
+    EXPECT_EQ(std::tuple(Current(), Box("Primary")->isVisible(), Box("Primary")->text(),
+                         Box("RFrq")->isEnabled()),
+              std::tuple(9, true, QString(" 005"), false));
+    EXPECT_TRUE(Line(9).startsWith("  009S-005"));
+
+    // Closing asks: Cancel keeps the window and the data, so does Yes when the save dialog is
+    // cancelled; Yes and a name save first.
+    op.answers = {Answer::Cancel, Answer::Yes, Answer::Yes};
+    dialogs.names = {"", Q(dir / "at-close.540")};
+    EXPECT_FALSE(window->close());
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible() && Mem().Rec(5).IsDefined());
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(std::filesystem::file_size(dir / "at-close.540"), 24730u);
+    EXPECT_EQ(op.shown, std::vector<Message>(3, {"The Current Data is not saved.\n           "
+                                                 "Save changes?",
+                                                 "", Icon::None, Buttons::YesNoCancel}));
+    window.reset();
+}
+
+TEST_F(Window, KeyRulesAreBoundToTheirBoxes) {
+    Start();
+    // The box, what is typed, what it shows, beeps.
+    const std::tuple<const char*, const char*, const char*, int> rows[] = {
+        {"RFrq", "1245.1234567", "145.12345", 1},  // by position: 3 to 7 second; nine at most
+        {"RTG", "1aZ", "1A", 1},                   // hexadecimal, upper case
+        {"RNAC", "fffff", "FFF", 0},
+        {"IDCall", "12a3456789", "1234567", 0},  // digits, silently
+        {"Channel", "xgd1", "GD1", 0},
+        {"Desc", "Fire Station 9", "Fire Sta", 0},
+    };
+    for (const auto& [name, typed, shown, beeps] : rows) {
+        op.beeps = 0;
+        TypeInto(name, typed);
+        EXPECT_EQ(std::tuple(Box(name)->text(), op.beeps), std::tuple(QString(shown), beeps));
+    }
+}
+
+TEST_F(Window, LeaveRulesKeepTheFocusUntilTheTextPassesAndAskOnce) {
+    Start();
+    // The box, what is typed, what it shows once left, whether the focus stays there (the
+    // refusal said once), and the beeps and messages so far.
+    const std::tuple<const char*, const char*, const char*, bool, int> rows[] = {
+        {"Channel", "231", "231", true, 1},  // no record of that number: a beep
+        {"Channel", "12", "012", false, 1},
+        {"RFrq", "150.004", "150.00400", true, 3},    // off the raster: a beep, the message
+        {"RFrq", "150.0062", "150.00625", false, 3},  // completed
+        {"RTG", "A", "000A", false, 3},
+        {"RNAC", "", "000", false, 3},
+    };
+    for (const auto& [name, typed, shown, stays, complaints] : rows) {
+        SCOPED_TRACE(typed);
+        TypeInto(name, typed);
+        Leave(name);
+        EXPECT_EQ(std::tuple(Box(name)->text(), Box(name)->hasFocus()),
+                  std::tuple(QString(shown), stays));
+        EXPECT_EQ(op.beeps + static_cast<int>(op.shown.size()), complaints);
+    }
+    EXPECT_EQ(op.shown.at(0).text, "Invalid Rx Frequency");
+    EXPECT_EQ(Box("TFrq")->text() + Box("TTG")->text(), "150.00625000A");  // simplex follows
+    TypeInto("Channel", "7");
+    QTest::keyClick(Box("Channel"), Qt::Key_Return);  // Enter goes there at once
+    EXPECT_EQ(Current(), 7);
+
+    // A refusing box says nothing when another window (a dialog, another program) takes the
+    // focus, nor when the window closes with the bad text still in it.
+    TypeInto("RFrq", "135");
+    auto* dialog = Find<QDialog>("frmSquelch");
+    dialog->show();
+    dialog->activateWindow();
+    QApplication::processEvents();
+    dialog->hide();
+    QApplication::processEvents();
+    window->close();
+    QApplication::processEvents();
+    EXPECT_EQ(op.shown.size(), 1u);
+    window.reset();
+}
+
+TEST_F(Window, ScrollBarWrapsAndUpRaisesTheChannel) {
+    Start();
+    auto* bar = Find<QScrollBar>("ChnlScrll");
+    // The arrows as the mouse meets them: the top one raises, the bottom one lowers.
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = Qt::Vertical;
+    const auto clickArrow = [&](QStyle::SubControl arrow) {
+        QTest::mouseClick(
+            bar, Qt::LeftButton, {},
+            bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, arrow, bar).center());
+    };
+    clickArrow(QStyle::SC_ScrollBarSubLine);
+    EXPECT_EQ(Current(), 2) << "the top arrow";
+    clickArrow(QStyle::SC_ScrollBarAddLine);
+    clickArrow(QStyle::SC_ScrollBarAddLine);
+    EXPECT_EQ(Current(), 0) << "the bottom arrow";
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key_Down);
+    EXPECT_EQ(Current(), 232);
+    QTest::keyClick(bar, Qt::Key_Up);
+    EXPECT_EQ(Current(), 0);
+    // Holding the key down runs through the whole memory and round.
+    for (int i = 0; i < 300; ++i) {
+        QTest::keyPress(bar, Qt::Key_Up, {}, -1);
+    }
+    QTest::keyRelease(bar, Qt::Key_Up);
+    EXPECT_EQ(Current(), 300 % 233);
+    // The wheel turned up a notch raises it too.
+    const QPointF at = bar->rect().center();
+    QWheelEvent wheel(at, bar->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(bar, &wheel);
+    EXPECT_EQ(std::tuple(Current(), Box("Channel")->text()), std::tuple(68, QString("068")));
+}
+
+TEST_F(Window, ModesListsAndSimplexDuplex) {
+    Start();
+    GoTo(2);  // the template: Narrow on 141 MHz, simplex
+    auto* rsql = Find<QComboBox>("RSql");
+    auto* tsql = Find<QComboBox>("TSql");
+    // Narrow to Digital refills the squelch lists; in simplex the receive choice picks the
+    // transmit entry.
+    Find<QComboBox>("Modes")->setCurrentIndex(2);
+    EXPECT_EQ(rsql->count(), 3);
+    EXPECT_TRUE(rsql->currentText().startsWith("Monitor") &&
+                tsql->currentText().startsWith("Talk Group"));
+    rsql->setCurrentIndex(1);
+    EXPECT_EQ(tsql->currentIndex(), 0);
+
+    Click("Dx");
+    EXPECT_TRUE(Box("TFrq")->isEnabled() && Box("IDCall")->isEnabled());
+    TypeInto("RFrq", "150.0125");
+    EXPECT_EQ(Box("TFrq")->text(), "141.00000");  // duplex: no following
+    Click("Sx");
+    EXPECT_EQ(std::tuple(Box("TFrq")->text(), Box("TTG")->isEnabled()),
+              std::tuple(QString("150.0125"), false));
+    EXPECT_EQ(Box("TTG")->palette().color(QPalette::Base),
+              QApplication::palette().color(QPalette::Inactive, QPalette::Window));
+
+    // A record with values the lists do not hold (from a file or a radio) shows no choice, and
+    // the store refuses it.
+    Edit([](ChannelMemory& memory) {
+        ChannelRecord& r = memory.Rec(30) = memory.Rec(0);
+        r.Select = 0xC0, r.RSql = 'Q', r.RCTCSS = 999, r.TDCS = -5, r.Mode = 7;
+        r.Scan = 0xF0;  // the guards' list, never offered to a channel
+    });
+    GoTo(30);
+    for (const char* name : {"Modes", "Zone", "RSql", "RCTCSS", "TDCS"}) {
+        EXPECT_EQ(Find<QComboBox>(name)->currentIndex(), -1) << name;
+    }
+    const ChannelRecord before = Mem().Rec(30);
+    Click("Save");
+    EXPECT_TRUE(Mem().Rec(30) == before && Current() == 30);
+    EXPECT_EQ(op.shown.at(0).title, "Save Record");
+}
+
+TEST_F(Window, NoiseSquelchLevelThroughItsDialog) {
+    Start();
+    AnswerDialog("frmSquelch", "SquelchValue", "15", "cmdOK");
+    Click("NoiseSquelch");
+    EXPECT_EQ(Mem().NoiseSquelchLevel, 15);
+    AnswerDialog("frmSquelch", "SquelchValue", "", "cmdCancel");
+    Click("NoiseSquelch");
+    EXPECT_EQ(Box("SquelchValue")->text(), "15");  // it opens on the level in use
+    EXPECT_EQ(Mem().NoiseSquelchLevel, 15);
+    EXPECT_TRUE(Doc().Saved());
+}
+
+// The line highlighted is always the channel shown, the third in view where the list allows.
+TEST_F(Window, SummaryFollowsTheChannelShownAndSetsTheFlags) {
+    Start();
+    QListView* list = List();
+    QScrollBar* top = list->verticalScrollBar();
+    const auto highlighted = [&] {
+        const QModelIndexList rows = list->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows[0].row() : -1;
+    };
+    EXPECT_EQ(std::tuple(highlighted(), top->value()), std::tuple(1, 0));
+    GoTo(50);
+    EXPECT_EQ(std::tuple(highlighted(), top->value()), std::tuple(50, 48));
+    // A click on the line in view at the bottom shows it and scrolls it up to the third line;
+    // the list does not go on with the same click.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(53, 0)).center());
+    QApplication::processEvents();
+    EXPECT_EQ(std::tuple(Current(), highlighted(), top->value()), std::tuple(53, 53, 51));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(std::tuple(Current(), highlighted(), Box("Channel")->text()),
+              std::tuple(54, 54, QString("054")));
+    top->setValue(100);
+    EXPECT_EQ(std::tuple(Current(), highlighted()), std::tuple(54, 54));
+
+    // The boxes beside the lines in view choose the channels a send includes; each is announced
+    // as the channel it sends.
+    Edit([](ChannelMemory& memory) {
+        for (int n : {20, 40, 43, 44}) {
+            memory.Rec(n).Select = 0xC0;  // from the radio
+        }
+        memory.Rec(44).Select |= 0x02;  // erase mark
+    });
+    const auto box = [&](int k) { return Find<QCheckBox>(QString("Check%1").arg(k)); };
+    top->setValue(40);
+    EXPECT_EQ(std::tuple(box(4)->checkState(), box(5)->checkState()),
+              std::tuple(Qt::Unchecked, Qt::PartiallyChecked));
+    Click("Check4");
+    EXPECT_EQ(std::tuple(Current(), int{Mem().Rec(43).Select}, top->value()),
+              std::tuple(43, 0xC1, 41));
+    EXPECT_EQ(std::tuple(box(3)->checkState(), box(3)->accessibleName()),
+              std::tuple(Qt::Checked, QString("Send channel 043")));  // now third from the top
+
+    // Select All and Clear All reach the memory, the list's lines in one change.
+    QSignalSpy changed(list->model(), &QAbstractItemModel::dataChanged);
+    Click("SelAll");
+    EXPECT_EQ(std::tuple(changed.size(), int{Mem().Rec(40).Select}), std::tuple(1, 0xC1));
+    Click("ClearAll");
+    EXPECT_EQ(std::tuple(int{Mem().Rec(43).Select}, box(4)->checkState()),
+              std::tuple(0xC0, Qt::PartiallyChecked));
+    Click("Check4");  // the operator's click on a grey box never makes another grey one
+    EXPECT_EQ(Mem().Rec(44).Select & 0x02, 0);
+
+    // Un/Erase Current marks a channel from the radio, and takes the mark back.
+    GoTo(20);
+    Click("EraseCurr");
+    EXPECT_EQ(std::tuple(Line(20).contains("ERASED"), box(3)->checkState()),
+              std::tuple(true, Qt::PartiallyChecked));
+    Click("EraseCurr");
+    EXPECT_EQ(std::tuple(int{Mem().Rec(20).Select}, box(3)->checkState()),
+              std::tuple(0xC0, Qt::Unchecked));
+
+    // Purge shows the list in reverse colours until it is pressed again.
+    const QPalette before = list->palette();
+    auto* purge = Find<QAbstractButton>("EraseAll");
+    Click("EraseAll");
+    EXPECT_EQ(std::tuple(purge->text(), Doc().Purging(), list->palette().color(QPalette::Base)),
+              std::tuple(QString("UnPurge"), true, before.color(QPalette::Text)));
+    Click("EraseAll");
+    EXPECT_EQ(std::tuple(purge->text(), Doc().Purging(), list->palette().color(QPalette::Base)),
+              std::tuple(QString("Purge"), false, before.color(QPalette::Base)));
+    EXPECT_TRUE(Doc().Saved());
+}
+
+TEST_F(Window, PortBoxListsThePortsThatOpenAndRefusesOtherText) {
+    // A pseudo-terminal stands in for a USB adapter, given the number 5 through the ports folder.
+    test::Pty pty;
+    std::filesystem::create_symlink(pty.SlavePath(), dir / "ports" / "COM5");
+    Start();
+    // Listed with the device the folder's link leads to, not the link itself; the settings
+    // file's port stays chosen.
+    auto* port = Find<QComboBox>("CommPort");
+    EXPECT_GE(port->findText("COM5  " + QString::fromStdString(pty.SlavePath())), 0);
+    EXPECT_EQ(port->currentText(), "COM1");
+
+    // Typed text is checked on leaving the box or on Enter, and never added to the list. The
+    // refused text stays in view while the message is up, then the port in use comes back.
+    const int entries = port->count();
+    QString whileRefused;
+    op.whileShown = [&] { whileRefused = port->currentText(); };
+    for (const auto& [typed, key] : {std::pair("COMX", Qt::Key_Tab), {"7", Qt::Key_Return}}) {
+        port->setFocus();
+        port->setEditText(typed);
+        QTest::keyClick(port->lineEdit(), key);
+        QApplication::processEvents();
+        EXPECT_EQ(whileRefused, typed);
+        EXPECT_EQ(std::tuple(port->count(), port->currentText()),
+                  std::tuple(entries, QString("COM1")));
+    }
+    EXPECT_EQ(op.shown,
+              std::vector<Message>(2, {"Invalid COMM port", "", Icon::None, Buttons::Ok}));
+    EXPECT_EQ(Mem().PortNumber, 1);
+}
+
+// The name is taken by a folder (as root, a read-only folder would not stop the write).
+TEST_F(Window, SettingsFileThatCannotBeWrittenIsSaidAndTheTemplateStoredAllTheSame) {
+    std::filesystem::create_directory(dir / "KLD540.ini");
+    Start();
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("KLD540.ini") && op.shown.empty());
+    StoreChannel(0, "Tmpl");
+    EXPECT_EQ(Mem().Rec(0).Desc.Trimmed(), "Tmpl");
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].title, "Settings File");
+    // Once the name is free, storing the template keeps it for the next start.
+    std::filesystem::remove(dir / "KLD540.ini");
+    StoreChannel(0, "Tmpl2");
+    EXPECT_NE(test::ReadBytes(dir / "KLD540.ini").find("Tmpl2"), std::string::npos);
+    EXPECT_EQ(op.shown.size(), 1u);
+}
+
+// What a screen reader announces for a control: its label where it has one (combo boxes name
+// themselves by their value and point to their label), else its own name.
+QString AnnouncedName(QWidget* widget) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    if (iface == nullptr) {
+        return {};
+    }
+    QString name = iface->text(QAccessible::Name);
+    for (const auto& [label, relation] : iface->relations(QAccessible::Label)) {
+        if (label->role() == QAccessible::StaticText) {  // a label, not the enclosing frame
+            name = label->text(QAccessible::Name);
+        }
+    }
+    return name.remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
+}
+
+TEST_F(Window, EveryControlIsAnnouncedByWhatItIsNotItsObjectName) {
+    Start();
+    // Labels are their controls' buddies, and assistive technology sees the names.
+    // clang-format off
+    const std::pair<const char*, QString> named[] = {
+        {"Channel", "Memory"}, {"Modes", "Operating Mode"}, {"RTG", "Talk Group"},
+        {"ChnlScrll", "Channel up or down"}, {"Check6", "Send channel 005"},
+        {"Upload", "Download (to Radio)"},
+    };
+    // clang-format on
+    for (const auto& [control, name] : named) {
+        EXPECT_EQ(AnnouncedName(Find(control)), name);
+    }
+    // Every control the keyboard reaches says what it is in words, never by its code name.
+    int controls = 0;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        const QString code = widget->objectName();
+        if (widget->focusPolicy() != Qt::NoFocus && widget->isVisibleTo(window.get()) &&
+            !code.isEmpty() && !code.startsWith("qt_")) {
+            ++controls;
+            const QString name = AnnouncedName(widget);
+            EXPECT_FALSE(name.isEmpty() || name == code) << code.toStdString();
+        }
+    }
+    EXPECT_GE(controls, 40);
+}
+
+TEST_F(Window, KeyboardAloneReachesTheCommands) {
+    Start();
+    // The focus order, from the channel box on through the editor, the list and the frames.
+    Box("Channel")->setFocus();
+    for (const char* next :
+         {"ChnlScrll", "SM1",      "Zone",      "Desc",     "Modes",   "RFrq",
+          "RSql",      "RCTCSS",   "RDCS",      "RTG",      "RNAC",    "Sx",
+          "Save",      "Summary",  "FileSave",  "FileOpen", "Upload",  "Download",
+          "SelAll",    "ClearAll", "EraseCurr", "EraseAll", "CommPort"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), Find(next)) << next;
+    }
+    // Alt+R stores the channel shown, Alt+S selects all. An access key presses the button for
+    // a moment, then clicks it.
+    GoTo(3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    QTest::qWait(250);
+    EXPECT_EQ(std::tuple(Current(), Mem().Rec(3).IsDefined()), std::tuple(4, true));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    QTest::qWait(250);
+    EXPECT_EQ(Mem().Rec(3).Select & 1, 1);
+}
+
+}  // namespace
+}  // namespace kld::ui
