@@ -27,8 +27,8 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     Start();
     StoreChannel(5, "Fire");
     // Each command writes what the files layer makes of the memory; a place that cannot be
-    // written is said and changes nothing. The data file's name is in other scripts: the caption
-    // shows it as the file system gives it.
+    // written is said and changes nothing. The caption shows the data file's name as the file
+    // system gives it.
     const std::tuple<const char*, const char*, std::string> rows[] = {
         {"PrintFile", "list.Txt", TextListing(Mem())},
         {"ExportCsv", "plan.csv", kld::ExportCsv(Mem())},
@@ -39,32 +39,29 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
         dialogs.names = {Q(dir / "nowhere" / name), Q(dir / name)};
         Click(command);
         ASSERT_FALSE(op.shown.empty());
-        EXPECT_EQ(op.shown.back().text, "Error writing to file.");
-        EXPECT_EQ(std::tuple(Doc().Saved(), window->windowTitle()),
-                  std::tuple(false, QString("KLD - 540  [v2.6.0]")));
+        EXPECT_EQ(std::tuple(op.shown.back().text, Doc().Saved(), window->windowTitle()),
+                  std::tuple("Error writing to file.", false, QString("KLD - 540  [v2.6.0]")));
         Click(command);
         EXPECT_EQ(test::ReadBytes(dir / name), bytes);
     }
     EXPECT_TRUE(Doc().Saved());
     EXPECT_EQ(window->windowTitle(), QString::fromUtf8("KLD - 540  [v2.6.0]  -  план ß.540"));
-
     // A cancelled printer dialog prints nothing; a chosen printer gets the listing.
     Click("PrintList");
     EXPECT_FALSE(fs::exists(dir / "list.pdf"));
     dialogs.names = {Q(dir / "list.pdf")};
     Click("PrintList");
     EXPECT_GT(fs::exists(dir / "list.pdf") ? fs::file_size(dir / "list.pdf") : 0, 1000u);
-
     // A cancelled open leaves the memory as it was; compare names the channel changed since.
     StoreChannel(5, "Changed");
     Click("FileOpen");
     dialogs.names = {Q(dir / "план ß.540")};
     Find<QAction>("CompareWithFile")->trigger();
-    EXPECT_EQ(op.shown.back().title, "Compare");
+    EXPECT_EQ(std::tuple(op.shown.back().title, Mem().Rec(5).Desc.Trimmed()),
+              std::tuple("Compare", "Changed"));
     EXPECT_NE(op.shown.back().detail.find("005"), std::string::npos) << op.shown.back().detail;
-    EXPECT_EQ(Mem().Rec(5).Desc.Trimmed(), "Changed");
-
-    // A refused plan changes nothing and lists why; the plan exported comes back.
+    // A refused plan changes nothing and lists why; the plan exported comes back, every line
+    // of the list redrawn.
     test::WriteBytes(dir / "bad.csv",
                      "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
                      "007,1,Narrow,150.0040,Noise,Noise\n");
@@ -72,24 +69,23 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     Click("ImportCsv");
     EXPECT_NE(op.shown.back().detail.find("Line 2, column RxFrequency"), std::string::npos);
     EXPECT_EQ(std::tuple(Mem().Rec(5).Desc.Trimmed(), Current()), std::tuple("Changed", 6));
+    redrawn->clear();
     Click("ImportCsv");
-    EXPECT_EQ(std::tuple(Mem().Rec(5).Desc.Trimmed(), Current()), std::tuple("Fire", 1));
-
-    // Opening what is no channel file: the message and the reset memory, quickly.
+    EXPECT_EQ(std::tuple(Mem().Rec(5).Desc.Trimmed(), Current(), Redrawn(0, kLastRecord)),
+              std::tuple("Fire", 1, true));
+    // Opening what is no channel file: the message and the reset memory, quickly. A real open
+    // loads, checks and shows channel 1, and says nothing; its dialog proposes the name last
+    // chosen. Either way every line is redrawn.
     test::WriteBytes(dir / "junk.540", std::string(5 * 1024 * 1024, 'x'));
     op.shown.clear();
-    dialogs.names = {Q(dir / "junk.540")};
-    Click("FileOpen");
-    EXPECT_EQ(std::tuple(op.shown.size(), Mem().Rec(5).IsDefined(), Current()),
-              std::tuple(1u, false, 1));
-
-    // A real open loads, checks and shows channel 1, and says nothing; its dialog proposes the
-    // name last chosen.
-    dialogs.names = {Q(dir / "план ß.540")};
-    Click("FileOpen");
-    EXPECT_EQ(std::tuple(Mem().Rec(5).Desc.Trimmed(), Current(), op.shown.size()),
-              std::tuple("Fire", 1, 1u));
-    EXPECT_TRUE(Line(5).contains("Fire") && dialogs.asked.back().endsWith("|" + Q(dir / "junk")));
+    for (const auto& [name, desc] : {std::pair("junk.540", ""), {"план ß.540", "Fire"}}) {
+        dialogs.names = {Q(dir / name)};
+        Click("FileOpen");
+        EXPECT_EQ(std::tuple(op.shown.size(), Mem().Rec(5).IsDefined(), Line(5).contains(desc),
+                             Current(), Redrawn(0, kLastRecord)),
+                  std::tuple(1u, *desc != '\0', true, 1, true));
+    }
+    EXPECT_TRUE(dialogs.asked.back().endsWith("|" + Q(dir / "junk")));
 }
 
 // A radio's memory: the reset memory and channels 2 to 40 in steps of 6, in lists 1 to 3.
@@ -153,6 +149,15 @@ class Radio : public Window {
         StoreChannel(3);  // the window is usable again
         EXPECT_EQ(Current(), 4);
     }
+    // The backup of `kind` kept in the backups folder, empty when there is none.
+    std::string Kept(const std::string& kind) {
+        for (const auto& entry : fs::directory_iterator(dir / "data" / "kld540" / "backups")) {
+            if (entry.path().filename().string().ends_with(kind)) {
+                return test::ReadBytes(entry.path());
+            }
+        }
+        return {};
+    }
 
     QProcess sim;
 };
@@ -164,82 +169,65 @@ using RadioCommands = Radio;
 TEST_F(RadioCommands, ReceiveEditSendVerifyAndTheDebugCommands) {
     test::WriteBytes(dir / "KLD-540.log", "");  // debug mode
     Connect({"--corrupt-record", "14"}, "N");   // "N": narrowband alone
-    EXPECT_EQ(Mem().EnabledModes, kEnableNarrow);
-    EXPECT_EQ(ReadSettingsFile(dir / "KLD540.ini", ProgramVersion{})->Template.RFRec, 7);
-
+    EXPECT_EQ(std::tuple(Mem().EnabledModes,
+                         ReadSettingsFile(dir / "KLD540.ini", ProgramVersion{})->Template.RFRec),
+              std::tuple(kEnableNarrow, 7));
     // A backup that cannot be written is said once a run, and stops nothing.
     test::WriteBytes(dir / "blocker", "");
     ::setenv("XDG_DATA_HOME", (dir / "blocker").c_str(), 1);
     const int height = window->height();
-    QSignalSpy redrawn(List()->model(), &QAbstractItemModel::dataChanged);
+    redrawn->clear();
     Click("Download");  // "Upload (from Radio)"
-    // The progress frame took the summary's place, no more.
-    EXPECT_EQ(std::tuple(WindowBack(), window->height(), Current(), Mem().Rec(8).Desc.Trimmed()),
-              std::tuple(true, height, 1, "Radio 8"));
-    ASSERT_FALSE(redrawn.isEmpty());  // every line redrawn with what came
-    EXPECT_EQ(std::tuple(redrawn.back()[0].toModelIndex().row(),
-                         redrawn.back()[1].toModelIndex().row(), Line(8).contains("Radio 8")),
-              std::tuple(0, 232, true));
+    // The progress frame took the summary's place, no more; every line shows what came.
+    EXPECT_EQ(std::tuple(WindowBack(), window->height(), Current(), Mem().Rec(8).Desc.Trimmed(),
+                         Line(8).contains("Radio 8"), Redrawn(0, kLastRecord)),
+              std::tuple(true, height, 1, "Radio 8", true, true));
     QStatusBar* status = window->statusBar();
     EXPECT_TRUE(status->currentMessage().startsWith("Backup not written"))
         << status->currentMessage().toStdString();
     status->clearMessage();
     Click("Download");
     EXPECT_TRUE(status->currentMessage().isEmpty() && op.shown.empty());
-
     ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
     Click("Download");
-    const auto kept = [&](const std::string& kind) {
-        for (const auto& entry : fs::directory_iterator(dir / "data" / "kld540" / "backups")) {
-            if (entry.path().filename().string().ends_with(kind)) {
-                return test::ReadBytes(entry.path());
-            }
-        }
-        return std::string();
-    };
-    EXPECT_EQ(kept("-received.540"), EncodeDataFile(Mem(), Doc().State()));
-
+    EXPECT_EQ(Kept("-received.540"), EncodeDataFile(Mem(), Doc().State()));
     // The radio stores channel 14 wrongly: the verify after the send finds that alone.
     Find<QAction>("VerifyAfterSending")->setChecked(true);
     StoreChannel(14, "Edited");
     StoreChannel(20, "Sent");
     Click("Upload");  // "Download (to Radio)"
     EXPECT_EQ(Find<QLabel>("TfrStatus")->text(), "Transfer Complete.");
-    EXPECT_FALSE(kept("-before-send.540").empty());
+    EXPECT_FALSE(Kept("-before-send.540").empty());
     ASSERT_EQ(op.shown.size(), 1u);
     EXPECT_EQ(op.shown[0].title + "|" + op.shown[0].text.substr(0, 52),
               "Verify|The radio does not hold what was sent: 1 difference.");
-    EXPECT_NE(op.shown[0].detail.find("014"), std::string::npos) << op.shown[0].detail;
-    EXPECT_NE(op.shown[0].detail.find("Description"), std::string::npos);
+    EXPECT_TRUE(op.shown[0].detail.find("014") != std::string::npos &&
+                op.shown[0].detail.find("Description") != std::string::npos)
+        << op.shown[0].detail;
     EXPECT_EQ(Mem().Rec(14).Desc.Trimmed(), "Edited");  // the memory is not the radio's
-
     Click("ReadDbgLog");
     EXPECT_TRUE(fs::exists(dir / "KVRX-540_Dbg.log"));
     EXPECT_GT(fs::file_size(dir / "KLD-540.log"), 0u);  // every frame logged
-
     // The iteration dialog: cancelled it asks for nothing, 0 writes the dump, more rounds run
     // the repeated-transfer test, its round in the progress frame's caption.
-    AnswerDialog("frmIteration", "Iterations", "", "cmdCancel");
-    Click("DumpChnlData");
+    ClickAnswering("DumpChnlData", "frmIteration", "Iterations", "", "cmdCancel");
     dialogs.names = {Q(dir / "dump.Txt")};
-    AnswerDialog("frmIteration", "Iterations", "0", "cmdOK");
-    Click("DumpChnlData");
-    EXPECT_EQ(test::ReadBytes(dir / "dump.Txt"), ChannelDump(Mem()));
-    EXPECT_EQ(dialogs.asked.size(), 1u);
+    ClickAnswering("DumpChnlData", "frmIteration", "Iterations", "0", "cmdOK");
+    EXPECT_EQ(std::tuple(test::ReadBytes(dir / "dump.Txt"), dialogs.asked.size()),
+              std::tuple(ChannelDump(Mem()), 1u));
     auto* progress = Find<QGroupBox>("TfrProgress");
     QStringList captions;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] { captions << progress->title(); });
     ticker.start(5);
-    AnswerDialog("frmIteration", "Iterations", "2", "cmdOK");
-    Click("DumpChnlData");
+    ClickAnswering("DumpChnlData", "frmIteration", "Iterations", "2", "cmdOK");
     ticker.stop();
-    captions.removeDuplicates();
     EXPECT_TRUE(captions.contains("Data Transfer Progress (2 of 2)"))
         << captions.join("|").toStdString();
-    EXPECT_EQ(progress->title(), "Data Transfer Progress");
-    EXPECT_TRUE(Mem().Rec(17).Desc.Trimmed() == "Z02/P01" && Line(17).contains("Z02/P01"));
-    EXPECT_EQ(op.shown.back().title, "Repeated Transfer Test");
+    EXPECT_EQ(
+        std::tuple(progress->title(), Mem().Rec(17).Desc.Trimmed(), Line(17).contains("Z02/P01"),
+                   op.shown.back().title),
+        std::tuple(QString("Data Transfer Progress"), "Z02/P01", true, "Repeated Transfer Test"));
 }
 
 TEST_F(RadioCommands, PulledCableMidReceiveKeepsWhatCame) {
@@ -257,9 +245,9 @@ TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
     QTimer::singleShot(700, [&] {
         // Nothing else starts meanwhile: the window is disabled, and a command that still
         // arrives is ignored.
-        EXPECT_TRUE(radio.Transferring() && !Find("Save")->isEnabled());
+        EXPECT_TRUE(radio.Transferring() && !Find("Save")->isEnabled() &&
+                    Find("TfrProgress")->isVisible() && !Find("ChnlSummary")->isVisible());
         EXPECT_EQ(radio.RadioTransfer(Direction::Send).outcome, Outcome::None);
-        EXPECT_TRUE(Find("TfrProgress")->isVisible() && !Find("ChnlSummary")->isVisible());
         window->close();
     });
     EXPECT_EQ(radio.RadioTransfer(Direction::Receive).outcome, Outcome::Cancelled);

@@ -155,10 +155,9 @@ TEST(Dialogs, ARefusalKeepsTheDialogOpenOnTheRefusedBox) {
         }
         dialog->hide();
     }
-    EXPECT_EQ(op.shown.size(), 3u);
-    EXPECT_EQ(shadow.Primary() + "|" + shadow.Shadow(), "005|8");
-    EXPECT_EQ(int{squelch.Level()}, 7);
-    EXPECT_EQ(op.shown.back().text, "Value is out of range");
+    EXPECT_EQ(std::tuple(op.shown.size(), shadow.Primary() + "|" + shadow.Shadow(),
+                         int{squelch.Level()}, op.shown.back().text),
+              std::tuple(3u, "005|8", 7, "Value is out of range"));
     EXPECT_EQ(shadow.findChild<QLineEdit*>("PrimChnl")->accessibleName(), "Primary Memory");
     EXPECT_EQ(squelch.findChild<QLineEdit*>("SquelchValue")->accessibleName(), "Value  (0 - 15)");
 }
@@ -217,12 +216,11 @@ TEST(WindowOperator, BoxesShowTheMessageAndAnswerTheButtonPressed) {
             const auto& [message, shown, icon, buttons, first, press, answer] = row;
             auto* box = qobject_cast<B*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->parentWidget(), &dialog);
-            EXPECT_EQ(box->text() + "|" + box->windowTitle(), shown);
-            EXPECT_EQ(box->textFormat(), Qt::PlainText);
-            EXPECT_EQ(box->icon(), icon);
-            EXPECT_EQ(box->standardButtons(), buttons);
-            EXPECT_EQ(box->standardButton(box->defaultButton()), first);
+            EXPECT_EQ(
+                std::tuple(box->parentWidget() == &dialog, box->text() + "|" + box->windowTitle(),
+                           box->textFormat(), box->icon(), box->standardButtons(),
+                           box->standardButton(box->defaultButton())),
+                std::tuple(true, shown, Qt::PlainText, icon, buttons, first));
             // The detail in view; a long one cut there and whole behind Show Details.
             const bool cut = std::count(message.detail.begin(), message.detail.end(), '\n') >= 12;
             EXPECT_EQ(box->informativeText().toStdString(),

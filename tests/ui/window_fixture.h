@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -31,13 +32,12 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 namespace kld::ui {
 
-// The file and printer dialogs, answered from a script: each question takes the next name (a
-// printer its output file), and is cancelled by an empty one or when none is left.
+// The file and printer dialogs, answered from a script: each question ("title|filter|preset")
+// takes the next name (a printer its output file), cancelled by an empty one or none left.
 class ScriptedDialogs : public WindowDialogs {
   public:
-    std::vector<QString> asked;  // "title|filter|preset"
+    std::vector<QString> asked;
     QStringList names;
-
     std::optional<QString> SaveFileName(const QString& title, const QString& filter,
                                         const QString& preset) override {
         return Next(title + "|" + filter + "|" + preset);
@@ -52,8 +52,6 @@ class ScriptedDialogs : public WindowDialogs {
         printer.setOutputFileName(file.value_or(""));
         return file.has_value();
     }
-
-  private:
     std::optional<QString> Next(const QString& question) {
         asked.push_back(question);
         const QString answer = names.isEmpty() ? QString() : names.takeFirst();
@@ -75,11 +73,11 @@ class Window : public ::testing::Test {
         ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
     }
     ~Window() override { ::unsetenv(kPortsDirVariable); }
-    // `commandLine` enables the operating modes ("w n d"). Returns once the port box lists the
-    // ports found.
+    // `commandLine` enables the operating modes ("w n d"). Returns once the ports are listed.
     void Start(const std::string& commandLine = "") {
         window = std::make_unique<MainWindow>(op, dir.Path(), commandLine);
         window->SetDialogs(&dialogs);
+        redrawn = std::make_unique<QSignalSpy>(List()->model(), &QAbstractItemModel::dataChanged);
         QSignalSpy found(window.get(), &MainWindow::PortsFound);
         window->StartPortSearch();
         window->show();
@@ -94,7 +92,6 @@ class Window : public ::testing::Test {
             window.reset();
         }
     }
-
     Document& Doc() { return window->Doc(); }
     const ChannelMemory& Mem() { return window->Doc().Memory(); }
     int Current() { return Doc().Current(); }
@@ -107,8 +104,17 @@ class Window : public ::testing::Test {
     QLineEdit* Box(const char* name) { return Find<QLineEdit>(name); }
     QListView* List() { return Find<QListView>("Summary"); }
     QString Line(int n) { return List()->model()->index(n, 0).data().toString(); }
+    // Whether the list was told, since the last look, that lines `first` to `last` may differ
+    // (every line after a receive or an open): the view paints only the lines it is told about.
+    bool Redrawn(int first, int last = -1) {
+        const bool told = std::ranges::any_of(*redrawn, [&](const QList<QVariant>& signal) {
+            return signal[0].toModelIndex().row() <= first &&
+                   signal[1].toModelIndex().row() >= std::max(first, last);
+        });
+        redrawn->clear();
+        return told;
+    }
     void Click(const char* name) { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
-
     // Records set up as a file or a radio would have left them.
     void Edit(const std::function<void(ChannelMemory&)>& change) {
         Doc().Apply("test", [&](ChannelMemory& memory, ProgramState&) {
@@ -139,20 +145,24 @@ class Window : public ::testing::Test {
         QTest::keyClick(Find(name), Qt::Key_Tab);
         QApplication::processEvents();
     }
-    // Once the modal dialog `name` is up: types `typed` into its box `box` and presses `button`.
-    void AnswerDialog(const char* name, const char* box, const char* typed, const char* button) {
+    // Clicks `command`, and once its modal dialog `name` is up types `typed` into the dialog's
+    // box `box` and presses `button`.
+    void ClickAnswering(const char* command, const char* name, const char* box, const char* typed,
+                        const char* button) {
         QTimer::singleShot(0, [=, this] {
             auto* dialog = Find<QDialog>(name);
             ASSERT_TRUE(dialog->isVisible()) << name;
             QTest::keyClicks(dialog->findChild<QLineEdit*>(box), typed);
             QTest::mouseClick(dialog->findChild<QAbstractButton*>(button), Qt::LeftButton);
         });
+        Click(command);
     }
 
     test::TempDir dir;
     test::ScriptedOperator op;
     ScriptedDialogs dialogs;
     std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QSignalSpy> redrawn;  // the summary list's lines told to change
 };
 
 }  // namespace kld::ui
