@@ -35,13 +35,12 @@ using KeyRule = std::function<int(int key, std::string& box)>;
 // last character away, the box refusing keys beyond its length), or pasted `keys` over it. A
 // paste goes past the key rule, as it does in any text box, and is cut to the box's length.
 std::string Enter(std::string_view keys, bool paste, std::size_t maxLength, const KeyRule& rule) {
-    std::string box;
     if (paste) {
         return std::string(keys.substr(0, maxLength));
     }
-    for (const char c : keys) {
-        const int key =
-            rule ? rule(static_cast<unsigned char>(c), box) : static_cast<unsigned char>(c);
+    std::string box;
+    for (const unsigned char c : keys) {
+        const int key = rule ? rule(c, box) : c;
         if (key == kBackspace && !box.empty()) {
             box.pop_back();
         } else if (key != kBackspace && key != 0 && box.size() < maxLength) {
@@ -73,19 +72,16 @@ class Editor {
         roomy_ = std::ranges::all_of(memory_.ZoneCounts, [](int n) { return n <= 16; });
         Show();
     }
-
     void Act(Input& in) {
         const std::uint8_t action = in.Byte();
         const bool flag = (action & 0x80) != 0;  // paste rather than type; or the transmit box
         const int box = (action & 0x7F) % 18;
         switch (box) {
-            case 0: {
-                const std::string text = Enter(in.Text(), flag, 3, Digits<ChannelKeyRule>);
-                if (EnterChannel(memory_, text, op_)) {
+            case 0:
+                if (EnterChannel(memory_, Enter(in.Text(), flag, 3, Digits<ChannelKeyRule>), op_)) {
                     Show();
                 }
                 break;
-            }
             case 1:
                 v().desc = Enter(in.Text(), flag, 8, nullptr);
                 break;
@@ -116,7 +112,13 @@ class Editor {
                 v().scan = !v().scan;
                 break;
             case 11:
-                ChooseMode(in.Byte() % 3);
+                if (const int mode = in.Byte() % 3; !view_.shadow) {  // a shadow's is locked
+                    v().mode = mode;
+                    if (const auto lists = ModeChanged(v(), modeTag_, view_.shadow)) {
+                        lists_ = *lists;
+                    }
+                    FollowSimplex();
+                }
                 break;
             case 12:
                 v().simplex = flag;
@@ -127,9 +129,16 @@ class Editor {
                     SquelchCode(flag ? lists_.tx : lists_.rx, in.Byte());
                 FollowSimplex();  // with Sx chosen the transmit side is locked: it follows
                 break;
-            case 14:
-                ChooseToneOrCode(in);
+            case 14: {
+                const std::uint8_t which = in.Byte() % 4, entry = in.Byte();
+                int* const lists[] = {&v().rxCtcss, &v().rxDcs, &v().txCtcss, &v().txDcs};
+                const std::size_t size = which % 2 == 0 ? CtcssTable().size() : DcsTable().size();
+                *lists[which] = entry < size ? entry : -1;  // past the list: nothing chosen
+                if (which < 2) {
+                    FollowSimplex();
+                }
                 break;
+            }
             case 15:
                 Store();
                 break;
@@ -148,29 +157,27 @@ class Editor {
 
   private:
     EditorValues& v() { return view_.values; }
-
     void Show() {
         view_ = ViewCurrentChannel(memory_);
         // A box shows as much of what a record holds as it takes.
-        const auto show = [](std::string& s, std::size_t n) { s.resize(std::min(s.size(), n)); };
-        show(v().rxFreq, kFrequencyChars);
-        show(v().txFreq, kFrequencyChars);
-        show(v().rxTalkGroup, kTalkGroupChars);
-        show(v().txTalkGroup, kTalkGroupChars);
-        show(v().rxNac, kNacChars);
-        show(v().txNac, kNacChars);
-        show(v().idCall, kIdCallChars);
+        for (const auto& [box, width] : {std::pair(&v().rxFreq, kFrequencyChars),
+                                         {&v().txFreq, kFrequencyChars},
+                                         {&v().rxTalkGroup, kTalkGroupChars},
+                                         {&v().txTalkGroup, kTalkGroupChars},
+                                         {&v().rxNac, kNacChars},
+                                         {&v().txNac, kNacChars},
+                                         {&v().idCall, kIdCallChars}}) {
+            box->resize(std::min<std::size_t>(box->size(), width));
+        }
         lists_ = view_.squelch;
         modeTag_ = v().mode;
     }
-
     // With Sx chosen the transmit side follows every change on the receive side.
     void FollowSimplex() {
         if (v().simplex) {
             ChooseSimplex(v(), view_.shadow);
         }
     }
-
     void EnterFrequency(bool transmit, std::string_view keys, bool paste) {
         if (view_.shadow || (transmit && v().simplex)) {
             return;  // locked: a shadow takes its primary's, simplex transmit its receive
@@ -189,42 +196,15 @@ class Editor {
         v().rxFreq = fields.rx;
         v().txFreq = fields.tx;
     }
-
     void EnterHex(std::string& box, std::string& follower, std::size_t maxLength,
                   std::string_view keys, bool paste, std::string (*complete)(std::string_view)) {
-        const KeyRule rule = [this](int key, std::string&) {
-            HexKeyRule(key, op_);
-            return key;
-        };
+        const KeyRule rule = [this](int key, std::string&) { return HexKeyRule(key, op_); };
         box = complete(Enter(keys, paste, maxLength, rule));
         Require(box.size() == maxLength, "a talk group or NAC is completed to its width");
         if (&box != &follower && v().simplex) {
             follower = box;
         }
     }
-
-    void ChooseMode(int selected) {
-        if (view_.shadow) {
-            return;  // locked with the frequencies
-        }
-        v().mode = selected;
-        if (const auto lists = ModeChanged(v(), modeTag_, view_.shadow)) {
-            lists_ = *lists;
-        }
-        FollowSimplex();
-    }
-
-    void ChooseToneOrCode(Input& in) {
-        const std::uint8_t which = in.Byte();
-        const std::uint8_t entry = in.Byte();
-        int* const lists[] = {&v().rxCtcss, &v().rxDcs, &v().txCtcss, &v().txDcs};
-        const std::size_t size = which % 2 == 0 ? CtcssTable().size() : DcsTable().size();
-        *lists[which % 4] = entry < size ? entry : -1;  // past the list: nothing chosen
-        if (which % 4 < 2) {
-            FollowSimplex();
-        }
-    }
-
     void Store() {
         const int c = memory_.Current;
         const ChannelMemory before = memory_;
@@ -237,16 +217,7 @@ class Editor {
             v().txFreq = outcome.frequencies.tx;
             return;
         }
-        CheckStored(c, before.Rec(c), outcome);
-        CheckStoredAgain(c);
-        for (int changed : outcome.changedRecords) {
-            CheckSummaryLine(memory_, changed);  // the list shows these lines afresh
-        }
-        Show();
-    }
-
-    void CheckStored(int c, const ChannelRecord& was, const StoreOutcome& outcome) {
-        const ChannelRecord& r = memory_.Rec(c);
+        const ChannelRecord &r = memory_.Rec(c), &was = before.Rec(c);
         Require(ModeFlag(r.Mode) != 0, "a stored channel has an operating mode");
         // A position the list cannot show was no choice: the record keeps it.
         Require((!CtcssText(r.RCTCSS).empty() || r.RCTCSS == was.RCTCSS) &&
@@ -275,23 +246,21 @@ class Editor {
         if (roomy_) {
             CheckNoListOverfull(memory_);  // a store offers no full list
         }
-    }
-
-    // Showing a stored channel and storing it again, untouched, changes nothing.
-    void CheckStoredAgain(int c) {
+        for (int changed : outcome.changedRecords) {
+            CheckSummaryLine(memory_, changed);  // the list shows these lines afresh
+        }
+        // Showing the stored channel and storing it again, untouched, changes nothing.
         ChannelMemory again = memory_;
         again.Current = static_cast<std::int16_t>(c);
-        const ChannelView shown = ViewCurrentChannel(again);
         AnsweringOperator quiet;
-        const StoreOutcome outcome = StoreChannel(again, shown.values, quiet, [] { return true; });
-        Require(
-            outcome.stored && SameRecords(again, memory_) && again.ZoneCounts == memory_.ZoneCounts,
-            "a stored channel shown and stored again stays as it is");
+        Require(StoreChannel(again, ViewCurrentChannel(again).values, quiet, [] { return true; })
+                        .stored &&
+                    SameRecords(again, memory_) && again.ZoneCounts == memory_.ZoneCounts,
+                "a stored channel shown and stored again stays as it is");
+        Show();
     }
-
     void ShadowDialog(Input& in, bool paste) {
-        const std::string_view primaryKeys = in.Text();
-        const std::string_view shadowKeys = in.Text();
+        const std::string_view primaryKeys = in.Text(), shadowKeys = in.Text();
         // The dialog proposes a primary with its text selected: typing replaces it.
         const std::string primary = primaryKeys.empty()
                                         ? ProposedPrimary(memory_)
@@ -307,7 +276,6 @@ class Editor {
         CheckSummaryLine(memory_, created->shadow);
         Show();
     }
-
     Operator& op_;
     bool defaultsWritten_;
     bool roomy_ = true;  // no list started with more than 16 channels

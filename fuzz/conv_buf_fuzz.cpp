@@ -59,7 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         DebugLogRenderer::ProgressFor(text.substr(start, end - start), kLastRecord);
     }
     renderer.Finish();
-
     ChannelMemory memory = StartMemory();
     // The transfer refuses frames longer than its buffer before decoding them.
     if (text.size() > kMaxFrameChars || StoreRecordFrame(text, memory) != 1) {

@@ -1,10 +1,8 @@
 #pragma once
 
-// Shared by the fuzz targets: their input read a piece at a time, a memory as the program starts
-// with it or as a file or radio may leave it, operators that answer as the input says, and the
-// checks of what the program makes of any input. A check that fails prints what it checked and
-// aborts, so libFuzzer keeps the input that broke it.
-
+// Shared by the fuzz targets: their input read a piece at a time, memories as the program starts
+// or as a file or radio may leave them, operators answering as the input says, and the checks
+// of what the program makes of any input. A failed check prints what it checked and aborts.
 #include <signal.h>
 #include <unistd.h>
 
@@ -30,6 +28,7 @@
 #include "record_layout.h"
 #include "settings_file.h"
 #include "summary.h"
+#include "test_memory.h"
 
 namespace kld::fuzz {
 
@@ -73,7 +72,6 @@ class Input {
 class AnsweringOperator : public Operator {
   public:
     explicit AnsweringOperator(bool agree = true) : agree_(agree) {}
-
     Answer Ask(const Message& m) override {
         invalidData += m.title == InvalidDataMessage().title;
         return m.buttons == Buttons::Ok         ? Answer::Ok
@@ -81,7 +79,6 @@ class AnsweringOperator : public Operator {
                                                 : (agree_ ? Answer::Yes : Answer::No);
     }
     void Beep() override {}
-
     int invalidData = 0;
 
   private:
@@ -89,13 +86,8 @@ class AnsweringOperator : public Operator {
 };
 
 // The memory as start-up with default settings leaves it.
-inline ChannelMemory StartMemory() {
-    static const ChannelMemory start = [] {
-        ChannelMemory memory;
-        memory.Rec(kDefaultRecord) = TemplateRecord();
-        ClearMemory(memory);
-        return memory;
-    }();
+inline const ChannelMemory& StartMemory() {
+    static const ChannelMemory start = test::ResetMemory();
     return start;
 }
 
@@ -137,14 +129,14 @@ inline bool SameRecords(const ChannelMemory& a, const ChannelMemory& b) {
     return std::memcmp(a.Records.data(), b.Records.data(), sizeof a.Records) == 0;
 }
 
-// Zone counts as the records say they should be: defined channels 1 to 232 that are no shadows.
-inline std::array<std::int16_t, kZoneCount> Recount(const ChannelMemory& memory) {
+// Zone counts as the records say they should be: defined channels 1 to 232 that are no shadows
+// (and whose Select holds the bits `marked`).
+inline std::array<std::int16_t, kZoneCount> Recount(const ChannelMemory& memory, int marked = 0) {
     std::array<std::int16_t, kZoneCount> counts{};
     for (int index = kFirstChannel; index <= kLastRecord; ++index) {
         const ChannelRecord& r = memory.Rec(index);
-        if (r.IsDefined() && !r.IsShadow()) {
-            ++counts[static_cast<std::size_t>(ZoneOf(r.Scan))];
-        }
+        counts[static_cast<std::size_t>(ZoneOf(r.Scan))] +=
+            r.IsDefined() && !r.IsShadow() && (r.Select & marked) == marked;
     }
     return counts;
 }
@@ -154,11 +146,9 @@ inline std::array<std::int16_t, kZoneCount> Recount(const ChannelMemory& memory)
 inline void CheckZoneCounts(const ChannelMemory& memory) {
     Require(memory.ZoneCounts == Recount(memory), "zone counts equal a recount of the records");
 }
-
 inline void CheckNoListOverfull(const ChannelMemory& memory) {
-    for (std::int16_t count : memory.ZoneCounts) {
-        Require(count <= kMaxChannelsPerZone, "no list holds more than 16 channels");
-    }
+    Require(std::ranges::max(memory.ZoneCounts) <= kMaxChannelsPerZone,
+            "no list holds more than 16 channels");
 }
 
 // A memory as a data file or a radio may leave it, read from the input: a count byte (modulo 8),
@@ -193,8 +183,7 @@ inline constexpr char kControlChars[] =
     "\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f\x7f";
 
 // The length of the line at `text` before its CR LF; aborts when the line holds any other
-// control character or does not end in CR LF. (The C library scans; a loop here would be slowed
-// by the fuzzer's tracing of every comparison.)
+// control character or lacks its CR LF. (strcspn: a loop would be slowed by the fuzzer's tracing.)
 inline std::size_t LineLength(const char* text, const char* property) {
     const std::size_t length = std::strcspn(text, kControlChars);
     Require(text[length] == '\r' && text[length + 1] == '\n', property);
@@ -218,16 +207,14 @@ inline void CheckSummaryLine(const ChannelMemory& memory, int index) {
 inline void CheckListing(const ChannelMemory& memory) {
     const std::string listing = TextListing(memory);
     const char* line = listing.c_str();
-    for (std::string_view heading : kListingHeadings) {
-        const std::size_t length = LineLength(line, "listing headings end in CR LF");
-        Require(length == 1 + heading.size(), "listing headings keep their width");
-        line += length + 2;
-    }
-    for (int index = 0; index <= kLastRecord; ++index) {
+    constexpr int kHeadings = kListingHeadings.size();
+    for (int n = -kHeadings; n <= kLastRecord; ++n) {
         const std::size_t length =
             LineLength(line, "listing lines hold no control character and end in CR LF");
-        Require(length == 1 + SummaryWidth(memory.Rec(index)),
-                "every listing line has the width of its kind of record");
+        Require(
+            length == 1 + (n < 0 ? kListingHeadings[static_cast<std::size_t>(n + kHeadings)].size()
+                                 : SummaryWidth(memory.Rec(n))),
+            "every listing line has the width of its heading or its kind of record");
         line += length + 2;
     }
     Require(line == listing.c_str() + listing.size(), "the listing ends after record 232");

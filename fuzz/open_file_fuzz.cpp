@@ -132,14 +132,13 @@ void CheckListOperations(const ChannelMemory& loaded, ProgramState& state) {
             CheckZoneCounts(memory);
         }
     }
-    for (const FieldDifference& row : CompareMemories(loaded, memory)) {
-        Require(row.field == "Defined" || row.field == "Shadows",
-                "list operations change no field but a removed channel's and its primary's");
-    }
+    Require(std::ranges::all_of(
+                CompareMemories(loaded, memory),
+                [](const auto& row) { return row.field == "Defined" || row.field == "Shadows"; }),
+            "list operations change no field but a removed channel's and its primary's");
     const std::vector<FieldDifference> rows = CompareMemories(StartMemory(), loaded);
-    for (const FieldDifference& row : rows) {
-        Require(row.inA != row.inB, "a difference shows its two values apart");
-    }
+    Require(std::ranges::none_of(rows, [](const auto& row) { return row.inA == row.inB; }),
+            "a difference shows its two values apart");
     Require((rows.empty() || DiffText(rows).starts_with("Chan")) &&
                 TogglePurge(state) == "UnPurge" && TogglePurge(state) == "Purge",
             "differences come under a heading; the purge button switches and back");
@@ -179,13 +178,11 @@ void CheckPlan(const ChannelMemory& memory, bool fromPlan) {
         sound = Plannable(memory, index);
     }
     const std::string csv = ExportCsv(memory);
-    if (sound || fromPlan) {
-        ChannelMemory again = memory;
-        const Result<CsvImport> plan = ImportCsv(AsBytes(csv), again);
-        Require(plan.Ok(), "a plan this program exported imports again");
-        Require(!fromPlan || ExportCsv(again) == csv,
-                "export, import and export again give the same plan");
-    }
+    ChannelMemory again = memory;
+    Require(!(sound || fromPlan) || ImportCsv(AsBytes(csv), again).Ok(),
+            "a plan this program exported imports again");
+    Require(!fromPlan || ExportCsv(again) == csv,
+            "export, import and export again give the same plan");
 }
 
 }  // namespace
@@ -203,7 +200,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.MemoryStamp = (data[0] & 2) != 0 ? "20240229235959" : kNoStamp;
     state.RxShadowCount = (data[0] & 4) != 0 ? 1 : 0;
     const std::string stamp = state.MemoryStamp;
-
     AnsweringOperator op((data[0] & 1) != 0);
     if (!Load(kind, data[0], {data + 1, size - 1}, memory, state, op)) {
         const ChannelMemory& left = kind == kCsvPlan ? given : StartMemory();
@@ -220,9 +216,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (op.invalidData == 0) {
         CheckNoListOverfull(memory);
     }
-    const bool shadows = state.RxShadowCount != 0 ||
-                         std::any_of(memory.Records.begin(), memory.Records.end() - 1,
-                                     [](const ChannelRecord& r) { return r.IsShadow(); });
+    const bool shadows =
+        state.RxShadowCount != 0 || std::any_of(memory.Records.begin(), memory.Records.end() - 1,
+                                                [](const auto& r) { return r.IsShadow(); });
     Require(state.MemoryStamp == (shadows || kind == kSettings ? std::string(kNoStamp) : stamp),
             "a memory stamp survives a load only without shadows");
     CheckListing(memory);

@@ -42,7 +42,7 @@ class ScriptedRadio : public SerialDevice {
     void SelectPort(int) override {}
     bool SetLineSettings(std::string_view) override { return true; }
     void SetBufferSizes(int, int) override {}
-    bool Open() override { return opened_ = open_ = true; }
+    bool Open() override { return opened = open_ = true; }
     void Close() override { open_ = false; }
     bool IsOpen() const override { return open_; }
     void DiscardInput() override {}
@@ -71,39 +71,30 @@ class ScriptedRadio : public SerialDevice {
     }
     void WaitForData(std::chrono::milliseconds) override {}
     bool Failed() const override { return failed_; }
-
-    bool Opened() const { return opened_; }
-    int Begins() const { return begins_; }
+    bool opened = false;
+    int begins = 0;  // the sends begun
     // The records the radio holds after what it was sent: it started empty, and a send erases
     // none it writes.
-    const RadioImages& Held() const { return held_; }
+    RadioImages held{};
 
   private:
     void Hold(std::string_view frame) {
-        begins_ += frame == kFrameBeginSend;
+        begins += frame == kFrameBeginSend;
         if (frame == kFramePurge) {
-            held_ = {};
+            held = {};
         } else if (frame.size() == kRecordFrameChars && frame.starts_with(kFrameKindData)) {
             WireBuf image{'T', '1'};
             for (std::size_t i = 2; i < kRecordImageBytes; ++i) {
                 image[i] = static_cast<std::uint8_t>(HexValue(frame.substr(2 * i - 2, 2)));
             }
-            held_[image[image_offset::AddrLow]] = image;
+            held[image[image_offset::AddrLow]] = image;
         }
     }
 
     std::string bytes_;
     std::size_t read_ = 0;
-    int line_;
-    int faultAt_;
-    int silence_;
-    int writes_ = 0;
-    int silent_ = 0;
-    int begins_ = 0;
-    bool open_ = false;
-    bool opened_ = false;
-    bool failed_ = false;
-    RadioImages held_{};
+    int line_, faultAt_, silence_, writes_ = 0, silent_ = 0;
+    bool open_ = false, failed_ = false;
 };
 
 // What the radio says: its refusals of the opening request, then the input, line by line with
@@ -124,10 +115,9 @@ std::string RadioBytes(std::string_view input, int refusals, bool framed) {
 }
 
 // Records equal but for their send flags.
-bool SameButSendFlags(ChannelMemory a, ChannelMemory b) {
+bool SameButSendFlags(ChannelMemory a, const ChannelMemory& b) {
     for (std::size_t i = 0; i < a.Records.size(); ++i) {
-        a.Records[i].Select &= ~kSelSend;
-        b.Records[i].Select &= ~kSelSend;
+        a.Records[i].Select = (a.Records[i].Select & ~kSelSend) | (b.Records[i].Select & kSelSend);
     }
     return SameRecords(a, b);
 }
@@ -145,15 +135,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ChannelMemory before = memory;
     ProgramState state;
     state.DebugMode = (setup & 0x04) != 0;
-    state.PurgeMode = (data[1] & 0x08) != 0 ? 1 : 0;
-
+    state.PurgeMode = (data[1] >> 3) & 1;
     const std::filesystem::path& folder = ScratchFolder("transfer");
     std::error_code ec;
     std::filesystem::remove_all(folder / "Logs", ec);
     if (setup & 0x08) {
         std::filesystem::create_directory(folder / "Logs", ec);
     }
-
     ScriptedRadio radio(RadioBytes(in.Rest(), (setup >> 5) & 3, setup & 0x10), data[1]);
     test::FakeHost host;
     if ((setup & 3) == 3) {
@@ -165,44 +153,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AnsweringOperator op(agree);
     TransferContext context{memory, state, radio, host, op, folder};
     const TransferResult result = RadioTransfer(direction, context);
-
     // Only a receive changes what the views show; a send or a debug log may only mark records.
-    switch (direction) {
-        case Direction::Send:
-            Require(SameButSendFlags(before, memory), "a send changes no record but send flags");
-            if (const auto blocked = CheckBeforeSending(before, state.PurgeMode)) {
-                Require(!radio.Opened() && !result.EndedNormally() &&
-                            (result.outcome == Outcome::NothingSelected ||
-                             result.step == blocked->index),
-                        "a send with a channel that cannot be sent ends before the port opens");
-            }
-            // The radio took every record frame as it came: a verify would find it as sent. (A
-            // modes answer to any later command takes a send back to its version question,
-            // and a second purge then wipes what the first pass wrote: not held to this.)
-            Require(!result.Complete() || radio.Begins() != 1 ||
-                        CompareWithRadio(before, SelectedForSending(before), radio.Held()).empty(),
-                    "a completed send leaves the radio holding every selected record as sent");
-            break;
-        case Direction::DebugLog:
-            Require(SameRecords(before, memory), "reading the debug log changes no record");
-            break;
-        case Direction::Receive: {
-            // A receive counts each list afresh with the records the radio sends (Main and the
-            // guards the reset made count only when the radio sends them too); one that fails
-            // before the first record leaves the memory as it was.
-            std::array<std::int16_t, kZoneCount> counts{};
-            for (int index = kFirstChannel; index <= kLastRecord; ++index) {
-                const ChannelRecord& r = memory.Rec(index);
-                counts[static_cast<std::size_t>(ZoneOf(r.Scan))] +=
-                    r.IsDefined() && (r.Select & kSelFromRadio) != 0 && !r.IsShadow();
-            }
-            Require(memory.ZoneCounts == counts ||
-                        (SameRecords(before, memory) && memory.ZoneCounts == before.ZoneCounts),
-                    "a receive counts the records it received, or leaves the memory as it was");
-            CheckListing(memory);
-            CheckDump(memory);
-            break;
+    if (direction == Direction::Send) {
+        Require(SameButSendFlags(before, memory), "a send changes no record but send flags");
+        if (const auto blocked = CheckBeforeSending(before, state.PurgeMode)) {
+            Require(
+                !radio.opened && !result.EndedNormally() &&
+                    (result.outcome == Outcome::NothingSelected || result.step == blocked->index),
+                "a send with a channel that cannot be sent ends before the port opens");
         }
+        // The radio took every record frame as it came: a verify would find it as sent. (A
+        // modes answer to any later command takes a send back to its version question,
+        // and a second purge then wipes what the first pass wrote: not held to this.)
+        Require(!result.Complete() || radio.begins != 1 ||
+                    CompareWithRadio(before, SelectedForSending(before), radio.held).empty(),
+                "a completed send leaves the radio holding every selected record as sent");
+    } else if (direction == Direction::DebugLog) {
+        Require(SameRecords(before, memory), "reading the debug log changes no record");
+    } else {
+        // A receive counts each list afresh with the records the radio sends (Main and the
+        // guards the reset made count only when the radio sends them too); one that fails
+        // before the first record leaves the memory as it was.
+        Require(memory.ZoneCounts == Recount(memory, kSelFromRadio) ||
+                    (SameRecords(before, memory) && memory.ZoneCounts == before.ZoneCounts),
+                "a receive counts the records it received, or leaves the memory as it was");
+        CheckListing(memory);
+        CheckDump(memory);
     }
     return 0;
 }
