@@ -1,17 +1,26 @@
-// The window's pieces on their own: the key rules' filter, the small dialogs, the splash and
-// the message boxes.
+// The window's pieces on their own: the key rules' filter, the small dialogs, the splash, the
+// message boxes, and the printed listing read back from a PDF file with pdftotext.
 #include <QClipboard>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <algorithm>
 
+#include "../test_memory.h"
 #include "key_filter.h"
+#include "listings.h"
+#include "printing.h"
+#include "qt_text.h"
 #include "shadow_dialog.h"
 #include "splash.h"
 #include "squelch_dialog.h"
+#include "summary.h"
 #include "window_fixture.h"
 #include "window_operator.h"
 
@@ -93,22 +102,18 @@ TEST(KeyFilter, TypingPastingAndDroppingGoThroughTheRule) {
         box.show();
         selected ? box.selectAll() : box.end(false);
         // Letters upper-cased, 'x' refused with a beep, backspace refused after a '#'.
-        InstallKeyRule(&box, [&beeped](int key, QLineEdit& b) {
-            if (key == 8) {
-                return b.text().endsWith(u'#') ? 0 : 8;
-            }
-            return key == 'x' ? (++beeped, 0) : QChar(key).toUpper().unicode();
+        InstallKeyRule(&box, [&beeped](int key, QLineEdit& b) -> int {
+            return key == 8     ? (b.text().endsWith(u'#') ? 0 : 8)
+                   : key == 'x' ? (++beeped, 0)
+                                : QChar(key).toUpper().unicode();
         });
         if (digits) {
             InstallDigitRule(&box);  // trims, swallows non-digits silently
         }
         act(box);
-        EXPECT_EQ(box.text(), want);
-        EXPECT_EQ(beeped, beeps);
+        EXPECT_EQ(std::tuple(box.text(), beeped), std::tuple(want, beeps));
     }
 }
-
-enum class End { Ok, Enter, Cancel, Escape };
 
 // The shadow and noise squelch dialogs: each opens afresh on its first box, text selected; a
 // refusal (the core's rule says why) keeps it open on the refused box, text selected; OK and
@@ -120,17 +125,17 @@ TEST(Dialogs, ARefusalKeepsTheDialogOpenOnTheRefusedBox) {
     ShadowDialog shadow(memory, op, nullptr);
     SquelchDialog squelch(op, nullptr);
     shadow.findChild<QLineEdit*>("ShadChnl")->setText("99");  // emptied on opening
-    // The dialog, its first box's text, what is typed into its last box, how it ends, the box
-    // refused (none: closed), the result.
+    // The dialog, its first box's text, what is typed into its last box, the button or key
+    // that ends it, the box refused (none: closed), the result.
     constexpr int kOk = QDialog::Accepted, kNo = QDialog::Rejected;
-    const std::tuple<QDialog*, const char*, const char*, End, const char*, int> rows[] = {
-        {&shadow, "004", "7", End::Ok, "PrimChnl", -1},
-        {&shadow, "005", "6", End::Enter, "ShadChnl", -1},
-        {&shadow, "005", "7", End::Ok, nullptr, kOk},
-        {&shadow, "005", "8", End::Escape, nullptr, kNo},
-        {&squelch, "10", "16", End::Ok, nullptr, -1},     // open, no box refused
-        {&squelch, "", "a7b", End::Enter, nullptr, kOk},  // digits only
-        {&squelch, "9", "", End::Cancel, nullptr, kNo},
+    const std::tuple<QDialog*, const char*, const char*, const char*, const char*, int> rows[] = {
+        {&shadow, "004", "7", "cmdOK", "PrimChnl", -1},
+        {&shadow, "005", "6", "Enter", "ShadChnl", -1},
+        {&shadow, "005", "7", "cmdOK", nullptr, kOk},
+        {&shadow, "005", "8", "Escape", nullptr, kNo},
+        {&squelch, "10", "16", "cmdOK", nullptr, -1},  // open, no box refused
+        {&squelch, "", "a7b", "Enter", nullptr, kOk},  // digits only
+        {&squelch, "9", "", "cmdCancel", nullptr, kNo},
     };
     for (const auto& [dialog, start, typed, end, refused, result] : rows) {
         SCOPED_TRACE(std::string(start) + " then " + typed);
@@ -138,14 +143,14 @@ TEST(Dialogs, ARefusalKeepsTheDialogOpenOnTheRefusedBox) {
         boxes.front()->setText(start);
         dialog->setResult(-1);
         dialog->show();
-        EXPECT_EQ(dialog->focusWidget(), boxes.front());
-        EXPECT_EQ(boxes.front()->selectedText(), start);
+        EXPECT_TRUE(dialog->focusWidget() == boxes.front() &&
+                    boxes.front()->selectedText() == start);
         QTest::keyClicks(boxes.back(), typed);
-        if (end == End::Ok || end == End::Cancel) {
-            const char* button = end == End::Ok ? "cmdOK" : "cmdCancel";
-            QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
+        if (auto* button = dialog->findChild<QPushButton*>(end)) {
+            QTest::mouseClick(button, Qt::LeftButton);
         } else {
-            QTest::keyClick(boxes.back(), end == End::Enter ? Qt::Key_Return : Qt::Key_Escape);
+            QTest::keyClick(boxes.back(),
+                            QString(end) == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
         }
         EXPECT_EQ(std::tuple(dialog->result(), dialog->isVisible()),
                   std::tuple(result, result == -1));
@@ -158,8 +163,9 @@ TEST(Dialogs, ARefusalKeepsTheDialogOpenOnTheRefusedBox) {
     EXPECT_EQ(std::tuple(op.shown.size(), shadow.Primary() + "|" + shadow.Shadow(),
                          int{squelch.Level()}, op.shown.back().text),
               std::tuple(3u, "005|8", 7, "Value is out of range"));
-    EXPECT_EQ(shadow.findChild<QLineEdit*>("PrimChnl")->accessibleName(), "Primary Memory");
-    EXPECT_EQ(squelch.findChild<QLineEdit*>("SquelchValue")->accessibleName(), "Value  (0 - 15)");
+    EXPECT_EQ(shadow.findChild<QLineEdit*>("PrimChnl")->accessibleName() + "|" +
+                  squelch.findChild<QLineEdit*>("SquelchValue")->accessibleName(),
+              "Primary Memory|Value  (0 - 15)");
 }
 
 // The splash hands the version over at once, prepares the main window while it is up, and
@@ -231,6 +237,79 @@ TEST(WindowOperator, BoxesShowTheMessageAndAnswerTheButtonPressed) {
             press(*box);
         });
         EXPECT_EQ(op.Ask(std::get<Message>(row)), std::get<Answer>(row));
+    }
+}
+
+// pdftotext's reading of `pdf`, split at its form feeds.
+QStringList PdfPages(const QString& pdf, QStringList options) {
+    QProcess process;
+    process.start(u"pdftotext"_s, options << pdf << u"-"_s);
+    EXPECT_TRUE(process.waitForFinished() && process.exitStatus() == QProcess::NormalExit &&
+                process.exitCode() == 0)
+        << "pdftotext (poppler-utils, installed by scripts/setup) did not run";
+    return QString::fromUtf8(process.readAllStandardOutput()).split(u'\f');
+}
+
+TEST(PrintedListing, FourPagesOfSixtyChannelsUnderTheHeadingsAtTheirColumns) {
+    const QFont font = ListingFont();
+    EXPECT_TRUE(IsMonospaced(font)) << QFontInfo(font).family().toStdString();
+    EXPECT_EQ(font.pointSize(), 10);
+    ChannelMemory memory = test::ResetMemory();
+    for (const auto& [index, desc] : {std::pair(7, "Fire"), {75, "Harbour"}, {190, "Rescue"}}) {
+        ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
+        r.Prim = r.Chnl = static_cast<std::int16_t>(index), r.Desc = desc;
+    }
+    memory.Rec(130) = memory.Rec(7), memory.Rec(130).Select |= kSelErased;
+
+    // Output that cannot be written gives false, and leaves nothing behind; then each paper.
+    const test::TempDir dir;
+    for (const auto& [size, file] : {std::pair(QPageSize::A4, dir / "absent" / "listing.pdf"),
+                                     {QPageSize::A4, dir / "listing.pdf"},
+                                     {QPageSize::Letter, dir / "listing.pdf"}}) {
+        SCOPED_TRACE(QPageSize::name(size).toStdString());
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(file.string()));
+        printer.setPageSize(QPageSize(size));
+        const bool printed = PrintListing(memory, printer);
+        ASSERT_EQ(printed, std::filesystem::exists(file.parent_path()));
+        if (!printed) {
+            continue;
+        }
+        // Read back one character per column of the font's pitch, so the page's margin becomes
+        // leading blanks (a whole number of them on these papers) before the five spaces.
+        const QFontMetricsF metrics(font, &printer);
+        const double toPoints = 72.0 / printer.resolution();
+        const double pitch = metrics.horizontalAdvance(u' ') * toPoints;
+        const QRectF paint = printer.pageLayout().paintRect(QPageLayout::Point);
+        const QString margin(qRound(paint.left() / pitch) + 5, u' ');
+        const QString pdf = printer.outputFileName();
+        const QStringList pages =
+            PdfPages(pdf, {u"-layout"_s, u"-fixed"_s, QString::number(pitch)});
+        ASSERT_EQ(pages.size(), 5);  // each of four pages ends in a form feed
+        int index = 0;
+        for (int page = 0; page < 4; ++page) {
+            QStringList expected;
+            const auto add = [&](std::string_view line) {  // pdftotext drops trailing blanks
+                expected << margin + ToQ(line.substr(0, line.find_last_not_of(' ') + 1));
+            };
+            std::ranges::for_each(kListingHeadings, add);
+            for (; index <= kLastRecord && expected.size() < 3 + 60; ++index) {
+                add(SummaryLine(memory.Rec(index), index));
+            }
+            EXPECT_EQ(pages[page].split(u'\n', Qt::SkipEmptyParts).join(u'\n').toStdString(),
+                      expected.join(u'\n').toStdString());
+        }
+        // Two empty lines above the headings on every page.
+        const QRegularExpression firstWord(u"<page[^>]*>\\s*<word [^>]*yMin=\"([\\d.]+)\""_s);
+        const double lineSpacing = metrics.lineSpacing() * toPoints;
+        int pageCount = 0;
+        for (const auto& match : firstWord.globalMatch(PdfPages(pdf, {u"-bbox"_s}).join(""))) {
+            EXPECT_NEAR(match.captured(1).toDouble(), paint.top() + 2 * lineSpacing,
+                        lineSpacing / 2);
+            ++pageCount;
+        }
+        EXPECT_EQ(pageCount, 4);
     }
 }
 

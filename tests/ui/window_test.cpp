@@ -19,13 +19,11 @@ namespace {
 
 TEST_F(Window, TechniciansPath) {
     Start();
-    EXPECT_TRUE(std::filesystem::exists(dir / "KLD540.ini"));  // created at start-up
-    EXPECT_EQ(std::tuple(Current(), Box("Channel")->text(), List()->model()->rowCount(),
-                         Find<QComboBox>("CommPort")->currentText()),
-              std::tuple(1, QString("001"), 233, QString("COM1")));
-    // Simplex, no message; no debug marker, so the debug buttons are gone.
-    EXPECT_TRUE(Find<QRadioButton>("Sx")->isChecked() && !Box("TFrq")->isEnabled() &&
-                window->statusBar()->currentMessage().isEmpty() && op.shown.empty());
+    // The settings file made, channel 1 in simplex, nothing said; no debug marker, no buttons.
+    EXPECT_TRUE(std::filesystem::exists(dir / "KLD540.ini") && Current() == 1 &&
+                Box("Channel")->text() == "001" && Find<QRadioButton>("Sx")->isChecked() &&
+                !Box("TFrq")->isEnabled() && window->statusBar()->currentMessage().isEmpty() &&
+                op.shown.empty());
     EXPECT_FALSE(Find("ReadDbgLog")->isVisible() || Find("DumpChnlData")->isVisible());
     // Channel 5: its number typed into the channel box, the box left; edited and stored.
     TypeInto("Channel", "5");
@@ -59,14 +57,14 @@ TEST_F(Window, TechniciansPath) {
 TEST_F(Window, KeyRulesAreBoundToTheirBoxes) {
     Start();
     // The box, what is typed, what it shows, beeps.
+    // clang-format off
     const std::tuple<const char*, const char*, const char*, int> rows[] = {
         {"RFrq", "1245.1234567", "145.12345", 1},  // by position: 3 to 7 second; nine at most
-        {"RTG", "1aZ", "1A", 1},                   // hexadecimal, upper case
-        {"RNAC", "fffff", "FFF", 0},
-        {"IDCall", "12a3456789", "1234567", 0},  // silently
-        {"Channel", "xgd1", "GD1", 0},
+        {"RTG", "1aZ", "1A", 1}, {"RNAC", "fffff", "FFF", 0},  // hexadecimal, upper case
+        {"IDCall", "12a3456789", "1234567", 0}, {"Channel", "xgd1", "GD1", 0},  // silently
         {"Desc", "Fire Station 9", "Fire Sta", 0},
     };
+    // clang-format on
     for (const auto& [name, typed, shown, beeps] : rows) {
         op.beeps = 0;
         TypeInto(name, typed);
@@ -78,21 +76,22 @@ TEST_F(Window, LeaveRulesKeepTheFocusUntilTheTextPassesAndAskOnce) {
     Start();
     // The box, what is typed, what it shows once left, whether the focus stays there (the
     // refusal said once), and the beeps and messages so far.
-    const std::tuple<const char*, const char*, const char*, bool, int> leaving[] = {
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*, bool, int> rows[] = {
         {"Channel", "231", "231", true, 1},  // no record of that number: a beep
         {"Channel", "12", "012", false, 1},
         {"RFrq", "150.004", "150.00400", true, 3},    // off the raster: a beep, the message
         {"RFrq", "150.0062", "150.00625", false, 3},  // completed
-        {"RTG", "A", "000A", false, 3},
-        {"RNAC", "", "000", false, 3},
+        {"RTG", "A", "000A", false, 3}, {"RNAC", "", "000", false, 3},
     };
-    for (const auto& [name, typed, shown, stays, complaints] : leaving) {
+    // clang-format on
+    for (const auto& [name, typed, shown, stays, complaints] : rows) {
         SCOPED_TRACE(typed);
         TypeInto(name, typed);
         Leave(name);
-        EXPECT_EQ(std::tuple(Box(name)->text(), Box(name)->hasFocus()),
-                  std::tuple(QString(shown), stays));
-        EXPECT_EQ(op.beeps + static_cast<int>(op.shown.size()), complaints);
+        EXPECT_EQ(std::tuple(Box(name)->text(), Box(name)->hasFocus(),
+                             op.beeps + static_cast<int>(op.shown.size())),
+                  std::tuple(QString(shown), stays, complaints));
     }
     // Simplex follows; Enter in the channel box goes there at once.
     const QString transmit = Box("TFrq")->text() + Box("TTG")->text();
@@ -115,11 +114,11 @@ TEST_F(Window, LeaveRulesKeepTheFocusUntilTheTextPassesAndAskOnce) {
     window.reset();
 }
 
+// Up raises the channel; past GD2 comes DEF, below DEF GD2.
 TEST_F(Window, ScrollBarWrapsAndUpRaisesTheChannel) {
     Start();
     auto* bar = Find<QScrollBar>("ChnlScrll");
-    // The arrows as the mouse meets them: the top one raises, the bottom one lowers.
-    QStyleOptionSlider option;
+    QStyleOptionSlider option;  // the arrows as the mouse meets them
     option.initFrom(bar);
     option.orientation = Qt::Vertical;
     const auto clickArrow = [&](QStyle::SubControl arrow) {
@@ -143,8 +142,7 @@ TEST_F(Window, ScrollBarWrapsAndUpRaisesTheChannel) {
     }
     QTest::keyRelease(bar, Qt::Key_Up);
     EXPECT_EQ(Current(), 300 % 233);
-    // The wheel turned up a notch raises it too.
-    const QPointF at = bar->rect().center();
+    const QPointF at = bar->rect().center();  // the wheel turned up a notch
     QWheelEvent wheel(at, bar->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase,
                       false);
     QApplication::sendEvent(bar, &wheel);
@@ -172,12 +170,11 @@ TEST_F(Window, ModesListsAndSimplexDuplex) {
                          Box("TTG")->palette().color(QPalette::Base)),
               std::tuple(QString("150.0125"), false,
                          QApplication::palette().color(QPalette::Inactive, QPalette::Window)));
-    // A record with values the lists do not hold (from a file or a radio) shows no choice, and
-    // the store refuses it.
+    // A record with values the lists do not hold (from a file or a radio; the guards' list is
+    // never offered to a channel) shows no choice, and the store refuses it.
     Edit([](ChannelMemory& memory) {
         ChannelRecord& r = memory.Rec(30) = memory.Rec(0);
-        r.Select = 0xC0, r.RSql = 'Q', r.RCTCSS = 999, r.TDCS = -5, r.Mode = 7;
-        r.Scan = 0xF0;  // the guards' list, never offered to a channel
+        r.Select = 0xC0, r.RSql = 'Q', r.RCTCSS = 999, r.TDCS = -5, r.Mode = 7, r.Scan = 0xF0;
     });
     GoTo(30);
     for (const char* name : {"Modes", "Zone", "RSql", "RCTCSS", "TDCS"}) {
@@ -213,12 +210,11 @@ TEST_F(Window, SummaryFollowsTheChannelShownAndSetsTheFlags) {
     top->setValue(100);
     EXPECT_EQ(std::tuple(Current(), highlighted(), shown), std::tuple(54, 54, QString("054")));
     // The boxes beside the lines in view choose the channels a send includes; each is announced
-    // as the channel it sends.
+    // as the channel it sends. 0xC0: from the radio; 0x02: an erase mark.
     Edit([](ChannelMemory& memory) {
         for (int n : {20, 40, 43, 44}) {
-            memory.Rec(n).Select = 0xC0;  // from the radio
+            memory.Rec(n).Select = n == 44 ? 0xC2 : 0xC0;
         }
-        memory.Rec(44).Select |= 0x02;  // erase mark
     });
     const auto box = [&](int k) { return Find<QCheckBox>(QString("Check%1").arg(k)); };
     top->setValue(40);
@@ -228,14 +224,15 @@ TEST_F(Window, SummaryFollowsTheChannelShownAndSetsTheFlags) {
     EXPECT_EQ(std::tuple(Current(), int{Mem().Rec(43).Select}, top->value(), box(3)->checkState(),
                          box(3)->accessibleName()),
               std::tuple(43, 0xC1, 41, Qt::Checked, QString("Send channel 043")));
-    // Select All and Clear All reach the memory, the list's lines in one change.
+    // Select All and Clear All reach the memory, the list's lines in one change; the operator's
+    // click on a grey box never makes another grey one.
     redrawn->clear();
     Click("SelAll");
     EXPECT_EQ(std::tuple(redrawn->size(), int{Mem().Rec(40).Select}), std::tuple(1, 0xC1));
     Click("ClearAll");
     EXPECT_EQ(std::tuple(int{Mem().Rec(43).Select}, box(4)->checkState()),
               std::tuple(0xC0, Qt::PartiallyChecked));
-    Click("Check4");  // the operator's click on a grey box never makes another grey one
+    Click("Check4");
     EXPECT_EQ(Mem().Rec(44).Select & 0x02, 0);
     // Un/Erase Current marks a channel from the radio, its line redrawn, and takes the mark back.
     GoTo(20);
@@ -258,17 +255,18 @@ TEST_F(Window, SummaryFollowsTheChannelShownAndSetsTheFlags) {
     EXPECT_TRUE(Doc().Saved());
 }
 
-TEST_F(Window, PortBoxListsThePortsThatOpenAndRefusesOtherText) {
-    // A pseudo-terminal stands in for a USB adapter, given the number 5 through the ports folder.
+// A pseudo-terminal stands in for a USB adapter, given the number 5 through the ports folder;
+// the settings file's name is taken by a folder (as root, a read-only one would not stop it).
+TEST_F(Window, PortBoxAndASettingsFileThatCannotBeWritten) {
     test::Pty pty;
     std::filesystem::create_symlink(pty.SlavePath(), dir / "ports" / "COM5");
+    std::filesystem::create_directory(dir / "KLD540.ini");
     Start();
-    // Listed with the device the folder's link leads to, not the link itself; the settings
-    // file's port stays chosen.
+    // Listed with the device the folder's link leads to, not the link itself; port 1 chosen.
     auto* port = Find<QComboBox>("CommPort");
-    EXPECT_GE(port->findText("COM5  " + QString::fromStdString(pty.SlavePath())), 0);
-    EXPECT_EQ(port->currentText(), "COM1");
-
+    EXPECT_TRUE(port->findText("COM5  " + QString::fromStdString(pty.SlavePath())) >= 0 &&
+                port->currentText() == "COM1" && op.shown.empty() &&
+                window->statusBar()->currentMessage().contains("KLD540.ini"));
     // Typed text is checked on leaving the box or on Enter, and never added to the list. The
     // refused text stays in view while the message is up, then the port in use comes back.
     const int entries = port->count();
@@ -279,31 +277,26 @@ TEST_F(Window, PortBoxListsThePortsThatOpenAndRefusesOtherText) {
         port->setEditText(typed);
         QTest::keyClick(port->lineEdit(), key);
         QApplication::processEvents();
-        EXPECT_EQ(whileRefused, typed);
-        EXPECT_EQ(std::tuple(port->count(), port->currentText()),
-                  std::tuple(entries, QString("COM1")));
+        EXPECT_EQ(std::tuple(whileRefused, port->count(), port->currentText()),
+                  std::tuple(QString(typed), entries, QString("COM1")));
     }
     EXPECT_EQ(op.shown,
               std::vector<Message>(2, {"Invalid COMM port", "", Icon::None, Buttons::Ok}));
     EXPECT_EQ(Mem().PortNumber, 1);
+    op.shown.clear();
+    op.whileShown = nullptr;
     // The noise squelch level through its dialog, which opens on the level in use; the memory
     // stays saved.
     ClickAnswering("NoiseSquelch", "frmSquelch", "SquelchValue", "15", "cmdOK");
     ClickAnswering("NoiseSquelch", "frmSquelch", "SquelchValue", "", "cmdCancel");
     EXPECT_EQ(std::tuple(Box("SquelchValue")->text(), int{Mem().NoiseSquelchLevel}, Doc().Saved()),
               std::tuple(QString("15"), 15, true));
-}
-
-// The name is taken by a folder (as root, a read-only folder would not stop the write).
-TEST_F(Window, SettingsFileThatCannotBeWrittenIsSaidAndTheTemplateStoredAllTheSame) {
-    std::filesystem::create_directory(dir / "KLD540.ini");
-    Start();
-    EXPECT_TRUE(window->statusBar()->currentMessage().contains("KLD540.ini") && op.shown.empty());
+    // The template is stored all the same, and the settings file's trouble said; once the name
+    // is free, storing the template keeps it for the next start.
     StoreChannel(0, "Tmpl");
-    EXPECT_EQ(Mem().Rec(0).Desc.Trimmed(), "Tmpl");
     ASSERT_EQ(op.shown.size(), 1u);
-    EXPECT_EQ(op.shown[0].title, "Settings File");
-    // Once the name is free, storing the template keeps it for the next start.
+    EXPECT_EQ(std::tuple(Mem().Rec(0).Desc.Trimmed(), op.shown[0].title),
+              std::tuple("Tmpl", "Settings File"));
     std::filesystem::remove(dir / "KLD540.ini");
     StoreChannel(0, "Tmpl2");
     EXPECT_NE(test::ReadBytes(dir / "KLD540.ini").find("Tmpl2"), std::string::npos);
@@ -326,16 +319,13 @@ QString AnnouncedName(QWidget* widget) {
     return name.remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
 }
 
-TEST_F(Window, EveryControlIsAnnouncedByWhatItIsNotItsObjectName) {
+TEST_F(Window, EveryControlIsAnnouncedInWordsAndReachedByKeyboard) {
     Start();
     // Labels are their controls' buddies, and assistive technology sees the names.
-    // clang-format off
-    const std::pair<const char*, QString> named[] = {
-        {"Channel", "Memory"}, {"Modes", "Operating Mode"}, {"RTG", "Talk Group"},
-        {"ChnlScrll", "Channel up or down"}, {"Check6", "Send channel 005"},
-        {"Upload", "Download (to Radio)"},
-    };
-    // clang-format on
+    const std::pair<const char*, QString> named[] = {{"Channel", "Memory"},
+                                                     {"Modes", "Operating Mode"},
+                                                     {"ChnlScrll", "Channel up or down"},
+                                                     {"Check6", "Send channel 005"}};
     for (const auto& [control, name] : named) {
         EXPECT_EQ(AnnouncedName(Find(control)), name);
     }
@@ -351,10 +341,6 @@ TEST_F(Window, EveryControlIsAnnouncedByWhatItIsNotItsObjectName) {
         }
     }
     EXPECT_GE(controls, 40);
-}
-
-TEST_F(Window, KeyboardAloneReachesTheCommands) {
-    Start();
     // The focus order, from the channel box on through the editor, the list and the frames.
     Box("Channel")->setFocus();
     for (const char* next :
@@ -366,8 +352,7 @@ TEST_F(Window, KeyboardAloneReachesTheCommands) {
         QApplication::processEvents();
         EXPECT_EQ(QApplication::focusWidget(), Find(next)) << next;
     }
-    // Alt+R stores the channel shown, Alt+S selects all. An access key presses the button for
-    // a moment, then clicks it.
+    // Alt+R stores the channel shown, Alt+S selects all (pressed a moment, then clicked).
     GoTo(3);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
     QTest::qWait(250);
