@@ -27,8 +27,7 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     Start();
     StoreChannel(5, "Fire");
     // Each command writes what the files layer makes of the memory; a place that cannot be
-    // written is said and changes nothing. The caption shows the data file's name as the file
-    // system gives it.
+    // written is said and changes nothing. The caption shows the data file's name.
     const std::tuple<const char*, const char*, std::string> rows[] = {
         {"PrintFile", "list.Txt", TextListing(Mem())},
         {"ExportCsv", "plan.csv", kld::ExportCsv(Mem())},
@@ -60,8 +59,7 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     EXPECT_EQ(std::tuple(op.shown.back().title, Mem().Rec(5).Desc.Trimmed()),
               std::tuple("Compare", "Changed"));
     EXPECT_NE(op.shown.back().detail.find("005"), std::string::npos) << op.shown.back().detail;
-    // A refused plan changes nothing and lists why; the plan exported comes back, every line
-    // of the list redrawn.
+    // A refused plan changes nothing and lists why; the plan exported comes back, all redrawn.
     test::WriteBytes(dir / "bad.csv",
                      "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
                      "007,1,Narrow,150.0040,Noise,Noise\n");
@@ -73,9 +71,8 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     Click("ImportCsv");
     EXPECT_EQ(std::tuple(Mem().Rec(5).Desc.Trimmed(), Current(), Redrawn(0, kLastRecord)),
               std::tuple("Fire", 1, true));
-    // Opening what is no channel file: the message and the reset memory, quickly. A real open
-    // loads, checks and shows channel 1, and says nothing; its dialog proposes the name last
-    // chosen. Either way every line is redrawn.
+    // No channel file: the message, the reset memory, quickly; a real open says nothing. Each
+    // shows channel 1, every line redrawn; the dialog proposes the name last chosen.
     test::WriteBytes(dir / "junk.540", std::string(5 * 1024 * 1024, 'x'));
     op.shown.clear();
     for (const auto& [name, desc] : {std::pair("junk.540", ""), {"план ß.540", "Fire"}}) {
@@ -101,8 +98,7 @@ ChannelMemory RadioPlan() {
     return memory;
 }
 
-// The simulated radio, served as COM7 of the test's ports folder. The radio commands' tests
-// (RadioCommands) are quick; the one that waits out the radio's 30-second silence is apart.
+// The simulated radio as COM7 of the ports folder. Radio.* waits out its 30-second silence.
 class Radio : public Window {
   protected:
     void TearDown() override {
@@ -135,8 +131,7 @@ class Radio : public Window {
         return window->centralWidget()->isEnabled() && Find("ChnlSummary")->isVisible() &&
                !Find("TfrProgress")->isVisible();
     }
-    // A receive that fails part way says why, keeps the records that came (and the edits where
-    // none came), and gives the window back with the port free.
+    // A receive failing part way says why, keeps what came, and frees the window and port.
     void ExpectFailedReceive(const QStringList& faults, const std::string& message, int kept) {
         Connect(faults);
         StoreChannel(5);  // an edit the failed receive keeps unless the radio's channel came
@@ -208,8 +203,7 @@ TEST_F(RadioCommands, ReceiveEditSendVerifyAndTheDebugCommands) {
     Click("ReadDbgLog");
     EXPECT_TRUE(fs::exists(dir / "KVRX-540_Dbg.log"));
     EXPECT_GT(fs::file_size(dir / "KLD-540.log"), 0u);  // every frame logged
-    // The iteration dialog: cancelled it asks for nothing, 0 writes the dump, more rounds run
-    // the repeated-transfer test, its round in the progress frame's caption.
+    // Iterations: none when cancelled, 0 the dump, more the repeated-transfer test, captioned.
     ClickAnswering("DumpChnlData", "frmIteration", "Iterations", "", "cmdCancel");
     dialogs.names = {Q(dir / "dump.Txt")};
     ClickAnswering("DumpChnlData", "frmIteration", "Iterations", "0", "cmdOK");
@@ -243,8 +237,7 @@ TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
     Connect({"--pace", "--level", "0"});  // 9600 baud: the receive takes a few seconds
     auto& radio = window->Radio();
     QTimer::singleShot(700, [&] {
-        // Nothing else starts meanwhile: the window is disabled, and a command that still
-        // arrives is ignored.
+        // Nothing else starts meanwhile: the window is disabled, a late command ignored.
         EXPECT_TRUE(radio.Transferring() && !Find("Save")->isEnabled() &&
                     Find("TfrProgress")->isVisible() && !Find("ChnlSummary")->isVisible());
         EXPECT_EQ(radio.RadioTransfer(Direction::Send).outcome, Outcome::None);

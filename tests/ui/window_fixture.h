@@ -1,7 +1,6 @@
 #pragma once
-// The main window as the window's tests start it: in a scratch folder, with a scripted operator
-// answering its message boxes and scripted file and printer dialogs. Controls are found by their
-// names, as the technicians' manual gives them.
+// The main window as its tests start it: in a scratch folder, a scripted operator answering its
+// message boxes, scripted file and printer dialogs; controls found by the manual's names.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -65,8 +64,7 @@ inline QString Q(const std::filesystem::path& path) {
 
 class Window : public ::testing::Test {
   protected:
-    // The ports are the test's own folder of COM<n> links, never the machine's serial ports;
-    // backups go to the test's folder too.
+    // Ports (COM<n> links) and backups in the test's own folder, never the machine's.
     Window() {
         std::filesystem::create_directory(dir / "ports");
         ::setenv(kPortsDirVariable, (dir / "ports").c_str(), 1);
@@ -104,8 +102,7 @@ class Window : public ::testing::Test {
     QLineEdit* Box(const char* name) { return Find<QLineEdit>(name); }
     QListView* List() { return Find<QListView>("Summary"); }
     QString Line(int n) { return List()->model()->index(n, 0).data().toString(); }
-    // Whether the list was told, since the last look, that lines `first` to `last` may differ
-    // (every line after a receive or an open): the view paints only the lines it is told about.
+    // Whether the list was told since the last look that lines `first` to `last` may differ.
     bool Redrawn(int first, int last = -1) {
         const bool told = std::ranges::any_of(*redrawn, [&](const QList<QVariant>& signal) {
             return signal[0].toModelIndex().row() <= first &&
@@ -145,8 +142,7 @@ class Window : public ::testing::Test {
         QTest::keyClick(Find(name), Qt::Key_Tab);
         QApplication::processEvents();
     }
-    // Clicks `command`, and once its modal dialog `name` is up types `typed` into the dialog's
-    // box `box` and presses `button`.
+    // Clicks `command`; in its dialog `name` types `typed` into `box` and presses `button`.
     void ClickAnswering(const char* command, const char* name, const char* box, const char* typed,
                         const char* button) {
         QTimer::singleShot(0, [=, this] {
