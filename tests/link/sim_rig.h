@@ -1,6 +1,8 @@
 #pragma once
 // A program and a simulated radio on one in-process line, on a fake clock, as the transfer and
 // verify tests run them.
+#include <chrono>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <utility>
@@ -8,16 +10,50 @@
 
 #include "../core/fake_operator.h"
 #include "../files/temp_dir.h"
+#include "../sim_config.h"
 #include "../test_memory.h"
-#include "fake_host.h"
+#include "serial_device.h"
 #include "sim_radio.h"
 #include "sim_serial_device.h"
 #include "transfer.h"
+#include "transfer_host.h"
 #include "verify.h"
 
 namespace kld::test {
 
 using Lines = std::vector<std::string>;
+
+// A transfer host on a fake clock: pauses and waits without data move the clock instead of
+// sleeping, so a 30-second time-out takes no real time. It records what the window would show.
+class FakeHost : public TransferHost {
+  public:
+    std::chrono::steady_clock::time_point now{};
+    std::tm localTime{};  // 05-Mar-2021, 15:30:12
+    std::vector<std::string> statuses;
+    std::vector<std::string> captions;
+    std::vector<bool> shown;
+    std::chrono::milliseconds paused{0};
+    bool lingers = true;
+    // The operator's stop button: asked while the transfer waits.
+    std::function<bool()> cancelWhen = [] { return false; };
+
+    FakeHost() {
+        localTime.tm_year = 2021 - 1900, localTime.tm_mon = 2, localTime.tm_mday = 5;
+        localTime.tm_hour = 15, localTime.tm_min = 30, localTime.tm_sec = 12;
+    }
+
+    std::chrono::steady_clock::time_point Now() override { return now; }
+    std::tm LocalTime() override { return localTime; }
+    void Pause(std::chrono::milliseconds duration) override { paused += duration, now += duration; }
+    // The in-process radio answers at once; when nothing came, nothing will until the bound.
+    void WaitForData(SerialDevice&, std::chrono::milliseconds bound) override { now += bound; }
+    void ShowProgress(bool transferring) override { shown.push_back(transferring); }
+    void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
+    void SetProgress(int) override {}
+    void SetProgressCaption(std::string_view caption) override { captions.emplace_back(caption); }
+    bool LingersOnCompletion() const override { return lingers; }
+    bool CancelRequested() override { return cancelWhen(); }
+};
 
 // Channel `index` made as a copy of Main, named for its index.
 inline ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
@@ -88,6 +124,7 @@ struct Rig {
     ScriptedOperator op;
 
     explicit Rig(sim::SimConfig config = {}) : radio(std::move(config)) {}
+    explicit Rig(const std::string& options) : Rig(SimConfigFrom(options)) {}
 
     TransferContext Context(TransferHost& on) {
         return {memory, state, device, on, op, dir.Path()};

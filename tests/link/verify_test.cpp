@@ -67,53 +67,39 @@ TEST(VerifyCompare, NamesEachFieldThatDiffers) {
 // Against the simulated radio (a clean one is in the send selection's test): a corrupted record, a
 // radio answering rubbish, nothing to check. The program's own memory and state never change.
 TEST(VerifyRadio, ReportsOkTheCorruptedChannelOrTheTransfersFailure) {
-    const struct {
-        const char* name;
-        void (*radio)(sim::SimConfig&);
-        bool select;
-        Outcome outcome;
-        std::string report;
-    } rows[] = {
-        {"corrupted", [](sim::SimConfig& c) { c.faults.corruptRecord = 12; }, true,
-         Outcome::Complete,
+    const std::tuple<const char*, bool, Outcome, std::string> rows[] = {
+        {"--corrupt-record 12", true, Outcome::Complete,
          "Verify found 1 difference:\n"
          "Channel  Field        Sent     In radio\n"
          "012      Description  \"Ch 12\"  \"Dh 12\"\n"},
-        {"rubbish",
-         [](sim::SimConfig& c) {
-             c.faults.garbageLines = 2, c.faults.badChecksums = sim::kAlways;
-             c.faults.badChecksumFor = "T20400000";  // the next record, and again
-         },
-         true, Outcome::Checksum, "Verify failed: Checksum Error 0\n"},
-        {"nothing selected", [](sim::SimConfig&) {}, false, Outcome::NothingSelected,
+        // Rubbish, then a bad checksum on the next record, and again.
+        {"--garbage 2 --bad-checksum always --bad-checksum-for T20400000", true, Outcome::Checksum,
+         "Verify failed: Checksum Error 0\n"},
+        {"", false, Outcome::NothingSelected,
          "Verify failed: No data selected for transfer to Radio\n"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        sim::SimConfig config;
-        row.radio(config);
-        Rig rig(config);
+    for (const auto& [radio, select, outcome, report] : rows) {
+        SCOPED_TRACE(radio);
+        Rig rig(radio);
         rig.StampsAlike();
-        Channel(rig.memory, 12, kSelDefined | (row.select ? kSelSend : 0));
-        if (row.select) {
+        Channel(rig.memory, 12, kSelDefined | (select ? kSelSend : 0));
+        if (select) {
             ASSERT_TRUE(rig.Run(Direction::Send).Complete());
         }
-        const auto records = rig.memory.Records;
+        const ChannelMemory before = rig.memory;
         const ProgramState state = rig.state;
         const int opens = rig.device.OpenCount();
         rig.op.shown.clear();
 
         const VerifyResult result = rig.Verify();
-        EXPECT_EQ(result.transfer.outcome, row.outcome);
-        EXPECT_EQ(VerifyReportText(result), row.report);
-        EXPECT_TRUE(rig.memory.Records == records);
+        EXPECT_EQ(std::pair(result.transfer.outcome, VerifyReportText(result)),
+                  std::pair(outcome, report));
+        EXPECT_TRUE(rig.memory.Records == before.Records);
         EXPECT_EQ(rig.state.MemoryStamp, state.MemoryStamp);
         EXPECT_TRUE(rig.op.shown.empty()) << "a verify tells nothing itself";
-        EXPECT_EQ(result.transfer.failure.has_value(), row.outcome != Outcome::Complete);
-        if (row.outcome == Outcome::Complete) {
-            EXPECT_EQ(result.radioStamp, rig.radio.MemoryStamp());
-        }
-        EXPECT_EQ(rig.device.OpenCount() - opens, row.select ? 1 : 0);
+        EXPECT_EQ(result.transfer.failure.has_value(), outcome != Outcome::Complete);
+        EXPECT_EQ(result.radioStamp, outcome == Outcome::Complete ? rig.radio.MemoryStamp() : "");
+        EXPECT_EQ(rig.device.OpenCount() - opens, select ? 1 : 0);
     }
 }
 
