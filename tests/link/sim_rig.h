@@ -28,22 +28,20 @@ using Lines = std::vector<std::string>;
 class FakeHost : public TransferHost {
   public:
     std::chrono::steady_clock::time_point now{};
-    std::tm localTime{};  // 05-Mar-2021, 15:30:12
     std::vector<std::string> statuses;
     std::vector<std::string> captions;
     std::vector<bool> shown;
     std::chrono::milliseconds paused{0};
-    bool lingers = true;
     // The operator's stop button: asked while the transfer waits.
     std::function<bool()> cancelWhen = [] { return false; };
 
-    FakeHost() {
-        localTime.tm_year = 2021 - 1900, localTime.tm_mon = 2, localTime.tm_mday = 5;
-        localTime.tm_hour = 15, localTime.tm_min = 30, localTime.tm_sec = 12;
-    }
-
     std::chrono::steady_clock::time_point Now() override { return now; }
-    std::tm LocalTime() override { return localTime; }
+    std::tm LocalTime() override {  // 05-Mar-2021, 15:30:12
+        std::tm t{};
+        t.tm_year = 2021 - 1900, t.tm_mon = 2, t.tm_mday = 5;
+        t.tm_hour = 15, t.tm_min = 30, t.tm_sec = 12;
+        return t;
+    }
     void Pause(std::chrono::milliseconds duration) override { paused += duration, now += duration; }
     // The in-process radio answers at once; when nothing came, nothing will until the bound.
     void WaitForData(SerialDevice&, std::chrono::milliseconds bound) override { now += bound; }
@@ -51,7 +49,7 @@ class FakeHost : public TransferHost {
     void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
     void SetProgress(int) override {}
     void SetProgressCaption(std::string_view caption) override { captions.emplace_back(caption); }
-    bool LingersOnCompletion() const override { return lingers; }
+    bool LingersOnCompletion() const override { return true; }
     bool CancelRequested() override { return cancelWhen(); }
 };
 

@@ -123,7 +123,6 @@ TEST(RecordImageTest, GoldenFramesBothWays) {
 TEST(RecordImageTest, ListsAndZoneCountsOfReceivedChannels) {
     // Address, Shad and Scan sent; the list counted (-1: none) and the Scan stored.
     const std::tuple<const char*, int, int, int, int, std::int16_t> rows[] = {
-        {"ordinary channel in list 3", 20, 0, 0x35, 3, 0x35},
         {"record 0 never counted", 0, 0, 0x30, -1, 0x30},
         {"guard 1 whatever list it claims", kGuard1, kShadGuard, 0x35, 15, 0xF0},
         {"guard 2 whatever list it claims", kGuard2, kShadGuard, 0x00, 15, 0xF1},
