@@ -71,7 +71,7 @@ inline void FillRadio(sim::SimRadio& radio) {
 
 // The in-process line to the simulated radio, with every call the program makes on it written
 // down, and a write or a line setting that can be made to fail. With a script, the radio is left
-// out: each line written is answered with what the script returns, readable once `ready`.
+// out: each line written is answered with what the script returns.
 class RecordingLine : public sim::SimSerialDevice {
   public:
     using sim::SimSerialDevice::SimSerialDevice;
@@ -79,7 +79,6 @@ class RecordingLine : public sim::SimSerialDevice {
     std::string refuseWriteOf;  // the start of a frame whose write fails
     std::string refuseSettings;
     std::function<std::string(const std::string&)> script;
-    std::function<bool()> ready = [] { return true; };
 
     bool SetLineSettings(std::string_view s) override {
         calls.push_back("settings " + std::string(s));
@@ -94,9 +93,7 @@ class RecordingLine : public sim::SimSerialDevice {
         return script ? (answers_ += script(line), true) : SimSerialDevice::Write(bytes);
     }
     std::string ReadAvailable() override {
-        return !script   ? SimSerialDevice::ReadAvailable()
-               : ready() ? std::exchange(answers_, "")
-                         : "";
+        return script ? std::exchange(answers_, "") : SimSerialDevice::ReadAvailable();
     }
     bool Drain(std::chrono::milliseconds) override {
         calls.push_back("drain");
