@@ -15,7 +15,7 @@ std::string W(std::string_view body) {
     return WithChecksum(body) + "\r";
 }
 
-const std::string kAccepted = W("T204000000"), kRefused = W("T204000001"), kEnd = W("T9030000"),
+const std::string kAccepted = W("T204000000"), kRefused = W("T204000001"),
                   kVersion = W("T207000023021100");
 
 // Main and the two guards, as after a reset; the template is no record of the radio's.
@@ -25,41 +25,33 @@ ChannelMemory ResetMemory() {
     return memory;
 }
 
-std::string Frame(const ChannelMemory& memory, int index) {
-    return RecordFrameText(*RecordImage(memory, index));
-}
-
-// A conversation line by line, and the speed the radio then runs at.
+// A conversation line by line, and the speed the radio then runs at. How it serves whole receives
+// and sends, and the speed after their end, the transfer tests show.
 TEST(SimRadioTest, AnswersAScriptedConversation) {
     SimRadio radio(test::SimConfigFrom("--version 021234"));
     radio.Memory() = ResetMemory();
-    const std::string stamp = "T20B00002120250607080910";
-    constexpr int kSlow = kSlowRate, kFast = kFastRate;
+    const std::string stamp = "T20B00002120250607080910",
+                      record1 = W(RecordFrameText(*RecordImage(radio.Memory(), 1)));
     const std::tuple<std::string, std::string, int> rows[] = {
-        {"hello\r", kRefused, kSlow},              // no frame
-        {W("T007000021020600"), kRefused, kSlow},  // level 2: two refusals
-        {W("T007000022020600"), kAccepted, kSlow},
-        {"T204000022D8\r", kRefused, kSlow},  // wrong checksum
-        {"T204000022d9\r", kRefused, kSlow},  // lower-case checksum
-        {"\n\r", "", kSlow},                  // line feed dropped, empty line ignored
-        {"T2040", "", kSlow},                 // a partial line waits for its CR
-        {"00022D9\r", W("T207000023021234"), kSlow},
-        {W("T2060000320060"), kRefused, kSlow},  // another speed
-        {W("T2060000320480"), kAccepted, kFast},
-        {W("T204000020"), W("T20B00002100000000000000"), kFast},
-        {W(stamp), kAccepted, kFast},
-        {W("T204000020"), W(stamp), kFast},
-        {W("T204000001"), W(stamp), kFast},              // the last line again
-        {W("T20B0000212025"), kRefused, kFast},          // a stamp too short
-        {W("T204000077"), kRefused, kFast},              // unknown command
-        {W(Frame(radio.Memory(), 1)), kRefused, kFast},  // record frame outside a send
-        {W("T20400FF10"), kRefused, kFast},              // erase of channel 255
-        {W("T20400E710"), kAccepted, kFast},             // erase of 231
-        {W("T204000024"), kAccepted, kFast},             // receive: defined records in order
-        {W("T204000000"), W(Frame(radio.Memory(), 1)), kFast},
-        {W("T204000000"), W(Frame(radio.Memory(), kGuard2)), kFast},
-        {W("T204000000"), kEnd, kSlow},  // at the receive's speed, then back to 9600
-        {W("T204000001"), kEnd, kSlow},
+        {"hello\r", kRefused, kSlowRate},              // no frame
+        {W("T007000021020600"), kRefused, kSlowRate},  // level 2: two refusals
+        {W("T007000022020600"), kAccepted, kSlowRate},
+        {"T204000022D8\r", kRefused, kSlowRate},  // wrong checksum
+        {"T204000022d9\r", kRefused, kSlowRate},  // lower-case checksum
+        {"\n\r", "", kSlowRate},                  // line feed dropped, empty line ignored
+        {"T2040", "", kSlowRate},                 // a partial line waits for its CR
+        {"00022D9\r", W("T207000023021234"), kSlowRate},
+        {W("T2060000320060"), kRefused, kSlowRate},  // another speed
+        {W("T2060000320480"), kAccepted, kFastRate},
+        {W("T204000020"), W("T20B00002100000000000000"), kFastRate},
+        {W(stamp), kAccepted, kFastRate},
+        {W("T204000020"), W(stamp), kFastRate},
+        {W("T204000001"), W(stamp), kFastRate},      // the last line again
+        {W("T20B0000212025"), kRefused, kFastRate},  // a stamp too short
+        {W("T204000077"), kRefused, kFastRate},      // unknown command
+        {record1, kRefused, kFastRate},              // record frame outside a send
+        {W("T20400FF10"), kRefused, kFastRate},      // erase of channel 255
+        {W("T20400E710"), kAccepted, kFastRate},     // erase of 231
     };
     for (const auto& [sent, answer, rate] : rows) {
         SCOPED_TRACE(sent);
@@ -75,7 +67,7 @@ TEST(SimRadioTest, AnswersAScriptedConversation) {
 // vanishing radio stops.)
 TEST(SimRadioTest, FaultsChangeOnlyWhatTheySay) {
     const ChannelMemory held = ResetMemory();
-    const std::string rec1 = Frame(held, 1), modes = W("T20500003370");
+    const std::string rec1 = RecordFrameText(*RecordImage(held, 1)), modes = W("T20500003370");
     using Talk = std::vector<std::pair<std::string, std::string>>;  // sent body, answer
     // clang-format off
     const std::pair<const char*, Talk> rows[] = {
@@ -92,7 +84,7 @@ TEST(SimRadioTest, FaultsChangeOnlyWhatTheySay) {
         // The first record of a receive too long a frame, then the real one on repeat.
         {"--over-long", {{"T204000024", kAccepted},
           {"T204000000", W("T181" + rec1.substr(4) + std::string(124, '0'))},
-          {"T204000001", W(rec1)}, {"T204000000", W(Frame(held, kGuard1))}}},
+          {"T204000001", W(rec1)}, {"T204000000", W(RecordFrameText(*RecordImage(held, kGuard1)))}}},
     };
     // clang-format on
     for (const auto& [options, talk] : rows) {
