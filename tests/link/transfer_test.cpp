@@ -180,33 +180,29 @@ TEST(TransferReceive, ScriptedRadiosAtTheLimits) {
     const std::string accepted = WithChecksum(kFrameAccepted) + "\r";
     const std::string end = WithChecksum(kFrameEnd) + "\r";
     // The script, and the message and list 3's count it ends with.
-    const std::tuple<const char*, std::function<void(Rig&)>, std::string, int> rows[] = {
-        {"a radio that never ends", [](Rig&) {}, "Download Failure 0 32767", 0},
+    using Script = std::function<std::string(const std::string&)>;
+    const std::tuple<const char*, Script, std::string, int> rows[] = {
+        {"a radio that never ends", [&](const std::string&) { return accepted; },
+         "Download Failure 0 32767", 0},
         {"frames too short to carry anything are ignored",
-         [&](Rig& r) {
-             r.device.script = [&](const std::string& line) {
-                 return line.starts_with("T0") ? "TFF\rTFF\r" + accepted : end;
-             };
+         [&](const std::string& line) {
+             return line.starts_with("T0") ? "TFF\rTFF\r" + accepted : end;
          },
          "Transfer Complete.", 0},
         {"a record sent twice is counted once",
-         [&](Rig& r) {
-             r.device.script = [&, requests = 0](const std::string& sent) mutable {
-                 if (sent.starts_with("T204000000") && ++requests > 1) {
-                     return requests <= 3 ? record : end;
-                 }
-                 return accepted;
-             };
+         [&, requests = 0](const std::string& sent) mutable {
+             if (sent.starts_with("T204000000") && ++requests > 1) {
+                 return requests <= 3 ? record : end;
+             }
+             return accepted;
          },
          "Transfer Complete.", 1},
     };
-    for (const auto& [name, setUp, message, listThree] : rows) {
-        SCOPED_TRACE(name);
+    for (const auto& [name, script, message, listThree] : rows) {
         Rig rig;
-        rig.device.script = [&](const std::string&) { return accepted; };
-        setUp(rig);
-        EXPECT_EQ(rig.Run(Direction::Receive).Message(), message);
-        EXPECT_EQ(rig.memory.ZoneCounts[3], listThree);
+        rig.device.script = script;
+        EXPECT_EQ(rig.Run(Direction::Receive).Message(), message) << name;
+        EXPECT_EQ(rig.memory.ZoneCounts[3], listThree) << name;
     }
 }
 

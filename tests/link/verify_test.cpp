@@ -31,37 +31,35 @@ TEST(VerifyCompare, NamesEachFieldThatDiffers) {
         clean[static_cast<std::size_t>(i)] = RecordImage(sent, i);
         (*clean[static_cast<std::size_t>(i)])[image_offset::RFRec] = 7;
     }
-    using I = RadioImages&;
-    using M = ChannelMemory&;
-    const std::tuple<const char*, void (*)(I, M), Diffs> rows[] = {
-        {"the same", [](I, M m) { m.Rec(5).Select |= kSelCreatedHere; }, {}},
-        {"description",
-         [](I r, M) { (*r[5])[image_offset::Desc] = 'X'; },
-         {{"005", "Description", "\"Ch 5\"", "\"Xh 5\""}}},
+    namespace at = image_offset;
+    using Bytes = std::vector<std::tuple<int, std::size_t, int>>;  // record, offset, value
+    // Bytes the radio holds otherwise, and what the comparison says of them.
+    const std::tuple<const char*, Bytes, Diffs> rows[] = {
+        {"the same", {}, {}},
+        {"description", {{5, at::Desc, 'X'}}, {{"005", "Description", "\"Ch 5\"", "\"Xh 5\""}}},
         {"a tone the tables lack",
-         [](I r, M) { (*r[5])[image_offset::RCTCSS] = 0xEE; },
+         {{5, at::RCTCSS, 0xEE}},
          {{"005", "Rx Tone", "206.5 Hz", "code 0xEE"}}},
         {"mode and level",
-         [](I r, M) {
-             (*r[5])[image_offset::Mode] = *ModeCode(kModeNarrow);
-             (*r[5])[image_offset::RFRec] = 9;
-         },
+         {{5, at::Mode, *ModeCode(kModeNarrow)}, {5, at::RFRec, 9}},
          {{"005", "Mode", "P25 Conventional", "Analog Narrowband"},
           {"005", "Noise Squelch Level", "7", "9"}}},
-        {"a guard's list is the program's own",
-         [](I r, M) { (*r[kGuard1])[image_offset::Scan] = 0; },
-         {}},
-        {"missing and still held",
-         [](I r, M) { r[5].reset(), r[6] = r[kGuard1]; },
-         {{"005", "Channel", "sent", "missing"}, {"006", "Channel", "erased", "still held"}}},
+        {"a guard's list is the program's own", {{kGuard1, at::Scan, 0}}, {}},
     };
-    for (const auto& [name, change, want] : rows) {
-        SCOPED_TRACE(name);
+    ChannelMemory memory = sent;
+    memory.Rec(5).Select |= kSelCreatedHere;  // a flag only the program keeps
+    for (const auto& [name, bytes, want] : rows) {
         RadioImages radio = clean;
-        ChannelMemory memory = sent;
-        change(radio, memory);
-        EXPECT_EQ(CompareWithRadio(memory, selection, radio), want);
+        for (const auto& [index, offset, value] : bytes) {
+            (*radio[static_cast<std::size_t>(index)])[offset] = static_cast<std::uint8_t>(value);
+        }
+        EXPECT_EQ(CompareWithRadio(memory, selection, radio), want) << name;
     }
+    RadioImages radio = clean;
+    radio[5].reset(), radio[6] = radio[kGuard1];  // 5 missing, the erased 6 still held
+    EXPECT_EQ(
+        CompareWithRadio(memory, selection, radio),
+        (Diffs{{"005", "Channel", "sent", "missing"}, {"006", "Channel", "erased", "still held"}}));
 }
 
 // Against the simulated radio (a clean one is in the send selection's test): a corrupted record, a
