@@ -13,48 +13,37 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The opening of a level 2 radio as the log holds it: sent lines end in CR LF, received ones in
-// CR and then LF.
-const std::string kOpening =
-    "T007000020020600D0\r\n"  // 19 bytes on the line, at 9600
-    "T204000001FA\r\n"        // 13, refused
-    "T007000021020600CF\r\n"  // 19
-    "T204000000FB\r\n"        // 13
-    "T206000032048043\r\n"    // 17, the speed change
-    "T204000000FB\r\n";       // 13, accepted: still at 9600
+const std::string kRefused = "T204000001FA\r\n", kAccepted = "T204000000FB\r\n",
+                  kSpeedChange = "T206000032048043\r\n";
+// The opening of a level 2 radio as the log holds it, all at 9600 (the speed change is accepted
+// at the old speed): sent lines end in CR LF, received ones in CR and then LF.
+const std::string kOpening = "T007000020020600D0\r\n" + kRefused + "T007000021020600CF\r\n" +
+                             kAccepted + kSpeedChange + kAccepted;
 constexpr std::size_t kOpeningBytes = 19 + 13 + 19 + 13 + 17 + 13;
 
+// Each frame counts with its CR on the line, at the speed the line ran at: ten bits a byte.
 TEST(TransferFiguresTest, CountsFramesOnEachSideOfTheSpeedChange) {
     const std::tuple<const char*, std::string, std::size_t, std::size_t> rows[] = {
         {"empty log", "", 0, 0},
         {"frames after the acceptance are fast", kOpening + "T204000033C8\r\nT2050000337057\r\n",
          kOpeningBytes, 13 + 15},
         {"notes never went over the line",
-         kOpening + "Receiving Memory Data....\r\nT204000000FB\r\nT9030000FC\r\n"
-                    "Transfer Complete.\n",
+         kOpening + "Receiving Memory Data....\r\n" + kAccepted +
+             "T9030000FC\r\nTransfer Complete.\n",
          kOpeningBytes, 13 + 11},
         {"the end frame's CR alone before the closing note",
          kOpening + "T9030000FC\rTransfer Complete.\n", kOpeningBytes, 11},
         {"a refused speed change leaves the line slow",
-         "T206000032048043\r\nT204000001FA\r\nT204000000FB\r\nT204000000FB\r\n", 17 + 13 + 13 + 13,
-         0},
+         kSpeedChange + kRefused + kAccepted + kAccepted, 17 + 13 + 13 + 13, 0},
         {"the speed change asked again and accepted",
-         "T206000032048043\r\nT204000001FA\r\nT206000032048043\r\nT204000000FB\r\n"
-         "T204000000FB\r\n",
-         17 + 13 + 17 + 13, 13},
-        {"a radio without the speed change stays slow", "T007000020020600D0\r\nT204000000FB\r\n",
-         19 + 13, 0},
+         kSpeedChange + kRefused + kSpeedChange + kAccepted + kAccepted, 17 + 13 + 17 + 13, 13},
         {"garbage and timeouts are not frames",
-         kOpening + "<Timeout>\r\nxyz\r\nT20400000G\r\nT204000000FB\r\n", kOpeningBytes, 13},
+         kOpening + "<Timeout>\r\nxyz\r\nT20400000G\r\n" + kAccepted, kOpeningBytes, 13},
     };
     for (const auto& [name, log, slow, fast] : rows) {
-        SCOPED_TRACE(name);
         const WireBytes bytes = CountWireBytes(log);
-        EXPECT_EQ(std::pair(bytes.slow, bytes.fast), std::pair(slow, fast));
+        EXPECT_EQ(std::pair(bytes.slow, bytes.fast), std::pair(slow, fast)) << name;
     }
-}
-
-TEST(TransferFiguresTest, WireTimeIsTenBitsAByteAtEachSpeed) {
     EXPECT_DOUBLE_EQ((WireBytes{96, 1152}.Seconds()), 0.1 + 0.1);
     EXPECT_EQ((WireBytes{96, 1152}.Total()), 1248u);
 }
@@ -82,13 +71,8 @@ TEST(TransferFiguresTest, LongestGaps) {
     EXPECT_EQ(longest(meter, 10).size(), 6u);
     EXPECT_EQ(meter.CountOver(30ms), 1u);  // over, not at
     EXPECT_EQ(meter.CountOver(4ms), 6u);
-
-    GapMeter even;
-    even.Start(t0);
-    for (auto at : {5ms, 10ms, 15ms}) {
-        even.Tick(t0 + at);
-    }
-    EXPECT_EQ(longest(even, 2), (Gaps{{5ms, 5ms}, {5ms, 10ms}}));
+    meter.Start(t0), meter.Tick(t0 + 5ms), meter.Tick(t0 + 10ms), meter.Tick(t0 + 15ms);
+    EXPECT_EQ(longest(meter, 2), (Gaps{{5ms, 5ms}, {5ms, 10ms}}));
     EXPECT_TRUE(GapMeter{}.Longest(3).empty());
 }
 

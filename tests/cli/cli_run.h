@@ -12,9 +12,7 @@ namespace kld::test {
 
 struct CliRun {
     int status;
-    std::string out;
-    std::string err;
-
+    std::string out, err;
     friend bool operator==(const CliRun&, const CliRun&) = default;
 };
 

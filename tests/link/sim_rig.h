@@ -1,6 +1,8 @@
 #pragma once
 // A program and a simulated radio on one in-process line, on a fake clock, as the transfer and
 // verify tests run them.
+#include <chrono>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <utility>
@@ -8,16 +10,48 @@
 
 #include "../core/fake_operator.h"
 #include "../files/temp_dir.h"
+#include "../sim_config.h"
 #include "../test_memory.h"
-#include "fake_host.h"
+#include "serial_device.h"
 #include "sim_radio.h"
 #include "sim_serial_device.h"
 #include "transfer.h"
+#include "transfer_host.h"
 #include "verify.h"
 
 namespace kld::test {
 
 using Lines = std::vector<std::string>;
+
+// A transfer host on a fake clock: pauses and waits without data move the clock instead of
+// sleeping, so a 30-second time-out takes no real time. It records what the window would show.
+class FakeHost : public TransferHost {
+  public:
+    std::chrono::steady_clock::time_point now{};
+    std::vector<std::string> statuses;
+    std::vector<std::string> captions;
+    std::vector<bool> shown;
+    std::chrono::milliseconds paused{0};
+    // The operator's stop button: asked while the transfer waits.
+    std::function<bool()> cancelWhen = [] { return false; };
+
+    std::chrono::steady_clock::time_point Now() override { return now; }
+    std::tm LocalTime() override {  // 05-Mar-2021, 15:30:12
+        std::tm t{};
+        t.tm_year = 2021 - 1900, t.tm_mon = 2, t.tm_mday = 5;
+        t.tm_hour = 15, t.tm_min = 30, t.tm_sec = 12;
+        return t;
+    }
+    void Pause(std::chrono::milliseconds duration) override { paused += duration, now += duration; }
+    // The in-process radio answers at once; when nothing came, nothing will until the bound.
+    void WaitForData(SerialDevice&, std::chrono::milliseconds bound) override { now += bound; }
+    void ShowProgress(bool transferring) override { shown.push_back(transferring); }
+    void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
+    void SetProgress(int) override {}
+    void SetProgressCaption(std::string_view caption) override { captions.emplace_back(caption); }
+    bool LingersOnCompletion() const override { return true; }
+    bool CancelRequested() override { return cancelWhen(); }
+};
 
 // Channel `index` made as a copy of Main, named for its index.
 inline ChannelRecord& Channel(ChannelMemory& memory, int index, std::int16_t select) {
@@ -37,7 +71,7 @@ inline void FillRadio(sim::SimRadio& radio) {
 
 // The in-process line to the simulated radio, with every call the program makes on it written
 // down, and a write or a line setting that can be made to fail. With a script, the radio is left
-// out: each line written is answered with what the script returns, readable once `ready`.
+// out: each line written is answered with what the script returns.
 class RecordingLine : public sim::SimSerialDevice {
   public:
     using sim::SimSerialDevice::SimSerialDevice;
@@ -45,7 +79,6 @@ class RecordingLine : public sim::SimSerialDevice {
     std::string refuseWriteOf;  // the start of a frame whose write fails
     std::string refuseSettings;
     std::function<std::string(const std::string&)> script;
-    std::function<bool()> ready = [] { return true; };
 
     bool SetLineSettings(std::string_view s) override {
         calls.push_back("settings " + std::string(s));
@@ -60,9 +93,7 @@ class RecordingLine : public sim::SimSerialDevice {
         return script ? (answers_ += script(line), true) : SimSerialDevice::Write(bytes);
     }
     std::string ReadAvailable() override {
-        return !script   ? SimSerialDevice::ReadAvailable()
-               : ready() ? std::exchange(answers_, "")
-                         : "";
+        return script ? std::exchange(answers_, "") : SimSerialDevice::ReadAvailable();
     }
     bool Drain(std::chrono::milliseconds) override {
         calls.push_back("drain");
@@ -88,6 +119,7 @@ struct Rig {
     ScriptedOperator op;
 
     explicit Rig(sim::SimConfig config = {}) : radio(std::move(config)) {}
+    explicit Rig(const std::string& options) : Rig(SimConfigFrom(options)) {}
 
     TransferContext Context(TransferHost& on) {
         return {memory, state, device, on, op, dir.Path()};

@@ -12,43 +12,29 @@ namespace kld {
 namespace {
 
 using namespace std::chrono_literals;
-using sim::SimConfig;
 using test::Channel;
 using test::FillRadio;
 using test::Lines;
 using test::Rig;
 using Zones = std::array<std::int16_t, kZoneCount>;
-using Fault = std::function<void(SimConfig&)>;
-
-SimConfig Config(const Fault& change) {
-    SimConfig config;
-    change(config);
-    return config;
-}
 
 bool Has(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-std::chrono::steady_clock::duration Elapsed(const Rig& rig) {
-    return rig.host.now - std::chrono::steady_clock::time_point{};
-}
-
 // Each protocol level takes its own path: the line settings asked for, the modes learnt.
 TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
-    const std::tuple<int, Lines, std::uint8_t> rows[] = {
-        {0, {"9600,N,8,1"}, 0x70},
-        {1, {"9600,N,8,1"}, 0x30},
-        {2, {"9600,N,8,1", "115200,N,8,1"}, 0x30},
+    const std::tuple<const char*, Lines, std::uint8_t> rows[] = {
+        {"0", {"9600,N,8,1"}, 0x70},
+        {"1", {"9600,N,8,1"}, 0x30},
+        {"2", {"9600,N,8,1", "115200,N,8,1"}, 0x30},
     };
     for (const auto& [level, lineSettings, modes] : rows) {
-        SCOPED_TRACE(level);
-        const int protocolLevel = level;
-        Rig rig(
-            Config([&](SimConfig& c) { c.protocolLevel = protocolLevel, c.enabledModes = 0x30; }));
-        EXPECT_EQ(rig.Run(Direction::Receive).Message(), "Transfer Complete.");
+        Rig rig(std::string("--modes 30 --level ") + level);
+        EXPECT_EQ(rig.Run(Direction::Receive).Message(), "Transfer Complete.") << level;
         EXPECT_EQ(std::pair(rig.device.LineSettingsRequested(), rig.memory.EnabledModes),
-                  std::pair(lineSettings, modes));
+                  std::pair(lineSettings, modes))
+            << level;
     }
 }
 
@@ -60,78 +46,64 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
 // stamp and lists too.
 TEST(TransferOutcome, EachEndsWithItsMessage) {
     enum Memory { Radios, Kept, NotReceived };
-    using Radio = void (*)(SimConfig&);
-    using SetUp = void (*)(Rig&);
+    using enum Direction;
     const struct {
         const char* name;
-        Radio radio;
-        SetUp setUp;
+        const char* radio;  // kvrx540-sim's options
         std::string message = "Transfer Complete.";
         Memory memory = Radios;
-        Direction direction = Direction::Receive;
+        Direction direction = Receive;
         std::string detail = "";
+        void (*setUp)(Rig&) = [](Rig&) {};
     } rows[] = {
-        {"no fault", nullptr, nullptr},
-        {"one out-of-range record", [](SimConfig& c) { c.faults.outOfRangeRecords = 1; }, nullptr},
-        {"endless out-of-range records",
-         [](SimConfig& c) { c.faults.outOfRangeRecords = sim::kAlways; }, nullptr,
+        {"no fault", ""},
+        {"one out-of-range record", "--out-of-range 1"},
+        {"endless out-of-range records", "--out-of-range always",
          "Too Many Communications Errors 0", Kept},
-        {"one bad checksum", [](SimConfig& c) { c.faults.badChecksums = 1; }, nullptr},
-        {"bad checksums on every answer",
-         [](SimConfig& c) { c.faults.badChecksums = sim::kAlways; }, nullptr, "Checksum Error -10",
-         Kept},
-        {"garbage lines", [](SimConfig& c) { c.faults.garbageLines = 2; }, nullptr},
-        {"busy radio", [](SimConfig& c) { c.faults.busyAnswers = 3; }, nullptr},
-        {"silent radio", [](SimConfig& c) { c.faults.silentAfterLines = 0; }, nullptr,
-         "Timeout Error", Kept},
-        {"device vanishes", [](SimConfig& c) { c.faults.vanishAfterLines = 9; }, nullptr,
-         "Communication Error 0", Kept},
+        {"one bad checksum", "--bad-checksum 1"},
+        {"bad checksums on every answer", "--bad-checksum always", "Checksum Error -10", Kept},
+        {"garbage lines", "--garbage 2"},
+        {"busy radio", "--busy 3"},
+        {"silent radio", "--silent-after 0", "Timeout Error", Kept},
+        {"device vanishes", "--vanish-after 9", "Communication Error 0", Kept},
         // Lines 10 and 11 ask for records 1 and 5; then the cable is pulled.
-        {"cable pulled after two records", [](SimConfig& c) { c.faults.vanishAfterLines = 11; },
-         nullptr, "Communication Error 2"},
-        {"endless refusals", [](SimConfig& c) { c.endlessRefusals = true; }, nullptr,
-         "Too Many Communications Errors -10", Kept},
-        {"an over-long line", [](SimConfig& c) { c.faults.overLongFrame = true; }, nullptr,
-         "Download Failure 0 0", Kept, Direction::Receive, "characters"},
-        {"a port that will not go to 115200", nullptr,
-         [](Rig& r) { r.device.refuseSettings = "115200,N,8,1"; }, "Download Failure 0 -9", Kept,
-         Direction::Receive, "would not change to 115200 baud"},
-        {"a transfer log that cannot be created", nullptr,
+        {"cable pulled after two records", "--vanish-after 11", "Communication Error 2"},
+        {"endless refusals", "--endless-refusals", "Too Many Communications Errors -10", Kept},
+        {"an over-long line", "--over-long", "Download Failure 0 0", Kept, Receive, "characters"},
+        {"a port that will not go to 115200", "", "Download Failure 0 -9", Kept, Receive,
+         "would not change to 115200 baud",
+         [](Rig& r) { r.device.refuseSettings = "115200,N,8,1"; }},
+        {"a transfer log that cannot be created", "", "Invalid COM Port (or Port in use)", Kept,
+         Receive, "KLD-540.log",
          [](Rig& r) {
              r.state.DebugMode = true;
              std::filesystem::create_directories(r.dir / "KLD-540.log" / "in the way");
-         },
-         "Invalid COM Port (or Port in use)", Kept, Direction::Receive, "KLD-540.log"},
-        {"nothing selected", nullptr, nullptr, "No data selected for transfer to Radio",
-         NotReceived, Direction::Send},
-        {"a port that will not open", nullptr,
-         [](Rig& r) { r.SelectMain(), r.device.FailOpen("join the dialout group"); },
-         "Invalid COM Port (or Port in use)", NotReceived, Direction::Send, "dialout"},
-        {"an end frame that cannot be written", nullptr,
-         [](Rig& r) { r.SelectMain(), r.device.refuseWriteOf = "T9030000"; },
-         "Communication Error 233", NotReceived, Direction::Send},
-        {"a record refused once is sent again",
-         [](SimConfig& c) { c.faults.refuseRecordFrame = 1; }, [](Rig& r) { r.SelectMain(); },
-         "Transfer Complete.", NotReceived, Direction::Send},
-        {"a record refused twice",
-         [](SimConfig& c) { c.faults.refuseRecordFrame = 1, c.faults.refuseRecordTimes = 2; },
-         [](Rig& r) { r.SelectMain(); }, "Too Many Communications Errors 1", NotReceived,
-         Direction::Send},
-        {"a debug log that cannot be created", nullptr,
-         [](Rig& r) { std::filesystem::create_directories(r.dir / "KVRX-540_Dbg.log" / "x"); },
-         "Download Failure 0 -10", NotReceived, Direction::DebugLog, "KVRX-540_Dbg.log"},
+         }},
+        {"nothing selected", "", "No data selected for transfer to Radio", NotReceived, Send},
+        {"a port that will not open", "", "Invalid COM Port (or Port in use)", NotReceived, Send,
+         "dialout", [](Rig& r) { r.SelectMain(), r.device.FailOpen("join the dialout group"); }},
+        {"an end frame that cannot be written", "", "Communication Error 233", NotReceived, Send,
+         "", [](Rig& r) { r.SelectMain(), r.device.refuseWriteOf = "T9030000"; }},
+        {"a record refused once is sent again", "--refuse-record 1", "Transfer Complete.",
+         NotReceived, Send, "", [](Rig& r) { r.SelectMain(); }},
+        {"a record refused twice", "--refuse-record 1 --refuse-times 2",
+         "Too Many Communications Errors 1", NotReceived, Send, "", [](Rig& r) { r.SelectMain(); }},
+        {"a debug log that cannot be created", "", "Download Failure 0 -10", NotReceived, DebugLog,
+         "KVRX-540_Dbg.log",
+         [](Rig& r) { std::filesystem::create_directories(r.dir / "KVRX-540_Dbg.log" / "x"); }},
+        // The operator presses stop: the records that came stay, and the end frame goes out.
+        {"stopped once record 5 is in", "", "Transfer Cancelled", Radios, Receive, "",
+         [](Rig& r) { r.host.cancelWhen = [&r] { return r.memory.Rec(5).Select == 0xC0; }; }},
+        {"stopped before the first record goes", "", "Transfer Cancelled", NotReceived, Send, "",
+         [](Rig& r) {
+             r.memory.Rec(1).Select |= kSelSend, r.host.cancelWhen = [] { return true; };
+         }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        SimConfig config;
-        if (row.radio) {
-            row.radio(config);
-        }
-        Rig rig(config);
+        Rig rig(row.radio);
         FillRadio(rig.radio);
-        if (row.setUp) {
-            row.setUp(rig);
-        }
+        row.setUp(rig);
         Channel(rig.memory, 100, kSelDefined | kSelCreatedHere);
         ++rig.memory.ZoneCounts[0];
         const ChannelMemory before = rig.memory;
@@ -153,7 +125,10 @@ TEST(TransferOutcome, EachEndsWithItsMessage) {
         if (result.Complete()) {
             EXPECT_EQ(std::pair(rig.host.statuses.back(), rig.host.shown),
                       std::pair(std::string("Transfer Complete."), std::vector<bool>{true, false}));
-            EXPECT_GE(Elapsed(rig), 2s) << "the window keeps the completion on show a moment";
+            EXPECT_GE(rig.host.now.time_since_epoch(), 2s)
+                << "the window keeps the completion on show a moment";
+            EXPECT_GE(rig.host.paused, row.direction == Send ? 500ms : 0ms)
+                << "a refused record waits before it goes again";
         }
         if (result.Complete() && row.memory == Radios) {
             EXPECT_EQ(rig.memory.ZoneCounts,
@@ -161,11 +136,12 @@ TEST(TransferOutcome, EachEndsWithItsMessage) {
             EXPECT_EQ(std::pair(rig.state.MemoryStamp, rig.state.RadioVersion),
                       std::pair(rig.radio.MemoryStamp(), std::string("021100")));
         }
-        if (row.direction == Direction::Send && result.Complete()) {
-            EXPECT_GE(rig.host.paused, 500ms) << "a refused record waits before it goes again";
+        EXPECT_EQ(std::pair(int{rig.memory.Current}, bool{rig.host.shown.back()}),
+                  std::pair(1, false));
+        if (result.outcome == Outcome::Cancelled) {
+            EXPECT_EQ(std::pair(rig.Sent().back(), rig.Sent("T1").size()),
+                      std::pair(std::string("T9030000FC"), 0ul));
         }
-        EXPECT_EQ(rig.memory.Current, 1);
-        EXPECT_EQ(rig.host.shown.back(), false);
 
         // The port: whatever was written leaves the line before the speed changes under it or the
         // port closes (which puts the earlier line settings back at once).
@@ -185,14 +161,13 @@ TEST(TransferOutcome, EachEndsWithItsMessage) {
 
 TEST(TransferReceive, StatusLabelCountsSecondsAndShortensOnBusy) {
     const std::string label = "Initializing Communication with Radio....";
-    Rig quiet(Config([](SimConfig& c) { c.faults.silentAfterLines = 0; }));
+    Rig quiet("--silent-after 0");
     quiet.Run(Direction::Receive);
-    EXPECT_TRUE(Elapsed(quiet) > 30s && Elapsed(quiet) < 32s);
+    const auto waited = quiet.host.now.time_since_epoch();
+    EXPECT_TRUE(waited > 30s && waited < 32s) << "the radio's thirty seconds, and no more";
     EXPECT_TRUE(Has(quiet.host.statuses, label + "123"));
 
-    Rig busy(Config([](SimConfig& c) {
-        c.protocolLevel = 0, c.faults.busyAnswers = 1, c.faults.busyFor = "T204000022";
-    }));
+    Rig busy("--level 0 --busy 1 --busy-for T204000022");
     ASSERT_TRUE(busy.Run(Direction::Receive).Complete());
     EXPECT_TRUE(Has(busy.host.statuses, label + "."));
 }
@@ -205,50 +180,42 @@ TEST(TransferReceive, ScriptedRadiosAtTheLimits) {
     const std::string accepted = WithChecksum(kFrameAccepted) + "\r";
     const std::string end = WithChecksum(kFrameEnd) + "\r";
     // The script, and the message and list 3's count it ends with.
-    const std::tuple<const char*, std::function<void(Rig&)>, std::string, int> rows[] = {
-        {"a radio that never ends", [](Rig&) {}, "Download Failure 0 32767", 0},
-        {"an answer after thirty seconds",
-         [](Rig& r) { r.device.ready = [&r] { return Elapsed(r) > 31s; }; }, "Timeout Error", 0},
+    using Script = std::function<std::string(const std::string&)>;
+    const std::tuple<const char*, Script, std::string, int> rows[] = {
+        {"a radio that never ends", [&](const std::string&) { return accepted; },
+         "Download Failure 0 32767", 0},
         {"frames too short to carry anything are ignored",
-         [&](Rig& r) {
-             r.device.script = [&](const std::string& line) {
-                 return line.starts_with("T0") ? "TFF\rTFF\r" + accepted : end;
-             };
+         [&](const std::string& line) {
+             return line.starts_with("T0") ? "TFF\rTFF\r" + accepted : end;
          },
          "Transfer Complete.", 0},
         {"a record sent twice is counted once",
-         [&](Rig& r) {
-             r.device.script = [&, requests = 0](const std::string& sent) mutable {
-                 if (sent.starts_with("T204000000") && ++requests > 1) {
-                     return requests <= 3 ? record : end;
-                 }
-                 return accepted;
-             };
+         [&, requests = 0](const std::string& sent) mutable {
+             if (sent.starts_with("T204000000") && ++requests > 1) {
+                 return requests <= 3 ? record : end;
+             }
+             return accepted;
          },
          "Transfer Complete.", 1},
     };
-    for (const auto& [name, setUp, message, listThree] : rows) {
-        SCOPED_TRACE(name);
+    for (const auto& [name, script, message, listThree] : rows) {
         Rig rig;
-        rig.device.script = [&](const std::string&) { return accepted; };
-        setUp(rig);
-        EXPECT_EQ(rig.Run(Direction::Receive).Message(), message);
-        EXPECT_EQ(rig.memory.ZoneCounts[3], listThree);
+        rig.device.script = script;
+        EXPECT_EQ(rig.Run(Direction::Receive).Message(), message) << name;
+        EXPECT_EQ(rig.memory.ZoneCounts[3], listThree) << name;
     }
 }
 
 TEST(TransferSend, ModeWarningOkGoesOnCancelStops) {
     for (const Answer answer : {Answer::Ok, Answer::Cancel}) {
-        SCOPED_TRACE(answer == Answer::Ok ? "OK" : "Cancel");
         Rig rig;
         rig.SelectMain();
         rig.memory.Rec(1).Mode = kModeWide, rig.memory.Rec(1).TFrq = "150.0000";
         rig.op.answers = {answer};
         const TransferResult result = rig.Run(Direction::Send);
-        EXPECT_EQ(result.outcome,
-                  answer == Answer::Ok ? Outcome::Complete : Outcome::WarningDeclined);
-        EXPECT_EQ(result.failure, std::nullopt);
-        EXPECT_EQ(rig.host.statuses.back(), "Transfer Complete.");
+        EXPECT_EQ(std::pair(result.outcome, result.failure),
+                  std::pair(answer == Answer::Ok ? Outcome::Complete : Outcome::WarningDeclined,
+                            std::optional<Failure>()));
         EXPECT_EQ(rig.op.shown,
                   (std::vector<Message>{
                       {"The following operating modes are used in the memory data but not enabled "
@@ -256,7 +223,8 @@ TEST(TransferSend, ModeWarningOkGoesOnCancelStops) {
                        "disabled modes (affected memories become receive only).\n\nPress OK to "
                        "continue or CANCEL to stop the transfer",
                        "Radio Operating Modes", Icon::Warning, Buttons::OkCancel}}));
-        EXPECT_EQ(rig.Sent().back(), "T9030000FC");
+        EXPECT_EQ(std::pair(rig.Sent().back(), rig.host.statuses.back()),
+                  std::pair(std::string("T9030000FC"), std::string("Transfer Complete.")));
         EXPECT_EQ(rig.Sent("T1").size(), answer == Answer::Ok ? 1u : 0u);
     }
 }
@@ -298,27 +266,6 @@ TEST(TransferSend, NewStampPurgesAndWritesRadioRecordsBackUnlessOneCannotGo) {
     EXPECT_NE(test::ReadBytes(rig.dir / "KLD-540.log").find("Sending Shadow Memory Data...\r\n"),
               std::string::npos)
         << "a purge brings the second pass";
-}
-
-TEST(TransferCancel, EndFrameGoesOutPortClosesRecordsStay) {
-    Rig rig;
-    FillRadio(rig.radio);
-    // The operator presses stop once record 5 is in.
-    rig.host.cancelWhen = [&] { return rig.memory.Rec(5).Select == 0xC0; };
-    const TransferResult cancelled = rig.Run(Direction::Receive);
-    EXPECT_EQ(std::pair(cancelled.outcome, cancelled.failure),
-              std::pair(Outcome::Cancelled, std::optional(Failure{"Transfer Cancelled"})));
-    EXPECT_EQ(std::pair(rig.Sent().back(), rig.device.calls.back()),
-              std::pair(std::string("T9030000FC"), std::string("close")));
-    EXPECT_EQ(rig.memory.Rec(5).Desc.View(), "Fire    ");
-    EXPECT_EQ(rig.host.shown.back(), false);
-
-    Rig send;
-    send.memory.Rec(1).Select |= kSelSend;
-    send.host.cancelWhen = [] { return true; };
-    EXPECT_EQ(send.Run(Direction::Send).outcome, Outcome::Cancelled);
-    EXPECT_EQ(send.Sent().back(), "T9030000FC");
-    EXPECT_TRUE(send.Sent("T1").empty() && send.radio.CompletedSends() == 0);
 }
 
 }  // namespace

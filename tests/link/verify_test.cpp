@@ -31,89 +31,73 @@ TEST(VerifyCompare, NamesEachFieldThatDiffers) {
         clean[static_cast<std::size_t>(i)] = RecordImage(sent, i);
         (*clean[static_cast<std::size_t>(i)])[image_offset::RFRec] = 7;
     }
-    using I = RadioImages&;
-    using M = ChannelMemory&;
-    const std::tuple<const char*, void (*)(I, M), Diffs> rows[] = {
-        {"the same", [](I, M m) { m.Rec(5).Select |= kSelCreatedHere; }, {}},
-        {"description",
-         [](I r, M) { (*r[5])[image_offset::Desc] = 'X'; },
-         {{"005", "Description", "\"Ch 5\"", "\"Xh 5\""}}},
+    namespace at = image_offset;
+    using Bytes = std::vector<std::tuple<int, std::size_t, int>>;  // record, offset, value
+    // Bytes the radio holds otherwise, and what the comparison says of them.
+    const std::tuple<const char*, Bytes, Diffs> rows[] = {
+        {"the same", {}, {}},
+        {"description", {{5, at::Desc, 'X'}}, {{"005", "Description", "\"Ch 5\"", "\"Xh 5\""}}},
         {"a tone the tables lack",
-         [](I r, M) { (*r[5])[image_offset::RCTCSS] = 0xEE; },
+         {{5, at::RCTCSS, 0xEE}},
          {{"005", "Rx Tone", "206.5 Hz", "code 0xEE"}}},
         {"mode and level",
-         [](I r, M) {
-             (*r[5])[image_offset::Mode] = *ModeCode(kModeNarrow);
-             (*r[5])[image_offset::RFRec] = 9;
-         },
+         {{5, at::Mode, *ModeCode(kModeNarrow)}, {5, at::RFRec, 9}},
          {{"005", "Mode", "P25 Conventional", "Analog Narrowband"},
           {"005", "Noise Squelch Level", "7", "9"}}},
-        {"a guard's list is the program's own",
-         [](I r, M) { (*r[kGuard1])[image_offset::Scan] = 0; },
-         {}},
-        {"missing and still held",
-         [](I r, M) { r[5].reset(), r[6] = r[kGuard1]; },
-         {{"005", "Channel", "sent", "missing"}, {"006", "Channel", "erased", "still held"}}},
+        {"a guard's list is the program's own", {{kGuard1, at::Scan, 0}}, {}},
     };
-    for (const auto& [name, change, want] : rows) {
-        SCOPED_TRACE(name);
+    ChannelMemory memory = sent;
+    memory.Rec(5).Select |= kSelCreatedHere;  // a flag only the program keeps
+    for (const auto& [name, bytes, want] : rows) {
         RadioImages radio = clean;
-        ChannelMemory memory = sent;
-        change(radio, memory);
-        EXPECT_EQ(CompareWithRadio(memory, selection, radio), want);
+        for (const auto& [index, offset, value] : bytes) {
+            (*radio[static_cast<std::size_t>(index)])[offset] = static_cast<std::uint8_t>(value);
+        }
+        EXPECT_EQ(CompareWithRadio(memory, selection, radio), want) << name;
     }
+    RadioImages radio = clean;
+    radio[5].reset(), radio[6] = radio[kGuard1];  // 5 missing, the erased 6 still held
+    EXPECT_EQ(
+        CompareWithRadio(memory, selection, radio),
+        (Diffs{{"005", "Channel", "sent", "missing"}, {"006", "Channel", "erased", "still held"}}));
 }
 
 // Against the simulated radio (a clean one is in the send selection's test): a corrupted record, a
 // radio answering rubbish, nothing to check. The program's own memory and state never change.
 TEST(VerifyRadio, ReportsOkTheCorruptedChannelOrTheTransfersFailure) {
-    const struct {
-        const char* name;
-        void (*radio)(sim::SimConfig&);
-        bool select;
-        Outcome outcome;
-        std::string report;
-    } rows[] = {
-        {"corrupted", [](sim::SimConfig& c) { c.faults.corruptRecord = 12; }, true,
-         Outcome::Complete,
+    const std::tuple<const char*, bool, Outcome, std::string> rows[] = {
+        {"--corrupt-record 12", true, Outcome::Complete,
          "Verify found 1 difference:\n"
          "Channel  Field        Sent     In radio\n"
          "012      Description  \"Ch 12\"  \"Dh 12\"\n"},
-        {"rubbish",
-         [](sim::SimConfig& c) {
-             c.faults.garbageLines = 2, c.faults.badChecksums = sim::kAlways;
-             c.faults.badChecksumFor = "T20400000";  // the next record, and again
-         },
-         true, Outcome::Checksum, "Verify failed: Checksum Error 0\n"},
-        {"nothing selected", [](sim::SimConfig&) {}, false, Outcome::NothingSelected,
+        // Rubbish, then a bad checksum on the next record, and again.
+        {"--garbage 2 --bad-checksum always --bad-checksum-for T20400000", true, Outcome::Checksum,
+         "Verify failed: Checksum Error 0\n"},
+        {"", false, Outcome::NothingSelected,
          "Verify failed: No data selected for transfer to Radio\n"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        sim::SimConfig config;
-        row.radio(config);
-        Rig rig(config);
+    for (const auto& [radio, select, outcome, report] : rows) {
+        SCOPED_TRACE(radio);
+        Rig rig(radio);
         rig.StampsAlike();
-        Channel(rig.memory, 12, kSelDefined | (row.select ? kSelSend : 0));
-        if (row.select) {
+        Channel(rig.memory, 12, kSelDefined | (select ? kSelSend : 0));
+        if (select) {
             ASSERT_TRUE(rig.Run(Direction::Send).Complete());
         }
-        const auto records = rig.memory.Records;
+        const ChannelMemory before = rig.memory;
         const ProgramState state = rig.state;
         const int opens = rig.device.OpenCount();
         rig.op.shown.clear();
 
         const VerifyResult result = rig.Verify();
-        EXPECT_EQ(result.transfer.outcome, row.outcome);
-        EXPECT_EQ(VerifyReportText(result), row.report);
-        EXPECT_TRUE(rig.memory.Records == records);
+        EXPECT_EQ(std::pair(result.transfer.outcome, VerifyReportText(result)),
+                  std::pair(outcome, report));
+        EXPECT_TRUE(rig.memory.Records == before.Records);
         EXPECT_EQ(rig.state.MemoryStamp, state.MemoryStamp);
         EXPECT_TRUE(rig.op.shown.empty()) << "a verify tells nothing itself";
-        EXPECT_EQ(result.transfer.failure.has_value(), row.outcome != Outcome::Complete);
-        if (row.outcome == Outcome::Complete) {
-            EXPECT_EQ(result.radioStamp, rig.radio.MemoryStamp());
-        }
-        EXPECT_EQ(rig.device.OpenCount() - opens, row.select ? 1 : 0);
+        EXPECT_EQ(result.transfer.failure.has_value(), outcome != Outcome::Complete);
+        EXPECT_EQ(result.radioStamp, outcome == Outcome::Complete ? rig.radio.MemoryStamp() : "");
+        EXPECT_EQ(rig.device.OpenCount() - opens, select ? 1 : 0);
     }
 }
 
