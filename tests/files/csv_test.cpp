@@ -17,10 +17,7 @@ const std::string kHeader =
 // A record without what a plan does not carry: the status flags but "defined", the counters,
 // the spare ID call element, a shadow's copy of its primary's slots.
 ChannelRecord Carried(ChannelRecord r) {
-    r.Select &= kSelDefined;
-    r.EFlags = 0;
-    r.RFRec = 0;
-    r.IDCall[4] = 0;
+    r.Select &= kSelDefined, r.EFlags = r.RFRec = r.IDCall[4] = 0;
     if (r.IsShadow()) {
         r.ShadList = {};
     }
@@ -38,11 +35,6 @@ Result<CsvImport> Import(const std::string& text, ChannelMemory& memory) {
     return ImportCsv(Bytes(text), memory);
 }
 
-// What a refused import says, or "" when it loaded.
-std::string Refusals(const Result<CsvImport>& result) {
-    return result ? "" : result.Error().detail;
-}
-
 // Every defined channel but one waiting to be erased, a quoted UTF-8 row each (golden), reads
 // back as the same channels and writes the same plan again.
 TEST(Csv, ExportThenImportGivesTheSameChannels) {
@@ -53,7 +45,7 @@ TEST(Csv, ExportThenImportGivesTheSameChannels) {
     ExpectGolden("varied.csv", csv);
     ChannelMemory imported = ResetMemory();
     const Result<CsvImport> result = Import(csv, imported);
-    ASSERT_TRUE(result) << Refusals(result);
+    ASSERT_TRUE(result) << result.Error().detail;
     EXPECT_EQ(std::tuple(result->chirp, result->channels, imported.Saved),
               std::tuple(false, 1 + 3 + 3 + 3 + 16 + 2, false));
     ExpectSameChannels(source, imported);
@@ -68,11 +60,9 @@ TEST(Csv, ExportThenImportGivesTheSameChannels) {
     }
     // Blank cells take the template's values; a blank transmit frequency is simplex.
     const ChannelRecord& five = plain.Rec(5);
-    EXPECT_EQ(five.TFrq.Trimmed(), "150.0000");
-    EXPECT_EQ(five.RTG, TemplateRecord().RTG);
-    EXPECT_EQ(five.IDCall, TemplateRecord().IDCall);
-    EXPECT_EQ(plain.ZoneCounts[0], 1);
-    EXPECT_EQ(plain.ZoneCounts[1], 1);
+    EXPECT_EQ(std::tuple(five.TFrq.Trimmed(), five.RTG, five.IDCall, plain.ZoneCounts[0],
+                         plain.ZoneCounts[1]),
+              std::tuple("150.0000", TemplateRecord().RTG, TemplateRecord().IDCall, 1, 1));
 }
 
 // Plans that went through other tools: each must read as the plain export does.
@@ -109,7 +99,7 @@ TEST(Csv, ImportAcceptsTheQuirksOfOtherTools) {
         SCOPED_TRACE(name);
         ChannelMemory imported = ResetMemory();
         const Result<CsvImport> result = Import(text, imported);
-        ASSERT_TRUE(result) << Refusals(result);
+        ASSERT_TRUE(result) << result.Error().detail;
         ExpectSameChannels(source, imported);
     }
 }
