@@ -5,10 +5,6 @@
 namespace kld::test {
 namespace {
 
-using std::nullopt;
-using M = ChannelMemory;
-using V = EditorValues;
-
 // Each receive-side handler copies its own value to the transmit side while Sx is chosen, and
 // nothing else; in duplex none of them changes anything. ChooseSimplex runs them all. The mode
 // list refills and picks the first entries only across Digital, and keeps its Tag; the channel
