@@ -120,27 +120,12 @@ void ExpectRefused(const std::string& text, const std::string& refusals) {
 }
 
 TEST(Csv, MalformedFilesAreRefusedWhole) {
-    const std::string row = "005,,1,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,";
-    // The name, the text, the one refusal.
-    const std::tuple<const char*, std::string, std::string> cases[] = {
-        {"unbalanced quote", kHeader + row + "\r\n006,\"Open,1,No,Narrow,150.0000,,Noise,Noise\r\n",
-         "Line 3: a quoted field is never closed"},
-        {"missing columns", "Channel,Description,Mode\r\n001,x,Narrow\r\n",
-         "Line 1: missing columns: List, RxFrequency, RxSquelch, TxSquelch"},
-        {"a value beyond the header", kHeader + row + ",,x\r\n",
-         "Line 2, column 21: a value beyond the header's 19 columns"},
-        {"unknown column", "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch,RxTon\r\n",
-         "Line 1, column RxTon: not a column of a channel plan"},
-        {"a column twice", "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch,mode\r\n",
-         "Line 1, column mode: the column is named twice"},
-        {"empty", "", "Line 1: no header row: the file is empty"},
-        {"only a byte-order mark", "\xEF\xBB\xBF\r\n", "Line 1: no header row: the file is empty"},
-        {"larger than any plan", std::string(kMaxInputBytes + 1, 'x'),
-         "Line 1: the file is larger than any channel plan (4 MiB at most)"},
-    };
-    for (const auto& [name, text, refusals] : cases) {
-        SCOPED_TRACE(name);
-        ExpectRefused(text, refusals + "\n");
+    std::vector<std::vector<std::string>> cases = Cases("csv_malformed.txt");
+    cases.push_back({"larger than any plan", std::string(kMaxInputBytes + 1, 'x'),
+                     "Line 1: the file is larger than any channel plan (4 MiB at most)"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.at(0));
+        ExpectRefused(c.at(1), c.at(2) + "\n");
     }
 }
 
