@@ -12,9 +12,6 @@
 namespace kld::test {
 namespace {
 
-using namespace std::string_literals;
-using Zones = std::array<std::int16_t, kZoneCount>;
-
 // A file imported into a reset memory, Yes answering the old-file question.
 struct Import {
     explicit Import(const std::string& bytes) {

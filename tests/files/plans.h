@@ -10,6 +10,15 @@
 
 namespace kld::test {
 
+using namespace std::string_literals;
+using Zones = std::array<std::int16_t, kZoneCount>;
+
+// A memory and the program state that goes with it, as a fresh program holds them.
+struct Session {
+    ChannelMemory memory = ResetMemory();
+    ProgramState state;
+};
+
 struct Chan {
     int index;
     std::string desc;

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "../test_memory.h"
+#include "plans.h"
 #include "record_layout.h"
 #include "temp_dir.h"
 
@@ -12,12 +12,6 @@ namespace kld::test {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
-
-struct Session {
-    ChannelMemory memory = ResetMemory();
-    ProgramState state;
-};
 
 Session Start(const TempDir& dir, std::string_view commandLine = "",
               SettingsUse use = SettingsUse::CreateWhenMissing) {
