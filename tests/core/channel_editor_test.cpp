@@ -22,6 +22,13 @@ TEST(ChannelEditor, FollowRulesModeListAndChannelBox) {
     const auto follows = [&tx](void (*handle)(V&)) {
         return tx(handle, false) == tx([](V&) {}, false) ? tx(handle, true) : "duplex changed";
     };
+    const auto changed = [](int tag, int mode, bool shadow) {
+        V v;
+        v.mode = mode, v.rxSquelch = kSqlCtcss, v.txSquelch = kSqlDcs;
+        const std::optional<SquelchLists> lists = ModeChanged(v, tag, shadow);
+        return std::to_string(tag) + (lists ? std::to_string(lists->tx.size()) : "-") +
+               static_cast<char>(*v.rxSquelch) + static_cast<char>(*v.txSquelch);
+    };
     // clang-format off
     ExpectRows<const char*, void (*)(V&)>(follows, {
         {[](V& v) { v.rxFreq = "150.01", FollowRxFrequency(v); }, "150.01|c|3|4|00B0|0B0"},
@@ -34,15 +41,6 @@ TEST(ChannelEditor, FollowRulesModeListAndChannelBox) {
         {[](V& v) { v.rxFreq = "150.01", v.rxSquelch = kSqlCtcss, v.rxCtcss = 41, v.rxDcs = 82,
                     v.rxTalkGroup = "1A", v.rxNac = "", v.simplex ? ChooseSimplex(v, false) : void(); },
          "150.01|t|41|82|1A|"}});
-    // clang-format on
-    const auto changed = [](int tag, int mode, bool shadow) {
-        V v;
-        v.mode = mode, v.rxSquelch = kSqlCtcss, v.txSquelch = kSqlDcs;
-        const std::optional<SquelchLists> lists = ModeChanged(v, tag, shadow);
-        return std::to_string(tag) + (lists ? std::to_string(lists->tx.size()) : "-") +
-               static_cast<char>(*v.rxSquelch) + static_cast<char>(*v.txSquelch);
-    };
-    // clang-format off
     ExpectRows<std::string, int, int, bool>(changed, {{kModeNarrow, kModeDigital, false, "23mg"},
         {kModeNarrow, kModeDigital, true, "22mg"}, {kModeDigital, kModeWide, false, "04xx"},
         {kModeWide, kModeNarrow, false, "1-tc"}, {-1, kModeWide, false, "0-tc"}});

@@ -56,14 +56,6 @@ std::string Kvs(const std::string& lines) {
     return file + lines;
 }
 
-std::string ListingHead() {
-    std::string head;
-    for (std::string_view heading : kListingHeadings) {
-        head += " " + std::string(heading) + "\r\n";
-    }
-    return head;
-}
-
 // The listing line of a defined channel in list 4, or of a shadow of `primary`: narrowband on
 // 155.34 MHz, tone 100.0 on transmit.
 std::string Listed(int index, int primary = 0, std::int16_t rxSquelch = kSqlNoise) {
