@@ -4,7 +4,6 @@
 
 #include "file_io.h"
 #include "plans.h"
-#include "settings_file.h"
 #include "temp_dir.h"
 
 namespace kld::test {
@@ -29,10 +28,6 @@ void ExpectSameChannels(const ChannelMemory& a, const ChannelMemory& b) {
         EXPECT_EQ(Carried(a.Rec(i)), Carried(b.Rec(i))) << "record " << i;
     }
     EXPECT_EQ(a.ZoneCounts, b.ZoneCounts);
-}
-
-Result<CsvImport> Import(const std::string& text, ChannelMemory& memory) {
-    return ImportCsv(Bytes(text), memory);
 }
 
 // Every defined channel but one waiting to be erased, a quoted UTF-8 row each (golden), reads
@@ -74,7 +69,7 @@ TEST(Csv, ExportThenImportGivesTheSameChannels) {
     for (const auto& [name, text] : cases) {
         SCOPED_TRACE(name);
         ChannelMemory imported = ResetMemory();
-        const Result<CsvImport> result = Import(text, imported);
+        const Result<CsvImport> result = ImportCsv(Bytes(text), imported);
         ASSERT_TRUE(result) << result.Error().detail;
         EXPECT_EQ(std::tuple(result->chirp, result->channels, imported.Saved),
                   std::tuple(false, 1 + 3 + 3 + 3 + 16 + 2, false));
@@ -85,7 +80,9 @@ TEST(Csv, ExportThenImportGivesTheSameChannels) {
     // A plan without Main or the guards leaves them as a reset makes them.
     ChannelMemory plain = ResetMemory();
     ASSERT_TRUE(
-        Import(kHeader + "005,Five,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n", plain).Ok());
+        ImportCsv(Bytes(kHeader + "005,Five,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n"),
+                  plain)
+            .Ok());
     for (const int i : {1, kGuard1, kGuard2}) {
         EXPECT_EQ(plain.Rec(i), ResetMemory().Rec(i)) << i;
     }
@@ -101,7 +98,7 @@ void ExpectRefused(const std::string& text, const std::string& refusals) {
     ChannelMemory memory = VariedMemory();
     memory.Saved = true;
     const ChannelMemory before = memory;
-    const Result<CsvImport> result = Import(text, memory);
+    const Result<CsvImport> result = ImportCsv(Bytes(text), memory);
     ASSERT_FALSE(result);
     EXPECT_EQ(
         result.Error(),
