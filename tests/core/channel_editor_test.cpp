@@ -114,13 +114,10 @@ TEST(ChannelEditor, StoreListsFlagsModeCheckAndRefusals) {
         SCOPED_TRACE(row.summary);
         M memory = CleanMemory();
         memory.ZoneCounts[4] = kMaxChannelsPerZone, memory.EnabledModes = row.enabled;
-        Define(memory, 5, 0xC0), Define(memory, 7, 0xA0);
-        Define(memory, 9, 0xA1, 6).Shad = 3, --memory.ZoneCounts[6];
+        ChannelRecord& five = Define(memory, 5, 0xC0);
+        five.TFrq = "150.0000", five.RSql = kSqlCtcss, five.TSql = kSqlDcs;
+        Define(memory, 7, 0xA0), Define(memory, 9, 0xA1, 6).Shad = 3, --memory.ZoneCounts[6];
         V values = Shown(memory, row.index);
-        if (row.index == 5) {
-            values.simplex = false, values.txFreq = "150.0000";
-            values.rxSquelch = kSqlCtcss, values.txSquelch = kSqlDcs;
-        }
         row.edit(values, memory);
         const M before = memory;
         ScriptedOperator op;
