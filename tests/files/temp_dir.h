@@ -77,7 +77,7 @@ inline void ExpectGolden(const std::string& name, const std::string& output) {
 }
 
 // The rows of the table cases/`name`: each line that is neither blank nor a "#" comment, its
-// cells parted by "|" with a blank either side, and \r, \n, \t, \\, \| and \xHH standing for that
+// cells split at "|" with a blank either side, and \r, \n, \t, \\, \| and \xHH standing for that
 // byte.
 inline std::vector<std::vector<std::string>> Cases(const std::string& name) {
     std::vector<std::vector<std::string>> rows;
