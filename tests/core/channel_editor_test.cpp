@@ -5,10 +5,6 @@
 namespace kld::test {
 namespace {
 
-using std::nullopt;
-using M = ChannelMemory;
-using V = EditorValues;
-
 // Each receive-side handler copies its own value to the transmit side while Sx is chosen, and
 // nothing else; in duplex none of them changes anything. ChooseSimplex runs them all. The mode
 // list refills and picks the first entries only across Digital, and keeps its Tag; the channel
@@ -26,6 +22,13 @@ TEST(ChannelEditor, FollowRulesModeListAndChannelBox) {
     const auto follows = [&tx](void (*handle)(V&)) {
         return tx(handle, false) == tx([](V&) {}, false) ? tx(handle, true) : "duplex changed";
     };
+    const auto changed = [](int tag, int mode, bool shadow) {
+        V v;
+        v.mode = mode, v.rxSquelch = kSqlCtcss, v.txSquelch = kSqlDcs;
+        const std::optional<SquelchLists> lists = ModeChanged(v, tag, shadow);
+        return std::to_string(tag) + (lists ? std::to_string(lists->tx.size()) : "-") +
+               static_cast<char>(*v.rxSquelch) + static_cast<char>(*v.txSquelch);
+    };
     // clang-format off
     ExpectRows<const char*, void (*)(V&)>(follows, {
         {[](V& v) { v.rxFreq = "150.01", FollowRxFrequency(v); }, "150.01|c|3|4|00B0|0B0"},
@@ -38,15 +41,6 @@ TEST(ChannelEditor, FollowRulesModeListAndChannelBox) {
         {[](V& v) { v.rxFreq = "150.01", v.rxSquelch = kSqlCtcss, v.rxCtcss = 41, v.rxDcs = 82,
                     v.rxTalkGroup = "1A", v.rxNac = "", v.simplex ? ChooseSimplex(v, false) : void(); },
          "150.01|t|41|82|1A|"}});
-    // clang-format on
-    const auto changed = [](int tag, int mode, bool shadow) {
-        V v;
-        v.mode = mode, v.rxSquelch = kSqlCtcss, v.txSquelch = kSqlDcs;
-        const std::optional<SquelchLists> lists = ModeChanged(v, tag, shadow);
-        return std::to_string(tag) + (lists ? std::to_string(lists->tx.size()) : "-") +
-               static_cast<char>(*v.rxSquelch) + static_cast<char>(*v.txSquelch);
-    };
-    // clang-format off
     ExpectRows<std::string, int, int, bool>(changed, {{kModeNarrow, kModeDigital, false, "23mg"},
         {kModeNarrow, kModeDigital, true, "22mg"}, {kModeDigital, kModeWide, false, "04xx"},
         {kModeWide, kModeNarrow, false, "1-tc"}, {-1, kModeWide, false, "0-tc"}});
@@ -120,13 +114,10 @@ TEST(ChannelEditor, StoreListsFlagsModeCheckAndRefusals) {
         SCOPED_TRACE(row.summary);
         M memory = CleanMemory();
         memory.ZoneCounts[4] = kMaxChannelsPerZone, memory.EnabledModes = row.enabled;
-        Define(memory, 5, 0xC0), Define(memory, 7, 0xA0);
-        Define(memory, 9, 0xA1, 6).Shad = 3, --memory.ZoneCounts[6];
+        ChannelRecord& five = Define(memory, 5, 0xC0);
+        five.TFrq = "150.0000", five.RSql = kSqlCtcss, five.TSql = kSqlDcs;
+        Define(memory, 7, 0xA0), Define(memory, 9, 0xA1, 6).Shad = 3, --memory.ZoneCounts[6];
         V values = Shown(memory, row.index);
-        if (row.index == 5) {
-            values.simplex = false, values.txFreq = "150.0000";
-            values.rxSquelch = kSqlCtcss, values.txSquelch = kSqlDcs;
-        }
         row.edit(values, memory);
         const M before = memory;
         ScriptedOperator op;

@@ -5,8 +5,6 @@
 namespace kld::test {
 namespace {
 
-using namespace std::string_view_literals;
-
 TEST(ChannelMemory, ClearMemoryCopiesTheTemplateAndMakesMainAndTheGuards) {
     ChannelMemory memory;
     // A template with a value in every field, so that anything copied or left alone shows.

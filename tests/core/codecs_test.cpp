@@ -7,8 +7,6 @@
 namespace kld::test {
 namespace {
 
-using std::nullopt;
-
 // The program's own number readers are lenient, the same for frequencies and typed numbers
 // everywhere; the wire's byte form is strict, and writes the digits ToHex writes.
 TEST(Codecs, NumbersAndHexadecimalText) {

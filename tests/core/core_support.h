@@ -13,6 +13,10 @@
 namespace kld::test {
 
 using S = std::int16_t;
+using M = ChannelMemory;
+using V = EditorValues;
+using std::nullopt;
+using namespace std::string_view_literals;
 
 // Expects fn(args...) == want for every row {args..., want}; a failure prints the row.
 template <typename Want, typename... Args, typename Fn>

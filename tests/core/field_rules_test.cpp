@@ -5,8 +5,6 @@
 namespace kld::test {
 namespace {
 
-using std::nullopt;
-
 // Every 1 kHz digit against every 10 kHz digit: which pairs lie on the 2.5 or 6.25 kHz raster
 // and which 100 Hz / 10 Hz digits replace what was typed. In duplex the Tx box is left alone.
 TEST(FieldRules, FrequencyRasterBandAndSimplexCopy) {

@@ -5,8 +5,6 @@
 namespace kld::test {
 namespace {
 
-using M = ChannelMemory;
-
 // Shadow 12 in list 2 names `primary`; channel 10's slot 0 and the template's name others.
 void StaleShadow(M& memory, S primary) {
     Define(memory, 10, 0xA1).ShadList[0] = 11, memory.Rec(kDefaultRecord).ShadList[0] = 13;

@@ -5,8 +5,6 @@
 namespace kld::test {
 namespace {
 
-using M = ChannelMemory;
-
 const Message kInvalidData{"Memory data contains invalid data", "Invalid Data", Icon::Exclamation};
 
 void Fill(M& memory, int first, int last, int list) {

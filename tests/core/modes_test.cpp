@@ -5,8 +5,6 @@
 namespace kld::test {
 namespace {
 
-using std::nullopt;
-
 TEST(Modes, PermissionReplacementAndCommandLine) {
     const auto allowed = [](std::uint8_t enabled, int mode, const char* tx, bool exception) {
         return IsModeAllowed(enabled, mode, tx,

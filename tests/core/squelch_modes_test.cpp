@@ -5,8 +5,6 @@
 namespace kld::test {
 namespace {
 
-using std::nullopt;
-
 TEST(SquelchModes, ListsOfEachModeAndTheNoiseSquelchLevel) {
     // Receive texts, transmit codes and the last transmit text (ID Call not for shadows).
     const auto lists = [](int mode, bool shadow) {

@@ -5,8 +5,6 @@
 namespace kld::test {
 namespace {
 
-using namespace std::string_view_literals;
-
 // Lookups both ways agree for every entry, the late CTCSS codes are out of order, and a
 // position outside a table has no text and no code.
 TEST(Tables, LookupsBothWaysAndPositionsOutside) {

@@ -24,22 +24,6 @@ ChannelMemory Plan(std::string_view mainName) {
     return memory;
 }
 
-// Sets an environment variable for the life of the object, and puts the old value back.
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 // The folder is made on demand; a second backup within the second gets a name of its own, and
 // each holds the memory it was given as a channel data file. Names sort as the times do: every
 // number has its digits, zeros in front. Writing a backup prunes the old ones.
@@ -66,27 +50,31 @@ TEST(Backups, WrittenUnderSortableNamesWithoutReplacingAnother) {
 }
 
 TEST(Backups, FolderFromTheEnvironment) {
-    const struct {
-        const char* xdg;
-        const char* home;
-        std::string folder;  // empty: an error
-    } rows[] = {
+    const auto set = [](const char* name, const char* value) {
+        return value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    };
+    const auto saved = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const auto xdgWas = saved("XDG_DATA_HOME"), homeWas = saved("HOME");
+    // XDG_DATA_HOME and HOME (null: unset), and the folder ("": an error).
+    const std::tuple<const char*, const char*, std::string> rows[] = {
         {"/data", "/home/tech", "/data/kld540/backups"},
         {nullptr, "/home/tech", "/home/tech/.local/share/kld540/backups"},
         {"", "/home/tech", "/home/tech/.local/share/kld540/backups"},
         {"relative/data", "/home/tech", "/home/tech/.local/share/kld540/backups"},
         {nullptr, nullptr, ""},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.xdg ? row.xdg : "(unset)") + " " +
-                     (row.home ? row.home : "(unset)"));
-        const ScopedVariable xdg("XDG_DATA_HOME", row.xdg);
-        const ScopedVariable home("HOME", row.home);
+    for (const auto& [xdg, home, expected] : rows) {
+        set("XDG_DATA_HOME", xdg), set("HOME", home);
         const BackupResult folder = BackupFolder();
-        EXPECT_EQ(folder ? folder->string() : "", row.folder);
-        EXPECT_EQ(folder ? "" : folder.Error().message,
-                  row.folder.empty() ? "Backup not written" : "");
+        EXPECT_EQ(folder ? folder->string() : folder.Error().message,
+                  expected.empty() ? "Backup not written" : expected)
+            << (xdg ? xdg : "(unset)") << " " << (home ? home : "(unset)");
     }
+    set("XDG_DATA_HOME", xdgWas ? xdgWas->c_str() : nullptr);
+    set("HOME", homeWas ? homeWas->c_str() : nullptr);
 }
 
 // Only our own names more than a year old go; the young ones, anything else in the folder, and
@@ -94,34 +82,21 @@ TEST(Backups, FolderFromTheEnvironment) {
 TEST(Backups, PruningKeepsYoungAndForeignFiles) {
     TempDir dir;
     const fs::path folder = dir.Path();
-    const std::vector<std::string> old{
-        "20190101-000000-received.540",
-        "20251206-153011-before-send-3.540",
-        "20251206-153011-received.540",
-    };
-    const std::vector<std::string> kept{
-        "20251206-153012-received.540",  // a year to the second
-        "20261206-153012-before-send.540",
-        "20270101-000000-received.540",  // from a clock that was ahead
-        "20190101-000000-received.540.bak",
-        "20190101-000000-other.540",
-        "2019101-000000-received.540",
-        "20190101-000000-received-x.540",
-        "notes.txt",
-    };
-    for (const auto& name : old) {
-        WriteBytes(folder / name, "old");
-    }
-    for (const auto& name : kept) {
-        WriteBytes(folder / name, "keep");
+    const auto names = Cases("backup_names.txt");
+    std::vector<std::string> pruned;
+    for (const auto& row : names) {
+        WriteBytes(folder / row.at(0), row.at(1));
+        if (row.at(1) == "removed") {
+            pruned.push_back(row.at(0));
+        }
     }
     fs::create_directory(folder / "20190101-000000-received-5.540");
     fs::create_symlink(folder / "notes.txt", folder / "20190101-000000-received-6.540");
     std::vector<std::string> removed = PruneBackups(folder, kNoon);
     std::sort(removed.begin(), removed.end());
-    EXPECT_EQ(removed, old);
-    for (const auto& name : kept) {
-        EXPECT_TRUE(fs::exists(folder / name)) << name;
+    EXPECT_EQ(removed, pruned);
+    for (const auto& row : names) {
+        EXPECT_EQ(fs::exists(folder / row.at(0)), row.at(1) == "kept") << row.at(0);
     }
     EXPECT_TRUE(fs::is_directory(folder / "20190101-000000-received-5.540"));
     EXPECT_TRUE(fs::is_symlink(folder / "20190101-000000-received-6.540"));
@@ -134,23 +109,20 @@ TEST(Backups, UnwritableFolderIsAnError) {
     WriteBytes(dir / "file", "mine");
     fs::create_directory(dir / "locked");
     ::chmod((dir / "locked").c_str(), 0500);
-    const struct {
-        const char* name;
-        fs::path folder;
-        bool needsNonRoot;
-    } rows[] = {
+    // The case, the folder, and whether only a user other than root meets it (root writes anyway).
+    const std::tuple<const char*, fs::path, bool> rows[] = {
         {"the folder is a file", dir / "file", false},
         {"a file in the way higher up", dir / "file/kld540/backups", false},
         {"a folder nobody may create", "/proc/self/kld540/backups", false},
         {"a folder we may not write", dir / "locked", true},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        if (row.needsNonRoot && ::geteuid() == 0) {
-            continue;  // root writes anyway
+    for (const auto& [name, folder, needsNonRoot] : rows) {
+        SCOPED_TRACE(name);
+        if (needsNonRoot && ::geteuid() == 0) {
+            continue;
         }
         const BackupResult result =
-            WriteBackup(row.folder, Plan("x"), ProgramState{}, BackupKind::BeforeSend, kNoon);
+            WriteBackup(folder, Plan("x"), ProgramState{}, BackupKind::BeforeSend, kNoon);
         ASSERT_FALSE(result);
         EXPECT_EQ(result.Error().message, "Backup not written");
         EXPECT_FALSE(result.Error().detail.empty());

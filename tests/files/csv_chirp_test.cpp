@@ -10,10 +10,6 @@ namespace {
 
 const std::filesystem::path kGolden = KLD_GOLDEN_DIR;
 
-Result<CsvImport> Import(const std::string& text, ChannelMemory& memory) {
-    return ImportCsv(Bytes(text), memory);
-}
-
 const std::string kChirpHeader =
     "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
     "RxDtcsCode,CrossMode,Mode,TStep,Skip,Comment\r\n";
@@ -22,7 +18,7 @@ const std::string kChirpHeader =
 // channels they make, as this program's own plan lists them.
 TEST(Csv, ChirpRowsMapToThisRadiosChannels) {
     ChannelMemory memory = ResetMemory();
-    const Result<CsvImport> result = Import(ReadBytes(kGolden / "chirp.csv"), memory);
+    const Result<CsvImport> result = ImportCsv(Bytes(ReadBytes(kGolden / "chirp.csv")), memory);
     ASSERT_TRUE(result) << result.Error().detail;
     EXPECT_TRUE(result->chirp);
     ExpectGolden("chirp.export.csv", ExportCsv(memory));
@@ -34,7 +30,7 @@ TEST(Csv, ChirpRowsMapToThisRadiosChannels) {
         plan += std::to_string(location) + ",,146.520000,,0,,88.5,88.5,023,NN,023,,FM,,,\n";
     }
     memory = ResetMemory();
-    ASSERT_TRUE(Import(plan, memory).Ok());
+    ASSERT_TRUE(ImportCsv(Bytes(plan), memory).Ok());
     EXPECT_EQ(std::tuple(memory.ZoneCounts[0], memory.ZoneCounts[1], memory.ZoneCounts[14]),
               std::tuple(16, 16, 230 - 14 * 16));
     EXPECT_EQ(std::tuple(ZoneOf(memory.Rec(16).Scan), ZoneOf(memory.Rec(17).Scan)),
@@ -44,7 +40,8 @@ TEST(Csv, ChirpRowsMapToThisRadiosChannels) {
 // Rows the radio cannot hold, each refused for its one reason; nothing is imported.
 TEST(Csv, ChirpRowsThatCannotMapAreReported) {
     ChannelMemory memory = ResetMemory();
-    const Result<CsvImport> result = Import(ReadBytes(kGolden / "chirp-refused.csv"), memory);
+    const Result<CsvImport> result =
+        ImportCsv(Bytes(ReadBytes(kGolden / "chirp-refused.csv")), memory);
     ASSERT_FALSE(result);
     EXPECT_EQ(result.Error().detail, ReadBytes(kGolden / "chirp-refused.txt"));
     EXPECT_TRUE(memory.Records == ResetMemory().Records);

@@ -7,14 +7,6 @@
 namespace kld::test {
 namespace {
 
-using namespace std::string_literals;
-using Zones = std::array<std::int16_t, kZoneCount>;
-
-struct Session {
-    ChannelMemory memory = ResetMemory();
-    ProgramState state;
-};
-
 const Message kInvalidData{"Memory data contains invalid data", "Invalid Data", Icon::Exclamation,
                            Buttons::Ok};
 

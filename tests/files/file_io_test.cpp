@@ -12,10 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <functional>
-#include <future>
 #include <sstream>
 
 #include "temp_dir.h"
@@ -24,7 +22,6 @@ namespace kld::test {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 constexpr uid_t kNobody = 65534;
 const std::string kNew = "new content\r\n";
@@ -96,27 +93,15 @@ int SaveOutcome(const fs::path& path, const std::string& reason, bool foreseen =
 }
 
 TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
-    // The layout (as Make takes it), the target, the file that must hold the new content, and
-    // whether it is renamed over rather than rewritten (when it was there).
+    std::vector<std::vector<std::string>> rows = Cases("save_over.txt");
     const std::string longName(250, 'x');
-    const std::tuple<const char*, std::string, std::string, std::string, bool> rows[] = {
-        {"a new file", "", "plan.540", "plan.540", false},
-        {"a file", "plan.540", "plan.540", "plan.540", true},
-        {"a link", "real.540 plan.540->real.540", "plan.540", "real.540", true},
-        {"a chain of links relative to their folders", "r.540 d/ d/up->../r.540 plan.540->d/up",
-         "plan.540", "r.540", true},
-        {"a link to nothing yet", "d/ plan.540->d/new.540", "plan.540", "d/new.540", false},
-        {"a hard link stays joined", "plan.540 twin=>plan.540", "plan.540", "twin", false},
-        {"a stale temporary file", "plan.540 .plan.540.kld540.tmp", "plan.540", "plan.540", true},
-        {"a stale temporary link is not followed", "plan.540 v .plan.540.kld540.tmp->v", "plan.540",
-         "plan.540", true},
-        {"a name too long for the plain temporary name", longName, longName, longName, true},
-        {"a device stays a device", "", "null", "null", false},
-    };
-    for (const auto& [name, layout, target, writtenName, replaced] : rows) {
-        SCOPED_TRACE(name);
+    rows.push_back(
+        {"a name too long for the plain temporary name", longName, longName, longName, "replaced"});
+    for (const auto& row : rows) {
+        const std::string &target = row.at(2), &writtenName = row.at(3);
+        SCOPED_TRACE(row.at(0));
         TempDir dir;
-        Make(dir.Path(), layout);
+        Make(dir.Path(), row.at(1));
         // The null device, but our own node of it: should the save replace it, /dev/null stays.
         const bool device = writtenName == "null";
         if (device && ::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
@@ -137,7 +122,7 @@ TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
 
         const struct stat after = Lstat(written);
         if (existed) {
-            EXPECT_EQ(after.st_ino != before.st_ino, replaced);
+            EXPECT_EQ(after.st_ino != before.st_ino, row.at(4) == "replaced");
             EXPECT_EQ(std::tuple(after.st_mode, after.st_uid, after.st_gid),
                       std::tuple(before.st_mode, before.st_uid, before.st_gid));
         } else {
@@ -176,35 +161,12 @@ TEST(SaveFileSafely, LinksAreFollowedAndOnlyRegularFilesReplaced) {
 }
 
 TEST(SaveFileSafely, FailedSaveLeavesTheOldFile) {
-    struct Row {
-        const char* name;
-        const char* layout;
-        const char* target;  // "pipe": a pipe whose reader has gone
-        bool full;           // the disk fills past the old file's size (as root can meet it)
-        const char* reason;
-        bool foreseen;  // by WhyNotWritable
-    };
-    const Row rows[] = {
-        {"a link loop", "plan.540->loop loop->plan.540", "plan.540", false,
-         "plan.540: too many symbolic links", true},
-        {"a socket", "sock@", "sock", false, "sock is a socket", true},
-        {"a folder", "d/", "d", false, "d is a folder", true},
-        {"a missing folder", "", "no/plan.540", false, "/no does not exist", true},
-        {"a folder in the temporary file's way", "plan.540 .plan.540.kld540.tmp/x/", "plan.540",
-         false, ".plan.540.kld540.tmp is in the way", false},
-        {"the disk fills during the save", "plan.540", "plan.540", true,
-         "plan.540: the file would be too large", false},
-        {"no room for an in-place save", "plan.540 twin=>plan.540", "plan.540", true,
-         "plan.540: the file would be too large", false},
-        {"the program reading a pipe has stopped", "", "pipe", false,
-         "the program reading it has stopped", false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& row : Cases("save_refused.txt")) {
+        SCOPED_TRACE(row.at(0));
         TempDir dir;
-        Make(dir.Path(), row.layout);
+        Make(dir.Path(), row.at(1));
         const int status = InChild([&] {
-            fs::path target = dir / row.target;
+            fs::path target = dir / row.at(2);
             if (target.filename() == "pipe") {
                 int ends[2];
                 ::pipe(ends);
@@ -212,11 +174,11 @@ TEST(SaveFileSafely, FailedSaveLeavesTheOldFile) {
                 target = "/dev/fd/" + std::to_string(ends[1]);
             }
             ::signal(SIGXFSZ, SIG_IGN);
-            if (row.full) {
+            if (row.at(3) == "full") {
                 const rlimit limit{kOld.size(), kOld.size()};
                 ::setrlimit(RLIMIT_FSIZE, &limit);
             }
-            return SaveOutcome(target, row.reason, row.foreseen, std::string(100, 'n'));
+            return SaveOutcome(target, row.at(4), row.at(5) == "foresees", std::string(100, 'n'));
         });
         EXPECT_EQ(status, 1) << "0 saved, 2 another reason, 3 not foreseen, <0 killed";
         for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
@@ -232,42 +194,36 @@ TEST(SaveFileSafely, PermissionsAsAnotherUser) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "these cases run a save as the user nobody, which needs root";
     }
-    // The owners of the folder and of the file (none: no file yet), the file's mode; the outcome
-    // as SaveOutcome gives it, the reason, and whether the file is written in place.
-    using Owner = std::optional<uid_t>;
-    const std::tuple<const char*, uid_t, Owner, mode_t, int, const char*, bool> rows[] = {
-        {"own file in own folder", kNobody, kNobody, 0640, 0, "", false},
-        {"own write-protected file", kNobody, kNobody, 0444, 1, "plan.540 is write-protected",
-         false},
-        {"another user's file", kNobody, 0, 0644, 1, "belongs to another user", false},
-        {"new file in a folder we may not write", 0, std::nullopt, 0, 1,
-         "no permission to create files in the folder", false},
-        {"own file in a folder we may not write", 0, kNobody, 0644, 0, "", true},
-        {"another user's writable file keeps its owner", kNobody, 0, 0666, 0, "", true},
-    };
-    for (const auto& [name, folderOwner, fileOwner, fileMode, outcome, reason, inPlace] : rows) {
-        SCOPED_TRACE(name);
+    const auto owner = [](const std::string& name) { return name == "nobody" ? kNobody : 0; };
+    for (const auto& row : Cases("save_as_nobody.txt")) {
+        SCOPED_TRACE(row.at(0));
+        const uid_t folderOwner = owner(row.at(1));
+        const uid_t fileOwner = owner(row.at(2));
+        const bool hasFile = row.at(2) != "none";
+        const auto fileMode = static_cast<mode_t>(std::stoi(row.at(3), nullptr, 8));
+        const int outcome = std::stoi(row.at(4));
+        const bool inPlace = row.at(6) == "in place";
         TempDir dir;
         const fs::path path = dir / "d/plan.540";
-        Make(dir.Path(), fileOwner ? "d/ d/plan.540" : "d/");
+        Make(dir.Path(), hasFile ? "d/ d/plan.540" : "d/");
         ::chown((dir / "d").c_str(), folderOwner, folderOwner);
-        ::chown(path.c_str(), fileOwner.value_or(0), fileOwner.value_or(0));
+        ::chown(path.c_str(), fileOwner, fileOwner);
         ::chmod(path.c_str(), fileMode);
         const ino_t before = Lstat(path).st_ino;
-        const int status = InChild([&, reason = reason] {
+        const int status = InChild([&] {
             if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
                 return 99;
             }
-            return SaveOutcome(path, reason);
+            return SaveOutcome(path, row.at(5));
         });
         if (status == 99) {
             GTEST_SKIP() << "cannot change to the user nobody";
         }
         EXPECT_EQ(status, outcome) << "2 another reason, 3 not foreseen by WhyNotWritable";
-        EXPECT_EQ(ReadBytes(path), outcome == 0 ? kNew : fileOwner ? kOld : "");
-        if (fileOwner) {
+        EXPECT_EQ(ReadBytes(path), outcome == 0 ? kNew : hasFile ? kOld : "");
+        if (hasFile) {
             const struct stat st = Lstat(path);
-            EXPECT_EQ(std::tuple(st.st_uid, st.st_mode & 07777), std::tuple(*fileOwner, fileMode));
+            EXPECT_EQ(std::tuple(st.st_uid, st.st_mode & 07777), std::tuple(fileOwner, fileMode));
             EXPECT_EQ(st.st_ino == before, inPlace || outcome != 0);
         }
         EXPECT_TRUE(Hidden(dir / "d").empty());
@@ -306,22 +262,6 @@ TEST(SafeFileWriter, TheOldFileStaysUntilCommit) {
     }
     EXPECT_EQ(ReadBytes(dir / "twin"), "new log");
     EXPECT_TRUE(Hidden(dir.Path()).empty());
-}
-
-// work(), failing if it still waits after two seconds; the FIFO is then opened at both ends so
-// that it ends.
-template <typename Work>
-auto Bounded(Work work, const fs::path& fifo) {
-    auto future = std::async(std::launch::async, work);
-    if (future.wait_for(2s) == std::future_status::ready) {
-        return future.get();
-    }
-    ADD_FAILURE() << "blocked on the FIFO";
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
-    auto result = future.get();
-    ::close(reader);
-    return result;
 }
 
 TEST(ReadFileBytes, OnlyRegularFilesAreRead) {

@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "../test_memory.h"
 #include "data_file.h"
+#include "plans.h"
 #include "record_layout.h"
 #include "summary.h"
 #include "temp_dir.h"
@@ -80,10 +80,7 @@ TEST(Listings, ListingAndDumpStayByteIdentical) {
         const std::string listing = TextListing(memory);
         ExpectGolden(name + std::string(".listing.txt"), listing);
         ExpectGolden(name + std::string(".dump.txt"), ChannelDump(memory));
-        std::string expected;
-        for (std::string_view heading : kListingHeadings) {
-            expected += " " + std::string(heading) + "\r\n";
-        }
+        std::string expected = ListingHead();
         for (int index = 0; index <= kLastRecord; ++index) {
             expected += " " + SummaryLine(memory.Rec(index), index) + "\r\n";
         }

@@ -6,9 +6,19 @@
 #include "../core/fake_operator.h"
 #include "../test_memory.h"
 #include "channel_editor.h"
+#include "listings.h"
 #include "shadows.h"
 
 namespace kld::test {
+
+using namespace std::string_literals;
+using Zones = std::array<std::int16_t, kZoneCount>;
+
+// A memory and the program state that goes with it, as a fresh program holds them.
+struct Session {
+    ChannelMemory memory = ResetMemory();
+    ProgramState state;
+};
 
 struct Chan {
     int index;
@@ -21,6 +31,15 @@ struct Chan {
     int rxCtcss = 0, txCtcss = 0, rxDcs = 0, txDcs = 0;
     std::string rxTg = "0001", txTg = "0001", rxNac = "293", txNac = "293", idCall = "0000001";
 };
+
+// The headings that open a listing.
+inline std::string ListingHead() {
+    std::string head;
+    for (std::string_view heading : kListingHeadings) {
+        head += " " + std::string(heading) + "\r\n";
+    }
+    return head;
+}
 
 // Stores a channel the way the editor's "Save Record" does.
 inline void Store(ChannelMemory& memory, const Chan& c) {
