@@ -5,7 +5,10 @@
 #include <functional>
 #include <utility>
 
+#include "../case_table.h"
+#include "repeated_transfer.h"
 #include "sim_rig.h"
+#include "transfer_logs.h"
 #include "wire_codec.h"
 
 namespace kld {
@@ -17,6 +20,7 @@ using test::FillRadio;
 using test::Lines;
 using test::Rig;
 using Zones = std::array<std::int16_t, kZoneCount>;
+namespace fs = std::filesystem;
 
 bool Has(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -266,6 +270,125 @@ TEST(TransferSend, NewStampPurgesAndWritesRadioRecordsBackUnlessOneCannotGo) {
     EXPECT_NE(test::ReadBytes(rig.dir / "KLD-540.log").find("Sending Shadow Memory Data...\r\n"),
               std::string::npos)
         << "a purge brings the second pass";
+}
+
+// A host that acts when the caption of the second send goes up.
+struct Host : test::FakeHost {
+    std::function<void()> atSecondSend = [] {};
+    void SetProgressCaption(std::string_view caption) override {
+        FakeHost::SetProgressCaption(caption);
+        if (caption.starts_with("Data Transfer Progress (2 of")) {
+            atSecondSend();
+        }
+    }
+};
+
+// The test receives, fills the memory with generated channels and sends it n times, changing
+// every frequency between sends. A soak test goes on after a failed send, and says at the end
+// which sends failed; stopping one send stops the test.
+TEST(RepeatedTransfer, SendsGeneratedChannelsAndCountsFailedAndCancelledSends) {
+    const Failure busy{"Invalid COM Port (or Port in use)", "held elsewhere"};
+    const std::tuple<const char*, void (*)(test::Rig&, Host&), std::size_t, std::vector<Failure>,
+                     std::string>
+        rows[] = {
+            {"every send completes", [](test::Rig&, Host&) {}, 3, {}, "3 of 3 sends completed."},
+            {"the port is taken from the second send on",
+             [](test::Rig& r, Host& h) {
+                 h.atSecondSend = [&r] { r.device.FailOpen("held elsewhere"); };
+             },
+             3,
+             {busy, busy},
+             "1 of 3 sends completed.\n\nFailed:\n    2 of 3: Invalid COM Port (or Port in use)\n"
+             "    3 of 3: Invalid COM Port (or Port in use)"},
+            {"the second send is stopped",
+             [](test::Rig&, Host& h) {
+                 h.atSecondSend = [&h] { h.cancelWhen = [] { return true; }; };
+             },
+             2,
+             {Failure{"Transfer Cancelled"}},
+             "1 of 3 sends completed.\n\nThe test was stopped during send 2 of 3."},
+        };
+    for (const auto& [name, setUp, rounds, failures, summary] : rows) {
+        SCOPED_TRACE(name);
+        test::Rig rig;
+        test::FillRadio(rig.radio);
+        Host host;
+        setUp(rig, host);
+        TransferContext context = rig.Context(host);
+        const TransferTestResult result = RunTransferTest(3, context);
+        EXPECT_EQ(result.rounds.size(), rounds);
+        EXPECT_EQ(result.Failures(), failures);
+        EXPECT_EQ(TransferTestSummary(result, 3),
+                  (Message{summary, "Repeated Transfer Test",
+                           failures.empty() ? Icon::Information : Icon::Exclamation, Buttons::Ok}));
+        EXPECT_TRUE(rig.op.shown.empty());
+        EXPECT_EQ(host.captions.back(), "Data Transfer Progress");
+        EXPECT_EQ(rig.state.PurgeMode, 0);
+        if (failures.empty()) {
+            EXPECT_EQ(host.captions,
+                      (Lines{"Data Transfer Progress (syncing to radio)",
+                             "Data Transfer Progress (1 of 3)", "Data Transfer Progress (2 of 3)",
+                             "Data Transfer Progress (3 of 3)", "Data Transfer Progress"}));
+            EXPECT_EQ(rig.radio.Memory().Rec(16).Desc.View(), "Z01/P16 ");
+            EXPECT_EQ(rig.radio.Memory().Rec(1).RFrq.View(), "150.0100  ") << "the last send";
+            EXPECT_EQ(rig.memory.Rec(1).RFrq.View(), "160.0100  ") << "the fill after it";
+            EXPECT_EQ(rig.memory.Rec(17).Desc.View(), "Z02/P01 ");
+        }
+    }
+}
+
+// Files and folders, all the way down.
+std::ptrdiff_t EntriesIn(const fs::path& folder) {
+    return std::distance(fs::recursive_directory_iterator(folder), {});
+}
+
+TEST(TransferLog, DebugModeLogsEveryLine) {
+    Rig rig("--level 0");
+    sim::BlankMemory(rig.radio.Memory());
+    rig.state.DebugMode = true;
+    ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
+    test::ExpectGolden("receive.log", test::ReadBytes(rig.dir / "KLD-540.log"));
+}
+
+TEST(TransferLog, DebugLogReplacesTheEarlierOneOnlyWhenComplete) {
+    for (const bool complete : {false, true}) {
+        SCOPED_TRACE(complete ? "complete" : "failed");
+        sim::SimConfig config;
+        config.debugLog = {"0040C142", "0041C344"};
+        if (!complete) {
+            config.faults.silentAfterLines = 10;  // after the first log line
+        }
+        Rig rig(config);
+        test::WriteBytes(rig.dir / "KVRX-540_Dbg.log", "the earlier log\r\n");
+        EXPECT_EQ(rig.Run(Direction::DebugLog).Complete(), complete);
+        EXPECT_EQ(test::ReadBytes(rig.dir / "KVRX-540_Dbg.log"),
+                  complete ? "Rx:0040: A\r\nTx:0040:  B\r\nRx:0041: C\r\nTx:0041:  D\r\n"
+                           : "the earlier log\r\n");
+        EXPECT_EQ(EntriesIn(rig.dir.Path()), 1) << "no temporary file is left behind";
+    }
+}
+
+// The radio names its text log; the name must never lead out of Logs.
+TEST(RadioTextLog, StaysInsideLogs) {
+    for (const auto& [name, written] :
+         {std::pair{"unit-17", true}, std::pair{"../escape", false}}) {
+        SCOPED_TRACE(name);
+        sim::SimConfig config;
+        config.textLogName = name, config.textLogLines = {"Power on", "Battery 7.2V"};
+        Rig rig(config);
+        rig.state.DebugMode = true;
+        fs::create_directory(rig.dir / "Logs");
+        ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
+        if (written) {
+            EXPECT_EQ(test::ReadBytes(rig.dir / "Logs" / "unit-17.txt"),
+                      "Date: 05-Mar-2021, 15:30:12\r\nPower on\r\nBattery 7.2V\r\n");
+        }
+        EXPECT_EQ(EntriesIn(rig.dir.Path()), written ? 3 : 2)
+            << "Logs, the transfer log and no other";
+    }
+    for (const auto& row : test::Cases("log_names.txt")) {
+        EXPECT_EQ(IsSafeLogName(row[0]), row[1] == "yes") << '"' << row[0] << '"';
+    }
 }
 
 }  // namespace
