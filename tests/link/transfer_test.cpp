@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <utility>
 
 #include "../case_table.h"
@@ -49,80 +50,56 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
 // included; once records arrive, the memory is the radio's, and a completed one takes the radio's
 // stamp and lists too.
 TEST(TransferOutcome, EachEndsWithItsMessage) {
-    enum Memory { Radios, Kept, NotReceived };
-    using enum Direction;
-    const struct {
-        const char* name;
-        const char* radio;  // kvrx540-sim's options
-        std::string message = "Transfer Complete.";
-        Memory memory = Radios;
-        Direction direction = Receive;
-        std::string detail = "";
-        void (*setUp)(Rig&) = [](Rig&) {};
-    } rows[] = {
-        {"no fault", ""},
-        {"one out-of-range record", "--out-of-range 1"},
-        {"endless out-of-range records", "--out-of-range always",
-         "Too Many Communications Errors 0", Kept},
-        {"one bad checksum", "--bad-checksum 1"},
-        {"bad checksums on every answer", "--bad-checksum always", "Checksum Error -10", Kept},
-        {"garbage lines", "--garbage 2"},
-        {"busy radio", "--busy 3"},
-        {"silent radio", "--silent-after 0", "Timeout Error", Kept},
-        {"device vanishes", "--vanish-after 9", "Communication Error 0", Kept},
-        // Lines 10 and 11 ask for records 1 and 5; then the cable is pulled.
-        {"cable pulled after two records", "--vanish-after 11", "Communication Error 2"},
-        {"endless refusals", "--endless-refusals", "Too Many Communications Errors -10", Kept},
-        {"an over-long line", "--over-long", "Download Failure 0 0", Kept, Receive, "characters"},
-        {"a port that will not go to 115200", "", "Download Failure 0 -9", Kept, Receive,
-         "would not change to 115200 baud",
+    const std::map<std::string, void (*)(Rig&)> setUps = {
+        {"a port that will not go to 115200",
          [](Rig& r) { r.device.refuseSettings = "115200,N,8,1"; }},
-        {"a transfer log that cannot be created", "", "Invalid COM Port (or Port in use)", Kept,
-         Receive, "KLD-540.log",
+        {"a transfer log that cannot be created",
          [](Rig& r) {
              r.state.DebugMode = true;
-             std::filesystem::create_directories(r.dir / "KLD-540.log" / "in the way");
+             fs::create_directories(r.dir / "KLD-540.log" / "in the way");
          }},
-        {"nothing selected", "", "No data selected for transfer to Radio", NotReceived, Send},
-        {"a port that will not open", "", "Invalid COM Port (or Port in use)", NotReceived, Send,
-         "dialout", [](Rig& r) { r.SelectMain(), r.device.FailOpen("join the dialout group"); }},
-        {"an end frame that cannot be written", "", "Communication Error 233", NotReceived, Send,
-         "", [](Rig& r) { r.SelectMain(), r.device.refuseWriteOf = "T9030000"; }},
-        {"a record refused once is sent again", "--refuse-record 1", "Transfer Complete.",
-         NotReceived, Send, "", [](Rig& r) { r.SelectMain(); }},
-        {"a record refused twice", "--refuse-record 1 --refuse-times 2",
-         "Too Many Communications Errors 1", NotReceived, Send, "", [](Rig& r) { r.SelectMain(); }},
-        {"a debug log that cannot be created", "", "Download Failure 0 -10", NotReceived, DebugLog,
-         "KVRX-540_Dbg.log",
-         [](Rig& r) { std::filesystem::create_directories(r.dir / "KVRX-540_Dbg.log" / "x"); }},
-        // The operator presses stop: the records that came stay, and the end frame goes out.
-        {"stopped once record 5 is in", "", "Transfer Cancelled", Radios, Receive, "",
+        {"a port that will not open", [](Rig& r) { r.device.FailOpen("join the dialout group"); }},
+        {"an end frame that cannot be written",
+         [](Rig& r) { r.device.refuseWriteOf = "T9030000"; }},
+        {"a debug log that cannot be created",
+         [](Rig& r) { fs::create_directories(r.dir / "KVRX-540_Dbg.log" / "x"); }},
+        {"stopped once record 5 is in",
          [](Rig& r) { r.host.cancelWhen = [&r] { return r.memory.Rec(5).Select == 0xC0; }; }},
-        {"stopped before the first record goes", "", "Transfer Cancelled", NotReceived, Send, "",
-         [](Rig& r) {
-             r.memory.Rec(1).Select |= kSelSend, r.host.cancelWhen = [] { return true; };
-         }},
+        {"stopped before the first record goes",
+         [](Rig& r) { r.host.cancelWhen = [] { return true; }; }},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        Rig rig(row.radio);
+    const std::map<std::string, Direction> directions = {{"receive", Direction::Receive},
+                                                         {"send", Direction::Send},
+                                                         {"send main", Direction::Send},
+                                                         {"debug log", Direction::DebugLog}};
+    for (auto row : test::Cases("transfer_outcomes.txt")) {
+        row.resize(6);
+        const std::string &name = row[0], &message = row[3], &memory = row[4], &detail = row[5];
+        const Direction direction = directions.at(row[2]);
+        SCOPED_TRACE(name);
+        Rig rig(row[1]);
         FillRadio(rig.radio);
-        row.setUp(rig);
+        if (row[2] == "send main") {
+            rig.SelectMain();
+        }
+        if (setUps.contains(name)) {
+            setUps.at(name)(rig);
+        }
         Channel(rig.memory, 100, kSelDefined | kSelCreatedHere);
         ++rig.memory.ZoneCounts[0];
         const ChannelMemory before = rig.memory;
 
-        const TransferResult result = rig.Run(row.direction);
-        EXPECT_EQ(result.Message(), row.message);
+        const TransferResult result = rig.Run(direction);
+        EXPECT_EQ(result.Message(), message);
         EXPECT_EQ(result.failure.value_or(Failure{"none"}).message,
-                  result.Complete() ? "none" : row.message);
-        EXPECT_NE(result.failure.value_or(Failure{}).detail.find(row.detail), std::string::npos);
+                  result.Complete() ? "none" : message);
+        EXPECT_NE(result.failure.value_or(Failure{}).detail.find(detail), std::string::npos);
         EXPECT_TRUE(rig.op.shown.empty()) << "the transfer tells nothing itself";
         EXPECT_EQ(Has(rig.host.statuses, "Transfer Complete."), result.Complete());
-        if (row.memory == Kept) {
+        if (memory == "kept") {
             EXPECT_EQ(std::pair(rig.memory.Records, rig.memory.ZoneCounts),
                       std::pair(before.Records, before.ZoneCounts));
-        } else if (row.memory == Radios) {
+        } else if (memory == "radio's") {
             EXPECT_FALSE(rig.memory.Rec(100).IsDefined()) << "cleared by the receive";
             EXPECT_EQ(rig.memory.Rec(5).Desc.View(), "Fire    ");
         }
@@ -131,10 +108,10 @@ TEST(TransferOutcome, EachEndsWithItsMessage) {
                       std::pair(std::string("Transfer Complete."), std::vector<bool>{true, false}));
             EXPECT_GE(rig.host.now.time_since_epoch(), 2s)
                 << "the window keeps the completion on show a moment";
-            EXPECT_GE(rig.host.paused, row.direction == Send ? 500ms : 0ms)
+            EXPECT_GE(rig.host.paused, direction == Direction::Send ? 500ms : 0ms)
                 << "a refused record waits before it goes again";
         }
-        if (result.Complete() && row.memory == Radios) {
+        if (result.Complete() && memory == "radio's") {
             EXPECT_EQ(rig.memory.ZoneCounts,
                       (Zones{1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
             EXPECT_EQ(std::pair(rig.state.MemoryStamp, rig.state.RadioVersion),
