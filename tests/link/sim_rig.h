@@ -28,8 +28,7 @@ using Lines = std::vector<std::string>;
 class FakeHost : public TransferHost {
   public:
     std::chrono::steady_clock::time_point now{};
-    std::vector<std::string> statuses;
-    std::vector<std::string> captions;
+    Lines statuses, captions;
     std::vector<bool> shown;
     std::chrono::milliseconds paused{0};
     // The operator's stop button: asked while the transfer waits.
@@ -49,7 +48,6 @@ class FakeHost : public TransferHost {
     void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
     void SetProgress(int) override {}
     void SetProgressCaption(std::string_view caption) override { captions.emplace_back(caption); }
-    bool LingersOnCompletion() const override { return true; }
     bool CancelRequested() override { return cancelWhen(); }
 };
 
@@ -108,7 +106,6 @@ class RecordingLine : public sim::SimSerialDevice {
     std::string answers_;
 };
 
-// A program and a simulated radio on one in-process line, on a fake clock.
 struct Rig {
     TempDir dir;
     ChannelMemory memory = ResetMemory();
@@ -129,9 +126,8 @@ struct Rig {
         return RadioTransfer(direction, context);
     }
     VerifyResult Verify() { return VerifyRadio(memory, state, device, host, dir.Path()); }
-    // Stamps alike, so a send purges nothing.
+    // Stamps alike, so a send purges nothing (and, for SelectMain, Main selected for it).
     void StampsAlike() { state.MemoryStamp = radio.MemoryStamp(); }
-    // And Main selected for it.
     void SelectMain() {
         StampsAlike();
         memory.Rec(kFirstChannel).Select |= kSelSend;

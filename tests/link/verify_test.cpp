@@ -155,9 +155,8 @@ TEST(SendSelection, FollowsTheSendsOwnChoice) {
         // The radio holds an older copy of every channel, which matches only once written.
         for (int i = 0; i <= kLastRecord; ++i) {
             if (rig.memory.Rec(i).IsDefined()) {
-                rig.radio.Memory().Rec(i) = rig.memory.Rec(i);
-                rig.radio.Memory().Rec(i).Select = kSelDefined,
-                rig.radio.Memory().Rec(i).Desc = "old";
+                ChannelRecord& old = rig.radio.Memory().Rec(i) = rig.memory.Rec(i);
+                old.Select = kSelDefined, old.Desc = "old";
             }
         }
         ASSERT_TRUE(rig.Run(Direction::Send).Complete());

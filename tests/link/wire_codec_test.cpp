@@ -50,25 +50,15 @@ Zones CountedIn(int zone) {
 TEST(FramesTest, EveryCommandAsItGoesOnTheWire) {
     const ProgramVersion v260{2, 6, 0};
     using F = std::string;
+    // clang-format off
     const std::string frames[] = {OpeningRequestFrame(kFirstOpeningCode, v260),
-                                  OpeningRequestFrame(kFirstOpeningCode + 1, v260),
-                                  F(kFrameAccepted),
-                                  F(kFrameRefused),
-                                  F(kFrameBusy),
-                                  F(kFrameSpeedChange),
-                                  F(kFrameModesQuestion),
-                                  F(kFrameModesAnswer) + "70",
-                                  F(kFrameVersionQuestion),
-                                  F(kFrameVersionAnswer) + "021100",
-                                  F(kFrameTextLogQuestion),
-                                  F(kFrameStampQuestion),
-                                  F(kFrameStamp) + "20210305153012",
-                                  F(kFrameBeginSend),
-                                  F(kFrameBeginReceive),
-                                  F(kFrameBeginDebugLog),
-                                  F(kFramePurge),
-                                  EraseFrame(kGuard1),
-                                  F(kFrameEnd)};
+        OpeningRequestFrame(kFirstOpeningCode + 1, v260), F(kFrameAccepted), F(kFrameRefused),
+        F(kFrameBusy), F(kFrameSpeedChange), F(kFrameModesQuestion), F(kFrameModesAnswer) + "70",
+        F(kFrameVersionQuestion), F(kFrameVersionAnswer) + "021100", F(kFrameTextLogQuestion),
+        F(kFrameStampQuestion), F(kFrameStamp) + "20210305153012", F(kFrameBeginSend),
+        F(kFrameBeginReceive), F(kFrameBeginDebugLog), F(kFramePurge), EraseFrame(kGuard1),
+        F(kFrameEnd)};
+    // clang-format on
     std::string wire;
     for (const std::string& frame : frames) {
         wire += WithChecksum(frame) + "\n";
@@ -94,10 +84,9 @@ TEST(RecordImageTest, GoldenFramesBothWays) {
     shadow.TCTCSS = 0, shadow.TDCS = 20;
     // Guard 2 as a reset leaves it: list 15, noise squelch, tones and codes at position 1.
     for (const auto& row : test::Cases("record_frames.txt")) {
-        const std::string& name = row[0];
         const std::string& wire = row[2];
         const int index = std::stoi(row[1]), countedZone = std::stoi(row[3]);
-        SCOPED_TRACE(name);
+        SCOPED_TRACE(row[0]);
         const auto image = RecordImage(sent, index);
         ASSERT_TRUE(image.has_value());
         EXPECT_EQ(WithChecksum(RecordFrameText(*image)), wire);
