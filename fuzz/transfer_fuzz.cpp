@@ -18,10 +18,10 @@
 #include <filesystem>
 
 #include "codecs.h"
+#include "fake_host.h"
 #include "fuzz_support.h"
 #include "send_plan.h"
 #include "transfer.h"
-#include "transfer_host.h"
 #include "verify.h"
 #include "wire_codec.h"
 
@@ -31,22 +31,6 @@ using namespace kld;
 using namespace kld::fuzz;
 
 enum Line { kSound, kRefusing, kFailing, kSilent };
-
-// A host on a fake clock: a pause or a wait moves the clock, so a time-out takes no real time.
-class Host : public TransferHost {
-  public:
-    std::chrono::steady_clock::time_point now{};
-    std::chrono::steady_clock::time_point Now() override { return now; }
-    std::tm LocalTime() override {
-        std::tm t{};
-        return t.tm_mday = 1, t;
-    }
-    void Pause(std::chrono::milliseconds duration) override { now += duration; }
-    void WaitForData(SerialDevice&, std::chrono::milliseconds bound) override { now += bound; }
-    void ShowProgress(bool) override {}
-    void SetStatus(std::string_view) override {}
-    void SetProgress(int) override {}
-};
 
 class ScriptedRadio : public SerialDevice {
   public:
@@ -159,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::filesystem::create_directory(folder / "Logs", ec);
     }
     ScriptedRadio radio(RadioBytes(in.Rest(), (setup >> 5) & 3, setup & 0x10), data[1]);
-    Host host;
+    test::FakeHost host;
     if ((setup & 3) == 3) {
         const VerifyResult verified = VerifyRadio(memory, state, radio, host, folder);
         Require(VerifyReportText(verified).ends_with('\n'), "a verify report ends its last line");
