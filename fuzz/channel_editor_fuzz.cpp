@@ -12,6 +12,7 @@
 //            0-6 which box, modulo 18; bit 7 paste rather than type, or the transmit side) and
 //            what it needs: a text is a length byte and that many bytes, a choice one byte.
 #include <functional>
+#include <tuple>
 
 #include "channel_editor.h"
 #include "codecs.h"
@@ -193,8 +194,7 @@ class Editor {
             transmit ? LeaveTxFrequency(fields, op_) : LeaveRxFrequency(fields, op_);
         Require(cancel || AcceptedFrequency(transmit ? fields.tx : fields.rx),
                 "a frequency the leave rule accepts is accepted again as it stands");
-        v().rxFreq = fields.rx;
-        v().txFreq = fields.tx;
+        std::tie(v().rxFreq, v().txFreq) = std::tie(fields.rx, fields.tx);
     }
     void EnterHex(std::string& box, std::string& follower, std::size_t maxLength,
                   std::string_view keys, bool paste, std::string (*complete)(std::string_view)) {
@@ -242,10 +242,7 @@ class Editor {
             Require(memory_.Rec(s).RFrq == r.RFrq && memory_.Rec(s).TFrq == r.TFrq,
                     "shadows take their primary's frequencies");
         }
-        CheckZoneCounts(memory_);
-        if (roomy_) {
-            CheckNoListOverfull(memory_);  // a store offers no full list
-        }
+        CheckZoneCounts(memory_, roomy_);  // a store offers no full list
         for (int changed : outcome.changedRecords) {
             CheckSummaryLine(memory_, changed);  // the list shows these lines afresh
         }
