@@ -218,24 +218,23 @@ class Editor {
             return;
         }
         const ChannelRecord &r = memory_.Rec(c), &was = before.Rec(c);
-        Require(ModeFlag(r.Mode) != 0, "a stored channel has an operating mode");
-        // A position the list cannot show was no choice: the record keeps it.
-        Require((!CtcssText(r.RCTCSS).empty() || r.RCTCSS == was.RCTCSS) &&
+        const SquelchLists offered = SquelchListsFor(r.Mode, r.IsShadow());
+        // A tone or code position the list cannot show was no choice: the record keeps it.
+        Require(ModeFlag(r.Mode) != 0 && (!CtcssText(r.RCTCSS).empty() || r.RCTCSS == was.RCTCSS) &&
                     (!CtcssText(r.TCTCSS).empty() || r.TCTCSS == was.TCTCSS) &&
                     (!DcsText(r.RDCS).empty() || r.RDCS == was.RDCS) &&
-                    (!DcsText(r.TDCS).empty() || r.TDCS == was.TDCS),
-                "a stored channel's tones and codes are inside their tables, or kept");
-        const SquelchLists offered = SquelchListsFor(r.Mode, r.IsShadow());
-        Require(SquelchPosition(offered.rx, r.RSql) && SquelchPosition(offered.tx, r.TSql),
-                "a stored channel's squelch modes are in its mode's lists");
+                    (!DcsText(r.TDCS).empty() || r.TDCS == was.TDCS) &&
+                    SquelchPosition(offered.rx, r.RSql) && SquelchPosition(offered.tx, r.TSql),
+                "a stored channel has a mode, tones and codes inside their tables (or kept) and "
+                "squelch modes its mode's lists offer");
         Require(r.RTG.View().substr(4) == "  " && r.TTG.View().substr(4) == "  " &&
                     r.RNAC.View().substr(3) == "   " && r.TNAC.View().substr(3) == "   " &&
                     r.RFrq.View().substr(8) == "  " && r.TFrq.View().substr(8) == "  " &&
                     AcceptedFrequency(DisplayFrequency(r.RFrq.View())) &&
-                    AcceptedFrequency(DisplayFrequency(r.TFrq.View())),
-                "a stored channel's texts fit, its frequencies shown as the leave rule takes them");
-        Require(IdCallText(r.IDCall) == outcome.idCall,
-                "the ID call box shows the digits that were stored");
+                    AcceptedFrequency(DisplayFrequency(r.TFrq.View())) &&
+                    IdCallText(r.IDCall) == outcome.idCall,
+                "a stored channel's texts fit, its frequencies shown as the leave rule takes them, "
+                "the ID call box the digits stored");
         // Only a channel marked as a primary hands its frequencies on, though its slots may
         // name shadows without the mark.
         for (const int s : r.HasShadows() ? ShadowsOf(memory_, c) : std::vector<int>{}) {
