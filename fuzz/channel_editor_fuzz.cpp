@@ -161,15 +161,12 @@ class Editor {
     void Show() {
         view_ = ViewCurrentChannel(memory_);
         // A box shows as much of what a record holds as it takes.
-        for (const auto& [box, width] : {std::pair(&v().rxFreq, kFrequencyChars),
-                                         {&v().txFreq, kFrequencyChars},
-                                         {&v().rxTalkGroup, kTalkGroupChars},
-                                         {&v().txTalkGroup, kTalkGroupChars},
-                                         {&v().rxNac, kNacChars},
-                                         {&v().txNac, kNacChars},
-                                         {&v().idCall, kIdCallChars}}) {
-            box->resize(std::min<std::size_t>(box->size(), width));
-        }
+        const auto fit = [](std::string& box, std::size_t width) {
+            box.resize(std::min(box.size(), width));
+        };
+        fit(v().rxFreq, kFrequencyChars), fit(v().txFreq, kFrequencyChars);
+        fit(v().rxTalkGroup, kTalkGroupChars), fit(v().txTalkGroup, kTalkGroupChars);
+        fit(v().rxNac, kNacChars), fit(v().txNac, kNacChars), fit(v().idCall, kIdCallChars);
         lists_ = view_.squelch;
         modeTag_ = v().mode;
     }
