@@ -12,6 +12,7 @@
 //            0-6 which box, modulo 18; bit 7 paste rather than type, or the transmit side) and
 //            what it needs: a text is a length byte and that many bytes, a choice one byte.
 #include <functional>
+#include <tuple>
 
 #include "channel_editor.h"
 #include "codecs.h"
@@ -160,15 +161,12 @@ class Editor {
     void Show() {
         view_ = ViewCurrentChannel(memory_);
         // A box shows as much of what a record holds as it takes.
-        for (const auto& [box, width] : {std::pair(&v().rxFreq, kFrequencyChars),
-                                         {&v().txFreq, kFrequencyChars},
-                                         {&v().rxTalkGroup, kTalkGroupChars},
-                                         {&v().txTalkGroup, kTalkGroupChars},
-                                         {&v().rxNac, kNacChars},
-                                         {&v().txNac, kNacChars},
-                                         {&v().idCall, kIdCallChars}}) {
-            box->resize(std::min<std::size_t>(box->size(), width));
-        }
+        const auto fit = [](std::string& box, std::size_t width) {
+            box.resize(std::min(box.size(), width));
+        };
+        fit(v().rxFreq, kFrequencyChars), fit(v().txFreq, kFrequencyChars);
+        fit(v().rxTalkGroup, kTalkGroupChars), fit(v().txTalkGroup, kTalkGroupChars);
+        fit(v().rxNac, kNacChars), fit(v().txNac, kNacChars), fit(v().idCall, kIdCallChars);
         lists_ = view_.squelch;
         modeTag_ = v().mode;
     }
@@ -193,8 +191,7 @@ class Editor {
             transmit ? LeaveTxFrequency(fields, op_) : LeaveRxFrequency(fields, op_);
         Require(cancel || AcceptedFrequency(transmit ? fields.tx : fields.rx),
                 "a frequency the leave rule accepts is accepted again as it stands");
-        v().rxFreq = fields.rx;
-        v().txFreq = fields.tx;
+        std::tie(v().rxFreq, v().txFreq) = std::tie(fields.rx, fields.tx);
     }
     void EnterHex(std::string& box, std::string& follower, std::size_t maxLength,
                   std::string_view keys, bool paste, std::string (*complete)(std::string_view)) {
@@ -218,34 +215,30 @@ class Editor {
             return;
         }
         const ChannelRecord &r = memory_.Rec(c), &was = before.Rec(c);
-        Require(ModeFlag(r.Mode) != 0, "a stored channel has an operating mode");
-        // A position the list cannot show was no choice: the record keeps it.
-        Require((!CtcssText(r.RCTCSS).empty() || r.RCTCSS == was.RCTCSS) &&
+        const SquelchLists offered = SquelchListsFor(r.Mode, r.IsShadow());
+        // A tone or code position the list cannot show was no choice: the record keeps it.
+        Require(ModeFlag(r.Mode) != 0 && (!CtcssText(r.RCTCSS).empty() || r.RCTCSS == was.RCTCSS) &&
                     (!CtcssText(r.TCTCSS).empty() || r.TCTCSS == was.TCTCSS) &&
                     (!DcsText(r.RDCS).empty() || r.RDCS == was.RDCS) &&
-                    (!DcsText(r.TDCS).empty() || r.TDCS == was.TDCS),
-                "a stored channel's tones and codes are inside their tables, or kept");
-        const SquelchLists offered = SquelchListsFor(r.Mode, r.IsShadow());
-        Require(SquelchPosition(offered.rx, r.RSql) && SquelchPosition(offered.tx, r.TSql),
-                "a stored channel's squelch modes are in its mode's lists");
+                    (!DcsText(r.TDCS).empty() || r.TDCS == was.TDCS) &&
+                    SquelchPosition(offered.rx, r.RSql) && SquelchPosition(offered.tx, r.TSql),
+                "a stored channel has a mode, tones and codes inside their tables (or kept) and "
+                "squelch modes its mode's lists offer");
         Require(r.RTG.View().substr(4) == "  " && r.TTG.View().substr(4) == "  " &&
                     r.RNAC.View().substr(3) == "   " && r.TNAC.View().substr(3) == "   " &&
                     r.RFrq.View().substr(8) == "  " && r.TFrq.View().substr(8) == "  " &&
                     AcceptedFrequency(DisplayFrequency(r.RFrq.View())) &&
-                    AcceptedFrequency(DisplayFrequency(r.TFrq.View())),
-                "a stored channel's texts fit, its frequencies shown as the leave rule takes them");
-        Require(IdCallText(r.IDCall) == outcome.idCall,
-                "the ID call box shows the digits that were stored");
+                    AcceptedFrequency(DisplayFrequency(r.TFrq.View())) &&
+                    IdCallText(r.IDCall) == outcome.idCall,
+                "a stored channel's texts fit, its frequencies shown as the leave rule takes them, "
+                "the ID call box the digits stored");
         // Only a channel marked as a primary hands its frequencies on, though its slots may
         // name shadows without the mark.
         for (const int s : r.HasShadows() ? ShadowsOf(memory_, c) : std::vector<int>{}) {
             Require(memory_.Rec(s).RFrq == r.RFrq && memory_.Rec(s).TFrq == r.TFrq,
                     "shadows take their primary's frequencies");
         }
-        CheckZoneCounts(memory_);
-        if (roomy_) {
-            CheckNoListOverfull(memory_);  // a store offers no full list
-        }
+        CheckZoneCounts(memory_, roomy_);  // a store offers no full list
         for (int changed : outcome.changedRecords) {
             CheckSummaryLine(memory_, changed);  // the list shows these lines afresh
         }

@@ -23,17 +23,14 @@ int main(int argc, char** argv) {
         ++inputs;
     };
     for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] == '-') {
-            continue;  // libFuzzer's options
-        }
-        if (!fs::is_directory(argv[i])) {
-            replay(argv[i]);
-            continue;
-        }
-        for (const auto& entry : fs::recursive_directory_iterator(argv[i])) {
-            if (entry.is_regular_file()) {
-                replay(entry.path());
+        if (fs::is_directory(argv[i])) {
+            for (const auto& entry : fs::recursive_directory_iterator(argv[i])) {
+                if (entry.is_regular_file()) {
+                    replay(entry.path());
+                }
             }
+        } else if (argv[i][0] != '-') {  // "-": one of libFuzzer's options
+            replay(argv[i]);
         }
     }
     std::printf("replayed %d inputs, %d unreadable\n", inputs, unreadable);

@@ -2,13 +2,13 @@
 // A program and a simulated radio on one in-process line, on a fake clock, as the transfer and
 // verify tests run them.
 #include <chrono>
-#include <ctime>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "../core/fake_operator.h"
+#include "../fake_host.h"
 #include "../files/temp_dir.h"
 #include "../sim_config.h"
 #include "../test_memory.h"
@@ -17,7 +17,6 @@
 #include "sim_radio.h"
 #include "sim_serial_device.h"
 #include "transfer.h"
-#include "transfer_host.h"
 #include "verify.h"
 
 namespace kld::test {
@@ -79,7 +78,6 @@ class RecordingLine : public sim::SimSerialDevice {
     std::string answers_;
 };
 
-// A program and a simulated radio on one in-process line, on a fake clock.
 struct Rig {
     TempDir dir;
     ChannelMemory memory = ResetMemory();
@@ -100,9 +98,8 @@ struct Rig {
         return RadioTransfer(direction, context);
     }
     VerifyResult Verify() { return VerifyRadio(memory, state, device, host, dir.Path()); }
-    // Stamps alike, so a send purges nothing.
+    // Stamps alike, so a send purges nothing (and, for SelectMain, Main selected for it).
     void StampsAlike() { state.MemoryStamp = radio.MemoryStamp(); }
-    // And Main selected for it.
     void SelectMain() {
         StampsAlike();
         memory.Rec(kFirstChannel).Select |= kSelSend;

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <utility>
 
+#include "../case_table.h"
+#include "repeated_transfer.h"
 #include "sim_rig.h"
+#include "transfer_logs.h"
 #include "wire_codec.h"
 
 namespace kld {
@@ -17,6 +21,7 @@ using test::FillRadio;
 using test::Lines;
 using test::Rig;
 using Zones = std::array<std::int16_t, kZoneCount>;
+namespace fs = std::filesystem;
 
 bool Has(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -45,80 +50,56 @@ TEST(TransferOpening, EachProtocolLevelTakesItsPath) {
 // included; once records arrive, the memory is the radio's, and a completed one takes the radio's
 // stamp and lists too.
 TEST(TransferOutcome, EachEndsWithItsMessage) {
-    enum Memory { Radios, Kept, NotReceived };
-    using enum Direction;
-    const struct {
-        const char* name;
-        const char* radio;  // kvrx540-sim's options
-        std::string message = "Transfer Complete.";
-        Memory memory = Radios;
-        Direction direction = Receive;
-        std::string detail = "";
-        void (*setUp)(Rig&) = [](Rig&) {};
-    } rows[] = {
-        {"no fault", ""},
-        {"one out-of-range record", "--out-of-range 1"},
-        {"endless out-of-range records", "--out-of-range always",
-         "Too Many Communications Errors 0", Kept},
-        {"one bad checksum", "--bad-checksum 1"},
-        {"bad checksums on every answer", "--bad-checksum always", "Checksum Error -10", Kept},
-        {"garbage lines", "--garbage 2"},
-        {"busy radio", "--busy 3"},
-        {"silent radio", "--silent-after 0", "Timeout Error", Kept},
-        {"device vanishes", "--vanish-after 9", "Communication Error 0", Kept},
-        // Lines 10 and 11 ask for records 1 and 5; then the cable is pulled.
-        {"cable pulled after two records", "--vanish-after 11", "Communication Error 2"},
-        {"endless refusals", "--endless-refusals", "Too Many Communications Errors -10", Kept},
-        {"an over-long line", "--over-long", "Download Failure 0 0", Kept, Receive, "characters"},
-        {"a port that will not go to 115200", "", "Download Failure 0 -9", Kept, Receive,
-         "would not change to 115200 baud",
+    const std::map<std::string, void (*)(Rig&)> setUps = {
+        {"a port that will not go to 115200",
          [](Rig& r) { r.device.refuseSettings = "115200,N,8,1"; }},
-        {"a transfer log that cannot be created", "", "Invalid COM Port (or Port in use)", Kept,
-         Receive, "KLD-540.log",
+        {"a transfer log that cannot be created",
          [](Rig& r) {
              r.state.DebugMode = true;
-             std::filesystem::create_directories(r.dir / "KLD-540.log" / "in the way");
+             fs::create_directories(r.dir / "KLD-540.log" / "in the way");
          }},
-        {"nothing selected", "", "No data selected for transfer to Radio", NotReceived, Send},
-        {"a port that will not open", "", "Invalid COM Port (or Port in use)", NotReceived, Send,
-         "dialout", [](Rig& r) { r.SelectMain(), r.device.FailOpen("join the dialout group"); }},
-        {"an end frame that cannot be written", "", "Communication Error 233", NotReceived, Send,
-         "", [](Rig& r) { r.SelectMain(), r.device.refuseWriteOf = "T9030000"; }},
-        {"a record refused once is sent again", "--refuse-record 1", "Transfer Complete.",
-         NotReceived, Send, "", [](Rig& r) { r.SelectMain(); }},
-        {"a record refused twice", "--refuse-record 1 --refuse-times 2",
-         "Too Many Communications Errors 1", NotReceived, Send, "", [](Rig& r) { r.SelectMain(); }},
-        {"a debug log that cannot be created", "", "Download Failure 0 -10", NotReceived, DebugLog,
-         "KVRX-540_Dbg.log",
-         [](Rig& r) { std::filesystem::create_directories(r.dir / "KVRX-540_Dbg.log" / "x"); }},
-        // The operator presses stop: the records that came stay, and the end frame goes out.
-        {"stopped once record 5 is in", "", "Transfer Cancelled", Radios, Receive, "",
+        {"a port that will not open", [](Rig& r) { r.device.FailOpen("join the dialout group"); }},
+        {"an end frame that cannot be written",
+         [](Rig& r) { r.device.refuseWriteOf = "T9030000"; }},
+        {"a debug log that cannot be created",
+         [](Rig& r) { fs::create_directories(r.dir / "KVRX-540_Dbg.log" / "x"); }},
+        {"stopped once record 5 is in",
          [](Rig& r) { r.host.cancelWhen = [&r] { return r.memory.Rec(5).Select == 0xC0; }; }},
-        {"stopped before the first record goes", "", "Transfer Cancelled", NotReceived, Send, "",
-         [](Rig& r) {
-             r.memory.Rec(1).Select |= kSelSend, r.host.cancelWhen = [] { return true; };
-         }},
+        {"stopped before the first record goes",
+         [](Rig& r) { r.host.cancelWhen = [] { return true; }; }},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        Rig rig(row.radio);
+    const std::map<std::string, Direction> directions = {{"receive", Direction::Receive},
+                                                         {"send", Direction::Send},
+                                                         {"send main", Direction::Send},
+                                                         {"debug log", Direction::DebugLog}};
+    for (auto row : test::Cases("transfer_outcomes.txt")) {
+        row.resize(6);
+        const std::string &name = row[0], &message = row[3], &memory = row[4], &detail = row[5];
+        const Direction direction = directions.at(row[2]);
+        SCOPED_TRACE(name);
+        Rig rig(row[1]);
         FillRadio(rig.radio);
-        row.setUp(rig);
+        if (row[2] == "send main") {
+            rig.SelectMain();
+        }
+        if (setUps.contains(name)) {
+            setUps.at(name)(rig);
+        }
         Channel(rig.memory, 100, kSelDefined | kSelCreatedHere);
         ++rig.memory.ZoneCounts[0];
         const ChannelMemory before = rig.memory;
 
-        const TransferResult result = rig.Run(row.direction);
-        EXPECT_EQ(result.Message(), row.message);
+        const TransferResult result = rig.Run(direction);
+        EXPECT_EQ(result.Message(), message);
         EXPECT_EQ(result.failure.value_or(Failure{"none"}).message,
-                  result.Complete() ? "none" : row.message);
-        EXPECT_NE(result.failure.value_or(Failure{}).detail.find(row.detail), std::string::npos);
+                  result.Complete() ? "none" : message);
+        EXPECT_NE(result.failure.value_or(Failure{}).detail.find(detail), std::string::npos);
         EXPECT_TRUE(rig.op.shown.empty()) << "the transfer tells nothing itself";
         EXPECT_EQ(Has(rig.host.statuses, "Transfer Complete."), result.Complete());
-        if (row.memory == Kept) {
+        if (memory == "kept") {
             EXPECT_EQ(std::pair(rig.memory.Records, rig.memory.ZoneCounts),
                       std::pair(before.Records, before.ZoneCounts));
-        } else if (row.memory == Radios) {
+        } else if (memory == "radio's") {
             EXPECT_FALSE(rig.memory.Rec(100).IsDefined()) << "cleared by the receive";
             EXPECT_EQ(rig.memory.Rec(5).Desc.View(), "Fire    ");
         }
@@ -127,10 +108,10 @@ TEST(TransferOutcome, EachEndsWithItsMessage) {
                       std::pair(std::string("Transfer Complete."), std::vector<bool>{true, false}));
             EXPECT_GE(rig.host.now.time_since_epoch(), 2s)
                 << "the window keeps the completion on show a moment";
-            EXPECT_GE(rig.host.paused, row.direction == Send ? 500ms : 0ms)
+            EXPECT_GE(rig.host.paused, direction == Direction::Send ? 500ms : 0ms)
                 << "a refused record waits before it goes again";
         }
-        if (result.Complete() && row.memory == Radios) {
+        if (result.Complete() && memory == "radio's") {
             EXPECT_EQ(rig.memory.ZoneCounts,
                       (Zones{1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
             EXPECT_EQ(std::pair(rig.state.MemoryStamp, rig.state.RadioVersion),
@@ -266,6 +247,125 @@ TEST(TransferSend, NewStampPurgesAndWritesRadioRecordsBackUnlessOneCannotGo) {
     EXPECT_NE(test::ReadBytes(rig.dir / "KLD-540.log").find("Sending Shadow Memory Data...\r\n"),
               std::string::npos)
         << "a purge brings the second pass";
+}
+
+// A host that acts when the caption of the second send goes up.
+struct Host : test::FakeHost {
+    std::function<void()> atSecondSend = [] {};
+    void SetProgressCaption(std::string_view caption) override {
+        FakeHost::SetProgressCaption(caption);
+        if (caption.starts_with("Data Transfer Progress (2 of")) {
+            atSecondSend();
+        }
+    }
+};
+
+// The test receives, fills the memory with generated channels and sends it n times, changing
+// every frequency between sends. A soak test goes on after a failed send, and says at the end
+// which sends failed; stopping one send stops the test.
+TEST(RepeatedTransfer, SendsGeneratedChannelsAndCountsFailedAndCancelledSends) {
+    const Failure busy{"Invalid COM Port (or Port in use)", "held elsewhere"};
+    const std::tuple<const char*, void (*)(test::Rig&, Host&), std::size_t, std::vector<Failure>,
+                     std::string>
+        rows[] = {
+            {"every send completes", [](test::Rig&, Host&) {}, 3, {}, "3 of 3 sends completed."},
+            {"the port is taken from the second send on",
+             [](test::Rig& r, Host& h) {
+                 h.atSecondSend = [&r] { r.device.FailOpen("held elsewhere"); };
+             },
+             3,
+             {busy, busy},
+             "1 of 3 sends completed.\n\nFailed:\n    2 of 3: Invalid COM Port (or Port in use)\n"
+             "    3 of 3: Invalid COM Port (or Port in use)"},
+            {"the second send is stopped",
+             [](test::Rig&, Host& h) {
+                 h.atSecondSend = [&h] { h.cancelWhen = [] { return true; }; };
+             },
+             2,
+             {Failure{"Transfer Cancelled"}},
+             "1 of 3 sends completed.\n\nThe test was stopped during send 2 of 3."},
+        };
+    for (const auto& [name, setUp, rounds, failures, summary] : rows) {
+        SCOPED_TRACE(name);
+        test::Rig rig;
+        test::FillRadio(rig.radio);
+        Host host;
+        setUp(rig, host);
+        TransferContext context = rig.Context(host);
+        const TransferTestResult result = RunTransferTest(3, context);
+        EXPECT_EQ(result.rounds.size(), rounds);
+        EXPECT_EQ(result.Failures(), failures);
+        EXPECT_EQ(TransferTestSummary(result, 3),
+                  (Message{summary, "Repeated Transfer Test",
+                           failures.empty() ? Icon::Information : Icon::Exclamation, Buttons::Ok}));
+        EXPECT_TRUE(rig.op.shown.empty());
+        EXPECT_EQ(host.captions.back(), "Data Transfer Progress");
+        EXPECT_EQ(rig.state.PurgeMode, 0);
+        if (failures.empty()) {
+            EXPECT_EQ(host.captions,
+                      (Lines{"Data Transfer Progress (syncing to radio)",
+                             "Data Transfer Progress (1 of 3)", "Data Transfer Progress (2 of 3)",
+                             "Data Transfer Progress (3 of 3)", "Data Transfer Progress"}));
+            EXPECT_EQ(rig.radio.Memory().Rec(16).Desc.View(), "Z01/P16 ");
+            EXPECT_EQ(rig.radio.Memory().Rec(1).RFrq.View(), "150.0100  ") << "the last send";
+            EXPECT_EQ(rig.memory.Rec(1).RFrq.View(), "160.0100  ") << "the fill after it";
+            EXPECT_EQ(rig.memory.Rec(17).Desc.View(), "Z02/P01 ");
+        }
+    }
+}
+
+// Files and folders, all the way down.
+std::ptrdiff_t EntriesIn(const fs::path& folder) {
+    return std::distance(fs::recursive_directory_iterator(folder), {});
+}
+
+TEST(TransferLog, DebugModeLogsEveryLine) {
+    Rig rig("--level 0");
+    sim::BlankMemory(rig.radio.Memory());
+    rig.state.DebugMode = true;
+    ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
+    test::ExpectGolden("receive.log", test::ReadBytes(rig.dir / "KLD-540.log"));
+}
+
+TEST(TransferLog, DebugLogReplacesTheEarlierOneOnlyWhenComplete) {
+    for (const bool complete : {false, true}) {
+        SCOPED_TRACE(complete ? "complete" : "failed");
+        sim::SimConfig config;
+        config.debugLog = {"0040C142", "0041C344"};
+        if (!complete) {
+            config.faults.silentAfterLines = 10;  // after the first log line
+        }
+        Rig rig(config);
+        test::WriteBytes(rig.dir / "KVRX-540_Dbg.log", "the earlier log\r\n");
+        EXPECT_EQ(rig.Run(Direction::DebugLog).Complete(), complete);
+        EXPECT_EQ(test::ReadBytes(rig.dir / "KVRX-540_Dbg.log"),
+                  complete ? "Rx:0040: A\r\nTx:0040:  B\r\nRx:0041: C\r\nTx:0041:  D\r\n"
+                           : "the earlier log\r\n");
+        EXPECT_EQ(EntriesIn(rig.dir.Path()), 1) << "no temporary file is left behind";
+    }
+}
+
+// The radio names its text log; the name must never lead out of Logs.
+TEST(RadioTextLog, StaysInsideLogs) {
+    for (const auto& [name, written] :
+         {std::pair{"unit-17", true}, std::pair{"../escape", false}}) {
+        SCOPED_TRACE(name);
+        sim::SimConfig config;
+        config.textLogName = name, config.textLogLines = {"Power on", "Battery 7.2V"};
+        Rig rig(config);
+        rig.state.DebugMode = true;
+        fs::create_directory(rig.dir / "Logs");
+        ASSERT_TRUE(rig.Run(Direction::Receive).Complete());
+        if (written) {
+            EXPECT_EQ(test::ReadBytes(rig.dir / "Logs" / "unit-17.txt"),
+                      "Date: 05-Mar-2021, 15:30:12\r\nPower on\r\nBattery 7.2V\r\n");
+        }
+        EXPECT_EQ(EntriesIn(rig.dir.Path()), written ? 3 : 2)
+            << "Logs, the transfer log and no other";
+    }
+    for (const auto& row : test::Cases("log_names.txt")) {
+        EXPECT_EQ(IsSafeLogName(row[0]), row[1] == "yes") << '"' << row[0] << '"';
+    }
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <tuple>
 
+#include "../case_table.h"
 #include "codecs.h"
+#include "debug_log.h"
 #include "tables.h"
 #include "wire_codec.h"
 
@@ -48,30 +51,24 @@ TEST(FramesTest, EveryCommandAsItGoesOnTheWire) {
     const ProgramVersion v260{2, 6, 0};
     using F = std::string;
     // clang-format off
-    const std::pair<std::string, const char*> rows[] = {
-        {OpeningRequestFrame(kFirstOpeningCode, v260), "T007000020020600D0"},
-        {OpeningRequestFrame(kFirstOpeningCode + 1, v260), "T007000021020600CF"},
-        {F(kFrameAccepted), "T204000000FB"}, {F(kFrameRefused), "T204000001FA"},
-        {F(kFrameBusy), "T204000002F9"}, {F(kFrameSpeedChange), "T206000032048043"},
-        {F(kFrameModesQuestion), "T204000033C8"}, {F(kFrameModesAnswer) + "70", "T2050000337057"},
-        {F(kFrameVersionQuestion), "T204000022D9"},
-        {F(kFrameVersionAnswer) + "021100", "T207000023021100C2"},
-        {F(kFrameTextLogQuestion), "T204000031CA"}, {F(kFrameStampQuestion), "T204000020DB"},
-        {F(kFrameStamp) + "20210305153012", "T20B0000212021030515301233"},
-        {F(kFrameBeginSend), "T204000025D6"}, {F(kFrameBeginReceive), "T204000024D7"},
-        {F(kFrameBeginDebugLog), "T204000030CB"}, {F(kFramePurge), "T204000011EA"},
-        {EraseFrame(kGuard1), "T20400E71004"}, {F(kFrameEnd), "T9030000FC"},
-    };
+    const std::string frames[] = {OpeningRequestFrame(kFirstOpeningCode, v260),
+        OpeningRequestFrame(kFirstOpeningCode + 1, v260), F(kFrameAccepted), F(kFrameRefused),
+        F(kFrameBusy), F(kFrameSpeedChange), F(kFrameModesQuestion), F(kFrameModesAnswer) + "70",
+        F(kFrameVersionQuestion), F(kFrameVersionAnswer) + "021100", F(kFrameTextLogQuestion),
+        F(kFrameStampQuestion), F(kFrameStamp) + "20210305153012", F(kFrameBeginSend),
+        F(kFrameBeginReceive), F(kFrameBeginDebugLog), F(kFramePurge), EraseFrame(kGuard1),
+        F(kFrameEnd)};
     // clang-format on
-    for (const auto& [frame, wire] : rows) {
-        EXPECT_EQ(WithChecksum(frame), wire);
+    std::string wire;
+    for (const std::string& frame : frames) {
+        wire += WithChecksum(frame) + "\n";
     }
+    test::ExpectGolden("frames.txt", wire);
 }
 
-// Whole record frames worked out by hand from the byte layout, not taken from the program: a
-// fault in the codec that the engine and the simulated radio share cannot pass them. The
-// receiving record's unsent elements (IDCall[4], ShadList[7]) survive; the other shadow slots
-// travel as zeros.
+// Whole record frames, not taken from the program: a fault in the codec that the engine and the
+// simulated radio share cannot pass them. The receiving record's unsent elements (IDCall[4],
+// ShadList[7]) survive; the other shadow slots travel as zeros.
 TEST(RecordImageTest, GoldenFramesBothWays) {
     ChannelMemory sent;
     ClearMemory(sent);
@@ -86,22 +83,10 @@ TEST(RecordImageTest, GoldenFramesBothWays) {
     shadow.Mode = kModeNarrow, shadow.RSql = kSqlCtcss, shadow.TSql = kSqlDcs;
     shadow.TCTCSS = 0, shadow.TDCS = 20;
     // Guard 2 as a reset leaves it: list 15, noise squelch, tones and codes at position 1.
-    const std::tuple<const char*, int, const char*, int> rows[] = {
-        {"digital channel", kIndex,
-         "T143001118111130466972652032202020443135352E3334303052670A1F280102933135392E30313235"
-         "5469FFFF2A530F0001234567000000000000000A000000000000DF",
-         3},
-        {"shadow", 42,
-         "T143002A0B112A304669726520322020206E3135352E3334303052740A1F280102933135392E30313235"
-         "5463FFFF01150F0001234567000000000000000A000000000000F0",
-         -1},
-        {"guard 2", kGuard2,
-         "T14300E880E8E8F14775617264203220206E3137342E3030303052780001020202933137342E30303030"
-         "5478000102020293000000010000000000000000000000000000C1",
-         15},
-    };
-    for (const auto& [name, index, wire, countedZone] : rows) {
-        SCOPED_TRACE(name);
+    for (const auto& row : test::Cases("record_frames.txt")) {
+        const std::string& wire = row[2];
+        const int index = std::stoi(row[1]), countedZone = std::stoi(row[3]);
+        SCOPED_TRACE(row[0]);
         const auto image = RecordImage(sent, index);
         ASSERT_TRUE(image.has_value());
         EXPECT_EQ(WithChecksum(RecordFrameText(*image)), wire);
@@ -171,15 +156,26 @@ TEST(RecordImageTest, FieldsThatCannotBeSentRefuseTheRecord) {
 }
 
 TEST(GetStringTest, DecodesPairsAfterTheAddressOrNothing) {
-    // Letters; an odd digit count; shorter than the address; lower case; pairs above a byte and
-    // below zero; a pair still in range.
-    // clang-format off
-    const std::pair<const char*, const char*> rows[] = {{"T10B0000414243", "ABC"},
-        {"T10B000041424", ""}, {"T10B", ""}, {"T10B00006a6B", "jk"}, {"T10B000041ZZ", ""},
-        {"T10B000041 1", ""}, {"T10B00002 ", "\t"}};
-    // clang-format on
-    for (const auto& [text, decoded] : rows) {
-        EXPECT_EQ(DataLineText(text), decoded) << text;
+    for (const auto& row : test::Cases("data_line_text.txt")) {
+        EXPECT_EQ(DataLineText(row[0]), row[1]) << row[0];
+    }
+}
+
+// The block header, a transmitted character under the received one and a control character are
+// in the logs the debug-log transfers write (here and end to end).
+TEST(DebugLogTest, RendersLinesAndMovesTheProgressAcrossEachBlock) {
+    for (const auto& row : test::Cases("debug_log.txt")) {
+        DebugLogRenderer renderer;
+        std::string rendered;
+        std::istringstream frames(row[1]);
+        for (std::string frame; frames >> frame;) {
+            rendered += renderer.Line(frame);
+        }
+        EXPECT_EQ(rendered + renderer.Finish(), row[2]) << row[0];
+    }
+    for (const auto& row : test::Cases("debug_log_progress.txt")) {
+        EXPECT_EQ(DebugLogRenderer::ProgressFor(row[0], std::stoi(row[1])), std::stoi(row[2]))
+            << row[0];
     }
 }
 

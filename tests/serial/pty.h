@@ -8,6 +8,7 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kld::test {
 
@@ -53,12 +54,7 @@ class Pty {
         }
         return got;
     }
-    void CloseMaster() {
-        if (master_ >= 0) {
-            ::close(master_);
-        }
-        master_ = -1;
-    }
+    void CloseMaster() { ::close(std::exchange(master_, -1)); }  // no harm when already closed
 
   private:
     int master_;

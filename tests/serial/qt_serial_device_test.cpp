@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "../files/temp_dir.h"
+#include "../case_table.h"
 #include "port_names.h"
 #include "pty.h"
 
@@ -35,25 +35,19 @@ TEST_F(PtyPort, LineCarriesBothWaysDrainsOnCloseAndFailsWhenPulled) {
     device_.SetBufferSizes(200, 200);
     ASSERT_TRUE(pty_.Send("stale\r"));  // queued before the open; DiscardInput drops it
     ASSERT_TRUE(device_.Open()) << device_.OpenFailureDetail();
-    device_
-        .DiscardInput();  // (that a wait for data does not spin, the paced end-to-end test shows)
-    ASSERT_TRUE(pty_.Send("T204000000FB\r"));
-    std::string answer;
-    for (const auto end = Clock::now() + 5s; answer.size() < 13 && Clock::now() < end;) {
-        answer += device_.ReadAvailable();  // takes in what came, without a wait of its own
-    }
-    EXPECT_EQ(answer, "T204000000FB\r");
+    device_.DiscardInput();
     ASSERT_TRUE(device_.Write("T9030000FC\r"));
     EXPECT_EQ(pty_.Receive(11, 2s), "T9030000FC\r");
-    // Longer than the receive buffer: it comes in pieces, but all of it comes.
-    const std::string frame = "T1" + std::string(500, 'A') + "\r";
-    ASSERT_TRUE(pty_.Send(frame));
+    // An answer, then a line longer than the receive buffer: it comes in pieces, but all of it
+    // comes (that a wait for data does not spin, the paced end-to-end test shows).
+    const std::string lines = "T204000000FB\rT1" + std::string(500, 'A') + "\r";
+    ASSERT_TRUE(pty_.Send(lines));
     std::string got;
-    for (const auto end = Clock::now() + 5s; got.size() < frame.size() && Clock::now() < end;) {
+    for (const auto end = Clock::now() + 5s; got.size() < lines.size() && Clock::now() < end;) {
         device_.WaitForData(50ms);
         got += device_.ReadAvailable();
     }
-    EXPECT_EQ(got, frame);
+    EXPECT_EQ(got, lines);
 
     // What the line has not taken yet when the port closes still leaves before it closes: the
     // end frame of a transfer must reach the radio.
@@ -72,34 +66,27 @@ TEST_F(PtyPort, LineCarriesBothWaysDrainsOnCloseAndFailsWhenPulled) {
     EXPECT_EQ(device_.ReadAvailable(), "");
     device_.WaitForData(5s);
     EXPECT_LT(Clock::now() - pulled, 2s) << "a vanished line must not hang";
-    EXPECT_TRUE(device_.Failed() && !device_.IsOpen());
-    EXPECT_FALSE(device_.Write("T9030000FC\r"));
+    EXPECT_TRUE(device_.Failed() && !device_.IsOpen() && !device_.Write("T9030000FC\r"));
 }
 
 TEST_F(PtyPort, LineSettingsReachTheLine) {
     // A pty keeps only the speed and the stop bits; Qt reports the rest.
-    const std::tuple<const char*, LineSettings, speed_t> rows[] = {
-        {"4800,E,7,2", {4800, 'E', 7, 2}, B4800},  // given while closed, applied by the open
-        {"115200,N,8,1", {115200, 'N', 8, 1}, B115200},
-        {"1200,O,5,1", {1200, 'O', 5, 1}, B1200},
-        {"9600,N,8,1", {9600, 'N', 8, 1}, B9600},
-    };
-    for (const auto& [text, settings, speed] : rows) {
-        SCOPED_TRACE(text);
-        EXPECT_TRUE(device_.SetLineSettings(text));
+    for (const auto& row : test::Cases("line_settings.txt")) {
+        SCOPED_TRACE(row[0]);
+        const LineSettings want{std::stoi(row[1]), row[2][0], std::stoi(row[3]), std::stoi(row[4])};
+        EXPECT_TRUE(device_.SetLineSettings(row[0]));
         ASSERT_TRUE(device_.IsOpen() || device_.Open()) << device_.OpenFailureDetail();
-        const termios line = pty_.Settings();
-        EXPECT_EQ(::cfgetospeed(&line), speed);
-        EXPECT_EQ((line.c_cflag & CSTOPB) != 0, settings.stopBits == 2);
-        EXPECT_EQ(line.c_cflag & CRTSCTS, 0u);
-        EXPECT_EQ(device_.PortSettings(), settings);
+        termios line = pty_.Settings(), speed{};
+        ::cfsetspeed(&speed, static_cast<speed_t>(want.baud));  // glibc takes the number
+        EXPECT_EQ(std::tuple(::cfgetospeed(&line), (line.c_cflag & CSTOPB) != 0,
+                             line.c_cflag & CRTSCTS, device_.PortSettings()),
+                  std::tuple(::cfgetospeed(&speed), want.stopBits == 2, 0u, want));
     }
-    for (const char* bad :
-         {"", "9600,N,8", "9600,N,8,1,0", "fast,N,8,1", "0,N,8,1", "9600,n,8,1", "9600,NN,8,1",
-          "9600,N,9,1", "9600,N,4,1", "9600,N,8,3", "9600, N,8,1", "9600,N,8,"}) {
-        EXPECT_FALSE(device_.SetLineSettings(bad)) << '"' << bad << '"';
+    for (const auto& row : test::Cases("refused_line_settings.txt")) {
+        EXPECT_FALSE(device_.SetLineSettings(row[0])) << '"' << row[0] << '"';
     }
-    EXPECT_EQ(device_.PortSettings(), std::get<1>(rows[3])) << "refused settings change nothing";
+    EXPECT_EQ(device_.PortSettings(), (LineSettings{9600, 'N', 8, 1}))
+        << "refused settings change nothing";
 }
 
 // A port is offered only when it can be opened: not one without a device, nor one this program
