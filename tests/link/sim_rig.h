@@ -12,7 +12,6 @@
 #include "../files/temp_dir.h"
 #include "../sim_config.h"
 #include "../test_memory.h"
-#include "fake_host.h"
 #include "serial_device.h"
 #include "sim_radio.h"
 #include "sim_serial_device.h"
