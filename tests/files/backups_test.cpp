@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "../case_table.h"
 #include "../test_memory.h"
 #include "data_file.h"
 #include "temp_dir.h"

@@ -16,6 +16,7 @@
 #include <functional>
 #include <sstream>
 
+#include "../case_table.h"
 #include "temp_dir.h"
 
 namespace kld::test {

@@ -1,5 +1,6 @@
 #include "import_common.h"
 
+#include "../case_table.h"
 #include "temp_dir.h"
 
 namespace kld {
