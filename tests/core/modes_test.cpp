@@ -5,31 +5,28 @@
 namespace kld::test {
 namespace {
 
+// The functions of cases/modes.txt.
 TEST(Modes, PermissionReplacementAndCommandLine) {
-    const auto allowed = [](std::uint8_t enabled, int mode, const char* tx, bool exception) {
-        return IsModeAllowed(enabled, mode, tx,
-                             exception ? WideException::Apply : WideException::Ignore);
+    const auto allowed = [](const Cells& a) {
+        const auto exception = a[3] == "true" ? WideException::Apply : WideException::Ignore;
+        return AsText(IsModeAllowed(Int(a[0]), Int(a[1]), a[2], exception));
     };
-    // The template at start-up: no wideband exception; nothing enabled leaves it as it is.
-    const auto adjusted = [](S mode, std::uint8_t enabled) {
-        AdjustTemplateMode(mode, enabled);
-        return mode;
+    const auto adjusted = [](const Cells& a) {
+        auto mode = static_cast<S>(Int(a[0]));
+        AdjustTemplateMode(mode, Int(a[1]));
+        return AsText(mode);
     };
-    // clang-format off
-    ExpectRows<bool, std::uint8_t, int, const char*, bool>(allowed, {
-        {0x30, kModeNarrow, "150.0000", true, true}, {0x40, kModeWide, "140.0000", true, true},
-        {0x10, kModeNarrow, "160.0000", true, false}, {0x70, 7, "160.0000", true, false},
-        {0x30, kModeWide, "156.0000", true, true}, {0x30, kModeWide, "162.9999", true, true},
-        {0x30, kModeWide, "163.0000", true, false}, {0x30, kModeWide, "155.9999", true, false},
-        {0x30, kModeWide, "160.0000", false, false}});
-    ExpectRows<std::optional<S>, std::uint8_t>(FirstEnabledMode, {{0x30, kModeNarrow},
-        {0x10, kModeDigital}, {0x70, kModeWide}, {0x00, nullopt}, {0x8F, nullopt}});
-    ExpectRows<S, S, std::uint8_t>(adjusted, {{kModeWide, 0x30, kModeNarrow},
-        {kModeNarrow, 0x40, kModeWide}, {kModeNarrow, 0x00, kModeNarrow},
-        {kModeDigital, 0x30, kModeDigital}});
-    ExpectRows<std::uint8_t, const char*>(EnabledModesFromCommandLine, {{"", 0x30}, {"   ", 0x30},
-        {"W", 0x40}, {"x", 0x00}, {"n  d", 0x30}, {"wn", 0x00}, {" w n d ", 0x70}, {"N D", 0x30}});
-    // clang-format on
+    const auto commandLine = [](const Cells& a) {
+        char text[8];
+        std::snprintf(text, sizeof text, "0x%02X", EnabledModesFromCommandLine(a[0]));
+        return std::string(text);
+    };
+    ExpectCases("modes.txt",
+                {{"IsModeAllowed", {4, allowed}},
+                 {"FirstEnabledMode",
+                  {1, [](const Cells& a) { return AsText(FirstEnabledMode(Int(a[0]))); }}},
+                 {"AdjustTemplateMode", {2, adjusted}},
+                 {"EnabledModesFromCommandLine", {1, commandLine}}});
 }
 
 }  // namespace

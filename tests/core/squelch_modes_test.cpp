@@ -5,28 +5,23 @@
 namespace kld::test {
 namespace {
 
+// The lists and levels of cases/squelch_modes.txt.
 TEST(SquelchModes, ListsOfEachModeAndTheNoiseSquelchLevel) {
-    // Receive texts, transmit codes and the last transmit text (ID Call not for shadows).
-    const auto lists = [](int mode, bool shadow) {
-        const SquelchLists lists = SquelchListsFor(mode, shadow);
+    const auto lists = [](const Cells& a) {
+        const SquelchLists lists = SquelchListsFor(Int(a[0]), a[1] == "true");
         std::string text = lists.rx[0].text + lists.rx[1].text + lists.rx[2].text;
         for (const SquelchEntry& e : lists.tx) {
             text += static_cast<char>(e.code);
         }
         return text + lists.tx.back().text;
     };
-    ScriptedOperator op;
-    const auto level = [&op](const char* text) { return AcceptNoiseSquelchLevel(text, op); };
-    // clang-format off
-    ExpectRows<const char*, int, bool>(lists, {
-        {kModeDigital, false, "Monitor       'm'NAC            'n'Talk Group  'g'gi-Tx Inhibit      '-'"},
-        {kModeDigital, true, "Monitor       'm'NAC            'n'Talk Group  'g'g-Tx Inhibit      '-'"},
-        {kModeWide, false, "Noise          'x'CTCSS        't'DCS            'c'xtc-Tx Inhibit     '-'"},
-        {-1, false, "Noise          'x'CTCSS        't'DCS            'c'xtc-Tx Inhibit     '-'"}});
-    ExpectRows<std::optional<std::uint8_t>, const char*>(level, {{"15", 15}, {"", 0},
-        {"16", nullopt}, {"-1", nullopt}, {"65551", nullopt}});
-    // clang-format on
-    EXPECT_EQ(op.shown, std::vector<Message>(3, {"Value is out of range", "", Icon::None}));
+    const auto level = [](const Cells& a) {
+        ScriptedOperator op;
+        const std::string level = AsText(AcceptNoiseSquelchLevel(a[0], op));
+        return level + "|" + Texts(op.shown);
+    };
+    ExpectCases("squelch_modes.txt",
+                {{"SquelchLists", {2, lists}}, {"NoiseSquelchLevel", {1, level}}});
     int shown = kModeDigital;
     EXPECT_FALSE(SquelchListsOnModeChange(shown, kModeDigital, false)) << "nothing to refill";
 }
