@@ -19,11 +19,15 @@ ChannelMemory Plan() {
     return memory;
 }
 
-TEST(Compare, SamePlanHasNoDifferences) {
+// What only this program keeps, and what undefined or erased records hold, is no difference.
+// Every kind of change shows as the rows it should, in record order and in the summary line's
+// order of fields, with the values as the summary shows them (control characters and positions
+// outside the tables too): the aligned text is golden. The other way round swaps the two values
+// and nothing else.
+TEST(Compare, OnlyChangedFieldsAreListedExactly) {
     const ChannelMemory plan = Plan();
     EXPECT_TRUE(CompareMemories(plan, plan).empty());
     EXPECT_EQ(DiffText({}), "");
-    // What only this program keeps, and what undefined or erased records hold, is no difference.
     ChannelMemory other = plan;
     other.Rec(5).Select |= kSelFromRadio | kSelSend | kSelListChanged;
     other.Rec(100).Desc = "junk", other.Rec(100).RFrq = "999.9999";
@@ -31,14 +35,8 @@ TEST(Compare, SamePlanHasNoDifferences) {
     erased.Rec(6).Select |= kSelErased;
     (other.Rec(6) = erased.Rec(6)).Desc = "Gone";
     EXPECT_TRUE(CompareMemories(erased, other).empty());
-}
 
-// Every kind of change shows as the rows it should, in record order and in the summary line's
-// order of fields, with the values as the summary shows them (control characters and positions
-// outside the tables too): the aligned text is golden. The other way round swaps the two values
-// and nothing else.
-TEST(Compare, ChangedFieldsAreListedExactly) {
-    ChannelMemory a = Plan();
+    ChannelMemory a = plan;
     ChannelMemory b = a;
     ChannelRecord& five = b.Rec(5);
     five.Desc = "", five.Scan = ScanOfZone(3), five.Shad = kShadPrimary;  // out of the scan
