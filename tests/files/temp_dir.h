@@ -11,7 +11,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "../cases.h"
 
