@@ -6,26 +6,22 @@
 namespace kld::test {
 namespace {
 
-// Main, the guards, and channel 5 as a primary with channel 6 as its shadow.
-ChannelMemory Plan() {
-    ChannelMemory memory = ResetMemory();
-    ChannelRecord& five = memory.Rec(5) = memory.Rec(kFirstChannel);
-    five.Select = kSelDefined | kSelCreatedHere, five.Prim = five.Chnl = 5;
-    five.Scan = ScanOfZone(2), five.Shad = kShadPrimary | kShadScanMember;
-    five.ShadList = {6, 0, 0, 0, 0, 0, 0, 0}, five.Desc = "Fire", five.RFrq = "155.1250";
-    five.RSql = kSqlCtcss, five.RCTCSS = 12 /* 100.0 */, five.Mode = kModeNarrow, five.IDCall = {};
-    ChannelRecord& six = memory.Rec(6) = five;
-    six.Chnl = 6, six.Shad = 1, six.ShadList = {};
-    return memory;
-}
-
 // What only this program keeps, and what undefined or erased records hold, is no difference.
 // Every kind of change shows as the rows it should, in record order and in the summary line's
 // order of fields, with the values as the summary shows them (control characters and positions
 // outside the tables too): the aligned text is golden. The other way round swaps the two values
 // and nothing else.
 TEST(Compare, OnlyChangedFieldsAreListedExactly) {
-    const ChannelMemory plan = Plan();
+    // Main, the guards, and channel 5 as a primary with channel 6 as its shadow.
+    ChannelMemory plan = ResetMemory();
+    ChannelRecord& primary = plan.Rec(5) = plan.Rec(kFirstChannel);
+    primary.Select = kSelDefined | kSelCreatedHere, primary.Prim = primary.Chnl = 5;
+    primary.Scan = ScanOfZone(2), primary.Shad = kShadPrimary | kShadScanMember;
+    primary.ShadList = {6, 0, 0, 0, 0, 0, 0, 0}, primary.Desc = "Fire", primary.RFrq = "155.1250";
+    primary.RSql = kSqlCtcss, primary.RCTCSS = 12 /* 100.0 */, primary.Mode = kModeNarrow,
+    primary.IDCall = {};
+    ChannelRecord& six = plan.Rec(6) = primary;
+    six.Chnl = 6, six.Shad = 1, six.ShadList = {};
     EXPECT_TRUE(CompareMemories(plan, plan).empty());
     EXPECT_EQ(DiffText({}), "");
     ChannelMemory other = plan;

@@ -23,13 +23,6 @@ ChannelRecord Carried(ChannelRecord r) {
     return r;
 }
 
-void ExpectSameChannels(const ChannelMemory& a, const ChannelMemory& b) {
-    for (int i = 0; i <= kLastRecord; ++i) {
-        EXPECT_EQ(Carried(a.Rec(i)), Carried(b.Rec(i))) << "record " << i;
-    }
-    EXPECT_EQ(a.ZoneCounts, b.ZoneCounts);
-}
-
 // Every defined channel but one waiting to be erased, a quoted UTF-8 row each (golden), reads
 // back as the same channels and writes the same plan again; so does the plan as other tools leave
 // it.
@@ -73,7 +66,10 @@ TEST(Csv, ExportThenImportGivesTheSameChannels) {
         ASSERT_TRUE(result) << result.Error().detail;
         EXPECT_EQ(std::tuple(result->chirp, result->channels, imported.Saved),
                   std::tuple(false, 1 + 3 + 3 + 3 + 16 + 2, false));
-        ExpectSameChannels(source, imported);
+        for (int i = 0; i <= kLastRecord; ++i) {
+            EXPECT_EQ(Carried(source.Rec(i)), Carried(imported.Rec(i))) << "record " << i;
+        }
+        EXPECT_EQ(imported.ZoneCounts, source.ZoneCounts);
         EXPECT_EQ(ExportCsv(imported), csv);
     }
 
