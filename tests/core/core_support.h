@@ -7,7 +7,9 @@
 #include <tuple>
 #include <vector>
 
+#include "../cases.h"
 #include "channel_editor.h"
+#include "codecs.h"
 #include "fake_operator.h"
 
 namespace kld::test {
@@ -28,6 +30,14 @@ void ExpectRows(Fn fn, std::initializer_list<std::tuple<Args..., Want>> rows) {
         }
         (std::index_sequence_for<Args...>{});
     }
+}
+
+// A key in a case table: "BS" is backspace; a key swallowed is "none".
+inline int Key(const std::string& cell) {
+    return cell == "BS" ? kBackspace : cell.at(0);
+}
+inline std::string KeyText(int key) {
+    return key == 0 ? "none" : key == kBackspace ? "BS" : std::string(1, static_cast<char>(key));
 }
 
 // The messages shown as one text: each message's text, "|" and its title when it has one, then

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 
 #include "../case_table.h"
 #include "../test_memory.h"
@@ -51,31 +50,21 @@ TEST(Backups, WrittenUnderSortableNamesWithoutReplacingAnother) {
 }
 
 TEST(Backups, FolderFromTheEnvironment) {
-    const auto set = [](const char* name, const char* value) {
-        return value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    const auto set = [](const char* name, const std::string& value) {
+        return value == "unset" ? ::unsetenv(name) : ::setenv(name, value.c_str(), 1);
     };
-    const auto saved = [](const char* name) -> std::optional<std::string> {
+    const auto was = [](const char* name) {
         const char* value = std::getenv(name);
-        return value ? std::optional<std::string>(value) : std::nullopt;
+        return std::string(value ? value : "unset");
     };
-    const auto xdgWas = saved("XDG_DATA_HOME"), homeWas = saved("HOME");
-    // XDG_DATA_HOME and HOME (null: unset), and the folder ("": an error).
-    const std::tuple<const char*, const char*, std::string> rows[] = {
-        {"/data", "/home/tech", "/data/kld540/backups"},
-        {nullptr, "/home/tech", "/home/tech/.local/share/kld540/backups"},
-        {"", "/home/tech", "/home/tech/.local/share/kld540/backups"},
-        {"relative/data", "/home/tech", "/home/tech/.local/share/kld540/backups"},
-        {nullptr, nullptr, ""},
-    };
-    for (const auto& [xdg, home, expected] : rows) {
-        set("XDG_DATA_HOME", xdg), set("HOME", home);
+    const std::string xdgWas = was("XDG_DATA_HOME"), homeWas = was("HOME");
+    for (const auto& row : Cases("backup_folders.txt")) {
+        set("XDG_DATA_HOME", row.at(0)), set("HOME", row.at(1));
         const BackupResult folder = BackupFolder();
-        EXPECT_EQ(folder ? folder->string() : folder.Error().message,
-                  expected.empty() ? "Backup not written" : expected)
-            << (xdg ? xdg : "(unset)") << " " << (home ? home : "(unset)");
+        EXPECT_EQ(folder ? folder->string() : folder.Error().message, row.at(2))
+            << row.at(0) << " " << row.at(1);
     }
-    set("XDG_DATA_HOME", xdgWas ? xdgWas->c_str() : nullptr);
-    set("HOME", homeWas ? homeWas->c_str() : nullptr);
+    set("XDG_DATA_HOME", xdgWas), set("HOME", homeWas);
 }
 
 // Only our own names more than a year old go; the young ones, anything else in the folder, and

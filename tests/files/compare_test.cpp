@@ -6,24 +6,24 @@
 namespace kld::test {
 namespace {
 
-// Main, the guards, and channel 5 as a primary with channel 6 as its shadow.
-ChannelMemory Plan() {
-    ChannelMemory memory = ResetMemory();
-    ChannelRecord& five = memory.Rec(5) = memory.Rec(kFirstChannel);
-    five.Select = kSelDefined | kSelCreatedHere, five.Prim = five.Chnl = 5;
-    five.Scan = ScanOfZone(2), five.Shad = kShadPrimary | kShadScanMember;
-    five.ShadList = {6, 0, 0, 0, 0, 0, 0, 0}, five.Desc = "Fire", five.RFrq = "155.1250";
-    five.RSql = kSqlCtcss, five.RCTCSS = 12 /* 100.0 */, five.Mode = kModeNarrow, five.IDCall = {};
-    ChannelRecord& six = memory.Rec(6) = five;
+// What only this program keeps, and what undefined or erased records hold, is no difference.
+// Every kind of change shows as the rows it should, in record order and in the summary line's
+// order of fields, with the values as the summary shows them (control characters and positions
+// outside the tables too): the aligned text is golden. The other way round swaps the two values
+// and nothing else.
+TEST(Compare, OnlyChangedFieldsAreListedExactly) {
+    // Main, the guards, and channel 5 as a primary with channel 6 as its shadow.
+    ChannelMemory plan = ResetMemory();
+    ChannelRecord& primary = plan.Rec(5) = plan.Rec(kFirstChannel);
+    primary.Select = kSelDefined | kSelCreatedHere, primary.Prim = primary.Chnl = 5;
+    primary.Scan = ScanOfZone(2), primary.Shad = kShadPrimary | kShadScanMember;
+    primary.ShadList = {6, 0, 0, 0, 0, 0, 0, 0}, primary.Desc = "Fire", primary.RFrq = "155.1250";
+    primary.RSql = kSqlCtcss, primary.RCTCSS = 12 /* 100.0 */, primary.Mode = kModeNarrow,
+    primary.IDCall = {};
+    ChannelRecord& six = plan.Rec(6) = primary;
     six.Chnl = 6, six.Shad = 1, six.ShadList = {};
-    return memory;
-}
-
-TEST(Compare, SamePlanHasNoDifferences) {
-    const ChannelMemory plan = Plan();
     EXPECT_TRUE(CompareMemories(plan, plan).empty());
     EXPECT_EQ(DiffText({}), "");
-    // What only this program keeps, and what undefined or erased records hold, is no difference.
     ChannelMemory other = plan;
     other.Rec(5).Select |= kSelFromRadio | kSelSend | kSelListChanged;
     other.Rec(100).Desc = "junk", other.Rec(100).RFrq = "999.9999";
@@ -31,14 +31,8 @@ TEST(Compare, SamePlanHasNoDifferences) {
     erased.Rec(6).Select |= kSelErased;
     (other.Rec(6) = erased.Rec(6)).Desc = "Gone";
     EXPECT_TRUE(CompareMemories(erased, other).empty());
-}
 
-// Every kind of change shows as the rows it should, in record order and in the summary line's
-// order of fields, with the values as the summary shows them (control characters and positions
-// outside the tables too): the aligned text is golden. The other way round swaps the two values
-// and nothing else.
-TEST(Compare, ChangedFieldsAreListedExactly) {
-    ChannelMemory a = Plan();
+    ChannelMemory a = plan;
     ChannelMemory b = a;
     ChannelRecord& five = b.Rec(5);
     five.Desc = "", five.Scan = ScanOfZone(3), five.Shad = kShadPrimary;  // out of the scan

@@ -10,10 +10,13 @@ namespace {
 const Message kInvalidData{"Memory data contains invalid data", "Invalid Data", Icon::Exclamation,
                            Buttons::Ok};
 
-TEST(DataFile, ResetMemorySavesToKnownBytes) {
+// The reset memory saves to known bytes. A short file reads zeros past its end (record 1, cut in
+// the middle, keeps its first bytes); an oversized one is read as far as its records go, never
+// into the spare slot.
+TEST(DataFile, KnownBytesAndShortAndOversizedFiles) {
     Session f;
     f.state.Header.FileKind = kFileKindSettings;  // a saved file is always channel data
-    const std::string bytes = EncodeDataFile(f.memory, f.state);
+    std::string bytes = EncodeDataFile(f.memory, f.state);
     ASSERT_EQ(bytes.size(), 24730u);
     EXPECT_EQ(bytes.substr(0, kHeaderBytes), "KLD540  2 6 0 \x1A\x01\x01KVRX540 020000\0"s);
     // Record 231 (Guard 1): Select Shad Prim Chnl Scan, Desc, EFlags Mode RSql, RTG, RCTCSS RDCS,
@@ -22,6 +25,23 @@ TEST(DataFile, ResetMemorySavesToKnownBytes) {
               "\x80\0\x80\0\xE7\0\xE7\0\xF0\0"s + "Guard 1 " + "\x20\0\x01\0t\0"s + "0001  " +
                   "\x01\0\x01\0"s + "293   " + "154.0000  " + "t\0"s + "0001  " + "\x01\0\x01\0"s +
                   "293   " + "154.0000  " + "\0\0\0\0\0\0\x01\0\0\0"s + std::string(18, '\0'));
+
+    TempDir dir;
+    f.memory.Rec(232).Desc = "Last";
+    bytes = EncodeDataFile(f.memory, f.state);
+    WriteBytes(dir / "long.540", bytes + std::string(100000, '\xFF'));
+    const std::string cut = bytes.substr(0, kHeaderBytes + kRecordBytes + 14);
+    WriteBytes(dir / "short.540", cut);
+    ScriptedOperator op;
+    Session opened;
+    ASSERT_EQ(*OpenChannelFile(dir / "long.540", opened.memory, opened.state, op), Opened::Loaded);
+    EXPECT_TRUE(opened.memory.Records == f.memory.Records && op.shown.empty());
+
+    ASSERT_EQ(*OpenChannelFile(dir / "short.540", f.memory, f.state, op), Opened::Loaded);
+    EXPECT_EQ(EncodeDataFile(f.memory, f.state).substr(kHeaderBytes),
+              cut.substr(kHeaderBytes) + std::string(kDataFileBytes - cut.size(), '\0'));
+    EXPECT_EQ(f.memory.ZoneCounts, Zones{1});
+    EXPECT_EQ(op.shown.at(0), kInvalidData);
 }
 
 // A failed save keeps the old file and the unsaved mark. Every record saved comes back, all
@@ -70,28 +90,6 @@ TEST(DataFile, NativeTestIgnoresMinorRevisionAndRadioVersion) {
         rows[i].first(h);
         EXPECT_EQ(IsNativeHeader(h, current), rows[i].second) << "row " << i;
     }
-}
-
-// A short file reads zeros past its end (record 1, cut in the middle, keeps its first bytes); an
-// oversized one is read as far as its records go, never into the spare slot.
-TEST(DataFile, ShortAndOversizedFiles) {
-    TempDir dir;
-    Session f;
-    f.memory.Rec(232).Desc = "Last";
-    const std::string bytes = EncodeDataFile(f.memory, f.state);
-    WriteBytes(dir / "long.540", bytes + std::string(100000, '\xFF'));
-    const std::string cut = bytes.substr(0, kHeaderBytes + kRecordBytes + 14);
-    WriteBytes(dir / "short.540", cut);
-    ScriptedOperator op;
-    Session opened;
-    ASSERT_EQ(*OpenChannelFile(dir / "long.540", opened.memory, opened.state, op), Opened::Loaded);
-    EXPECT_TRUE(opened.memory.Records == f.memory.Records && op.shown.empty());
-
-    ASSERT_EQ(*OpenChannelFile(dir / "short.540", f.memory, f.state, op), Opened::Loaded);
-    EXPECT_EQ(EncodeDataFile(f.memory, f.state).substr(kHeaderBytes),
-              cut.substr(kHeaderBytes) + std::string(kDataFileBytes - cut.size(), '\0'));
-    EXPECT_EQ(f.memory.ZoneCounts, Zones{1});
-    EXPECT_EQ(op.shown.at(0), kInvalidData);
 }
 
 // A file that cannot be read fails, and an unrecognised one the operator will not import is

@@ -3,17 +3,15 @@
 #include "../case_table.h"
 #include "temp_dir.h"
 
-namespace kld {
+namespace kld::test {
 namespace {
 
 TEST(ImportCommon, NumSkipsEveryBlankAndFrequenciesTakeTheirFormat) {
-    for (const auto& c : test::Cases("import_common.txt")) {
-        EXPECT_EQ(c.at(0) == "Num" ? std::to_string(import::Num(c.at(1)))
-                                   : import::ImportedFrequency(c.at(1)),
-                  c.at(0) == "Num" ? std::to_string(std::stod(c.at(2))) : c.at(2))
-            << c.at(1);
-    }
+    ExpectCases(
+        "import_common.txt",
+        {{"Num", {1, [](const Cells& a) { return AsText(import::Num(a[0])); }}},
+         {"Frequency", {1, [](const Cells& a) { return import::ImportedFrequency(a[0]); }}}});
 }
 
 }  // namespace
-}  // namespace kld
+}  // namespace kld::test

@@ -26,21 +26,19 @@ ChannelMemory RandomMemory(std::uint32_t seed) {
     return memory;
 }
 
-// Every record a different mix of the values at the edges of each column: numbers around
-// 0, 9/10, 99/100, 255/256, 999/1000 and the 16-bit limits, and texts with every kind of byte.
+// Every record a different mix of the values at the edges of each column, those of
+// cases/edge_values.txt.
 ChannelMemory EdgeMemory() {
-    static constexpr std::int16_t kNumbers[] = {
-        -32768, -1000, -1,  0,   1,   2,   9,   10,  15,   16,   42,   83,
-        99,     100,   110, 119, 127, 255, 256, 999, 1000, 4095, 4096, 'x',
-        't',    'c',   'm', 'n', 'g', 'i', '-', 68,  8191, 32767};
-    static constexpr std::string_view kTexts[] = {
-        "",         " ",        "12345678901", "\t\r\n\x7f", "\x80\xff\xe9Z", "  Pad  ",
-        "150.0000", "136.0125", "-5",          "1e3",        "ABCDEF",        "0001",
-        "293",      "FFFF",     "zz",          "1 2"};
+    std::vector<std::int16_t> numbers;
+    std::vector<std::string> texts;
+    for (const Cells& row : Cases("edge_values.txt")) {
+        row.at(0) == "text" ? texts.push_back(row.at(1))
+                            : numbers.push_back(static_cast<std::int16_t>(Int(row.at(1))));
+    }
     std::size_t n = 0;
-    const auto number = [&n] { return kNumbers[n++ % std::size(kNumbers)]; };
+    const auto number = [&] { return numbers[n++ % numbers.size()]; };
     std::size_t t = 0;
-    const auto text = [&t] { return kTexts[(t += 7) % std::size(kTexts)]; };
+    const auto text = [&] { return texts[(t += 7) % texts.size()]; };
     ChannelMemory memory = ResetMemory();
     for (int index = 0; index <= kLastRecord; ++index) {
         ChannelRecord& r = memory.Rec(index);

@@ -177,7 +177,7 @@ TEST(TextListingImport, OddLinesReadSafely) {
 // seventeen channels for scan lists 2 and 3 (sixteen fill list 2, the last goes to list 3), no
 // scan list the first free list from 5, 121 and 122 the guards, 000 the template (a blank last
 // line names no channel): the listing of the result is golden.
-TEST(Kvs220Import, ChannelsAsTheListHoldsThem) {
+TEST(Kvs220Import, ChannelsAsTheListHoldsThemAndWhereTheyStay) {
     const std::string lines =
         ReadBytes(std::filesystem::path(KLD_CASES_DIR) / "kvs220-channels.txt");
     const Import in(Kvs(lines));
@@ -188,46 +188,44 @@ TEST(Kvs220Import, ChannelsAsTheListHoldsThem) {
     for (const char* channel : {"233", "-01"}) {  // outside the table: the read fails
         ExpectReadFailure(Kvs(Line({{1, "000"}, {5, "Def"}}) + Line({{1, channel}})));
     }
+    // A list with more channels than lists 5 to 14 can take leaves the rest in the default
+    // record's list, counted there, so the memory check finds that list too full instead of
+    // missing it.
+    std::string more;
+    for (int n = 1; n <= 170; ++n) {
+        more += Line({{1, std::to_string(n)}, {44, "40"}});
+    }
+    const Import many(Kvs(more));
+    ASSERT_TRUE(many.loaded);
+    EXPECT_EQ(std::tuple(many.memory.ZoneCounts[0], many.memory.Rec(170).Scan), std::tuple(8, 0))
+        << "121 and 122 are the guards; of 168 channels 160 fill lists 5 to 14, eight stay";
 }
 
-// The old binary file: 202 slots of 74 bytes.
-struct OldSlot {
-    std::int16_t mode = 0, rxKind = 1, rxTone = 3, rxCode = 4, txKind = 2, txTone = 5, txCode = 6,
-                 inUse = 1;
-    std::string name = "  Old  ", rxTg = "1A", rxNac = " F", rxFreq = "150.5", txTg = "12345",
-                txNac = "", txFreq = "151";
-};
-
-std::string OldFile(const std::vector<std::pair<int, OldSlot>>& slots) {
+// The old binary file of cases/old540.txt: each cell at its offset in its slot, a text padded
+// with blanks to its width, a number (width 0) in two bytes, low byte first.
+std::string OldFile() {
+    constexpr std::pair<std::size_t, std::size_t> kFields[] = {
+        {4, 10}, {14, 0}, {16, 0}, {18, 6}, {24, 0}, {26, 0},  {28, 6}, {34, 10},
+        {44, 0}, {46, 6}, {52, 0}, {54, 0}, {56, 6}, {62, 10}, {72, 0}};
     std::string file(202 * 74, '\0');
-    for (const auto& [slot, s] : slots) {
-        const std::size_t base = static_cast<std::size_t>(slot - 1) * 74;
-        const auto put = [&](std::size_t at, std::string_view text, std::size_t width) {
-            file.replace(base + at, width,
-                         (std::string(text) + std::string(width, ' ')).substr(0, width));
-        };
-        const auto num = [&](std::size_t at, std::int16_t value) {
-            file[base + at] = static_cast<char>(value & 0xFF);
-            file[base + at + 1] = static_cast<char>((value >> 8) & 0xFF);
-        };
-        put(4, s.name, 10), num(14, s.mode), num(16, s.rxKind), put(18, s.rxTg, 6);
-        num(24, s.rxTone), num(26, s.rxCode), put(28, s.rxNac, 6), put(34, s.rxFreq, 10);
-        num(44, s.txKind), put(46, s.txTg, 6), num(52, s.txTone), num(54, s.txCode);
-        put(56, s.txNac, 6), put(62, s.txFreq, 10), num(72, s.inUse);
+    for (const Cells& row : Cases("old540.txt")) {
+        const std::size_t base = (std::stoul(row.at(0)) - 1) * 74;
+        for (std::size_t i = 0; i < std::size(kFields); ++i) {
+            const std::size_t at = base + kFields[i].first, width = kFields[i].second;
+            const std::string& cell = row.at(i + 1);
+            if (width != 0) {
+                file.replace(at, width, (cell + std::string(width, ' ')).substr(0, width));
+            } else {
+                file[at] = static_cast<char>(Int(cell) & 0xFF);
+                file[at + 1] = static_cast<char>((Int(cell) >> 8) & 0xFF);
+            }
+        }
     }
     return file;
 }
 
 TEST(OldFileImport, FieldsModesSquelchAndZones) {
-    const OldSlot digital{.mode = 7, .rxKind = 2};
-    const OldSlot wide{.mode = 1, .rxKind = 9, .rxTone = 500, .txCode = -3};
-    const OldSlot unused{.inUse = 0};
-    std::vector<std::pair<int, OldSlot>> slots{{2, {}},     {3, digital},          {4, wide},
-                                               {5, unused}, {201, {.name = "G1"}}, {202, {}}};
-    for (int slot = 6; slot <= 21; ++slot) {
-        slots.push_back({slot, {.mode = 2}});
-    }
-    const Import in(OldFile(slots));
+    const Import in(OldFile());
     ASSERT_TRUE(in.loaded);
     // Talk groups and NACs padded with zeros in front, their last four or three characters kept;
     // digital squelch from the receive kind; slot 5 not in use; slot 1 empty, so Main stays.
@@ -237,19 +235,6 @@ TEST(OldFileImport, FieldsModesSquelchAndZones) {
     const ChannelRecord& w = in.memory.Rec(4);
     EXPECT_EQ(std::tuple(w.RCTCSS, w.TDCS), std::tuple(500, -3)) << "kept as they stand";
     EXPECT_EQ(in.memory.ZoneCounts, (Zones{16, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2}));
-}
-
-// A list with more channels than lists 5 to 14 can take leaves the rest in the default record's
-// list, counted there, so the memory check finds that list too full instead of missing it.
-TEST(Kvs220Import, ChannelsBeyondTheFreeListsAreCountedWhereTheyStay) {
-    std::string lines;
-    for (int n = 1; n <= 170; ++n) {
-        lines += Line({{1, std::to_string(n)}, {44, "40"}});
-    }
-    const Import in(Kvs(lines));
-    ASSERT_TRUE(in.loaded);
-    EXPECT_EQ(std::tuple(in.memory.ZoneCounts[0], in.memory.Rec(170).Scan), std::tuple(8, 0))
-        << "121 and 122 are the guards; of 168 channels 160 fill lists 5 to 14, eight stay";
 }
 
 }  // namespace

@@ -41,46 +41,40 @@ TEST(SettingsFile, StartUpTakesAnAcceptedFileElseTheDefaults) {
     EXPECT_EQ(defaults.substr(0, kHeaderBytes), "KLD540  2 6 0 \x1A\x00\x01KVRX540 000000\0"s);
     // A two-digit version number fills its field.
     EXPECT_EQ(SettingsBytes(FreshHeader({3, 12, 0}), police).substr(8, 6), "3 120 ");
-    const auto patched = [&accepted](std::size_t at, char c) {
-        return accepted.substr(0, at) + c + accepted.substr(at + 1);
+    // A file of cases/settings_start.txt.
+    const auto file = [&](const std::string& cell) -> std::optional<std::string> {
+        if (cell == "none" || cell == "defaults") {
+            return cell == "none" ? std::nullopt : std::optional(defaults);
+        }
+        std::string bytes = cell.starts_with("accepted") ? accepted : cell;
+        if (const auto cut = cell.find(" cut "); cut != std::string::npos) {
+            bytes.resize(std::stoul(cell.substr(cut + 5)));
+        } else if (const auto at = cell.find('='); at != std::string::npos) {
+            bytes.at(std::stoul(cell.substr(9, at - 9))) = cell.at(at + 1);
+        }
+        return bytes;
     };
-    using Use = SettingsUse;
-    using Bytes = std::optional<std::string>;  // none: no file
-    const ChannelRecord plain = TemplateRecord();
-    ChannelRecord wide = police, digital = plain;
-    wide.Mode = kModeWide, digital.Mode = kModeDigital;
-    // The file before, how it is used and the command line; the template taken, the modes
-    // enabled and the file after.
-    const std::tuple<const char*, Bytes, Use, const char*, ChannelRecord, int, Bytes> rows[] = {
-        {"missing", std::nullopt, Use::CreateWhenMissing, "", plain, 0x30, defaults},
-        {"missing, read only", std::nullopt, Use::ReadOnly, "", plain, 0x30, std::nullopt},
-        {"garbage, read only", "garbage", Use::ReadOnly, "", plain, 0x30, "garbage"},
-        {"accepted", accepted, Use::CreateWhenMissing, "", police, 0x30, accepted},
-        {"accepted, wideband only", accepted, Use::ReadOnly, "W", wide, 0x40, accepted},
-        {"digital only", std::nullopt, Use::ReadOnly, "d", digital, 0x10, std::nullopt},
-        {"one byte short", accepted.substr(0, 137), Use::CreateWhenMissing, "", plain, 0x30,
-         defaults},
-        {"another tag", patched(3, '2'), Use::CreateWhenMissing, "", plain, 0x30, defaults},
-        {"another major version", patched(8, '3'), Use::CreateWhenMissing, "", plain, 0x30,
-         defaults},
-        {"another kind", patched(15, 1), Use::CreateWhenMissing, "", plain, 0x30, defaults},
-        {"another format", patched(16, 2), Use::CreateWhenMissing, "", plain, 0x30, defaults},
-    };
-    for (const auto& [name, before, use, commandLine, record0, enabled, after] : rows) {
-        SCOPED_TRACE(name);
+    for (const Cells& row : Cases("settings_start.txt")) {
+        SCOPED_TRACE(row.at(0));
         TempDir dir;
         const std::filesystem::path ini = dir / "KLD540.ini";
+        const std::optional<std::string> before = file(row.at(1));
         if (before) {
             WriteBytes(ini, *before);
         }
-        const Session s = Start(dir, commandLine, use);
+        const Session s = Start(
+            dir, row.at(3),
+            row.at(2) == "read only" ? SettingsUse::ReadOnly : SettingsUse::CreateWhenMissing);
         const bool taken = before == accepted;
+        ChannelRecord record0 = row.at(4) == "police" ? police : TemplateRecord();
+        record0.Mode = static_cast<std::int16_t>(Int(row.at(5)));
         EXPECT_EQ(std::tuple(s.memory.Rec(0), s.memory.Rec(12).Desc, s.memory.Rec(12).Mode,
                              s.memory.PortNumber, s.memory.EnabledModes),
-                  std::tuple(record0, record0.Desc, record0.Mode, taken ? 7 : 1, enabled));
+                  std::tuple(record0, record0.Desc, record0.Mode, taken ? 7 : 1, Int(row.at(6))));
         EXPECT_EQ(s.state.Header, taken ? header : FreshHeader(ProgramVersion{}));
         EXPECT_EQ(std::pair(s.memory.Saved, s.state.DebugMode), std::pair(true, false));
-        EXPECT_EQ(std::filesystem::exists(ini) ? Bytes(ReadBytes(ini)) : std::nullopt, after);
+        EXPECT_EQ(std::filesystem::exists(ini) ? std::optional(ReadBytes(ini)) : std::nullopt,
+                  file(row.at(7)));
     }
     TempDir dir;
     WriteBytes(dir / "KLD-540.log", "");

@@ -9,10 +9,10 @@
 #include <fstream>
 #include <future>
 #include <random>
-#include <sstream>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "../cases.h"
 
 namespace kld::test {
 
