@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "../case_table.h"
+#include "../cases.h"
 #include "../test_memory.h"
 #include "data_file.h"
 #include "temp_dir.h"

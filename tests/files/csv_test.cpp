@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "../case_table.h"
+#include "../cases.h"
 #include "file_io.h"
 #include "plans.h"
 #include "temp_dir.h"

@@ -1,6 +1,6 @@
 #include "csv_text.h"
 
-#include "../case_table.h"
+#include "../cases.h"
 #include "temp_dir.h"
 
 namespace kld::csv {

@@ -16,7 +16,7 @@
 #include <functional>
 #include <sstream>
 
-#include "../case_table.h"
+#include "../cases.h"
 #include "temp_dir.h"
 
 namespace kld::test {

@@ -6,7 +6,7 @@
 #include <map>
 #include <utility>
 
-#include "../case_table.h"
+#include "../cases.h"
 #include "repeated_transfer.h"
 #include "sim_rig.h"
 #include "transfer_logs.h"

@@ -4,7 +4,8 @@
 #include <string>
 #include <tuple>
 
-#include "../case_table.h"
+#include "../cases.h"
+#include "../files/temp_dir.h"
 #include "codecs.h"
 #include "debug_log.h"
 #include "tables.h"

@@ -4,7 +4,8 @@
 
 #include <fstream>
 
-#include "../case_table.h"
+#include "../cases.h"
+#include "../files/temp_dir.h"
 
 namespace kld {
 namespace {

@@ -5,7 +5,8 @@
 
 #include <thread>
 
-#include "../case_table.h"
+#include "../cases.h"
+#include "../files/temp_dir.h"
 #include "port_names.h"
 #include "pty.h"
 
