@@ -3,13 +3,17 @@
 // core's tests; these show the window binds them and its own behaviour around them.
 #include <QAccessible>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QMenu>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
 
+#include "../case_table.h"
 #include "../serial/pty.h"
 #include "summary.h"
 #include "window_fixture.h"
@@ -54,44 +58,49 @@ TEST_F(Window, TechniciansPath) {
     window.reset();
 }
 
-TEST_F(Window, KeyRulesAreBoundToTheirBoxes) {
-    Start();
-    // The box, what is typed, what it shows, beeps.
-    // clang-format off
-    const std::tuple<const char*, const char*, const char*, int> rows[] = {
-        {"RFrq", "1245.1234567", "145.12345", 1},  // by position: 3 to 7 second; nine at most
-        {"RTG", "1aZ", "1A", 1}, {"RNAC", "fffff", "FFF", 0},  // hexadecimal, upper case
-        {"IDCall", "12a3456789", "1234567", 0}, {"Channel", "xgd1", "GD1", 0},  // silently
-        {"Desc", "Fire Station 9", "Fire Sta", 0},
-    };
-    // clang-format on
-    for (const auto& [name, typed, shown, beeps] : rows) {
-        op.beeps = 0;
-        TypeInto(name, typed);
-        EXPECT_EQ(std::tuple(Box(name)->text(), op.beeps), std::tuple(QString(shown), beeps));
+// Brings `text` into `box` as `how` says (see cases/key_rules.txt).
+void Bring(QLineEdit& box, const std::string& how, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    const QPoint at(1, box.height() / 2);  // a drop goes where the drag entered
+    QMimeData mime;
+    mime.setText(text);
+    QInputMethodEvent composed;
+    composed.setCommitString(text);
+    if (how == "type") {
+        QTest::keyClicks(&box, text);
+    } else if (how == "menu") {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, {2, 2}, box.mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(&box, &click);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            if (action->text().startsWith("&Paste")) {
+                action->trigger();
+            }
+        }
+        menu->close();
+    } else if (how == "drop") {
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&box, &enter);
+        QCoreApplication::sendEvent(&box, &drop);
+    } else if (how == "compose") {
+        QCoreApplication::sendEvent(&box, &composed);
+    } else {
+        QTest::keySequence(&box, QKeySequence(QString::fromStdString(how)));
     }
 }
 
-TEST_F(Window, LeaveRulesKeepTheFocusUntilTheTextPassesAndAskOnce) {
+TEST_F(Window, KeyAndLeaveRulesOfTheBoxes) {
     Start();
-    // The box, what is typed, what it shows once left, whether the focus stays there (the
-    // refusal said once), and the beeps and messages so far.
-    // clang-format off
-    const std::tuple<const char*, const char*, const char*, bool, int> rows[] = {
-        {"Channel", "231", "231", true, 1},  // no record of that number: a beep
-        {"Channel", "12", "012", false, 1},
-        {"RFrq", "150.004", "150.00400", true, 3},    // off the raster: a beep, the message
-        {"RFrq", "150.0062", "150.00625", false, 3},  // completed
-        {"RTG", "A", "000A", false, 3}, {"RNAC", "", "000", false, 3},
-    };
-    // clang-format on
-    for (const auto& [name, typed, shown, stays, complaints] : rows) {
-        SCOPED_TRACE(typed);
-        TypeInto(name, typed);
+    for (const test::Case& row : test::ReadCases(KLD_UI_CASES "/leave_rules.txt")) {
+        SCOPED_TRACE(row[1]);
+        const char* name = row[0].c_str();
+        TypeInto(name, QString::fromStdString(row[1]));
         Leave(name);
-        EXPECT_EQ(std::tuple(Box(name)->text(), Box(name)->hasFocus(),
+        EXPECT_EQ(std::tuple(Box(name)->text().toStdString(), Box(name)->hasFocus(),
                              op.beeps + static_cast<int>(op.shown.size())),
-                  std::tuple(QString(shown), stays, complaints));
+                  std::tuple(row[2], row[3] == "yes", std::stoi(row[4])));
     }
     // Simplex follows; Enter in the channel box goes there at once.
     const QString transmit = Box("TFrq")->text() + Box("TTG")->text();
@@ -99,6 +108,20 @@ TEST_F(Window, LeaveRulesKeepTheFocusUntilTheTextPassesAndAskOnce) {
     QTest::keyClick(Box("Channel"), Qt::Key_Return);
     EXPECT_EQ(std::tuple(op.shown.at(0).text, transmit, Current()),
               std::tuple("Invalid Rx Frequency", QString("150.00625000A"), 7));
+    Click("Dx");  // the ID call box takes keys in duplex alone
+    for (const test::Case& row : test::ReadCases(KLD_UI_CASES "/key_rules.txt")) {
+        SCOPED_TRACE(row[0] + " " + row[3] + " " + row[4]);
+        QLineEdit* box = Box(row[0].c_str());
+        box->setFocus();
+        box->setText(QString::fromStdString(row[1]));
+        row[2] == "yes" ? box->selectAll() : box->end(false);
+        op.beeps = 0;
+        Bring(*box, row[3], QString::fromStdString(row[4]));
+        EXPECT_EQ(std::tuple(box->text().toStdString(), op.beeps),
+                  std::tuple(row[5], std::stoi(row[6])));
+    }
+    GoTo(1);
+    op.shown.clear();
     // A refusing box says nothing when another window takes the focus, nor when the window
     // closes with the bad text still in it.
     TypeInto("RFrq", "135");
@@ -110,7 +133,7 @@ TEST_F(Window, LeaveRulesKeepTheFocusUntilTheTextPassesAndAskOnce) {
     QApplication::processEvents();
     window->close();
     QApplication::processEvents();
-    EXPECT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(std::tuple(op.shown.size(), Box("RFrq")->text()), std::tuple(0u, QString("135")));
     window.reset();
 }
 
