@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,9 +25,9 @@
 #include "../files/temp_dir.h"
 #include "../serial/pty.h"
 #include "../test_memory.h"
+#include "cli_transfer_host.h"
 #include "codecs.h"
 #include "data_file.h"
-#include "event_loop_host.h"
 #include "port_names.h"
 #include "program_state.h"
 #include "qt_serial_device.h"
@@ -226,10 +227,12 @@ TEST_F(EndToEnd, DesktopProgramOnADisplayIsTitledAsSetAndKeepsItsSettings) {
               std::pair(138ul, std::string("KLD540  ")));
 }
 
-// One radio serves every transfer verb, through the port KLD540.ini names. A receive saves the
-// radio's memory; a send stops at the operating-mode warning unless told --yes; each keeps a
-// backup, and one that cannot be written is told in a line and changes nothing else.
-TEST_F(EndToEnd, TransferVerbsThroughThePortTheSettingsName) {
+// One radio serves every verb, through the port KLD540.ini names. Ports the radio is not on or
+// another program holds, and a file that cannot be saved, are refused before the radio hears
+// anything. A receive saves the radio's memory; a send stops at the operating-mode warning unless
+// told --yes; each keeps a backup, and one that cannot be written is told in a line and changes
+// nothing else. `ports` lists the radio's port while it serves.
+TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
     WritePlan("radio.540", PlanMemory(4));
     ChannelMemory plan = PlanMemory();
     plan.Rec(8).Mode = kModeWide;  // not among the tool's default modes
@@ -246,7 +249,8 @@ TEST_F(EndToEnd, TransferVerbsThroughThePortTheSettingsName) {
     // The window's tests meet the radio at protocol levels 2 and 0; this one at level 1.
     // It corrupts channel 14 as a send stores it, as a line fault the checksum missed would.
     ASSERT_TRUE(StartSim({"--load", "radio.540", "--save", "sent.540", "--debug-log", "lines.txt",
-                          "--level", "1", "--corrupt-record", "14"}));
+                          "--level", "1", "--corrupt-record", "14"},
+                         false));
     // The backup a run names, of the kind it names.
     const auto backupOf = [this](const Finished& run, const std::string& kind) {
         const std::string said = "Backup: " + Backups().string() + "/";
@@ -256,19 +260,49 @@ TEST_F(EndToEnd, TransferVerbsThroughThePortTheSettingsName) {
         return Backups() / name;
     };
 
+    const std::string listed = "COM7\t" + fs::canonical(Link()).string() + "\n";
+    const Finished ports = Cli({"ports"});
+    EXPECT_NE(ports.out.find(listed), std::string::npos) << ports.out << ports.err;
+    const Finished unsaved = Cli({"receive", "--port", "7", "-o", "no-such-folder/got.540"});
+    EXPECT_EQ(unsaved.status, 1);
+    EXPECT_TRUE(unsaved.err.starts_with("Error writing to file.\n") &&
+                unsaved.err.find("no-such-folder") != std::string::npos)
+        << unsaved.err;
+    {
+        QtSerialDevice holder;  // another program holding the radio's port
+        holder.SelectPort(7);
+        ASSERT_TRUE(holder.Open()) << holder.OpenFailureDetail();
+        const std::string invalid = "Invalid COM Port (or Port in use)\n";
+        // The port, the exit status, how stderr starts.
+        const std::tuple<const char*, int, std::string> rows[] = {
+            {"COM97", 1, invalid + "COM97 is not a port of this computer: "},
+            {"7", 1, invalid + "COM7 (" + Link().string() + ") is held by another program"},
+            {"COMX", 2, "kld540-cli: --port COMX: give the port as COM<n> or a number"},
+        };
+        for (const auto& [port, status, err] : rows) {
+            const Finished run = Cli({"receive", "--port", port, "-o", "got.540"});
+            EXPECT_EQ(std::tuple(run.status, run.err.substr(0, err.size()), run.out,
+                                 fs::exists(dir_ / "got.540")),
+                      std::tuple(status, err, "", false));
+        }
+    }
+    EXPECT_EQ(ReadBytes(dir_ / "sim.err").find("program:"), std::string::npos)
+        << "the radio was not contacted";
+
     const Finished receive = Cli({"receive", "-o", "got.540"});
     ASSERT_EQ(receive.status, 0) << receive.err;
-    EXPECT_EQ(receive.out, "Transfer Complete.\n");
-    EXPECT_EQ(std::count(receive.err.begin(), receive.err.end(), '\n'), 1)
-        << "no progress drawn when stderr is not a terminal";
+    // No progress drawn when stderr is not a terminal.
+    EXPECT_EQ(std::pair(receive.out, std::count(receive.err.begin(), receive.err.end(), '\n')),
+              std::pair(std::string("Transfer Complete.\n"), 1l));
     ExpectSameRecords(ReadPlan(dir_ / "got.540"), PlanMemory(4));
     EXPECT_EQ(ReadBytes(backupOf(receive, "-received")), ReadBytes(dir_ / "got.540"));
 
     const Finished declined = Cli({"send", "plan.540", "--select-all"});
-    EXPECT_EQ(declined.status, 1) << "nothing was sent";
-    EXPECT_EQ(declined.out, "Transfer Complete.\n");
-    EXPECT_NE(declined.err.find("    Analog Wideband"), std::string::npos) << declined.err;
-    EXPECT_NE(declined.err.find("Nothing was sent"), std::string::npos) << declined.err;
+    EXPECT_EQ(std::pair(declined.status, declined.out),
+              std::pair(1, std::string("Transfer Complete.\n")));
+    EXPECT_TRUE(declined.err.find("    Analog Wideband") != std::string::npos &&
+                declined.err.find("Nothing was sent") != std::string::npos)
+        << declined.err;
     EXPECT_FALSE(fs::exists(dir_ / "sent.540")) << "the radio saves only after a send";
 
     const Finished send = Cli({"send", "plan.540", "--select-all", "--yes"});
@@ -303,106 +337,46 @@ TEST_F(EndToEnd, TransferVerbsThroughThePortTheSettingsName) {
     test::WriteBytes(dir_ / "blocker", "");
     ::setenv("XDG_DATA_HOME", (dir_ / "blocker").c_str(), 1);
     const Finished unkept = Cli({"receive", "-o", "again.540"});
-    EXPECT_EQ(std::pair(unkept.status, unkept.out),
-              std::pair(0, std::string("Transfer Complete.\n")));
-    EXPECT_TRUE(unkept.err.starts_with("Backup not written: ")) << unkept.err;
-    EXPECT_EQ(std::count(unkept.err.begin(), unkept.err.end(), '\n'), 1) << unkept.err;
-    EXPECT_EQ(ReadBytes(dir_ / "again.540").size(), kDataFileBytes);
-}
+    EXPECT_EQ(std::tuple(unkept.status, unkept.out, unkept.err.starts_with("Backup not written: "),
+                         std::count(unkept.err.begin(), unkept.err.end(), '\n'),
+                         ReadBytes(dir_ / "again.540").size()),
+              std::tuple(0, "Transfer Complete.\n", true, 1l, kDataFileBytes))
+        << unkept.err;
 
-// Ports the radio is not on or another program holds, and a file that cannot be saved, are
-// refused before the radio hears anything. `ports` lists the radio's port while it serves.
-TEST_F(EndToEnd, PortAndFileProblemsNeverReachTheRadio) {
-    ASSERT_TRUE(StartSim({}, false));
-    const std::string listed = "COM7\t" + fs::canonical(Link()).string() + "\n";
-    const Finished ports = Cli({"ports"});
-    EXPECT_EQ(ports.status, 0) << ports.err;
-    EXPECT_NE(ports.out.find(listed), std::string::npos) << ports.out;
-    const Finished unsaved = Cli({"receive", "--port", "7", "-o", "no-such-folder/got.540"});
-    EXPECT_EQ(unsaved.status, 1);
-    EXPECT_TRUE(unsaved.err.starts_with("Error writing to file.\n")) << unsaved.err;
-    EXPECT_NE(unsaved.err.find("no-such-folder"), std::string::npos) << unsaved.err;
-    {
-        QtSerialDevice holder;  // another program holding the radio's port
-        holder.SelectPort(7);
-        ASSERT_TRUE(holder.Open()) << holder.OpenFailureDetail();
-        const std::string invalid = "Invalid COM Port (or Port in use)\n";
-        // The port, the exit status, how stderr starts.
-        const std::tuple<const char*, int, std::string> rows[] = {
-            {"COM97", 1, invalid + "COM97 is not a port of this computer: "},
-            {"7", 1, invalid + "COM7 (" + Link().string() + ") is held by another program"},
-            {"COMX", 2, "kld540-cli: --port COMX: give the port as COM<n> or a number"},
-        };
-        for (const auto& [port, status, err] : rows) {
-            SCOPED_TRACE(port);
-            const Finished run = Cli({"receive", "--port", port, "-o", "got.540"});
-            EXPECT_EQ(run.status, status);
-            EXPECT_TRUE(run.err.starts_with(err)) << run.err;
-            EXPECT_EQ(run.out, "");
-            EXPECT_FALSE(fs::exists(dir_ / "got.540"));
-        }
-    }
     EXPECT_EQ(StopSim(), 0);
-    EXPECT_EQ(ReadBytes(dir_ / "sim.err").find("program:"), std::string::npos)
-        << "the radio was not contacted";
     EXPECT_FALSE(fs::exists(fs::symlink_status(Link())));
     EXPECT_EQ(Cli({"ports"}).out.find(listed), std::string::npos) << "the radio has gone";
 }
 
-// On a terminal the progress bar is redrawn in place, and its line ended before anything else is
-// said: after a completed receive, and when the cable is pulled halfway, which must end the
-// transfer at once.
-TEST_F(EndToEnd, ProgressBarOnATerminalAndAPulledCable) {
-    WritePlan("radio.540", PlanMemory());
-    ASSERT_TRUE(StartSim({"--load", "radio.540"}));
+// A transfer runs on the thread of the program's event loop, the window's as the command line's.
+// Through the real port, against the simulated radio pacing its answers at the line rate, a timer
+// on that thread must keep ticking all along, as the window's painting must, and the waits must
+// not spin. On a terminal the progress bar is redrawn in place, and its line ended before
+// anything else is said: after a completed receive, and when the cable is pulled halfway, which
+// must end the transfer at once.
+TEST_F(EndToEnd, PacedTransfersTheProgressBarOnATerminalAndAPulledCable) {
+    WritePlan("radio.540", PlanMemory(1));
+    ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}));
     test::Pty tty;
     ASSERT_TRUE(tty.Ok());
     const Finished run = Cli({"receive", "--port", "7", "-o", "got.540"}, 60s, &tty);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Transfer Complete.\n");
-    EXPECT_TRUE(run.err.starts_with("\r[")) << run.err;
+    EXPECT_EQ(std::tuple(run.status, run.out, run.err.starts_with("\r["), run.err.back()),
+              std::tuple(0, "Transfer Complete.\n", true, '\n'))
+        << run.err;
     const std::string last = "\r[####################] 232/232  Transfer Complete.";
     const auto end = run.err.rfind(last);
     ASSERT_NE(end, std::string::npos) << run.err;
     const auto lineEnd = run.err.find_first_not_of(' ', end + last.size());
     EXPECT_EQ(run.err.substr(lineEnd, 9), "\nBackup: ") << "the bar's line ends first";
-    EXPECT_EQ(run.err.back(), '\n');
 
-    StopSim();
-    ASSERT_TRUE(StartSim({"--load", "radio.540", "--vanish-after", "12"}));
-    const auto before = Clock::now();
-    const Finished pulled = Cli({"receive", "--port", "7", "-o", "pulled.540"}, 20s, &tty);
-    EXPECT_LT(Clock::now() - before, 10s);
-    EXPECT_EQ(pulled.status, 1) << pulled.err;
-    EXPECT_TRUE(pulled.err.starts_with("\r[")) << pulled.err;
-    EXPECT_NE(pulled.err.find("\nCommunication Error"), std::string::npos) << pulled.err;
-    EXPECT_FALSE(fs::exists(dir_ / "pulled.540"));
-}
-
-// The window's host: the clock and waits of a program with an event loop, progress unseen.
-class WindowLikeHost : public EventLoopTransferHost {
-  public:
-    void ShowProgress(bool) override {}
-    void SetStatus(std::string_view) override {}
-    void SetProgress(int) override {}
-    bool LingersOnCompletion() const override { return false; }
-    bool CancelRequested() override { return false; }
-};
-
-// A transfer runs on the window's thread. Through the real port, against the simulated radio
-// pacing its answers at the line rate, a timer on that thread must keep ticking all along, as the
-// window's painting must, and the waits must not spin.
-TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
-    WritePlan("radio.540", PlanMemory(1));
-    ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}));
     ChannelMemory memory = PlanMemory();
     memory.PortNumber = 7;
     ProgramState state;
     QtSerialDevice device;
-    WindowLikeHost host;
+    std::ostringstream unseen;
+    cli::CliTransferHost host(unseen, false);
     test::ScriptedOperator op;
     TransferContext context{memory, state, device, host, op, dir_.Path()};
-
     bench::GapMeter gaps;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { gaps.Tick(Clock::now()); });
@@ -416,12 +390,22 @@ TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
                             std::chrono::duration<double>(elapsed).count();
     timer.stop();
     gaps.Stop(start + elapsed);
-
     ASSERT_TRUE(result.Complete()) << result.Message();
     ExpectSameRecords(memory, PlanMemory(1));
     EXPECT_GT(elapsed, 2s) << "paced: 233 records at 115200 baud take over three seconds";
     EXPECT_LT(gaps.Longest(1).at(0).length, 250ms) << "the event loop stood still";
     EXPECT_LT(cpuShare, 0.5) << "waiting must not spin";
+
+    StopSim();
+    ASSERT_TRUE(StartSim({"--load", "radio.540", "--vanish-after", "12"}));
+    const auto before = Clock::now();
+    const Finished pulled = Cli({"receive", "--port", "7", "-o", "pulled.540"}, 20s, &tty);
+    EXPECT_LT(Clock::now() - before, 10s);
+    EXPECT_EQ(std::tuple(pulled.status, pulled.err.starts_with("\r["),
+                         pulled.err.find("\nCommunication Error") != std::string::npos,
+                         fs::exists(dir_ / "pulled.540")),
+              std::tuple(1, true, true, false))
+        << pulled.err;
 }
 
 }  // namespace
