@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "../case_table.h"
 #include "../test_memory.h"
 #include "listings.h"
 #include "printing.h"
@@ -34,36 +35,26 @@ TEST(Dialogs, ARefusalKeepsTheDialogOpenOnTheRefusedBox) {
     ShadowDialog shadow(memory, op, nullptr);
     SquelchDialog squelch(op, nullptr);
     shadow.findChild<QLineEdit*>("ShadChnl")->setText("99");  // emptied on opening
-    // The dialog, its first box's text, what is typed into its last box, the button or key
-    // that ends it, the box refused (none: closed), the result.
-    constexpr int kOk = QDialog::Accepted, kNo = QDialog::Rejected;
-    // clang-format off
-    const std::tuple<QDialog*, const char*, const char*, const char*, const char*, int> rows[] = {
-        {&shadow, "004", "7", "cmdOK", "PrimChnl", -1}, {&shadow, "005", "6", "Enter", "ShadChnl", -1},
-        {&shadow, "005", "7", "cmdOK", nullptr, kOk}, {&shadow, "005", "8", "Escape", nullptr, kNo},
-        {&squelch, "10", "16", "cmdOK", nullptr, -1},  // open, no box refused
-        {&squelch, "", "a7b", "Enter", nullptr, kOk}, {&squelch, "9", "", "cmdCancel", nullptr, kNo},
-    };
-    // clang-format on
-    for (const auto& [dialog, start, typed, end, refused, result] : rows) {
-        SCOPED_TRACE(std::string(start) + " then " + typed);
+    for (const test::Case& row : test::ReadCases(KLD_UI_CASES "/dialogs.txt")) {
+        SCOPED_TRACE(row[1] + " then " + row[2]);
+        QDialog* dialog = row[0] == "shadow" ? static_cast<QDialog*>(&shadow) : &squelch;
+        const int result = row[5] == "open" ? -1 : int{row[5] == "accepted"};  // Accepted is 1
         const QList<QLineEdit*> boxes = dialog->findChildren<QLineEdit*>();
-        boxes.front()->setText(start);
+        boxes.front()->setText(QString::fromStdString(row[1]));
         dialog->setResult(-1);
         dialog->show();
         EXPECT_TRUE(dialog->focusWidget() == boxes.front() &&
-                    boxes.front()->selectedText() == start);
-        QTest::keyClicks(boxes.back(), typed);
-        if (auto* button = dialog->findChild<QPushButton*>(end)) {
+                    boxes.front()->selectedText().toStdString() == row[1]);
+        QTest::keyClicks(boxes.back(), row[2].c_str());
+        if (auto* button = dialog->findChild<QPushButton*>(QString::fromStdString(row[3]))) {
             QTest::mouseClick(button, Qt::LeftButton);
         } else {
-            QTest::keyClick(boxes.back(),
-                            QString(end) == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
+            QTest::keyClick(boxes.back(), row[3] == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
         }
         EXPECT_EQ(std::tuple(dialog->result(), dialog->isVisible()),
                   std::tuple(result, result == -1));
-        if (refused != nullptr) {
-            auto* box = dialog->findChild<QLineEdit*>(refused);
+        if (!row[4].empty()) {
+            auto* box = dialog->findChild<QLineEdit*>(QString::fromStdString(row[4]));
             EXPECT_TRUE(dialog->focusWidget() == box && box->selectedText() == box->text());
         }
         dialog->hide();

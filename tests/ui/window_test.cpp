@@ -21,6 +21,22 @@
 namespace kld::ui {
 namespace {
 
+// What a screen reader announces for a control: its label where it has one (combo boxes name
+// themselves by their value and point to their label), else its own name.
+QString AnnouncedName(QWidget* widget) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    if (iface == nullptr) {
+        return {};
+    }
+    QString name = iface->text(QAccessible::Name);
+    for (const auto& [label, relation] : iface->relations(QAccessible::Label)) {
+        if (label->role() == QAccessible::StaticText) {  // a label, not the enclosing frame
+            name = label->text(QAccessible::Name);
+        }
+    }
+    return name.remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
+}
+
 TEST_F(Window, TechniciansPath) {
     Start();
     // The settings file made, channel 1 in simplex, nothing said; no debug marker, no buttons.
@@ -29,6 +45,45 @@ TEST_F(Window, TechniciansPath) {
                 !Box("TFrq")->isEnabled() && window->statusBar()->currentMessage().isEmpty() &&
                 op.shown.empty());
     EXPECT_FALSE(Find("ReadDbgLog")->isVisible() || Find("DumpChnlData")->isVisible());
+    // Labels are their controls' buddies, and assistive technology sees the names.
+    const std::pair<const char*, QString> named[] = {{"Channel", "Memory"},
+                                                     {"Modes", "Operating Mode"},
+                                                     {"ChnlScrll", "Channel up or down"},
+                                                     {"Check6", "Send channel 005"}};
+    for (const auto& [control, name] : named) {
+        EXPECT_EQ(AnnouncedName(Find(control)), name);
+    }
+    // Every control the keyboard reaches says what it is in words, never by its code name.
+    int controls = 0;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        const QString code = widget->objectName();
+        if (widget->focusPolicy() != Qt::NoFocus && widget->isVisibleTo(window.get()) &&
+            !code.isEmpty() && !code.startsWith("qt_")) {
+            ++controls;
+            const QString name = AnnouncedName(widget);
+            EXPECT_FALSE(name.isEmpty() || name == code) << code.toStdString();
+        }
+    }
+    EXPECT_GE(controls, 40);
+    // The focus order, from the channel box on through the editor, the list and the frames.
+    Box("Channel")->setFocus();
+    for (const char* next :
+         {"ChnlScrll", "SM1",      "Zone",      "Desc",     "Modes",   "RFrq",
+          "RSql",      "RCTCSS",   "RDCS",      "RTG",      "RNAC",    "Sx",
+          "Save",      "Summary",  "FileSave",  "FileOpen", "Upload",  "Download",
+          "SelAll",    "ClearAll", "EraseCurr", "EraseAll", "CommPort"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), Find(next)) << next;
+    }
+    // Alt+R stores the channel shown, Alt+S selects all (pressed a moment, then clicked).
+    GoTo(3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    QTest::qWait(250);
+    EXPECT_EQ(std::tuple(Current(), Mem().Rec(3).IsDefined()), std::tuple(4, true));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    QTest::qWait(250);
+    EXPECT_EQ(Mem().Rec(3).Select & 1, 1);
     // Channel 5: its number typed into the channel box, the box left; edited and stored.
     TypeInto("Channel", "5");
     Leave("Channel");
@@ -137,80 +192,8 @@ TEST_F(Window, KeyAndLeaveRulesOfTheBoxes) {
     window.reset();
 }
 
-// Up raises the channel; past GD2 comes DEF, below DEF GD2.
-TEST_F(Window, ScrollBarWrapsAndUpRaisesTheChannel) {
-    Start();
-    auto* bar = Find<QScrollBar>("ChnlScrll");
-    QStyleOptionSlider option;  // the arrows as the mouse meets them
-    option.initFrom(bar);
-    option.orientation = Qt::Vertical;
-    const auto clickArrow = [&](QStyle::SubControl arrow) {
-        QTest::mouseClick(
-            bar, Qt::LeftButton, {},
-            bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, arrow, bar).center());
-    };
-    clickArrow(QStyle::SC_ScrollBarSubLine);
-    EXPECT_EQ(Current(), 2) << "the top arrow";
-    clickArrow(QStyle::SC_ScrollBarAddLine);
-    clickArrow(QStyle::SC_ScrollBarAddLine);
-    EXPECT_EQ(Current(), 0) << "the bottom arrow";
-    bar->setFocus();
-    QTest::keyClick(bar, Qt::Key_Down);
-    EXPECT_EQ(Current(), 232);
-    QTest::keyClick(bar, Qt::Key_Up);
-    EXPECT_EQ(Current(), 0);
-    // Holding the key down runs through the whole memory and round.
-    for (int i = 0; i < 300; ++i) {
-        QTest::keyPress(bar, Qt::Key_Up, {}, -1);
-    }
-    QTest::keyRelease(bar, Qt::Key_Up);
-    EXPECT_EQ(Current(), 300 % 233);
-    const QPointF at = bar->rect().center();  // the wheel turned up a notch
-    QWheelEvent wheel(at, bar->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase,
-                      false);
-    QApplication::sendEvent(bar, &wheel);
-    EXPECT_EQ(std::tuple(Current(), Box("Channel")->text()), std::tuple(68, QString("068")));
-}
-
-TEST_F(Window, ModesListsAndSimplexDuplex) {
-    Start();
-    GoTo(2);  // the template: Narrow on 141 MHz, simplex
-    auto* rsql = Find<QComboBox>("RSql");
-    auto* tsql = Find<QComboBox>("TSql");
-    // Narrow to Digital refills the squelch lists; in simplex the receive choice picks the
-    // transmit entry.
-    Find<QComboBox>("Modes")->setCurrentIndex(2);
-    EXPECT_TRUE(rsql->count() == 3 && rsql->currentText().startsWith("Monitor") &&
-                tsql->currentText().startsWith("Talk Group"));
-    rsql->setCurrentIndex(1);
-    EXPECT_EQ(tsql->currentIndex(), 0);
-    Click("Dx");
-    EXPECT_TRUE(Box("TFrq")->isEnabled() && Box("IDCall")->isEnabled());
-    TypeInto("RFrq", "150.0125");
-    EXPECT_EQ(Box("TFrq")->text(), "141.00000");  // duplex: no following
-    Click("Sx");
-    EXPECT_EQ(std::tuple(Box("TFrq")->text(), Box("TTG")->isEnabled(),
-                         Box("TTG")->palette().color(QPalette::Base)),
-              std::tuple(QString("150.0125"), false,
-                         QApplication::palette().color(QPalette::Inactive, QPalette::Window)));
-    // A record with values the lists do not hold (from a file or a radio; the guards' list is
-    // never offered to a channel) shows no choice, and the store refuses it.
-    Edit([](ChannelMemory& memory) {
-        ChannelRecord& r = memory.Rec(30) = memory.Rec(0);
-        r.Select = 0xC0, r.RSql = 'Q', r.RCTCSS = 999, r.TDCS = -5, r.Mode = 7, r.Scan = 0xF0;
-    });
-    GoTo(30);
-    for (const char* name : {"Modes", "Zone", "RSql", "RCTCSS", "TDCS"}) {
-        EXPECT_EQ(Find<QComboBox>(name)->currentIndex(), -1) << name;
-    }
-    const ChannelRecord before = Mem().Rec(30);
-    Click("Save");
-    EXPECT_TRUE(Mem().Rec(30) == before && Current() == 30 &&
-                op.shown.at(0).title == "Save Record");
-}
-
 // The line highlighted is always the channel shown, the third in view where the list allows.
-TEST_F(Window, SummaryFollowsTheChannelShownAndSetsTheFlags) {
+TEST_F(Window, SummaryListsAndScrollBar) {
     Start();
     QListView* list = List();
     QScrollBar* top = list->verticalScrollBar();
@@ -276,6 +259,70 @@ TEST_F(Window, SummaryFollowsTheChannelShownAndSetsTheFlags) {
                   std::tuple(QString(caption), purging, before.color(base)));
     }
     EXPECT_TRUE(Doc().Saved());
+    GoTo(2);  // the template: Narrow on 141 MHz, simplex
+    auto* rsql = Find<QComboBox>("RSql");
+    auto* tsql = Find<QComboBox>("TSql");
+    // Narrow to Digital refills the squelch lists; in simplex the receive choice picks the
+    // transmit entry.
+    Find<QComboBox>("Modes")->setCurrentIndex(2);
+    EXPECT_TRUE(rsql->count() == 3 && rsql->currentText().startsWith("Monitor") &&
+                tsql->currentText().startsWith("Talk Group"));
+    rsql->setCurrentIndex(1);
+    EXPECT_EQ(tsql->currentIndex(), 0);
+    Click("Dx");
+    EXPECT_TRUE(Box("TFrq")->isEnabled() && Box("IDCall")->isEnabled());
+    TypeInto("RFrq", "150.0125");
+    EXPECT_EQ(Box("TFrq")->text(), "141.00000");  // duplex: no following
+    Click("Sx");
+    EXPECT_EQ(std::tuple(Box("TFrq")->text(), Box("TTG")->isEnabled(),
+                         Box("TTG")->palette().color(QPalette::Base)),
+              std::tuple(QString("150.0125"), false,
+                         QApplication::palette().color(QPalette::Inactive, QPalette::Window)));
+    // A record with values the lists do not hold (from a file or a radio; the guards' list is
+    // never offered to a channel) shows no choice, and the store refuses it.
+    Edit([](ChannelMemory& memory) {
+        ChannelRecord& r = memory.Rec(30) = memory.Rec(0);
+        r.Select = 0xC0, r.RSql = 'Q', r.RCTCSS = 999, r.TDCS = -5, r.Mode = 7, r.Scan = 0xF0;
+    });
+    GoTo(30);
+    for (const char* name : {"Modes", "Zone", "RSql", "RCTCSS", "TDCS"}) {
+        EXPECT_EQ(Find<QComboBox>(name)->currentIndex(), -1) << name;
+    }
+    const ChannelRecord odd = Mem().Rec(30);
+    Click("Save");
+    EXPECT_TRUE(Mem().Rec(30) == odd && Current() == 30 && op.shown.back().title == "Save Record");
+    // The scroll bar: up raises the channel; past GD2 comes DEF, below DEF GD2.
+    GoTo(1);
+    auto* bar = Find<QScrollBar>("ChnlScrll");
+    QStyleOptionSlider option;  // the arrows as the mouse meets them
+    option.initFrom(bar);
+    option.orientation = Qt::Vertical;
+    const auto clickArrow = [&](QStyle::SubControl arrow) {
+        QTest::mouseClick(
+            bar, Qt::LeftButton, {},
+            bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, arrow, bar).center());
+    };
+    clickArrow(QStyle::SC_ScrollBarSubLine);
+    EXPECT_EQ(Current(), 2) << "the top arrow";
+    clickArrow(QStyle::SC_ScrollBarAddLine);
+    clickArrow(QStyle::SC_ScrollBarAddLine);
+    EXPECT_EQ(Current(), 0) << "the bottom arrow";
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key_Down);
+    EXPECT_EQ(Current(), 232);
+    QTest::keyClick(bar, Qt::Key_Up);
+    EXPECT_EQ(Current(), 0);
+    // Holding the key down runs through the whole memory and round.
+    for (int i = 0; i < 300; ++i) {
+        QTest::keyPress(bar, Qt::Key_Up, {}, -1);
+    }
+    QTest::keyRelease(bar, Qt::Key_Up);
+    EXPECT_EQ(Current(), 300 % 233);
+    const QPointF at = bar->rect().center();  // the wheel turned up a notch
+    QWheelEvent wheel(at, bar->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(bar, &wheel);
+    EXPECT_EQ(std::tuple(Current(), Box("Channel")->text()), std::tuple(68, QString("068")));
 }
 
 // A pseudo-terminal stands in for a USB adapter, given the number 5 through the ports folder;
@@ -324,65 +371,6 @@ TEST_F(Window, PortBoxAndASettingsFileThatCannotBeWritten) {
     StoreChannel(0, "Tmpl2");
     EXPECT_NE(test::ReadBytes(dir / "KLD540.ini").find("Tmpl2"), std::string::npos);
     EXPECT_EQ(op.shown.size(), 1u);
-}
-
-// What a screen reader announces for a control: its label where it has one (combo boxes name
-// themselves by their value and point to their label), else its own name.
-QString AnnouncedName(QWidget* widget) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
-    if (iface == nullptr) {
-        return {};
-    }
-    QString name = iface->text(QAccessible::Name);
-    for (const auto& [label, relation] : iface->relations(QAccessible::Label)) {
-        if (label->role() == QAccessible::StaticText) {  // a label, not the enclosing frame
-            name = label->text(QAccessible::Name);
-        }
-    }
-    return name.remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
-}
-
-TEST_F(Window, EveryControlIsAnnouncedInWordsAndReachedByKeyboard) {
-    Start();
-    // Labels are their controls' buddies, and assistive technology sees the names.
-    const std::pair<const char*, QString> named[] = {{"Channel", "Memory"},
-                                                     {"Modes", "Operating Mode"},
-                                                     {"ChnlScrll", "Channel up or down"},
-                                                     {"Check6", "Send channel 005"}};
-    for (const auto& [control, name] : named) {
-        EXPECT_EQ(AnnouncedName(Find(control)), name);
-    }
-    // Every control the keyboard reaches says what it is in words, never by its code name.
-    int controls = 0;
-    for (QWidget* widget : window->findChildren<QWidget*>()) {
-        const QString code = widget->objectName();
-        if (widget->focusPolicy() != Qt::NoFocus && widget->isVisibleTo(window.get()) &&
-            !code.isEmpty() && !code.startsWith("qt_")) {
-            ++controls;
-            const QString name = AnnouncedName(widget);
-            EXPECT_FALSE(name.isEmpty() || name == code) << code.toStdString();
-        }
-    }
-    EXPECT_GE(controls, 40);
-    // The focus order, from the channel box on through the editor, the list and the frames.
-    Box("Channel")->setFocus();
-    for (const char* next :
-         {"ChnlScrll", "SM1",      "Zone",      "Desc",     "Modes",   "RFrq",
-          "RSql",      "RCTCSS",   "RDCS",      "RTG",      "RNAC",    "Sx",
-          "Save",      "Summary",  "FileSave",  "FileOpen", "Upload",  "Download",
-          "SelAll",    "ClearAll", "EraseCurr", "EraseAll", "CommPort"}) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QApplication::processEvents();
-        EXPECT_EQ(QApplication::focusWidget(), Find(next)) << next;
-    }
-    // Alt+R stores the channel shown, Alt+S selects all (pressed a moment, then clicked).
-    GoTo(3);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
-    QTest::qWait(250);
-    EXPECT_EQ(std::tuple(Current(), Mem().Rec(3).IsDefined()), std::tuple(4, true));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
-    QTest::qWait(250);
-    EXPECT_EQ(Mem().Rec(3).Select & 1, 1);
 }
 
 }  // namespace
