@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <QObject>
@@ -42,6 +43,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using test::PlanMemory;
 using test::ReadBytes;
 
 struct Finished {
@@ -67,24 +69,6 @@ int Reap(pid_t pid, std::chrono::milliseconds limit, const std::function<void()>
 
 void Nap() {
     std::this_thread::sleep_for(10ms);
-}
-
-// Main, the guards and channels of their own from 2 on, every `step`-th up to 40; with step 1
-// every channel, so that a transfer moves the whole table.
-ChannelMemory PlanMemory(int step = 6) {
-    ChannelMemory memory = test::ResetMemory();
-    for (int index = 2; index <= (step == 1 ? kLastOrdinaryChannel : 40); index += step) {
-        ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
-        r.Select = kSelDefined | kSelCreatedHere,
-        r.Prim = r.Chnl = static_cast<std::int16_t>(index);
-        r.Desc = "Chan " + std::to_string(index);
-        r.Scan = ScanOfZone(step == 1 ? index / 16 : index % 3 + 1);  // at most sixteen to a list
-        r.Mode = index % 2 == 0 ? kModeNarrow : kModeDigital;
-        r.RFrq = FormatFixed(150.0 + index * 0.0125, 4);
-        r.TFrq = FormatFixed(155.0 + index * 0.025, 4);
-        ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
-    }
-    return memory;
 }
 
 ChannelMemory ReadPlan(const fs::path& path) {
@@ -146,13 +130,12 @@ class EndToEnd : public ::testing::Test {
     }
 
     // kld540-cli to its end. With a terminal, stderr is that terminal and `err` what was drawn.
-    Finished Cli(std::vector<std::string> args, std::chrono::seconds limit = 60s,
-                 const test::Pty* tty = nullptr) {
+    Finished Cli(std::vector<std::string> args, const test::Pty* tty = nullptr) {
         args.insert(args.begin(), KLD540_CLI);
         const int err =
             tty ? ::open(tty->SlavePath().c_str(), O_WRONLY | O_NOCTTY) : Create("cli.err");
         Finished run;
-        run.status = Reap(Spawn(args, Create("cli.out"), err), limit, [&] {
+        run.status = Reap(Spawn(args, Create("cli.out"), err), 60s, [&] {
             tty ? void(run.err += tty->Receive(1 << 16, 10ms)) : Nap();  // a full terminal stalls
         });
         run.out = ReadBytes(dir_ / "cli.out");
@@ -161,13 +144,10 @@ class EndToEnd : public ::testing::Test {
     }
 
     // The simulated radio on COM7 of the folder --ports-dir names, served once it says it is
-    // ready. Unless quiet, its stderr (sim.err) shows the traffic.
-    bool StartSim(std::vector<std::string> options, bool quiet = true) {
+    // ready. Its stderr (sim.err) shows the traffic.
+    bool StartSim(std::vector<std::string> options) {
         options.insert(options.begin(),
                        {KVRX540_SIM, "--port", "7", "--ports-dir", Link().parent_path().string()});
-        if (quiet) {
-            options.push_back("--quiet");
-        }
         ::unsetenv(kPortsDirVariable);  // so that only the option can name the folder
         sim_ = Spawn(options, Create("sim.out"), Create("sim.err"));
         ::setenv(kPortsDirVariable, Link().parent_path().c_str(), 1);
@@ -181,9 +161,7 @@ class EndToEnd : public ::testing::Test {
     // SIGTERM ends it in order: the link goes, the memory is saved when asked for, and it exits
     // with 0.
     int StopSim() {
-        const int status = sim_ > 0 ? (::kill(sim_, SIGTERM), Reap(sim_, 5s, Nap)) : -1;
-        sim_ = -1;
-        return status;
+        return sim_ > 0 ? (::kill(sim_, SIGTERM), Reap(std::exchange(sim_, -1), 5s, Nap)) : -1;
     }
 
     test::TempDir dir_;
@@ -220,11 +198,10 @@ TEST_F(EndToEnd, DesktopProgramOnADisplayIsTitledAsSetAndKeepsItsSettings) {
     const bool running = ::waitpid(pid, nullptr, WNOHANG) == 0;
     Reap(pid, 0ms, Nap), ::kill(xvfb, SIGTERM), Reap(xvfb, 5s, Nap);
     ::unsetenv("DISPLAY");
-    EXPECT_TRUE(running) << ReadBytes(dir_ / "gui.err");
-    EXPECT_NE(windows.find(title + ":"), std::string::npos) << windows;
-    const std::string settings = ReadBytes(dir_ / "KLD540.ini");
-    EXPECT_EQ(std::pair(settings.size(), settings.substr(0, 8)),
-              std::pair(138ul, std::string("KLD540  ")));
+    EXPECT_TRUE(running && windows.find(title + ":") != std::string::npos)
+        << ReadBytes(dir_ / "gui.err") << windows;
+    EXPECT_TRUE(ReadBytes(dir_ / "KLD540.ini").starts_with("KLD540  ") &&
+                fs::file_size(dir_ / "KLD540.ini") == 138);
 }
 
 // One radio serves every verb, through the port KLD540.ini names. Ports the radio is not on or
@@ -249,8 +226,7 @@ TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
     // The window's tests meet the radio at protocol levels 2 and 0; this one at level 1.
     // It corrupts channel 14 as a send stores it, as a line fault the checksum missed would.
     ASSERT_TRUE(StartSim({"--load", "radio.540", "--save", "sent.540", "--debug-log", "lines.txt",
-                          "--level", "1", "--corrupt-record", "14"},
-                         false));
+                          "--level", "1", "--corrupt-record", "14"}));
     // The backup a run names, of the kind it names.
     const auto backupOf = [this](const Finished& run, const std::string& kind) {
         const std::string said = "Backup: " + Backups().string() + "/";
@@ -307,7 +283,6 @@ TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
 
     const Finished send = Cli({"send", "plan.540", "--select-all", "--yes"});
     ASSERT_EQ(send.status, 0) << send.err;
-    EXPECT_EQ(send.err.find("Nothing was sent"), std::string::npos) << send.err;
     ExpectSameRecords(ReadPlan(backupOf(send, "-before-send")), plan);
     for (const auto end = Clock::now() + 10s;
          !fs::exists(dir_ / "sent.540") && Clock::now() < end;) {
@@ -317,11 +292,8 @@ TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
     ExpectSameRecords(ReadPlan(dir_ / "sent.540"), plan);
     // A verify names the corrupted channel, and leaves the file as it was.
     const Finished verify = Cli({"verify", "plan.540", "--select-all"});
-    EXPECT_EQ(verify.status, 1) << verify.err;
-    EXPECT_NE(verify.out.find("\n014      Description  \"Chan 14\"  \"Dhan 14\"\n"),
-              std::string::npos)
-        << verify.out;
-    EXPECT_EQ(ReadBytes(dir_ / "plan.540"), planBytes);
+    EXPECT_EQ(std::pair(verify.status, ReadBytes(dir_ / "plan.540")), std::pair(1, planBytes));
+    test::ExpectGolden("verify.txt", verify.out);
     const Finished verified = Cli({"verify", "channel2.540"});
     EXPECT_EQ(std::pair(verified.status, verified.out), std::pair(0, std::string("Verify OK\n")));
 
@@ -329,10 +301,7 @@ TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
     EXPECT_EQ(std::pair(debugLog.status, debugLog.out),
               std::pair(0, std::string("Transfer Complete.\n")))
         << debugLog.err;
-    EXPECT_EQ(ReadBytes(dir_ / "KVRX-540_Dbg.log"),
-              "Rx:0040: A\r\nTx:0040:  B\r\n"
-              "\r\nError Code = $0001  Insert Ptr = $0002\r\n"
-              "Rx:2000: A\r\nTx:2000:  <0D>\r\n");
+    test::ExpectGolden("debug-log.txt", ReadBytes(dir_ / "KVRX-540_Dbg.log"));
 
     test::WriteBytes(dir_ / "blocker", "");
     ::setenv("XDG_DATA_HOME", (dir_ / "blocker").c_str(), 1);
@@ -359,7 +328,7 @@ TEST_F(EndToEnd, PacedTransfersTheProgressBarOnATerminalAndAPulledCable) {
     ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}));
     test::Pty tty;
     ASSERT_TRUE(tty.Ok());
-    const Finished run = Cli({"receive", "--port", "7", "-o", "got.540"}, 60s, &tty);
+    const Finished run = Cli({"receive", "--port", "7", "-o", "got.540"}, &tty);
     EXPECT_EQ(std::tuple(run.status, run.out, run.err.starts_with("\r["), run.err.back()),
               std::tuple(0, "Transfer Complete.\n", true, '\n'))
         << run.err;
@@ -399,7 +368,7 @@ TEST_F(EndToEnd, PacedTransfersTheProgressBarOnATerminalAndAPulledCable) {
     StopSim();
     ASSERT_TRUE(StartSim({"--load", "radio.540", "--vanish-after", "12"}));
     const auto before = Clock::now();
-    const Finished pulled = Cli({"receive", "--port", "7", "-o", "pulled.540"}, 20s, &tty);
+    const Finished pulled = Cli({"receive", "--port", "7", "-o", "pulled.540"}, &tty);
     EXPECT_LT(Clock::now() - before, 10s);
     EXPECT_EQ(std::tuple(pulled.status, pulled.err.starts_with("\r["),
                          pulled.err.find("\nCommunication Error") != std::string::npos,
