@@ -166,9 +166,8 @@ TEST(PrintedListing, FourPagesOfSixtyChannelsUnderTheHeadingsAtTheirColumns) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(file.string()));
         printer.setPageSize(QPageSize(size));
-        const bool printed = PrintListing(memory, printer);
-        ASSERT_EQ(printed, std::filesystem::exists(file.parent_path()));
-        if (!printed) {
+        if (!PrintListing(memory, printer)) {
+            EXPECT_FALSE(std::filesystem::exists(file.parent_path()));
             continue;
         }
         // Read back one character per column of the font's pitch, so the page's margin becomes
