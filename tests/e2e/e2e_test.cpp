@@ -13,8 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <QObject>
@@ -24,9 +26,9 @@
 #include "../files/temp_dir.h"
 #include "../serial/pty.h"
 #include "../test_memory.h"
+#include "cli_transfer_host.h"
 #include "codecs.h"
 #include "data_file.h"
-#include "event_loop_host.h"
 #include "port_names.h"
 #include "program_state.h"
 #include "qt_serial_device.h"
@@ -41,6 +43,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using test::PlanMemory;
 using test::ReadBytes;
 
 struct Finished {
@@ -66,24 +69,6 @@ int Reap(pid_t pid, std::chrono::milliseconds limit, const std::function<void()>
 
 void Nap() {
     std::this_thread::sleep_for(10ms);
-}
-
-// Main, the guards and channels of their own from 2 on, every `step`-th up to 40; with step 1
-// every channel, so that a transfer moves the whole table.
-ChannelMemory PlanMemory(int step = 6) {
-    ChannelMemory memory = test::ResetMemory();
-    for (int index = 2; index <= (step == 1 ? kLastOrdinaryChannel : 40); index += step) {
-        ChannelRecord& r = memory.Rec(index) = memory.Rec(kFirstChannel);
-        r.Select = kSelDefined | kSelCreatedHere,
-        r.Prim = r.Chnl = static_cast<std::int16_t>(index);
-        r.Desc = "Chan " + std::to_string(index);
-        r.Scan = ScanOfZone(step == 1 ? index / 16 : index % 3 + 1);  // at most sixteen to a list
-        r.Mode = index % 2 == 0 ? kModeNarrow : kModeDigital;
-        r.RFrq = FormatFixed(150.0 + index * 0.0125, 4);
-        r.TFrq = FormatFixed(155.0 + index * 0.025, 4);
-        ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
-    }
-    return memory;
 }
 
 ChannelMemory ReadPlan(const fs::path& path) {
@@ -145,13 +130,12 @@ class EndToEnd : public ::testing::Test {
     }
 
     // kld540-cli to its end. With a terminal, stderr is that terminal and `err` what was drawn.
-    Finished Cli(std::vector<std::string> args, std::chrono::seconds limit = 60s,
-                 const test::Pty* tty = nullptr) {
+    Finished Cli(std::vector<std::string> args, const test::Pty* tty = nullptr) {
         args.insert(args.begin(), KLD540_CLI);
         const int err =
             tty ? ::open(tty->SlavePath().c_str(), O_WRONLY | O_NOCTTY) : Create("cli.err");
         Finished run;
-        run.status = Reap(Spawn(args, Create("cli.out"), err), limit, [&] {
+        run.status = Reap(Spawn(args, Create("cli.out"), err), 60s, [&] {
             tty ? void(run.err += tty->Receive(1 << 16, 10ms)) : Nap();  // a full terminal stalls
         });
         run.out = ReadBytes(dir_ / "cli.out");
@@ -160,13 +144,10 @@ class EndToEnd : public ::testing::Test {
     }
 
     // The simulated radio on COM7 of the folder --ports-dir names, served once it says it is
-    // ready. Unless quiet, its stderr (sim.err) shows the traffic.
-    bool StartSim(std::vector<std::string> options, bool quiet = true) {
+    // ready. Its stderr (sim.err) shows the traffic.
+    bool StartSim(std::vector<std::string> options) {
         options.insert(options.begin(),
                        {KVRX540_SIM, "--port", "7", "--ports-dir", Link().parent_path().string()});
-        if (quiet) {
-            options.push_back("--quiet");
-        }
         ::unsetenv(kPortsDirVariable);  // so that only the option can name the folder
         sim_ = Spawn(options, Create("sim.out"), Create("sim.err"));
         ::setenv(kPortsDirVariable, Link().parent_path().c_str(), 1);
@@ -180,9 +161,7 @@ class EndToEnd : public ::testing::Test {
     // SIGTERM ends it in order: the link goes, the memory is saved when asked for, and it exits
     // with 0.
     int StopSim() {
-        const int status = sim_ > 0 ? (::kill(sim_, SIGTERM), Reap(sim_, 5s, Nap)) : -1;
-        sim_ = -1;
-        return status;
+        return sim_ > 0 ? (::kill(sim_, SIGTERM), Reap(std::exchange(sim_, -1), 5s, Nap)) : -1;
     }
 
     test::TempDir dir_;
@@ -219,17 +198,18 @@ TEST_F(EndToEnd, DesktopProgramOnADisplayIsTitledAsSetAndKeepsItsSettings) {
     const bool running = ::waitpid(pid, nullptr, WNOHANG) == 0;
     Reap(pid, 0ms, Nap), ::kill(xvfb, SIGTERM), Reap(xvfb, 5s, Nap);
     ::unsetenv("DISPLAY");
-    EXPECT_TRUE(running) << ReadBytes(dir_ / "gui.err");
-    EXPECT_NE(windows.find(title + ":"), std::string::npos) << windows;
-    const std::string settings = ReadBytes(dir_ / "KLD540.ini");
-    EXPECT_EQ(std::pair(settings.size(), settings.substr(0, 8)),
-              std::pair(138ul, std::string("KLD540  ")));
+    EXPECT_TRUE(running && windows.find(title + ":") != std::string::npos)
+        << ReadBytes(dir_ / "gui.err") << windows;
+    EXPECT_TRUE(ReadBytes(dir_ / "KLD540.ini").starts_with("KLD540  ") &&
+                fs::file_size(dir_ / "KLD540.ini") == 138);
 }
 
-// One radio serves every transfer verb, through the port KLD540.ini names. A receive saves the
-// radio's memory; a send stops at the operating-mode warning unless told --yes; each keeps a
-// backup, and one that cannot be written is told in a line and changes nothing else.
-TEST_F(EndToEnd, TransferVerbsThroughThePortTheSettingsName) {
+// One radio serves every verb, through the port KLD540.ini names. Ports the radio is not on or
+// another program holds, and a file that cannot be saved, are refused before the radio hears
+// anything. A receive saves the radio's memory; a send stops at the operating-mode warning unless
+// told --yes; each keeps a backup, and one that cannot be written is told in a line and changes
+// nothing else. `ports` lists the radio's port while it serves.
+TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
     WritePlan("radio.540", PlanMemory(4));
     ChannelMemory plan = PlanMemory();
     plan.Rec(8).Mode = kModeWide;  // not among the tool's default modes
@@ -256,72 +236,14 @@ TEST_F(EndToEnd, TransferVerbsThroughThePortTheSettingsName) {
         return Backups() / name;
     };
 
-    const Finished receive = Cli({"receive", "-o", "got.540"});
-    ASSERT_EQ(receive.status, 0) << receive.err;
-    EXPECT_EQ(receive.out, "Transfer Complete.\n");
-    EXPECT_EQ(std::count(receive.err.begin(), receive.err.end(), '\n'), 1)
-        << "no progress drawn when stderr is not a terminal";
-    ExpectSameRecords(ReadPlan(dir_ / "got.540"), PlanMemory(4));
-    EXPECT_EQ(ReadBytes(backupOf(receive, "-received")), ReadBytes(dir_ / "got.540"));
-
-    const Finished declined = Cli({"send", "plan.540", "--select-all"});
-    EXPECT_EQ(declined.status, 1) << "nothing was sent";
-    EXPECT_EQ(declined.out, "Transfer Complete.\n");
-    EXPECT_NE(declined.err.find("    Analog Wideband"), std::string::npos) << declined.err;
-    EXPECT_NE(declined.err.find("Nothing was sent"), std::string::npos) << declined.err;
-    EXPECT_FALSE(fs::exists(dir_ / "sent.540")) << "the radio saves only after a send";
-
-    const Finished send = Cli({"send", "plan.540", "--select-all", "--yes"});
-    ASSERT_EQ(send.status, 0) << send.err;
-    EXPECT_EQ(send.err.find("Nothing was sent"), std::string::npos) << send.err;
-    ExpectSameRecords(ReadPlan(backupOf(send, "-before-send")), plan);
-    for (const auto end = Clock::now() + 10s;
-         !fs::exists(dir_ / "sent.540") && Clock::now() < end;) {
-        Nap();  // the radio saves a moment after the program has finished
-    }
-    plan.Rec(14).Desc = "Dhan 14";
-    ExpectSameRecords(ReadPlan(dir_ / "sent.540"), plan);
-    // A verify names the corrupted channel, and leaves the file as it was.
-    const Finished verify = Cli({"verify", "plan.540", "--select-all"});
-    EXPECT_EQ(verify.status, 1) << verify.err;
-    EXPECT_NE(verify.out.find("\n014      Description  \"Chan 14\"  \"Dhan 14\"\n"),
-              std::string::npos)
-        << verify.out;
-    EXPECT_EQ(ReadBytes(dir_ / "plan.540"), planBytes);
-    const Finished verified = Cli({"verify", "channel2.540"});
-    EXPECT_EQ(std::pair(verified.status, verified.out), std::pair(0, std::string("Verify OK\n")));
-
-    const Finished debugLog = Cli({"debug-log"});
-    EXPECT_EQ(std::pair(debugLog.status, debugLog.out),
-              std::pair(0, std::string("Transfer Complete.\n")))
-        << debugLog.err;
-    EXPECT_EQ(ReadBytes(dir_ / "KVRX-540_Dbg.log"),
-              "Rx:0040: A\r\nTx:0040:  B\r\n"
-              "\r\nError Code = $0001  Insert Ptr = $0002\r\n"
-              "Rx:2000: A\r\nTx:2000:  <0D>\r\n");
-
-    test::WriteBytes(dir_ / "blocker", "");
-    ::setenv("XDG_DATA_HOME", (dir_ / "blocker").c_str(), 1);
-    const Finished unkept = Cli({"receive", "-o", "again.540"});
-    EXPECT_EQ(std::pair(unkept.status, unkept.out),
-              std::pair(0, std::string("Transfer Complete.\n")));
-    EXPECT_TRUE(unkept.err.starts_with("Backup not written: ")) << unkept.err;
-    EXPECT_EQ(std::count(unkept.err.begin(), unkept.err.end(), '\n'), 1) << unkept.err;
-    EXPECT_EQ(ReadBytes(dir_ / "again.540").size(), kDataFileBytes);
-}
-
-// Ports the radio is not on or another program holds, and a file that cannot be saved, are
-// refused before the radio hears anything. `ports` lists the radio's port while it serves.
-TEST_F(EndToEnd, PortAndFileProblemsNeverReachTheRadio) {
-    ASSERT_TRUE(StartSim({}, false));
     const std::string listed = "COM7\t" + fs::canonical(Link()).string() + "\n";
     const Finished ports = Cli({"ports"});
-    EXPECT_EQ(ports.status, 0) << ports.err;
-    EXPECT_NE(ports.out.find(listed), std::string::npos) << ports.out;
+    EXPECT_NE(ports.out.find(listed), std::string::npos) << ports.out << ports.err;
     const Finished unsaved = Cli({"receive", "--port", "7", "-o", "no-such-folder/got.540"});
     EXPECT_EQ(unsaved.status, 1);
-    EXPECT_TRUE(unsaved.err.starts_with("Error writing to file.\n")) << unsaved.err;
-    EXPECT_NE(unsaved.err.find("no-such-folder"), std::string::npos) << unsaved.err;
+    EXPECT_TRUE(unsaved.err.starts_with("Error writing to file.\n") &&
+                unsaved.err.find("no-such-folder") != std::string::npos)
+        << unsaved.err;
     {
         QtSerialDevice holder;  // another program holding the radio's port
         holder.SelectPort(7);
@@ -334,75 +256,95 @@ TEST_F(EndToEnd, PortAndFileProblemsNeverReachTheRadio) {
             {"COMX", 2, "kld540-cli: --port COMX: give the port as COM<n> or a number"},
         };
         for (const auto& [port, status, err] : rows) {
-            SCOPED_TRACE(port);
             const Finished run = Cli({"receive", "--port", port, "-o", "got.540"});
-            EXPECT_EQ(run.status, status);
-            EXPECT_TRUE(run.err.starts_with(err)) << run.err;
-            EXPECT_EQ(run.out, "");
-            EXPECT_FALSE(fs::exists(dir_ / "got.540"));
+            EXPECT_EQ(std::tuple(run.status, run.err.substr(0, err.size()), run.out,
+                                 fs::exists(dir_ / "got.540")),
+                      std::tuple(status, err, "", false));
         }
     }
-    EXPECT_EQ(StopSim(), 0);
     EXPECT_EQ(ReadBytes(dir_ / "sim.err").find("program:"), std::string::npos)
         << "the radio was not contacted";
+
+    const Finished receive = Cli({"receive", "-o", "got.540"});
+    ASSERT_EQ(receive.status, 0) << receive.err;
+    // No progress drawn when stderr is not a terminal.
+    EXPECT_EQ(std::pair(receive.out, std::count(receive.err.begin(), receive.err.end(), '\n')),
+              std::pair(std::string("Transfer Complete.\n"), 1l));
+    ExpectSameRecords(ReadPlan(dir_ / "got.540"), PlanMemory(4));
+    EXPECT_EQ(ReadBytes(backupOf(receive, "-received")), ReadBytes(dir_ / "got.540"));
+
+    const Finished declined = Cli({"send", "plan.540", "--select-all"});
+    EXPECT_TRUE(declined.status == 1 && declined.out == "Transfer Complete.\n" &&
+                declined.err.find("    Analog Wideband") != std::string::npos &&
+                declined.err.find("Nothing was sent") != std::string::npos)
+        << declined.out << declined.err;
+    EXPECT_FALSE(fs::exists(dir_ / "sent.540")) << "the radio saves only after a send";
+
+    const Finished send = Cli({"send", "plan.540", "--select-all", "--yes"});
+    ASSERT_EQ(send.status, 0) << send.err;
+    ExpectSameRecords(ReadPlan(backupOf(send, "-before-send")), plan);
+    for (const auto end = Clock::now() + 10s;
+         !fs::exists(dir_ / "sent.540") && Clock::now() < end;) {
+        Nap();  // the radio saves a moment after the program has finished
+    }
+    plan.Rec(14).Desc = "Dhan 14";
+    ExpectSameRecords(ReadPlan(dir_ / "sent.540"), plan);
+    // A verify names the corrupted channel, and leaves the file as it was.
+    const Finished verify = Cli({"verify", "plan.540", "--select-all"});
+    EXPECT_EQ(std::pair(verify.status, ReadBytes(dir_ / "plan.540")), std::pair(1, planBytes));
+    test::ExpectGolden("verify.txt", verify.out);
+    const Finished verified = Cli({"verify", "channel2.540"});
+    EXPECT_EQ(std::pair(verified.status, verified.out), std::pair(0, std::string("Verify OK\n")));
+
+    const Finished debugLog = Cli({"debug-log"});
+    EXPECT_EQ(std::pair(debugLog.status, debugLog.out),
+              std::pair(0, std::string("Transfer Complete.\n")))
+        << debugLog.err;
+    test::ExpectGolden("debug-log.txt", ReadBytes(dir_ / "KVRX-540_Dbg.log"));
+
+    test::WriteBytes(dir_ / "blocker", "");
+    ::setenv("XDG_DATA_HOME", (dir_ / "blocker").c_str(), 1);
+    const Finished unkept = Cli({"receive", "-o", "again.540"});
+    EXPECT_EQ(std::tuple(unkept.status, unkept.out, unkept.err.starts_with("Backup not written: "),
+                         std::count(unkept.err.begin(), unkept.err.end(), '\n'),
+                         ReadBytes(dir_ / "again.540").size()),
+              std::tuple(0, "Transfer Complete.\n", true, 1l, kDataFileBytes))
+        << unkept.err;
+
+    EXPECT_EQ(StopSim(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(Link())));
     EXPECT_EQ(Cli({"ports"}).out.find(listed), std::string::npos) << "the radio has gone";
 }
 
-// On a terminal the progress bar is redrawn in place, and its line ended before anything else is
-// said: after a completed receive, and when the cable is pulled halfway, which must end the
-// transfer at once.
-TEST_F(EndToEnd, ProgressBarOnATerminalAndAPulledCable) {
-    WritePlan("radio.540", PlanMemory());
-    ASSERT_TRUE(StartSim({"--load", "radio.540"}));
+// A transfer runs on the thread of the program's event loop, the window's as the command line's.
+// Through the real port, against the simulated radio pacing its answers at the line rate, a timer
+// on that thread must keep ticking all along, as the window's painting must, and the waits must
+// not spin. On a terminal the progress bar is redrawn in place, and its line ended before
+// anything else is said: after a completed receive, and when the cable is pulled halfway, which
+// must end the transfer at once.
+TEST_F(EndToEnd, PacedTransfersTheProgressBarOnATerminalAndAPulledCable) {
+    WritePlan("radio.540", PlanMemory(1));
+    ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}));
     test::Pty tty;
     ASSERT_TRUE(tty.Ok());
-    const Finished run = Cli({"receive", "--port", "7", "-o", "got.540"}, 60s, &tty);
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Transfer Complete.\n");
-    EXPECT_TRUE(run.err.starts_with("\r[")) << run.err;
+    const Finished run = Cli({"receive", "--port", "7", "-o", "got.540"}, &tty);
+    EXPECT_EQ(std::tuple(run.status, run.out, run.err.starts_with("\r["), run.err.back()),
+              std::tuple(0, "Transfer Complete.\n", true, '\n'))
+        << run.err;
     const std::string last = "\r[####################] 232/232  Transfer Complete.";
     const auto end = run.err.rfind(last);
     ASSERT_NE(end, std::string::npos) << run.err;
     const auto lineEnd = run.err.find_first_not_of(' ', end + last.size());
     EXPECT_EQ(run.err.substr(lineEnd, 9), "\nBackup: ") << "the bar's line ends first";
-    EXPECT_EQ(run.err.back(), '\n');
 
-    StopSim();
-    ASSERT_TRUE(StartSim({"--load", "radio.540", "--vanish-after", "12"}));
-    const auto before = Clock::now();
-    const Finished pulled = Cli({"receive", "--port", "7", "-o", "pulled.540"}, 20s, &tty);
-    EXPECT_LT(Clock::now() - before, 10s);
-    EXPECT_EQ(pulled.status, 1) << pulled.err;
-    EXPECT_TRUE(pulled.err.starts_with("\r[")) << pulled.err;
-    EXPECT_NE(pulled.err.find("\nCommunication Error"), std::string::npos) << pulled.err;
-    EXPECT_FALSE(fs::exists(dir_ / "pulled.540"));
-}
-
-// The window's host: the clock and waits of a program with an event loop, progress unseen.
-class WindowLikeHost : public EventLoopTransferHost {
-  public:
-    void ShowProgress(bool) override {}
-    void SetStatus(std::string_view) override {}
-    void SetProgress(int) override {}
-    bool LingersOnCompletion() const override { return false; }
-    bool CancelRequested() override { return false; }
-};
-
-// A transfer runs on the window's thread. Through the real port, against the simulated radio
-// pacing its answers at the line rate, a timer on that thread must keep ticking all along, as the
-// window's painting must, and the waits must not spin.
-TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
-    WritePlan("radio.540", PlanMemory(1));
-    ASSERT_TRUE(StartSim({"--load", "radio.540", "--pace"}));
     ChannelMemory memory = PlanMemory();
     memory.PortNumber = 7;
     ProgramState state;
     QtSerialDevice device;
-    WindowLikeHost host;
+    std::ostringstream unseen;
+    cli::CliTransferHost host(unseen, false);
     test::ScriptedOperator op;
     TransferContext context{memory, state, device, host, op, dir_.Path()};
-
     bench::GapMeter gaps;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { gaps.Tick(Clock::now()); });
@@ -416,12 +358,22 @@ TEST_F(EndToEnd, TimersKeepTickingThroughAPacedTransfer) {
                             std::chrono::duration<double>(elapsed).count();
     timer.stop();
     gaps.Stop(start + elapsed);
-
     ASSERT_TRUE(result.Complete()) << result.Message();
     ExpectSameRecords(memory, PlanMemory(1));
     EXPECT_GT(elapsed, 2s) << "paced: 233 records at 115200 baud take over three seconds";
     EXPECT_LT(gaps.Longest(1).at(0).length, 250ms) << "the event loop stood still";
     EXPECT_LT(cpuShare, 0.5) << "waiting must not spin";
+
+    StopSim();
+    ASSERT_TRUE(StartSim({"--load", "radio.540", "--vanish-after", "12"}));
+    const auto before = Clock::now();
+    const Finished pulled = Cli({"receive", "--port", "7", "-o", "pulled.540"}, &tty);
+    EXPECT_LT(Clock::now() - before, 10s);
+    EXPECT_EQ(std::tuple(pulled.status, pulled.err.starts_with("\r["),
+                         pulled.err.find("\nCommunication Error") != std::string::npos,
+                         fs::exists(dir_ / "pulled.540")),
+              std::tuple(1, true, true, false))
+        << pulled.err;
 }
 
 }  // namespace

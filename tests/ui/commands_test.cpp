@@ -85,19 +85,6 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     EXPECT_TRUE(dialogs.asked.back().endsWith("|" + Q(dir / "junk")));
 }
 
-// A radio's memory: the reset memory and channels 2 to 40 in steps of 6, in lists 1 to 3.
-ChannelMemory RadioPlan() {
-    ChannelMemory memory = test::ResetMemory();
-    for (int n = 2; n <= 40; n += 6) {
-        ChannelRecord& r = memory.Rec(n) = memory.Rec(kFirstChannel);
-        r.Select = kSelDefined | kSelCreatedHere, r.Prim = r.Chnl = static_cast<std::int16_t>(n);
-        r.Desc = "Radio " + std::to_string(n), r.Scan = ScanOfZone(n % 3 + 1), r.Mode = kModeNarrow;
-        r.RFrq = r.TFrq = "150.0125", r.RSql = r.TSql = kSqlNoise;
-        ++memory.ZoneCounts[static_cast<std::size_t>(ZoneOf(r.Scan))];
-    }
-    return memory;
-}
-
 // The simulated radio as COM7 of the ports folder. Radio.* waits out its 30-second silence.
 class Radio : public Window {
   protected:
@@ -108,7 +95,7 @@ class Radio : public Window {
     }
     // The radio on, the window started, and the operator picks COM7 in the port box.
     void Connect(const QStringList& faults = {}, const std::string& commandLine = "") {
-        test::WriteBytes(dir / "radio.540", EncodeDataFile(RadioPlan(), ProgramState{}));
+        test::WriteBytes(dir / "radio.540", EncodeDataFile(test::PlanMemory(), ProgramState{}));
         test::WriteBytes(dir / "debug.txt", "0040C142\n00418D0A\n");
         // clang-format off
         sim.start(QStringLiteral(KVRX540_SIM), QStringList{"--port", "7", "--ports-dir",
@@ -175,8 +162,8 @@ TEST_F(RadioCommands, ReceiveEditSendVerifyAndTheDebugCommands) {
     Click("Download");  // "Upload (from Radio)"
     // The progress frame took the summary's place, no more; every line shows what came.
     EXPECT_EQ(std::tuple(WindowBack(), window->height(), Current(), Mem().Rec(8).Desc.Trimmed(),
-                         Line(8).contains("Radio 8"), Redrawn(0, kLastRecord)),
-              std::tuple(true, height, 1, "Radio 8", true, true));
+                         Line(8).contains("Chan 8"), Redrawn(0, kLastRecord)),
+              std::tuple(true, height, 1, "Chan 8", true, true));
     QStatusBar* status = window->statusBar();
     EXPECT_TRUE(status->currentMessage().startsWith("Backup not written"))
         << status->currentMessage().toStdString();

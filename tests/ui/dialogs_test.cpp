@@ -1,18 +1,15 @@
-// The window's pieces on their own: the key rules' filter, the small dialogs, the splash, the
-// message boxes, and the printed listing read back from a PDF file with pdftotext.
-#include <QClipboard>
+// The window's pieces on their own: the small dialogs, the splash, the message boxes, and the
+// printed listing read back from a PDF file with pdftotext.
 #include <QFontMetricsF>
 #include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "../case_table.h"
 #include "../test_memory.h"
-#include "key_filter.h"
 #include "listings.h"
 #include "printing.h"
 #include "qt_text.h"
@@ -27,92 +24,6 @@ namespace kld::ui {
 namespace {
 
 using namespace Qt::StringLiterals;
-using Act = std::function<void(QLineEdit&)>;
-
-Act Keys(const char* keys) {
-    return [keys](QLineEdit& box) { QTest::keyClicks(&box, keys); };
-}
-Act Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    return [key, modifiers](QLineEdit& box) { QTest::keyClick(&box, key, modifiers); };
-}
-// Puts `text` on the clipboard, then pastes with Ctrl+V or `paste`.
-Act Paste(const QString& text, Act paste = Key(Qt::Key_V, Qt::ControlModifier)) {
-    return [text, paste](QLineEdit& box) {
-        QApplication::clipboard()->setText(text);
-        paste(box);
-    };
-}
-void Send(QLineEdit& box, QEvent&& event) {
-    QCoreApplication::sendEvent(&box, &event);
-}
-
-TEST(KeyFilter, TypingPastingAndDroppingGoThroughTheRule) {
-    const Act menuPaste = [](QLineEdit& box) {
-        Send(box,
-             QContextMenuEvent(QContextMenuEvent::Mouse, {2, 2}, box.mapToGlobal(QPoint(2, 2))));
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions()) {
-            if (action->text().startsWith("&Paste")) {
-                action->trigger();
-            }
-        }
-        menu->close();
-    };
-    const Act drop = [](QLineEdit& box) {
-        QMimeData mime;
-        mime.setText("b\nx c");
-        const QPoint at(1, box.height() / 2);  // the drop goes where the drag entered
-        Send(box, QDragEnterEvent(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier));
-        Send(box, QDropEvent(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier));
-    };
-    const Act inputMethod = [](QLineEdit& box) {
-        QInputMethodEvent event;
-        event.setCommitString(u"\u00e9\u20acx"_s);
-        Send(box, std::move(event));
-    };
-    // Start text, whole text selected, maximum length, the digit rule rather than the test rule,
-    // what is done, the text after, beeps.
-    // clang-format off
-    const std::tuple<const char*, bool, int, bool, Act, QString, int> rows[] = {
-        {"", false, 9, false, Keys("ab1x9"), "AB19", 1}, {"", false, 3, false, Keys("abcde"), "ABC", 0},
-        {"12345", true, 5, false, Keys("z"), "Z", 0},
-        {"12", false, 5, false, Key(Qt::Key_A, Qt::ControlModifier), "12", 0},  // select all
-        {"", false, 5, false, Key(Qt::Key_X, Qt::AltModifier), "", 1},  // Alt types: the rule sees it
-        {"AB", false, 5, false, Key(Qt::Key_Backspace), "A", 0},
-        {"A#", false, 5, false, Key(Qt::Key_Backspace), "A#", 0},
-        {"AB", true, 5, false, Key(Qt::Key_Delete), "", 0},
-        {"", false, 9, false, Paste(u"a\tx\u00e9\u20ac\nb"_s), u"A\u00c9B"_s, 1},
-        {"1", false, 4, false, Paste("abcx"), "1ABC", 0}, {"12345", true, 5, false, Paste("ab"), "AB", 0},
-        {"", false, 5, false, Paste("ab", Key(Qt::Key_Insert, Qt::ShiftModifier)), "AB", 0},
-        {"1", false, 5, false, Paste("ab", menuPaste), "1AB", 0},
-        {"12", false, 9, false, drop, "B C12", 1}, {"", false, 9, false, inputMethod, u"\u00c9"_s, 1},
-        {" 7 ", false, 3, true, Keys("5"), "75", 0}, {" 7 ", true, 3, true, Keys("3"), "3", 0},
-        {"12", false, 3, true, Keys("a b3-"), "123", 0}, {"", false, 3, true, Paste(" 4x2"), "42", 0},
-        {" 7 ", false, 3, true, Key(Qt::Key_Backspace), " 7", 0},  // no trim on backspace
-    };
-    // clang-format on
-    int n = 0;
-    for (const auto& [start, selected, maxLength, digits, act, want, beeps] : rows) {
-        SCOPED_TRACE(n++);
-        int beeped = 0;
-        QLineEdit box(start);
-        box.setMaxLength(maxLength);
-        box.show();
-        selected ? box.selectAll() : box.end(false);
-        // Letters upper-cased, 'x' refused with a beep, backspace refused after a '#'.
-        InstallKeyRule(&box, [&beeped](int key, QLineEdit& b) -> int {
-            return key == 8     ? (b.text().endsWith(u'#') ? 0 : 8)
-                   : key == 'x' ? (++beeped, 0)
-                                : QChar(key).toUpper().unicode();
-        });
-        if (digits) {
-            InstallDigitRule(&box);  // trims, swallows non-digits silently
-        }
-        act(box);
-        EXPECT_EQ(std::tuple(box.text(), beeped), std::tuple(want, beeps));
-    }
-}
 
 // The shadow and noise squelch dialogs: each opens afresh on its first box, text selected; a
 // refusal (the core's rule says why) keeps it open on the refused box, text selected; OK and
@@ -124,36 +35,26 @@ TEST(Dialogs, ARefusalKeepsTheDialogOpenOnTheRefusedBox) {
     ShadowDialog shadow(memory, op, nullptr);
     SquelchDialog squelch(op, nullptr);
     shadow.findChild<QLineEdit*>("ShadChnl")->setText("99");  // emptied on opening
-    // The dialog, its first box's text, what is typed into its last box, the button or key
-    // that ends it, the box refused (none: closed), the result.
-    constexpr int kOk = QDialog::Accepted, kNo = QDialog::Rejected;
-    // clang-format off
-    const std::tuple<QDialog*, const char*, const char*, const char*, const char*, int> rows[] = {
-        {&shadow, "004", "7", "cmdOK", "PrimChnl", -1}, {&shadow, "005", "6", "Enter", "ShadChnl", -1},
-        {&shadow, "005", "7", "cmdOK", nullptr, kOk}, {&shadow, "005", "8", "Escape", nullptr, kNo},
-        {&squelch, "10", "16", "cmdOK", nullptr, -1},  // open, no box refused
-        {&squelch, "", "a7b", "Enter", nullptr, kOk}, {&squelch, "9", "", "cmdCancel", nullptr, kNo},
-    };
-    // clang-format on
-    for (const auto& [dialog, start, typed, end, refused, result] : rows) {
-        SCOPED_TRACE(std::string(start) + " then " + typed);
+    for (const test::Case& row : test::ReadCases(KLD_UI_CASES "/dialogs.txt")) {
+        SCOPED_TRACE(row[1] + " then " + row[2]);
+        QDialog* dialog = row[0] == "shadow" ? static_cast<QDialog*>(&shadow) : &squelch;
+        const int result = row[5] == "open" ? -1 : int{row[5] == "accepted"};  // Accepted is 1
         const QList<QLineEdit*> boxes = dialog->findChildren<QLineEdit*>();
-        boxes.front()->setText(start);
+        boxes.front()->setText(QString::fromStdString(row[1]));
         dialog->setResult(-1);
         dialog->show();
         EXPECT_TRUE(dialog->focusWidget() == boxes.front() &&
-                    boxes.front()->selectedText() == start);
-        QTest::keyClicks(boxes.back(), typed);
-        if (auto* button = dialog->findChild<QPushButton*>(end)) {
+                    boxes.front()->selectedText().toStdString() == row[1]);
+        QTest::keyClicks(boxes.back(), row[2].c_str());
+        if (auto* button = dialog->findChild<QPushButton*>(QString::fromStdString(row[3]))) {
             QTest::mouseClick(button, Qt::LeftButton);
         } else {
-            QTest::keyClick(boxes.back(),
-                            QString(end) == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
+            QTest::keyClick(boxes.back(), row[3] == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
         }
         EXPECT_EQ(std::tuple(dialog->result(), dialog->isVisible()),
                   std::tuple(result, result == -1));
-        if (refused != nullptr) {
-            auto* box = dialog->findChild<QLineEdit*>(refused);
+        if (!row[4].empty()) {
+            auto* box = dialog->findChild<QLineEdit*>(QString::fromStdString(row[4]));
             EXPECT_TRUE(dialog->focusWidget() == box && box->selectedText() == box->text());
         }
         dialog->hide();
@@ -265,9 +166,8 @@ TEST(PrintedListing, FourPagesOfSixtyChannelsUnderTheHeadingsAtTheirColumns) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(file.string()));
         printer.setPageSize(QPageSize(size));
-        const bool printed = PrintListing(memory, printer);
-        ASSERT_EQ(printed, std::filesystem::exists(file.parent_path()));
-        if (!printed) {
+        if (!PrintListing(memory, printer)) {
+            EXPECT_FALSE(std::filesystem::exists(file.parent_path()));
             continue;
         }
         // Read back one character per column of the font's pitch, so the page's margin becomes
