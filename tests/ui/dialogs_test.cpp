@@ -8,7 +8,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 
-#include "../case_table.h"
+#include "../cases.h"
 #include "../test_memory.h"
 #include "listings.h"
 #include "printing.h"
@@ -35,7 +35,7 @@ TEST(Dialogs, ARefusalKeepsTheDialogOpenOnTheRefusedBox) {
     ShadowDialog shadow(memory, op, nullptr);
     SquelchDialog squelch(op, nullptr);
     shadow.findChild<QLineEdit*>("ShadChnl")->setText("99");  // emptied on opening
-    for (const test::Case& row : test::ReadCases(KLD_UI_CASES "/dialogs.txt")) {
+    for (const auto& row : test::Cases("dialogs.txt")) {
         SCOPED_TRACE(row[1] + " then " + row[2]);
         QDialog* dialog = row[0] == "shadow" ? static_cast<QDialog*>(&shadow) : &squelch;
         const int result = row[5] == "open" ? -1 : int{row[5] == "accepted"};  // Accepted is 1

@@ -13,7 +13,7 @@
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
 
-#include "../case_table.h"
+#include "../cases.h"
 #include "../serial/pty.h"
 #include "summary.h"
 #include "window_fixture.h"
@@ -59,7 +59,7 @@ TEST_F(Window, TechniciansPath) {
     EXPECT_GE(controls, 40);
     // The focus order, and the name each control is announced by (a label is its box's buddy).
     Box("Channel")->setFocus();
-    for (const test::Case& row : test::ReadCases(KLD_UI_CASES "/focus_order.txt")) {
+    for (const auto& row : test::Cases("focus_order.txt")) {
         QWidget* focused = QApplication::focusWidget();
         EXPECT_EQ(std::pair(focused, AnnouncedName(focused).toStdString()),
                   std::pair(Find(row[0].c_str()), row[1]));
@@ -137,7 +137,7 @@ void Bring(QLineEdit& box, const std::string& how, const QString& text) {
 
 TEST_F(Window, KeyAndLeaveRulesOfTheBoxes) {
     Start();
-    for (const test::Case& row : test::ReadCases(KLD_UI_CASES "/leave_rules.txt")) {
+    for (const auto& row : test::Cases("leave_rules.txt")) {
         SCOPED_TRACE(row[1]);
         const char* name = row[0].c_str();
         TypeInto(name, QString::fromStdString(row[1]));
@@ -153,7 +153,7 @@ TEST_F(Window, KeyAndLeaveRulesOfTheBoxes) {
     EXPECT_EQ(std::tuple(op.shown.at(0).text, transmit, Current()),
               std::tuple("Invalid Rx Frequency", QString("150.00625000A"), 7));
     Click("Dx");  // the ID call box takes keys in duplex alone
-    for (const test::Case& row : test::ReadCases(KLD_UI_CASES "/key_rules.txt")) {
+    for (const auto& row : test::Cases("key_rules.txt")) {
         SCOPED_TRACE(row[0] + " " + row[3] + " " + row[4]);
         QLineEdit* box = Box(row[0].c_str());
         box->setFocus();
