@@ -18,6 +18,7 @@ Answer CliOperator::Ask(const Message& message) {
         case Buttons::YesNo:
             return yesNo;
         case Buttons::YesNoCancel:
+        case Buttons::StoreDiscardCancel:
             return Answer::Cancel;
     }
     return Answer::Cancel;

@@ -5,7 +5,8 @@
 namespace kld {
 
 enum class Icon { None, Information, Exclamation, Warning, Critical };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+// StoreDiscardCancel answers Yes for Store and No for Discard.
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, StoreDiscardCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 // One message box as the operator sees it: exact text (line breaks as "\n"), title, icon

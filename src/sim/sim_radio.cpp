@@ -83,6 +83,7 @@ class QuietOperator : public Operator {
                 return kld::Answer::Cancel;
             case Buttons::YesNo:
             case Buttons::YesNoCancel:
+            case Buttons::StoreDiscardCancel:
                 break;
         }
         return kld::Answer::No;

@@ -1,10 +1,58 @@
 #include "document.h"
 
 #include <QScopedValueRollback>
+#include <QUndoStack>
 
 namespace kld::ui {
 
-Document::Document(QObject* parent) : QObject(parent) {}
+namespace {
+
+// Deep enough for a day's editing; a step keeps two memories of 25 KB.
+constexpr int kStepsKept = 256;
+
+// Whether two memories differ in anything a step changes. The channel shown, the saved state and
+// the port are not part of a step.
+bool SameMemory(const ChannelMemory& a, const ChannelMemory& b) {
+    return a.Records == b.Records && a.ZoneCounts == b.ZoneCounts &&
+           a.EnabledModes == b.EnabledModes && a.NoiseSquelchLevel == b.NoiseSquelchLevel;
+}
+
+bool SameState(const ProgramState& a, const ProgramState& b) {
+    return a.Header == b.Header && a.MemoryStamp == b.MemoryStamp &&
+           a.RadioVersion == b.RadioVersion && a.RxShadowCount == b.RxShadowCount &&
+           a.PurgeMode == b.PurgeMode;
+}
+
+}  // namespace
+
+// One step on the undo stack: the memory before and after it.
+class DocumentStep : public QUndoCommand {
+  public:
+    DocumentStep(Document& document, const QString& name, Document::Snapshot before,
+                 Document::Snapshot after)
+        : QUndoCommand(name),
+          document_(document),
+          before_(std::move(before)),
+          after_(std::move(after)) {}
+
+    void undo() override { document_.Restore(before_); }
+    void redo() override {
+        if (done_) {
+            document_.Restore(after_);
+        }
+        done_ = true;  // pushing it runs redo: the step is already done
+    }
+
+  private:
+    Document& document_;
+    Document::Snapshot before_;
+    Document::Snapshot after_;
+    bool done_ = false;
+};
+
+Document::Document(QObject* parent) : QObject(parent), steps_(new QUndoStack(this)) {
+    steps_->setUndoLimit(kStepsKept);
+}
 
 void Document::SetVersion(const ProgramVersion& version) {
     state_.Version = version;
@@ -12,6 +60,7 @@ void Document::SetVersion(const ProgramVersion& version) {
 
 bool Document::Start(const std::function<bool(ChannelMemory&, ProgramState&)>& prepare) {
     const bool kept = prepare(memory_, state_);
+    steps_->clear();
     emit MemoryReplaced();
     ShowChannel(memory_.Current);
     return kept;
@@ -21,7 +70,7 @@ bool Document::Apply(const QString& name, const Change& change) {
     if (busy_) {
         return false;
     }
-    const ChannelMemory before = memory_;
+    Snapshot before = Take();
     const bool purgingBefore = Purging();
     Then then = Then::KeepShown;
     {
@@ -29,7 +78,94 @@ bool Document::Apply(const QString& name, const Change& change) {
         then = change(memory_, state_);
     }
 
-    if (then == Then::Reload) {
+    const bool changed = !SameMemory(memory_, before.memory) || !SameState(state_, before.state);
+    TellChanges(before.memory, purgingBefore, then == Then::Reload);
+    TellSaved(before.memory.Saved);
+    if (then != Then::KeepShown || memory_.Current != before.memory.Current) {
+        ShowChannel(memory_.Current);
+    }
+    if (changed) {
+        steps_->push(new DocumentStep(*this, name, std::move(before), Take()));
+        ++stepsTaken_;
+    }
+    emit Applied(name);
+    return true;
+}
+
+bool Document::MayLeaveCurrent() {
+    return busy_ || !leaveGuard_ || leaveGuard_();
+}
+
+bool Document::GoTo(int index) {
+    if (!MayLeaveCurrent()) {
+        return false;
+    }
+    ShowChannel(index);
+    return true;
+}
+
+void Document::Undo() {
+    const int stepsBefore = stepsTaken_;
+    // Edits stored on the way are the newest step: that is as far as this goes.
+    if (busy_ || !steps_->canUndo() || !MayLeaveCurrent() || stepsTaken_ != stepsBefore) {
+        return;
+    }
+    const bool savedBefore = memory_.Saved;
+    steps_->undo();
+    FollowSaved(savedBefore);
+}
+
+void Document::Redo() {
+    const int stepsBefore = stepsTaken_;
+    // Edits stored on the way are the newest step: that is as far as this goes.
+    if (busy_ || !steps_->canRedo() || !MayLeaveCurrent() || stepsTaken_ != stepsBefore) {
+        return;
+    }
+    const bool savedBefore = memory_.Saved;
+    steps_->redo();
+    FollowSaved(savedBefore);
+}
+
+// The memory undo or redo went to is saved when it is the one last saved, or when no step since
+// the last save or open has made it unsaved (steps such as a selection leave it saved). The
+// stack's clean index is the last save (none when a later branch dropped it).
+void Document::FollowSaved(bool savedBefore) {
+    memory_.Saved =
+        steps_->isClean() || (restoredSaved_ && steps_->index() >= steps_->cleanIndex());
+    TellSaved(savedBefore);
+}
+
+void Document::SetCaption(const QString& caption) {
+    if (caption != caption_) {
+        caption_ = caption;
+        emit CaptionChanged(caption_);
+    }
+}
+
+Document::Snapshot Document::Take() const {
+    return {memory_, state_, caption_};
+}
+
+// The memory and the state go back as the step found or left them; the program's version, debug
+// mode and the port are the running program's, not the memory's.
+void Document::Restore(const Snapshot& snapshot) {
+    const ChannelMemory before = memory_;
+    const bool purgingBefore = Purging();
+    const ProgramState running = state_;
+    memory_ = snapshot.memory;
+    memory_.PortNumber = before.PortNumber;
+    memory_.Saved = before.Saved;  // the caller works out whether this is the saved memory
+    restoredSaved_ = snapshot.memory.Saved;
+    state_ = snapshot.state;
+    state_.Version = running.Version;
+    state_.DebugMode = running.DebugMode;
+    TellChanges(before, purgingBefore, true);
+    ShowChannel(memory_.Current);
+    SetCaption(snapshot.caption);
+}
+
+void Document::TellChanges(const ChannelMemory& before, bool purgingBefore, bool reload) {
+    if (reload) {
         emit MemoryReplaced();
     } else {
         QList<int> changed;
@@ -42,15 +178,9 @@ bool Document::Apply(const QString& name, const Change& change) {
             emit RecordsChanged(changed);
         }
     }
-    TellSaved(before.Saved);
     if (Purging() != purgingBefore) {
         emit PurgeChanged(Purging());
     }
-    if (then != Then::KeepShown || memory_.Current != before.Current) {
-        ShowChannel(memory_.Current);
-    }
-    emit Applied(name);
-    return true;
 }
 
 void Document::ShowChannel(int index) {
@@ -71,6 +201,9 @@ void Document::ShowStoredSoFar() {
 bool Document::Save(const std::function<bool(ChannelMemory&, const ProgramState&)>& save) {
     const bool savedBefore = memory_.Saved;
     const bool ok = save(memory_, state_);
+    if (ok && memory_.Saved) {
+        steps_->setClean();
+    }
     TellSaved(savedBefore);
     return ok;
 }

@@ -4,10 +4,13 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "channel_editor.h"
 #include "channel_memory.h"
 #include "program_state.h"
+
+class QUndoStack;
 
 namespace kld::ui {
 
@@ -19,6 +22,10 @@ namespace kld::ui {
 // A change of the channels is a step with a name ("Store Channel 005", "Receive"), made in one
 // place, Apply, which sees the memory before and after it. Moving from channel to channel,
 // saving and the port are no steps: they change no channel.
+//
+// Every step that changed something can be undone and redone: the document keeps the whole
+// memory before and after it (25 KB each, a few hundred steps deep). Whether the memory is saved
+// follows: undoing back to what was last saved or opened makes it saved again.
 class Document : public QObject {
     Q_OBJECT
   public:
@@ -56,6 +63,25 @@ class Document : public QObject {
     // Record `index` becomes Current and is shown, afresh when it already was (what was typed
     // into the editor and not stored is dropped).
     void ShowChannel(int index);
+    // Leaving record Current for another channel, or replacing the memory, may throw away what
+    // was typed into the editor and not stored. The guard (the editor's) asks the operator and
+    // says whether to go on; it may store the edits first. True without a guard.
+    void SetLeaveGuard(std::function<bool()> guard) { leaveGuard_ = std::move(guard); }
+    bool MayLeaveCurrent();
+    // The operator moves to channel `index`: when the guard lets them, it is shown.
+    bool GoTo(int index);
+
+    // Undo and redo of whole steps. Nothing happens while a step is under way or when the
+    // operator keeps the editor's unstored edits. The stack is for the Edit menu's texts.
+    void Undo();
+    void Redo();
+    QUndoStack& Steps() { return *steps_; }
+
+    // The window's caption: the file the memory was last opened from or saved to. Undoing a step
+    // that replaced the memory brings the caption from before it back.
+    const QString& Caption() const { return caption_; }
+    void SetCaption(const QString& caption);
+
     // The editor's view of record Current. An undefined record takes the template's copy first
     // and stays undefined: its summary line does not change.
     ChannelView ViewCurrentChannel();
@@ -75,13 +101,31 @@ class Document : public QObject {
     void CurrentChanged(int index);                  // also when it is shown afresh
     void SavedChanged(bool saved);
     void PurgeChanged(bool purging);
+    void CaptionChanged(const QString& caption);
 
   private:
+    friend class DocumentStep;
+    // What a step changes, and so what undo puts back.
+    struct Snapshot {
+        ChannelMemory memory;
+        ProgramState state;
+        QString caption;
+    };
+    Snapshot Take() const;
+    void Restore(const Snapshot& snapshot);
+    void TellChanges(const ChannelMemory& before, bool purgingBefore, bool reload);
     void TellSaved(bool savedBefore);
+    void FollowSaved(bool savedBefore);
 
     ChannelMemory memory_;
     ProgramState state_;
+    QString caption_;
     bool busy_ = false;
+    bool restoredSaved_ = true;
+    int stepsTaken_ =
+        0;  // steps pushed, ever  // the saved state the last undone or redone step recorded
+    std::function<bool()> leaveGuard_;
+    QUndoStack* steps_;
 };
 
 }  // namespace kld::ui

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -68,6 +69,7 @@ void ChannelEditor::Prepare() {
     shownMode_ = 0;
     InstallRules();
     Connect();
+    document_.SetLeaveGuard([this] { return MayLeaveChannel(); });
 }
 
 void ChannelEditor::InstallRules() {
@@ -263,6 +265,49 @@ void ChannelEditor::ShowCurrent() {
         Dx->setChecked(true);
         ChooseDuplex();
     }
+    shownValues_ = StoredForm(ReadEditor());
+}
+
+// What a store would take from these values: the leave rules complete talk groups and NACs, so
+// tabbing through a box without typing is no edit.
+EditorValues ChannelEditor::StoredForm(EditorValues values) {
+    for (std::string* group : {&values.rxTalkGroup, &values.txTalkGroup}) {
+        *group = CompleteTalkGroup(*group);
+    }
+    for (std::string* nac : {&values.rxNac, &values.txNac}) {
+        *nac = CompleteNac(*nac);
+    }
+    return values;
+}
+
+bool ChannelEditor::HasUnstoredEdits() const {
+    return StoredForm(ReadEditor()) != shownValues_;
+}
+
+// Before the channel shown goes (another channel, another memory), edits typed into the boxes
+// and not stored are kept, dropped or the move called off, as the operator says. A store that
+// its rules refuse keeps the operator on the channel, with the edits.
+bool ChannelEditor::MayLeaveChannel() {
+    if (asking_ || !HasUnstoredEdits()) {
+        return true;
+    }
+    const QScopedValueRollback asking(asking_, true);
+    const Answer answer =
+        op_.Ask({"Store the changes to channel " + ChannelBoxText(document_.Current()) + "?", "",
+                 Icon::Warning, Buttons::StoreDiscardCancel,
+                 "The boxes hold changes that Save Record has not stored yet. Discard drops "
+                 "them; Cancel stays on this channel."});
+    switch (answer) {
+        case Answer::Yes:
+            StoreChannel();
+            return !HasUnstoredEdits();
+        case Answer::No:
+            return true;
+        case Answer::Ok:
+        case Answer::Cancel:
+            break;
+    }
+    return false;
 }
 
 // The bar runs over the channels negated, with one step past each end to wrap round.
@@ -276,7 +321,10 @@ void ChannelEditor::MoveWithScrollBar() {
         ChnlScrll->setValue(-kLastRecord);
         return;
     }
-    document_.ShowChannel(index);
+    if (!document_.GoTo(index)) {
+        const Quiet quiet{ChnlScrll};
+        ChnlScrll->setValue(-document_.Current());
+    }
 }
 
 void ChannelEditor::ChooseSimplex() {
@@ -367,13 +415,13 @@ bool ChannelEditor::GoToTypedChannel() {
         return false;
     }
     // The rule runs a moment after the focus has left the box; redrawing the channel already
-    // shown would throw away what the operator has typed elsewhere since.
-    if (*index != document_.Current()) {
-        document_.ShowChannel(*index);
-    } else {
-        const Quiet quiet{Channel};
-        Channel->setText(ToQ(ChannelBoxText(*index)));
+    // shown would throw away what the operator has typed elsewhere since. A move the operator
+    // calls off leaves the box naming the channel shown.
+    if (*index != document_.Current() && document_.GoTo(*index)) {
+        return true;
     }
+    const Quiet quiet{Channel};
+    Channel->setText(ToQ(ChannelBoxText(document_.Current())));
     return true;
 }
 
@@ -423,6 +471,9 @@ void ChannelEditor::CreateShadow() {
     shadowDialog_->SetPrimary(ToQ(ProposedPrimary(document_.Memory())));
     if (shadowDialog_->exec() != QDialog::Accepted) {
         return;
+    }
+    if (!document_.MayLeaveCurrent()) {
+        return;  // the new shadow is shown next
     }
     const std::string primary = FromQ(shadowDialog_->Primary());
     const std::string shadow = FromQ(shadowDialog_->Shadow());

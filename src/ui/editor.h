@@ -54,6 +54,9 @@ class ChannelEditor : public QWidget {
 
     // The boxes as a store reads them, and back.
     EditorValues ReadEditor() const;
+    static EditorValues StoredForm(EditorValues values);
+    bool HasUnstoredEdits() const;
+    bool MayLeaveChannel();
     void WriteTransmitSide(const EditorValues& values);
     void SetSquelchLists(const SquelchLists& lists);
     static void SelectSquelch(QComboBox* box, std::optional<std::int16_t> code);
@@ -81,7 +84,9 @@ class ChannelEditor : public QWidget {
     std::filesystem::path folder_;
     bool leaving_ = false;  // a leave rule is running; its own message box must not run it again
     bool held_ = false;
-    int shownMode_ = 0;  // the mode list's selection as its handler last saw it
+    bool asking_ = false;       // the unstored-edits question is up
+    EditorValues shownValues_;  // what the boxes held when the channel was shown
+    int shownMode_ = 0;         // the mode list's selection as its handler last saw it
     ShadowDialog* shadowDialog_ = nullptr;
     SquelchDialog* squelchDialog_ = nullptr;
 

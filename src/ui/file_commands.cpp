@@ -99,7 +99,7 @@ bool FileCommands::SaveToFile() {
         op_.Tell(failed->AsMessage());
         return false;  // caption and Saved as they were
     }
-    emit CaptionChanged(FromSystem(FileCaption(document_.State().Version, path)));
+    document_.SetCaption(FromSystem(FileCaption(document_.State().Version, path)));
     return true;
 }
 
@@ -112,16 +112,20 @@ void FileCommands::OpenFile() {
         return;  // a cancelled open leaves the memory as it was
     }
     const std::filesystem::path path = PathOf(*name);
+    if (!document_.MayLeaveCurrent()) {
+        return;
+    }
     std::optional<Result<Opened>> result;
     document_.Apply(QStringLiteral("Open File"), [&](ChannelMemory& memory, ProgramState& state) {
         result = OpenChannelFile(path, memory, state, op_);
         memory.Current = kFirstChannel;
+        if (*result && **result == Opened::Loaded) {
+            document_.SetCaption(FromSystem(FileCaption(state.Version, path)));
+        }
         return Then::Reload;
     });
     if (result && !*result) {
         op_.Tell(result->Error().AsMessage());  // the memory is the reset one
-    } else if (result && **result == Opened::Loaded) {
-        emit CaptionChanged(FromSystem(FileCaption(document_.State().Version, path)));
     }
 }
 
@@ -168,6 +172,9 @@ void FileCommands::ImportCsv() {
     const auto bytes = ReadFileBytes(PathOf(*name));
     if (!bytes) {
         op_.Tell(bytes.Error().AsMessage());
+        return;
+    }
+    if (!document_.MayLeaveCurrent()) {
         return;
     }
     // A plan with any refused cell is not loaded at all: the memory stays as it was.

@@ -41,10 +41,6 @@ class FileCommands : public QObject {
     void CompareWithFile();
     void OpenBackupFolder();
 
-  signals:
-    // The window's caption after a file was saved or opened.
-    void CaptionChanged(const QString& caption);
-
   private:
     std::optional<QString> ChooseSaveFile(const char* title, const char* pipeFilter);
     std::optional<QString> ChooseOpenFile(const QString& title, const char* pipeFilter);

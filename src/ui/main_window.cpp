@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <array>
 
@@ -102,8 +103,9 @@ void MainWindow::Prepare() {
         return kept;
     });
     ArrangeTransferButtons();
-    setWindowTitle(ToQ(StartupCaption(document_->State().Version)));
+    document_->SetCaption(ToQ(StartupCaption(document_->State().Version)));
     port_->ShowPortInUse();
+    BuildEditMenu();
     BuildExtrasMenu();
     SetFocusOrder();
 
@@ -184,6 +186,31 @@ void MainWindow::ArrangeTransferButtons() {
     DumpChnlData->setEnabled(debug);
 }
 
+// Undo and Redo name the step they undo or redo; the document decides whether they may run.
+void MainWindow::BuildEditMenu() {
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("EditMenu"));
+    QUndoStack& steps = document_->Steps();
+    QAction* undo = edit->addAction(QStringLiteral("Undo"), document_, &Document::Undo);
+    undo->setObjectName(QStringLiteral("UndoStep"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = edit->addAction(QStringLiteral("Redo"), document_, &Document::Redo);
+    redo->setObjectName(QStringLiteral("RedoStep"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    const auto follow = [undo, redo, &steps] {
+        undo->setEnabled(steps.canUndo());
+        undo->setText(steps.canUndo() ? QStringLiteral("Undo ") + steps.undoText()
+                                      : QStringLiteral("Undo"));
+        redo->setEnabled(steps.canRedo());
+        redo->setText(steps.canRedo() ? QStringLiteral("Redo ") + steps.redoText()
+                                      : QStringLiteral("Redo"));
+    };
+    connect(&steps, &QUndoStack::indexChanged, this, follow);
+    connect(&steps, &QUndoStack::cleanChanged, this, follow);
+    follow();
+}
+
 // Extras beyond the radio's own rules: verify after sending, compare, the backups.
 void MainWindow::BuildExtrasMenu() {
     QMenu* extras = menuBar()->addMenu(QStringLiteral("E&xtras"));
@@ -228,7 +255,7 @@ void MainWindow::Connect() {
     connect(radio_, &RadioCommands::StatusMessage, this, showStatus);
     connect(radio_, &RadioCommands::PortWanted, port_, &PortBox::WaitForSearch);
     connect(radio_, &RadioCommands::DumpAsked, files_, &FileCommands::WriteChannelDump);
-    connect(files_, &FileCommands::CaptionChanged, this, &QWidget::setWindowTitle);
+    connect(document_, &Document::CaptionChanged, this, &QWidget::setWindowTitle);
 
     // The progress frame takes the summary's place while a transfer runs, the window disabled
     // but painted; as it goes, the records the transfer stored are shown at once. The one going
@@ -275,6 +302,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         radio_->StopTransfer();
         closeAfterTransfer_ = true;
         event->ignore();
+        return;
+    }
+    if (!document_->MayLeaveCurrent()) {
+        event->ignore();  // the operator went back to the channel's edits
         return;
     }
     editor_->HoldLeaveRules(true);

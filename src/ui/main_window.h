@@ -57,6 +57,7 @@ class MainWindow : public QMainWindow {
 
   private:
     void BuildButtonFrames();
+    void BuildEditMenu();
     void BuildExtrasMenu();
     void ArrangeTransferButtons();
     void SetFocusOrder();

@@ -128,8 +128,8 @@ void MemorySummary::Connect() {
     // The keyboard in the list shows the channel it moves to.
     connect(Summary->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (!following_ && IsRecordIndex(current.row())) {
-                    document_.ShowChannel(current.row());
+                if (!following_ && IsRecordIndex(current.row()) && !document_.GoTo(current.row())) {
+                    FollowCurrent(document_.Current());  // the operator stayed
                 }
             });
     // The boxes follow the lines; the channel shown stays.
@@ -259,7 +259,7 @@ bool MemorySummary::eventFilter(QObject* watched, QEvent* event) {
         if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
             const int row = Summary->indexAt(mouse->position().toPoint()).row();
             if (IsRecordIndex(row)) {
-                document_.ShowChannel(row);
+                document_.GoTo(row);
             }
         }
         return true;

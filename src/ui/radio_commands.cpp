@@ -60,7 +60,7 @@ void RadioCommands::Send() {
 }
 
 void RadioCommands::Receive() {
-    if (document_.Busy()) {
+    if (document_.Busy() || !document_.MayLeaveCurrent()) {
         return;
     }
     if (RadioTransfer(Direction::Receive).Complete()) {

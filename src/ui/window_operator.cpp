@@ -1,5 +1,6 @@
 #include "window_operator.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QStringDecoder>
@@ -53,6 +54,8 @@ ButtonSet BoxButtons(Buttons buttons) {
             return {B::Yes | B::No, B::Yes, B::No};
         case Buttons::YesNoCancel:
             return {B::Yes | B::No | B::Cancel, B::Yes, B::Cancel};
+        case Buttons::StoreDiscardCancel:
+            return {B::Save | B::Discard | B::Cancel, B::Save, B::Cancel};
         case Buttons::Ok:
             break;
     }
@@ -64,8 +67,10 @@ Answer AnswerOf(QMessageBox::StandardButton button) {
         case QMessageBox::Cancel:
             return Answer::Cancel;
         case QMessageBox::Yes:
+        case QMessageBox::Save:
             return Answer::Yes;
         case QMessageBox::No:
+        case QMessageBox::Discard:
             return Answer::No;
         default:
             return Answer::Ok;
@@ -90,6 +95,9 @@ Answer WindowOperator::Ask(const Message& message) {
     box.setIcon(BoxIcon(message.icon));
     const ButtonSet set = BoxButtons(message.buttons);
     box.setStandardButtons(set.buttons);
+    if (QAbstractButton* store = box.button(QMessageBox::Save)) {
+        store->setText(QStringLiteral("&Store"));  // what Save Record does
+    }
     box.setDefaultButton(set.first);
     box.setEscapeButton(set.escape);
     if (!message.detail.empty()) {
