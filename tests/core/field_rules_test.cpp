@@ -65,6 +65,7 @@ TEST(FieldRules, FrequenciesKeysChannelBoxTypedNumbersCompletionAndIdCall) {
          {"ChannelLeaveRule", {1, channelLeave}},
          {"ParseTyped16", text(ParseTyped16)},
          {"DisplayFrequency", text(DisplayFrequency)},
+         {"FrequencyAdvice", text(FrequencyAdvice)},
          {"CompleteTalkGroup", text(CompleteTalkGroup)},
          {"CompleteNac", text(CompleteNac)},
          {"ChannelBoxText", text([](const std::string& n) { return ChannelBoxText(Int(n)); })},
