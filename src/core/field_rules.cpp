@@ -1,5 +1,6 @@
 #include "field_rules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -9,8 +10,26 @@ namespace kld {
 
 namespace {
 
-Message PlainMessage(std::string text) {
-    return {std::move(text), "", Icon::None, Buttons::Ok};
+Message PlainMessage(std::string text, std::string detail = {}) {
+    return {std::move(text), "", Icon::None, Buttons::Ok, std::move(detail)};
+}
+
+constexpr double kBandLow = 136.0;
+constexpr double kBandHigh = 174.0;
+
+// A distance as a technician says it: kHz below 1 MHz, MHz above, without trailing zeros.
+std::string Amount(double mhz) {
+    const bool small = mhz < 1.0;
+    std::string text = FormatFixed(small ? mhz * 1000.0 : mhz, small ? 2 : 5);
+    while (text.find('.') != std::string::npos && (text.back() == '0' || text.back() == '.')) {
+        text.pop_back();
+    }
+    return text + (small ? " kHz" : " MHz");
+}
+
+// A frequency in 10 Hz units (the box's last decimal) as the box shows it.
+std::string UnitsText(long long units) {
+    return FormatFixed(static_cast<double>(units) / 1e5, 5) + " MHz";
 }
 
 // The last `width` characters of `width` zeros followed by the trimmed text.
@@ -38,9 +57,15 @@ bool Validate(std::string& box, bool copyToTx, std::string* tx, const char* inva
     }
     if (cancel) {
         op.Beep();
-        op.Tell(PlainMessage(invalid));
+        op.Tell(PlainMessage(invalid, FrequencyAdvice(box)));
     }
     return cancel;
+}
+
+// The message of a store refused for a frequency, with the reason the leave rule gave again.
+Message NotStoredMessage(const char* text, const char* box, std::string_view frequency) {
+    return PlainMessage(text, "The channel was not stored: correct the " + std::string(box) +
+                                  " frequency first.\n" + FrequencyAdvice(frequency));
 }
 
 }  // namespace
@@ -184,6 +209,45 @@ FrequencyVerdict JudgeFrequency(std::string_view text) {
     return {formatted, true, true};
 }
 
+std::string FrequencyAdvice(std::string_view text) {
+    const FrequencyVerdict verdict = JudgeFrequency(text);
+    if (verdict.onRaster) {
+        return {};
+    }
+    const std::string typed = Trim(text);
+    const std::string band = "136.00000 to 174.00000 MHz";
+    if (typed.find_first_of("0123456789") == std::string::npos) {
+        return "\"" + typed + "\" is no frequency. Type one from " + band +
+               " on a 2.5 kHz or 6.25 kHz step, such as 150.00000.";
+    }
+    if (!verdict.inRange) {
+        const double mhz = LeadingNumber(text);
+        const bool below = mhz < kBandLow;
+        return typed + " MHz is " + (below ? "below" : "above") + " the radio's band (" + band +
+               ") by " + Amount(below ? kBandLow - mhz : mhz - kBandHigh) +
+               ". Type a frequency within the band.";
+    }
+    // The raster points round it: the multiples of 2.5 kHz and of 6.25 kHz, in 10 Hz units.
+    const long long units = std::llround(LeadingNumber(verdict.text) * 1e5);
+    long long below = 0;
+    long long above = 0;
+    for (const long long step : {250LL, 625LL}) {
+        below = std::max(below, units / step * step);
+        const long long up = (units + step - 1) / step * step;
+        above = above == 0 ? up : std::min(above, up);
+    }
+    const long long downBy = units - below;
+    const long long upBy = above - units;
+    const auto point = [](long long at, long long by, const char* side) {
+        return Amount(static_cast<double>(by) / 1e5) + " " + side + " " + UnitsText(at);
+    };
+    const std::string nearest =
+        upBy <= downBy ? point(above, upBy, "below") + " and " + point(below, downBy, "above")
+                       : point(below, downBy, "above") + " and " + point(above, upBy, "below");
+    return verdict.text + " MHz is off the channel raster (steps of 2.5 kHz and 6.25 kHz): it is " +
+           nearest + ". Type one of those, or another frequency on the raster.";
+}
+
 bool LeaveRxFrequency(FrequencyFields& fields, Operator& op) {
     return Validate(fields.rx, fields.simplex, &fields.tx, "Invalid Rx Frequency", op);
 }
@@ -195,11 +259,11 @@ bool LeaveTxFrequency(FrequencyFields& fields, Operator& op) {
 bool CheckFrequencies(FrequencyFields& fields, Operator& op) {
     bool result = true;
     if (LeaveRxFrequency(fields, op)) {
-        op.Tell(PlainMessage("Rx Frequency not valid"));
+        op.Tell(NotStoredMessage("Rx Frequency not valid", "receive", fields.rx));
         result = false;
     }
     if (!fields.simplex && LeaveTxFrequency(fields, op)) {
-        op.Tell(PlainMessage("Tx Frequency not valid"));
+        op.Tell(NotStoredMessage("Tx Frequency not valid", "transmit", fields.tx));
         result = false;
     }
     return result;

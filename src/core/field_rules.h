@@ -63,6 +63,11 @@ struct FrequencyVerdict {
 };
 FrequencyVerdict JudgeFrequency(std::string_view text);
 
+// Why the leave rules refuse a frequency text and what to type instead, for a technician: out
+// of band by how much, or off the raster and how far from its nearest points. Empty for a text
+// they accept.
+std::string FrequencyAdvice(std::string_view text);
+
 // The two frequency boxes and the simplex/duplex choice, as the leave rules see them.
 struct FrequencyFields {
     std::string rx;
@@ -71,7 +76,8 @@ struct FrequencyFields {
 };
 
 // Leave rules of RFrq and TFrq. They rewrite the box and return Cancel: true keeps the focus in
-// the box, after a beep and "Invalid Rx Frequency" / "Invalid Tx Frequency". With Sx chosen the
+// the box, after a beep and "Invalid Rx Frequency" / "Invalid Tx Frequency" (with the
+// FrequencyAdvice as its detail). With Sx chosen the
 // receive rule copies its in-range text into the transmit box, on the raster or not.
 bool LeaveRxFrequency(FrequencyFields& fields, Operator& op);
 bool LeaveTxFrequency(FrequencyFields& fields, Operator& op);

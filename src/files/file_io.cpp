@@ -76,12 +76,26 @@ std::string Words(int err) {
     }
 }
 
+// What a technician can do about the errors that have a remedy of their own.
+std::string Remedy(int err) {
+    switch (err) {
+        case ENOSPC:
+        case EDQUOT:
+            return ". Free some space on it, or save to another disk";
+        case EROFS:
+            return ". Save to another disk";
+        default:
+            return {};
+    }
+}
+
 // "plan.540: the disk is full" where the error speaks for itself, else what was being done too.
 std::string Reason(const std::string& name, std::string_view doing, int err) {
     switch (err) {
         case ENOSPC:
         case EDQUOT:
         case EROFS:
+            return name + ": " + Words(err) + Remedy(err);
         case EIO:
         case EFBIG:
         case EPIPE:
@@ -246,9 +260,11 @@ std::optional<std::string> CheckNewFile(const Plan& plan) {
     if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         const int err = errno;
         if (err == EROFS) {
-            return plan.name + ": the folder " + FolderName(folder) + " is on a read-only disk";
+            return plan.name + ": the folder " + FolderName(folder) + " is on a read-only disk" +
+                   Remedy(err);
         }
-        return plan.name + ": no permission to create files in the folder " + FolderName(folder);
+        return plan.name + ": no permission to create files in the folder " + FolderName(folder) +
+               ". Save to a folder of your own, such as your home folder";
     }
     return std::nullopt;
 }
@@ -268,12 +284,16 @@ std::optional<std::string> CheckExistingFile(Plan& plan) {
     if (::faccessat(AT_FDCWD, plan.file.c_str(), W_OK, AT_EACCESS) != 0) {
         const int err = errno;
         if (err == EROFS) {
-            return plan.name + " is on a read-only disk";
+            return plan.name + " is on a read-only disk" + Remedy(err);
         }
         if (err == EACCES || err == EPERM) {
             return plan.st.st_uid == ::geteuid()
-                       ? plan.name + " is write-protected"
-                       : plan.name + " belongs to another user and may not be written";
+                       ? plan.name +
+                             " is write-protected. Save under another name, or allow "
+                             "writing it (chmod u+w)"
+                       : plan.name +
+                             " belongs to another user and may not be written. Save "
+                             "under another name";
         }
         return plan.name + " cannot be written (" + Words(err) + ")";
     }
@@ -351,20 +371,51 @@ void SyncFolder(const fs::path& folder) {
     }
 }
 
+// Why a file cannot be read: "plan.540: there is no such file", for a technician.
+Failure ReadFailureOf(const fs::path& path, int err) {
+    const std::string name = path.filename().empty() ? path.string() : path.filename().string();
+    switch (err) {
+        case ENOENT:
+        case ENOTDIR:
+            return ReadFailure(name + ": there is no such file in " + FolderName(FolderOf(path)));
+        case EACCES:
+        case EPERM:
+            return ReadFailure(name +
+                               ": permission denied. Ask for permission to read it, or "
+                               "copy it to a folder of your own");
+        default:
+            return ReadFailure(Reason(name, "reading", err));
+    }
+}
+
+// Why something that is not a regular file is not read.
+Failure NotAFile(const fs::path& path, const struct stat& st) {
+    const std::string name = path.filename().empty() ? path.string() : path.filename().string();
+    return ReadFailure(S_ISDIR(st.st_mode)
+                           ? name + " is a folder, not a file"
+                           : name + " is not a plain file (a device, a pipe or a socket)");
+}
+
 }  // namespace
 
 Result<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path, std::size_t maxBytes) {
     // Looked at before it is opened: opening a device can have effects (a serial port raises its
     // lines) and a FIFO's open waits for a writer.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return ReadFailure();
+    if (::stat(path.c_str(), &st) != 0) {
+        return ReadFailureOf(path, errno);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return NotAFile(path, st);
     }
     // The name may have become something else since: O_NONBLOCK keeps that open from waiting
     // and fstat says what was really opened.
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return ReadFailure();
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0) {
+        return ReadFailureOf(path, errno);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return NotAFile(path, st);
     }
     std::vector<std::uint8_t> bytes;
     constexpr std::size_t kChunk = 64 * 1024;
@@ -377,7 +428,7 @@ Result<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path, std::size_
             continue;
         }
         if (got < 0) {
-            return ReadFailure();
+            return ReadFailureOf(path, errno);
         }
         bytes.resize(had + static_cast<std::size_t>(got));
         if (got == 0) {

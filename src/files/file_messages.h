@@ -8,11 +8,11 @@
 
 namespace kld {
 
-// The failures every file operation shares.
-inline Failure ReadFailure() {
-    return {"Error reading file."};
+// The failures every file operation shares; detail says why, for a technician ("plan.540:
+// there is no such file in /home/tech", "Line 12 names no channel: \"ABC\"").
+inline Failure ReadFailure(std::string detail) {
+    return {"Error reading file.", std::move(detail)};
 }
-// detail says why, for a technician ("plan.540: the disk is full").
 inline Failure WriteFailure(std::string detail) {
     return {"Error writing to file.", std::move(detail)};
 }

@@ -176,10 +176,10 @@ void ChannelImport::Restore(int index) {
     Count(index);
 }
 
-Failure ChannelImport::Fail() {
+Failure ChannelImport::Fail(std::string why) {
     memory_.Rec(kDefaultRecord) = before_[kDefaultRecord];
     ClearMemory(memory_);
-    return ReadFailure();
+    return ReadFailure(std::move(why) + " Nothing was loaded: the memory is reset.");
 }
 
 }  // namespace kld::import

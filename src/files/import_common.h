@@ -66,8 +66,8 @@ class ChannelImport {
     void Restore(int index);
 
     // The read failure: the memory reset (from the default record as it was before the import)
-    // and "Error reading file.".
-    Failure Fail();
+    // and "Error reading file.", with `why` as its detail.
+    Failure Fail(std::string why);
 
     ChannelMemory& Memory() { return memory_; }
 

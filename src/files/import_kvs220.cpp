@@ -70,7 +70,9 @@ std::optional<Failure> ImportKvs220List(std::span<const std::uint8_t> bytes, Cha
             index = kGuard2;
         }
         if (!IsRecordIndex(index)) {
-            return channels.Fail();
+            return channels.Fail("A line of the KVS-220 list names no channel: \"" +
+                                 std::string(Columns(text, 1, 3)) +
+                                 "\" (a channel number belongs in columns 1 to 3).");
         }
 
         ChannelRecord& r = channels.Begin(index);

@@ -109,7 +109,9 @@ std::optional<Failure> ImportTextListing(std::span<const std::uint8_t> bytes, Ch
         }
         const int index = RecordOfLabel(Columns(text, 4, 6));
         if (index < 0) {
-            return channels.Fail();
+            return channels.Fail("A channel line of the listing names no channel: \"" +
+                                 std::string(Columns(text, 4, 6)) +
+                                 "\" (001 to 230, GD1 or GD2 in columns 4 to 6).");
         }
 
         ChannelRecord& r = channels.Begin(index);

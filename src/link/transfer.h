@@ -90,6 +90,20 @@ struct TransferResult {
 // The outcome message of an ErrCode at a step ("Timeout Error", "Checksum Error -3", ...).
 std::string OutcomeMessage(Outcome outcome, int step);
 
+// What a step does, as the operator would say it ("asking for the radio's version", "sending
+// channel 005").
+std::string StepDescription(int step, Direction direction);
+
+// The cause of an outcome and what to check, with the step it stopped at, for the failure's
+// detail: the cable, the radio's programming mode, the port in use (COM`port`), the selection.
+// Empty for a transfer that ended normally.
+std::string OutcomeAdvice(Outcome outcome, int step, Direction direction, int port);
+
+// A transfer's failure: its outcome message, and as its detail the failing part's own reason
+// (when there is one) followed by the OutcomeAdvice.
+Failure TransferFailure(Outcome outcome, int step, Direction direction, int port,
+                        const std::string& reason = {});
+
 // Carries out one exchange with the radio: send the memory, receive it, or read the debug log.
 // The operator is asked what must be asked on the way (the operating-mode warning of a send, the
 // memory check after a receive); every outcome but completion comes back as the result's failure.

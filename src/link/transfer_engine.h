@@ -72,7 +72,7 @@ class TransferEngine {
         if (Completed()) {
             return {outcome_, step_, std::nullopt};
         }
-        return {outcome_, step_, Failure{OutcomeMessage(outcome_, step_), detail_}};
+        return {outcome_, step_, TransferFailure(outcome_, step_, dir_, mem_.PortNumber, detail_)};
     }
 
     Direction dir_;

@@ -251,7 +251,8 @@ VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, S
     const SendSelection selection = SelectedForSending(sent);
     if (selection.Empty()) {
         result.transfer = {Outcome::NothingSelected, step::Opening,
-                           Failure{OutcomeMessage(Outcome::NothingSelected, step::Opening)}};
+                           TransferFailure(Outcome::NothingSelected, step::Opening, Direction::Send,
+                                           sent.PortNumber)};
         return result;
     }
 

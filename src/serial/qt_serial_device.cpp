@@ -266,6 +266,10 @@ std::string QtSerialDevice::OpenFailureDetail() const {
         case OpenFailure::None:
             return {};
         case OpenFailure::NoDevice:
+            if (const auto folder = PortsFolder()) {
+                return port + " is not among the ports in " + folder->string() + " (" +
+                       kPortsDirVariable + " names that folder). Choose one of its ports.";
+            }
             return port +
                    " is not a port of this computer: COM1 to COM32 are /dev/ttyS0 to /dev/ttyS31, "
                    "COM33 to COM64 /dev/ttyUSB0 to /dev/ttyUSB31 and COM65 to COM96 /dev/ttyACM0 "
@@ -442,16 +446,20 @@ void QtSerialDevice::OnError(int error) {
     }
 }
 
-bool PortCanBeOpened(int number) {
+std::optional<std::string> WhyPortWillNotOpen(int number) {
     QtSerialDevice device;
     device.SetLineSettings("9600,N,8,1");
     device.SetBufferSizes(200, 200);
     device.SelectPort(number);
     if (!device.Open()) {
-        return false;
+        return device.OpenFailureDetail();
     }
     device.Close();
-    return true;
+    return std::nullopt;
+}
+
+bool PortCanBeOpened(int number) {
+    return !WhyPortWillNotOpen(number);
 }
 
 std::vector<PortEntry> FindOpenablePorts() {

@@ -89,8 +89,11 @@ class QtSerialDevice final : public SerialDevice {
     bool failed_ = false;
 };
 
-// True when COM<n> can be opened now: it is opened and closed again at once. False for a port
-// with no device, one held by another program, and one this program holds open itself.
+// None when COM<n> can be opened now: it is opened and closed again at once. Otherwise why not
+// and what to do, as a transfer's open failure says it: no such device, held by another program
+// or by this one, or no permission (not in the dialout group).
+std::optional<std::string> WhyPortWillNotOpen(int number);
+// True when WhyPortWillNotOpen has nothing to say.
 bool PortCanBeOpened(int number);
 
 struct PortEntry {

@@ -17,6 +17,7 @@
 #include "listings.h"
 #include "printing.h"
 #include "qt_text.h"
+#include "status_text.h"
 #include "window_dialogs.h"
 
 namespace kld::ui {
@@ -39,10 +40,19 @@ std::filesystem::path PathOf(const QString& name) {
 
 }  // namespace
 
-void FileCommands::Tell(const std::optional<Failure>& failed) {
+void FileCommands::Tell(const std::optional<Failure>& failed, const QString& done,
+                        const QString& doing) {
     if (failed) {
-        op_.Tell(failed->AsMessage());
+        TellFailed(doing, *failed);
+    } else {
+        emit StatusMessage(done);
     }
+}
+
+// The box says what went wrong; the status line keeps it in view afterwards.
+void FileCommands::TellFailed(const QString& what, const Failure& failure) {
+    op_.Tell(failure.AsMessage());
+    emit StatusMessage(what + QStringLiteral(" failed: ") + FromSystem(failure.message));
 }
 
 FileCommands::FileCommands(Document& document, Operator& op, QWidget* window)
@@ -96,10 +106,11 @@ bool FileCommands::SaveToFile() {
         return !failed;
     });
     if (failed) {
-        op_.Tell(failed->AsMessage());
+        TellFailed(QStringLiteral("Saving ") + FileNameText(path), *failed);
         return false;  // caption and Saved as they were
     }
     document_.SetCaption(FromSystem(FileCaption(document_.State().Version, path)));
+    emit StatusMessage(QStringLiteral("Saved ") + FileNameText(path));
     return true;
 }
 
@@ -126,6 +137,15 @@ void FileCommands::OpenFile() {
     });
     if (result && !*result) {
         op_.Tell(result->Error().AsMessage());  // the memory is the reset one
+        emit StatusMessage(
+            QStringLiteral("Opening %1 failed: %2 The memory is reset.%3")
+                .arg(FileNameText(path), FromSystem(result->Error().message), kUndoHint));
+    } else if (result && **result == Opened::Loaded) {
+        emit StatusMessage(QStringLiteral("Opened %1 (%2).%3")
+                               .arg(FileNameText(path),
+                                    ChannelsText(ChannelCount(document_.Memory())), kUndoHint));
+    } else if (result) {
+        emit StatusMessage(QStringLiteral("%1 was not opened.").arg(FileNameText(path)));
     }
 }
 
@@ -136,7 +156,10 @@ void FileCommands::PrintToFile() {
         return;
     }
     if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
-        Tell(WriteTextFile(PathOf(*name), TextListing(document_.Memory())));
+        const QString file = FileNameText(PathOf(*name));
+        Tell(WriteTextFile(PathOf(*name), TextListing(document_.Memory())),
+             QStringLiteral("Listing written to ") + file,
+             QStringLiteral("Writing the listing to ") + file);
     }
 }
 
@@ -149,7 +172,15 @@ void FileCommands::PrintList() {
         return;  // nothing printed
     }
     // Whatever happens part way, what was printed goes out; the printer reports the rest.
-    PrintListing(document_.Memory(), printer);
+    if (!PrintListing(document_.Memory(), printer)) {
+        emit StatusMessage(
+            QStringLiteral("Printing failed: the printer stopped part way; the "
+                           "pages drawn so far were sent."));
+        return;
+    }
+    // Every record has its line, so the listing always takes the same pages.
+    constexpr int pages = (kLastRecord + kPrintedLinesPerPage) / kPrintedLinesPerPage;
+    emit StatusMessage(QStringLiteral("Printed %1 pages").arg(pages));
 }
 
 void FileCommands::ExportCsv() {
@@ -157,7 +188,11 @@ void FileCommands::ExportCsv() {
         return;
     }
     if (const auto name = ChooseSaveFile("Export channel plan as CSV", kCsvFilter)) {
-        Tell(WriteTextFile(PathOf(*name), kld::ExportCsv(document_.Memory())));
+        const QString file = FileNameText(PathOf(*name));
+        Tell(WriteTextFile(PathOf(*name), kld::ExportCsv(document_.Memory())),
+             QStringLiteral("Exported %1 to %2")
+                 .arg(ChannelsText(ChannelCount(document_.Memory())), file),
+             QStringLiteral("Exporting to ") + file);
     }
 }
 
@@ -171,7 +206,7 @@ void FileCommands::ImportCsv() {
     }
     const auto bytes = ReadFileBytes(PathOf(*name));
     if (!bytes) {
-        op_.Tell(bytes.Error().AsMessage());
+        TellFailed(QStringLiteral("Importing ") + FileNameText(PathOf(*name)), bytes.Error());
         return;
     }
     if (!document_.MayLeaveCurrent()) {
@@ -191,12 +226,21 @@ void FileCommands::ImportCsv() {
     });
     if (refused) {
         op_.Tell(refused->AsMessage("Import CSV", Icon::Warning));
+        emit StatusMessage(QStringLiteral("%1 was not imported; the memory is as it was.")
+                               .arg(FileNameText(PathOf(*name))));
+        return;
     }
+    emit StatusMessage(QStringLiteral("Imported %1 from %2.%3")
+                           .arg(ChannelsText(ChannelCount(document_.Memory())),
+                                FileNameText(PathOf(*name)), kUndoHint));
 }
 
 void FileCommands::WriteChannelDump() {
     if (const auto name = ChooseSaveFile(kTextTitle, kTextFilter)) {
-        Tell(WriteTextFile(PathOf(*name), ChannelDump(document_.Memory())));
+        const QString file = FileNameText(PathOf(*name));
+        Tell(WriteTextFile(PathOf(*name), ChannelDump(document_.Memory())),
+             QStringLiteral("Channel dump written to ") + file,
+             QStringLiteral("Writing the channel dump to ") + file);
     }
 }
 
@@ -219,13 +263,19 @@ void FileCommands::CompareWithFile() {
     ProgramState otherState = document_.State();
     const Result<Opened> opened = OpenChannelFile(PathOf(*name), other, otherState, op_);
     if (!opened) {
-        op_.Tell(opened.Error().AsMessage());
+        TellFailed(QStringLiteral("Comparing with ") + FileNameText(PathOf(*name)), opened.Error());
     }
     if (!opened || *opened != Opened::Loaded) {
         return;
     }
     const std::vector<FieldDifference> rows = CompareMemories(memory, other);
     const std::string file = PathOf(*name).filename().string();
+    emit StatusMessage(
+        QStringLiteral("Compared with %1: %2")
+            .arg(FromSystem(file), rows.empty() ? QStringLiteral("no differences")
+                                   : rows.size() == 1
+                                       ? QStringLiteral("1 difference")
+                                       : QStringLiteral("%1 differences").arg(rows.size())));
     if (rows.empty()) {
         op_.Tell({"The memory and " + file + " hold the same channels.", "Compare",
                   Icon::Information, Buttons::Ok});
@@ -246,6 +296,7 @@ void FileCommands::OpenBackupFolder() {
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(FromSystem(folder->string())));
+    emit StatusMessage(QStringLiteral("Opened the backup folder ") + FromSystem(folder->string()));
 }
 
 }  // namespace kld::ui

@@ -41,10 +41,16 @@ class FileCommands : public QObject {
     void CompareWithFile();
     void OpenBackupFolder();
 
+  signals:
+    // What a command did, for the status line ("Saved fleet.540", "Printed 4 pages").
+    void StatusMessage(const QString& text);
+
   private:
     std::optional<QString> ChooseSaveFile(const char* title, const char* pipeFilter);
     std::optional<QString> ChooseOpenFile(const QString& title, const char* pipeFilter);
-    void Tell(const std::optional<Failure>& failed);
+    // Tells a failure of `doing`, or says `done` on the status line.
+    void Tell(const std::optional<Failure>& failed, const QString& done, const QString& doing);
+    void TellFailed(const QString& what, const Failure& failure);
 
     Document& document_;
     Operator& op_;

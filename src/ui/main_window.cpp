@@ -253,6 +253,7 @@ void MainWindow::Connect() {
     connect(port_, &PortBox::PortsFound, this, &MainWindow::PortsFound);
     connect(port_, &PortBox::StatusMessage, this, showStatus);
     connect(radio_, &RadioCommands::StatusMessage, this, showStatus);
+    connect(files_, &FileCommands::StatusMessage, this, showStatus);
     connect(radio_, &RadioCommands::PortWanted, port_, &PortBox::WaitForSearch);
     connect(radio_, &RadioCommands::DumpAsked, files_, &FileCommands::WriteChannelDump);
     connect(document_, &Document::CaptionChanged, this, &QWidget::setWindowTitle);

@@ -19,8 +19,8 @@ namespace kld::ui {
 
 namespace {
 
-Message InvalidPortMessage() {
-    return {"Invalid COMM port", "", Icon::None, Buttons::Ok};
+Message InvalidPortMessage(std::string why) {
+    return {"Invalid COMM port", "", Icon::None, Buttons::Ok, std::move(why)};
 }
 
 QString PortText(int number) {
@@ -111,8 +111,13 @@ void PortBox::CheckPort() {
         return;  // the port in use, already kept
     }
     WaitForSearch();
-    if (number <= 0 || !PortCanBeOpened(number)) {
-        op_.Tell(InvalidPortMessage());
+    const std::optional<std::string> why =
+        number > 0 ? WhyPortWillNotOpen(number)
+                   : "\"" + FromQ(currentText()) +
+                         "\" names no port. Type COM and the port's number (COM1 to "
+                         "COM99), or pick a port from the list.";
+    if (why) {
+        op_.Tell(InvalidPortMessage(*why));
         ShowPortInUse();
         return;
     }

@@ -9,6 +9,7 @@
 #include "iteration_dialog.h"
 #include "qt_text.h"
 #include "repeated_transfer.h"
+#include "status_text.h"
 #include "transfer_view.h"
 #include "verify.h"
 
@@ -63,13 +64,34 @@ void RadioCommands::Receive() {
     if (document_.Busy() || !document_.MayLeaveCurrent()) {
         return;
     }
-    if (RadioTransfer(Direction::Receive).Complete()) {
-        KeepBackup(true);
+    const auto before = document_.Memory().Records;
+    const TransferResult result = RadioTransfer(Direction::Receive);
+    if (result.outcome == Outcome::None && !result.failure) {
+        return;  // another transfer was running: nothing was done
     }
+    if (result.Complete()) {
+        emit StatusMessage(QStringLiteral("Received %1 from the radio.%2")
+                               .arg(ChannelsText(ChannelCount(document_.Memory())), kUndoHint));
+        KeepBackup(true);
+        return;
+    }
+    // Records that arrived before the failure stay; the memory as it was is one Ctrl+Z away.
+    const bool changed = document_.Memory().Records != before;
+    emit StatusMessage(
+        QStringLiteral("Receive failed: %1.%2")
+            .arg(FromSystem(result.Message()),
+                 changed ? QStringLiteral(" The channels that arrived are kept.") + kUndoHint
+                         : QStringLiteral(" The memory is as it was.")));
 }
 
 void RadioCommands::ReadDebugLog() {
-    RadioTransfer(Direction::DebugLog);
+    const TransferResult result = RadioTransfer(Direction::DebugLog);
+    if (result.Complete()) {
+        emit StatusMessage(QStringLiteral("Read the debug log into ") + ToQ(kDebugLogFileName));
+    } else if (result.failure) {
+        emit StatusMessage(QStringLiteral("The debug log was not read: ") +
+                           FromSystem(result.Message()));
+    }
 }
 
 void RadioCommands::VerifyRadio() {
@@ -85,12 +107,22 @@ void RadioCommands::VerifyRadio() {
         }
     });
     if (!result.transfer.Complete()) {
+        if (result.transfer.failure) {
+            emit StatusMessage(QStringLiteral("Verify failed: ") +
+                               FromSystem(result.transfer.Message()));
+        }
         return;  // told what went wrong
     }
     if (result.Ok()) {
+        emit StatusMessage(QStringLiteral("Verify OK"));
         op_.Tell({"Verify OK", "Verify", Icon::Information, Buttons::Ok});
         return;
     }
+    emit StatusMessage(
+        QStringLiteral("Verify found %1 in the radio")
+            .arg(result.differences.size() == 1
+                     ? QStringLiteral("1 difference")
+                     : QStringLiteral("%1 differences").arg(result.differences.size())));
     op_.Tell(
         {"The radio does not hold what was sent: " + std::to_string(result.differences.size()) +
              (result.differences.size() == 1 ? " difference." : " differences.") +

@@ -58,7 +58,10 @@ TEST(Cli, StatusAndMessages) {
     test::WriteBytes(dir / "bad.csv",
                      "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
                      "005,1,Narrow,150.0040,Noise,Noise\n006,1,FM,150.0000,Noise,Noise\n");
-    const std::string unreadable = "Error reading file.\n\n";
+    const auto unreadable = [&dir](const std::string& name) {
+        return "Error reading file.\n" + name + ": there is no such file in " +
+               fs::canonical(dir.Path()).string() + "\n\n";
+    };
     const std::string notOurs =
         "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n";
     const std::string diff = DiffText(CompareMemories(ResetMemory(), b));
@@ -69,15 +72,15 @@ TEST(Cli, StatusAndMessages) {
         "    Analog Wideband\n\nDo you wish to update memory data to use a valid mode?\n\nPress OK "
         "to update data or CANCEL to leave data unchanged\n\n";
     const std::tuple<const char*, CliRun> rows[] = {
-        {"listing missing.540", {1, "", unreadable}},
+        {"listing missing.540", {1, "", unreadable("missing.540")}},
         {"listing -- -o", {0, TextListing(ResetMemory()), ""}},
-        {"listing -- --help", {1, "", unreadable}},
+        {"listing -- --help", {1, "", unreadable("--help")}},
         {"convert odd.540 -o out.540", {1, "", notOurs}},
         {"convert a.540 -o no-folder/out.540",
          {1, "",
           "Error writing to file.\nout.540: the folder " + fs::canonical(dir.Path()).string() +
               "/no-folder does not exist\n\n"}},
-        {"import-csv missing.csv -o out.540", {1, "", unreadable}},
+        {"import-csv missing.csv -o out.540", {1, "", unreadable("missing.csv")}},
         // A CSV plan with any refused cell is not imported: every reason on stderr.
         {"import-csv bad.csv -o out.540",
          {1, "",
@@ -91,8 +94,8 @@ TEST(Cli, StatusAndMessages) {
           "in its table; Tx Code: position -3 is not in its table\n\n"}},
         {"diff a.540 a.txt", {0, "", ""}},
         {"diff a.540 b.540", {1, diff, ""}},
-        {"diff a.540 missing.540", {1, "", unreadable}},
-        {"diff missing.540 a.540", {1, "", unreadable}},
+        {"diff a.540 missing.540", {1, "", unreadable("missing.540")}},
+        {"diff missing.540 a.540", {1, "", unreadable("missing.540")}},
         {"diff odd.540 a.540", {1, "", notOurs}},
         {"check wide.540 -o kept.540", {1, "", invalid + modes}},
         // The listing shows the messages but succeeds, and leaves the modes alone.

@@ -65,11 +65,19 @@ TEST(FieldRules, FrequenciesKeysChannelBoxTypedNumbersCompletionAndIdCall) {
          {"ChannelLeaveRule", {1, channelLeave}},
          {"ParseTyped16", text(ParseTyped16)},
          {"DisplayFrequency", text(DisplayFrequency)},
+         {"FrequencyAdvice", text(FrequencyAdvice)},
          {"CompleteTalkGroup", text(CompleteTalkGroup)},
          {"CompleteNac", text(CompleteNac)},
          {"ChannelBoxText", text([](const std::string& n) { return ChannelBoxText(Int(n)); })},
          {"NextChannel", text([](const std::string& n) { return NextChannel(Int(n)); })},
          {"IdCall", {1, idCall}}});
+    // The leave rule's message and the refused store's both carry the reason.
+    ScriptedOperator op;
+    FrequencyFields fields{"180", "", true};
+    EXPECT_FALSE(CheckFrequencies(fields, op));
+    ASSERT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(op.shown[0].detail, FrequencyAdvice("180"));
+    EXPECT_TRUE(op.shown[1].detail.ends_with("first.\n" + FrequencyAdvice("180")));
     // Whatever a file put there, the box gets seven digits.
     EXPECT_EQ(IdCallText({0x1F, 0xAB, -1, 0x100, 0}), "9999900");
 }

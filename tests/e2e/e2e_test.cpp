@@ -251,7 +251,7 @@ TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
         const std::string invalid = "Invalid COM Port (or Port in use)\n";
         // The port, the exit status, how stderr starts.
         const std::tuple<const char*, int, std::string> rows[] = {
-            {"COM97", 1, invalid + "COM97 is not a port of this computer: "},
+            {"COM97", 1, invalid + "COM97 is not among the ports in "},
             {"7", 1, invalid + "COM7 (" + Link().string() + ") is held by another program"},
             {"COMX", 2, "kld540-cli: --port COMX: give the port as COM<n> or a number"},
         };

@@ -30,8 +30,12 @@ struct Import {
 
 void ExpectReadFailure(const std::string& bytes) {
     const Import in(bytes);
-    EXPECT_EQ(std::pair(in.failure, in.op.shown.size()),
-              std::pair(std::optional(Failure{"Error reading file."}), std::size_t{0}));
+    const Failure failure = in.failure.value_or(Failure{});
+    EXPECT_EQ(std::tuple(failure.message,
+                         failure.detail.find(" names no channel: \"") != std::string::npos,
+                         in.op.shown.size()),
+              std::tuple("Error reading file.", true, std::size_t{0}))
+        << failure.detail;
     EXPECT_TRUE(in.memory.Records == ResetMemory().Records &&
                 in.memory.ZoneCounts == ResetMemory().ZoneCounts);
 }

@@ -93,7 +93,8 @@ TEST(TransferOutcome, EachEndsWithItsMessage) {
         EXPECT_EQ(result.Message(), message);
         EXPECT_EQ(result.failure.value_or(Failure{"none"}).message,
                   result.Complete() ? "none" : message);
-        EXPECT_NE(result.failure.value_or(Failure{}).detail.find(detail), std::string::npos);
+        EXPECT_NE(result.failure.value_or(Failure{}).detail.find(detail), std::string::npos)
+            << result.failure.value_or(Failure{}).detail;
         EXPECT_TRUE(rig.op.shown.empty()) << "the transfer tells nothing itself";
         EXPECT_EQ(Has(rig.host.statuses, "Transfer Complete."), result.Complete());
         if (memory == "kept") {
@@ -282,7 +283,9 @@ TEST(RepeatedTransfer, SendsGeneratedChannelsAndCountsFailedAndCancelledSends) {
                  h.atSecondSend = [&h] { h.cancelWhen = [] { return true; }; };
              },
              2,
-             {Failure{"Transfer Cancelled"}},
+             {Failure{"Transfer Cancelled",
+                      "You stopped the transfer at step -10, calling the radio (the opening "
+                      "request)."}},
              "1 of 3 sends completed.\n\nThe test was stopped during send 2 of 3."},
         };
     for (const auto& [name, setUp, rounds, failures, summary] : rows) {

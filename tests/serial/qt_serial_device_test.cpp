@@ -95,12 +95,19 @@ TEST_F(PtyPort, LineSettingsReachTheLine) {
 TEST_F(PtyPort, PortsOfferedOnlyWhenTheyCanBeOpened) {
     fs::create_symlink(pty_.SlavePath(), dir_ / "COM12");
     fs::create_symlink(pty_.SlavePath(), dir_ / "COM99");
+    test::WriteBytes(dir_ / "COM9", "no device");
+    const auto why = [](int number) { return WhyPortWillNotOpen(number).value_or("opens"); };
     EXPECT_TRUE(PortCanBeOpened(7));
     EXPECT_TRUE(PortCanBeOpened(7)) << "the probe closes what it opened";
-    EXPECT_FALSE(PortCanBeOpened(97)) << "no device";
+    const std::string notAmong = " is not among the ports in " + dir_.Path().string();
+    EXPECT_EQ(why(97).substr(0, 5 + notAmong.size()), "COM97" + notAmong);
+    EXPECT_EQ(why(9).substr(0, 4 + notAmong.size()), "COM9" + notAmong) << "a plain file";
     ASSERT_TRUE(device_.Open()) << device_.OpenFailureDetail();
-    EXPECT_FALSE(PortCanBeOpened(7)) << "held by this program";
+    EXPECT_EQ(why(7), "COM7 (" + (dir_ / "COM7").string() + ") is already open in this program.");
     EXPECT_FALSE(PortCanBeOpened(12)) << "the same device under another number";
+    ::unsetenv(kPortsDirVariable);
+    EXPECT_TRUE(why(97).starts_with("COM97 is not a port of this computer: COM1 to COM32"));
+    ::setenv(kPortsDirVariable, dir_.Path().c_str(), 1);
     EXPECT_TRUE(FindOpenablePorts().empty());
     device_.Close();
     std::vector<PortEntry> found;

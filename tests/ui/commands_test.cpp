@@ -85,6 +85,31 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     EXPECT_TRUE(dialogs.asked.back().endsWith("|" + Q(dir / "junk")));
 }
 
+// After each command the status line says what it did, with its numbers and the file's name; a
+// failed one says so there too, after its message.
+TEST_F(FileCommands, StatusLineSaysWhatEachCommandDid) {
+    Start();
+    StoreChannel(5, "Fire");
+    const char* undo = " Ctrl+Z brings back the memory you had.";
+    const std::tuple<const char*, const char*, QString> rows[] = {
+        {"FileSave", "fleet.540", "Saved fleet.540"},
+        {"FileOpen", "fleet.540", QString("Opened fleet.540 (4 channels).") + undo},
+        {"ExportCsv", "plan.csv", "Exported 4 channels to plan.csv"},
+        {"ImportCsv", "plan.csv", QString("Imported 4 channels from plan.csv.") + undo},
+        {"PrintFile", "list.txt", "Listing written to list.txt"},
+        {"PrintList", "list.pdf", "Printed 4 pages"},
+        {"FileOpen", "missing.540",
+         QString("Opening missing.540 failed: Error reading file. The memory is reset.") + undo},
+        {"ExportCsv", "nowhere/plan.csv", "Exporting to plan.csv failed: Error writing to file."},
+    };
+    for (const auto& [command, name, said] : rows) {
+        SCOPED_TRACE(command);
+        dialogs.names = {Q(dir / name)};
+        Click(command);
+        EXPECT_EQ(window->statusBar()->currentMessage(), said);
+    }
+}
+
 // The simulated radio as COM7 of the ports folder. Radio.* waits out its 30-second silence.
 class Radio : public Window {
   protected:
@@ -169,7 +194,9 @@ TEST_F(RadioCommands, ReceiveEditSendVerifyAndTheDebugCommands) {
         << status->currentMessage().toStdString();
     status->clearMessage();
     Click("Download");
-    EXPECT_TRUE(status->currentMessage().isEmpty() && op.shown.empty());
+    EXPECT_EQ(status->currentMessage(),
+              "Received 10 channels from the radio. Ctrl+Z brings back the memory you had.");
+    EXPECT_TRUE(op.shown.empty());
     ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
     Click("Download");
     EXPECT_EQ(Kept("-received.540"), EncodeDataFile(Mem(), Doc().State()));
@@ -188,6 +215,7 @@ TEST_F(RadioCommands, ReceiveEditSendVerifyAndTheDebugCommands) {
         << op.shown[0].detail;
     EXPECT_EQ(Mem().Rec(14).Desc.Trimmed(), "Edited");  // the memory is not the radio's
     Click("ReadDbgLog");
+    EXPECT_EQ(status->currentMessage(), "Read the debug log into KVRX-540_Dbg.log");
     EXPECT_TRUE(fs::exists(dir / "KVRX-540_Dbg.log"));
     EXPECT_GT(fs::file_size(dir / "KLD-540.log"), 0u);  // every frame logged
     // Iterations: none when cancelled, 0 the dump, more the repeated-transfer test, captioned.

@@ -342,8 +342,12 @@ TEST_F(Window, PortBoxAndASettingsFileThatCannotBeWritten) {
         EXPECT_EQ(std::tuple(whileRefused, port->count(), port->currentText()),
                   std::tuple(QString(typed), entries, QString("COM1")));
     }
-    EXPECT_EQ(op.shown,
-              std::vector<Message>(2, {"Invalid COMM port", "", Icon::None, Buttons::Ok}));
+    // Each says why: no port named, or none such among the ports.
+    ASSERT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(std::tuple(op.shown[0].text, op.shown[0].detail.substr(0, 21), op.shown[1].text,
+                         op.shown[1].detail.substr(0, 28)),
+              std::tuple("Invalid COMM port", "\"COMX\" names no port.", "Invalid COMM port",
+                         "COM7 is not among the ports "));
     EXPECT_EQ(Mem().PortNumber, 1);
     op.shown.clear();
     op.whileShown = nullptr;
