@@ -100,6 +100,7 @@ bool FileCommands::SaveToFile() {
         return false;  // caption and Saved as they were
     }
     emit CaptionChanged(FromSystem(FileCaption(document_.State().Version, path)));
+    emit ChannelFileUsed(*name);
     return true;
 }
 
@@ -108,10 +109,16 @@ void FileCommands::OpenFile() {
         return;
     }
     const auto name = ChooseOpenFile(QStringLiteral("Enter filename to open"), kOpenFilter);
-    if (!name) {
-        return;  // a cancelled open leaves the memory as it was
+    if (name) {
+        OpenPath(*name);
+    }  // a cancelled open leaves the memory as it was
+}
+
+void FileCommands::OpenPath(const QString& name) {
+    if (document_.Busy()) {
+        return;
     }
-    const std::filesystem::path path = PathOf(*name);
+    const std::filesystem::path path = PathOf(name);
     std::optional<Result<Opened>> result;
     document_.Apply(QStringLiteral("Open File"), [&](ChannelMemory& memory, ProgramState& state) {
         result = OpenChannelFile(path, memory, state, op_);
@@ -122,6 +129,7 @@ void FileCommands::OpenFile() {
         op_.Tell(result->Error().AsMessage());  // the memory is the reset one
     } else if (result && **result == Opened::Loaded) {
         emit CaptionChanged(FromSystem(FileCaption(document_.State().Version, path)));
+        emit ChannelFileUsed(name);
     }
 }
 
@@ -161,11 +169,17 @@ void FileCommands::ImportCsv() {
     if (document_.Busy()) {
         return;
     }
-    const auto name = ChooseOpenFile(QStringLiteral("Import channel plan from CSV"), kCsvFilter);
-    if (!name) {
+    if (const auto name =
+            ChooseOpenFile(QStringLiteral("Import channel plan from CSV"), kCsvFilter)) {
+        ImportCsvPath(*name);
+    }
+}
+
+void FileCommands::ImportCsvPath(const QString& name) {
+    if (document_.Busy()) {
         return;
     }
-    const auto bytes = ReadFileBytes(PathOf(*name));
+    const auto bytes = ReadFileBytes(PathOf(name));
     if (!bytes) {
         op_.Tell(bytes.Error().AsMessage());
         return;

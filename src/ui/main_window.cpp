@@ -9,11 +9,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <array>
 
+#include "desktop_settings.h"
 #include "document.h"
 #include "editor.h"
 #include "file_commands.h"
@@ -24,6 +26,7 @@
 #include "settings_file.h"
 #include "splash.h"
 #include "transfer_view.h"
+#include "window_menus.h"
 #include "window_widgets.h"
 
 namespace kld::ui {
@@ -69,6 +72,8 @@ MainWindow::MainWindow(Operator& op, std::filesystem::path folder, std::string c
 
     files_ = new FileCommands(*document_, op_, this);
     radio_ = new RadioCommands(*document_, op_, *transfer_, folder_, this);
+    desktop_ = std::make_unique<DesktopSettings>();
+    menus_ = new WindowMenus(*this, *document_, op_, *files_, *desktop_);
     Connect();
     setWindowIcon(QIcon(DrawLogo(64)));
 }
@@ -104,8 +109,11 @@ void MainWindow::Prepare() {
     ArrangeTransferButtons();
     setWindowTitle(ToQ(StartupCaption(document_->State().Version)));
     port_->ShowPortInUse();
+    menus_->BuildFileMenu();
     BuildExtrasMenu();
+    menus_->BuildHelpMenu();
     SetFocusOrder();
+    RestoreWindowSize();
 
     if (!settingsKept) {
         // Said once, where it does not stop the operator: the program works, only the template
@@ -266,6 +274,16 @@ void MainWindow::Connect() {
     connect(DumpChnlData, &QPushButton::clicked, radio_, &RadioCommands::AskDumpOrTransferTest);
 }
 
+// The size the operator left the window at, within the screen it opens on now.
+void MainWindow::RestoreWindowSize() {
+    if (const auto size = desktop_->WindowSize()) {
+        resize(screen() != nullptr ? size->boundedTo(screen()->availableSize()) : *size);
+    }
+    if (desktop_->WindowMaximised()) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
 // --- Closing -----------------------------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -294,6 +312,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     editor_->HoldLeaveRules(false);
     port_->HoldLeaveCheck(false);
     if (event->isAccepted()) {
+        const bool maximised = isMaximized();
+        desktop_->KeepWindowSize(maximised ? normalGeometry().size() : size(), maximised);
         QMainWindow::closeEvent(event);
     }
 }
