@@ -108,10 +108,10 @@ void FileCommands::OpenFile() {
     if (document_.Busy()) {
         return;
     }
-    const auto name = ChooseOpenFile(QStringLiteral("Enter filename to open"), kOpenFilter);
-    if (name) {
+    // A cancelled open leaves the memory as it was.
+    if (const auto name = ChooseOpenFile(QStringLiteral("Enter filename to open"), kOpenFilter)) {
         OpenPath(*name);
-    }  // a cancelled open leaves the memory as it was
+    }
 }
 
 void FileCommands::OpenPath(const QString& name) {
