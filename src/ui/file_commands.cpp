@@ -111,6 +111,7 @@ bool FileCommands::SaveToFile() {
     }
     document_.SetCaption(FromSystem(FileCaption(document_.State().Version, path)));
     emit StatusMessage(QStringLiteral("Saved ") + FileNameText(path));
+    emit ChannelFileUsed(*name);
     return true;
 }
 
@@ -118,11 +119,17 @@ void FileCommands::OpenFile() {
     if (document_.Busy()) {
         return;
     }
-    const auto name = ChooseOpenFile(QStringLiteral("Enter filename to open"), kOpenFilter);
-    if (!name) {
-        return;  // a cancelled open leaves the memory as it was
+    // A cancelled open leaves the memory as it was.
+    if (const auto name = ChooseOpenFile(QStringLiteral("Enter filename to open"), kOpenFilter)) {
+        OpenPath(*name);
     }
-    const std::filesystem::path path = PathOf(*name);
+}
+
+void FileCommands::OpenPath(const QString& name) {
+    if (document_.Busy()) {
+        return;
+    }
+    const std::filesystem::path path = PathOf(name);
     if (!document_.MayLeaveCurrent()) {
         return;
     }
@@ -144,6 +151,7 @@ void FileCommands::OpenFile() {
         emit StatusMessage(QStringLiteral("Opened %1 (%2).%3")
                                .arg(FileNameText(path),
                                     ChannelsText(ChannelCount(document_.Memory())), kUndoHint));
+        emit ChannelFileUsed(name);
     } else if (result) {
         emit StatusMessage(QStringLiteral("%1 was not opened.").arg(FileNameText(path)));
     }
@@ -200,13 +208,19 @@ void FileCommands::ImportCsv() {
     if (document_.Busy()) {
         return;
     }
-    const auto name = ChooseOpenFile(QStringLiteral("Import channel plan from CSV"), kCsvFilter);
-    if (!name) {
+    if (const auto name =
+            ChooseOpenFile(QStringLiteral("Import channel plan from CSV"), kCsvFilter)) {
+        ImportCsvPath(*name);
+    }
+}
+
+void FileCommands::ImportCsvPath(const QString& name) {
+    if (document_.Busy()) {
         return;
     }
-    const auto bytes = ReadFileBytes(PathOf(*name));
+    const auto bytes = ReadFileBytes(PathOf(name));
     if (!bytes) {
-        TellFailed(QStringLiteral("Importing ") + FileNameText(PathOf(*name)), bytes.Error());
+        TellFailed(QStringLiteral("Importing ") + FileNameText(PathOf(name)), bytes.Error());
         return;
     }
     if (!document_.MayLeaveCurrent()) {
@@ -227,12 +241,12 @@ void FileCommands::ImportCsv() {
     if (refused) {
         op_.Tell(refused->AsMessage("Import CSV", Icon::Warning));
         emit StatusMessage(QStringLiteral("%1 was not imported; the memory is as it was.")
-                               .arg(FileNameText(PathOf(*name))));
+                               .arg(FileNameText(PathOf(name))));
         return;
     }
     emit StatusMessage(QStringLiteral("Imported %1 from %2.%3")
                            .arg(ChannelsText(ChannelCount(document_.Memory())),
-                                FileNameText(PathOf(*name)), kUndoHint));
+                                FileNameText(PathOf(name)), kUndoHint));
 }
 
 void FileCommands::WriteChannelDump() {

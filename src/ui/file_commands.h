@@ -32,11 +32,18 @@ class FileCommands : public QObject {
 
     // False when the save was cancelled or failed (the close question needs to know).
     bool SaveToFile();
+    // Asks for a file and opens it through OpenPath.
     void OpenFile();
+    // Opens any channel file the program reads: the one File Open chose, a recent one, one
+    // dropped onto the window. Every open comes through here.
+    void OpenPath(const QString& path);
     void PrintToFile();
     void PrintList();
     void ExportCsv();
+    // Asks for a plan and imports it through ImportCsvPath.
     void ImportCsv();
+    // Every CSV import comes through here, the chosen file's and a dropped one's.
+    void ImportCsvPath(const QString& path);
     void WriteChannelDump();
     void CompareWithFile();
     void OpenBackupFolder();
@@ -44,6 +51,8 @@ class FileCommands : public QObject {
   signals:
     // What a command did, for the status line ("Saved fleet.540", "Printed 4 pages").
     void StatusMessage(const QString& text);
+    // A channel file was saved or opened: the recent files take it.
+    void ChannelFileUsed(const QString& path);
 
   private:
     std::optional<QString> ChooseSaveFile(const char* title, const char* pipeFilter);

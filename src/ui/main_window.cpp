@@ -9,12 +9,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <array>
 
+#include "desktop_settings.h"
 #include "document.h"
 #include "editor.h"
 #include "file_commands.h"
@@ -25,6 +27,7 @@
 #include "settings_file.h"
 #include "splash.h"
 #include "transfer_view.h"
+#include "window_menus.h"
 #include "window_widgets.h"
 
 namespace kld::ui {
@@ -70,6 +73,8 @@ MainWindow::MainWindow(Operator& op, std::filesystem::path folder, std::string c
 
     files_ = new FileCommands(*document_, op_, this);
     radio_ = new RadioCommands(*document_, op_, *transfer_, folder_, this);
+    desktop_ = std::make_unique<DesktopSettings>();
+    menus_ = new WindowMenus(*this, *document_, op_, *files_, *desktop_);
     Connect();
     setWindowIcon(QIcon(DrawLogo(64)));
 }
@@ -105,9 +110,12 @@ void MainWindow::Prepare() {
     ArrangeTransferButtons();
     document_->SetCaption(ToQ(StartupCaption(document_->State().Version)));
     port_->ShowPortInUse();
+    menus_->BuildFileMenu();
     BuildEditMenu();
     BuildExtrasMenu();
+    menus_->BuildHelpMenu();
     SetFocusOrder();
+    RestoreWindowSize();
 
     if (!settingsKept) {
         // Said once, where it does not stop the operator: the program works, only the template
@@ -188,7 +196,8 @@ void MainWindow::ArrangeTransferButtons() {
 
 // Undo and Redo name the step they undo or redo; the document decides whether they may run.
 void MainWindow::BuildEditMenu() {
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    // No Alt letter: each of Edit's is a button's already (Un/&Erase, &Download, F&ile, Print &to).
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
     edit->setObjectName(QStringLiteral("EditMenu"));
     QUndoStack& steps = document_->Steps();
     QAction* undo = edit->addAction(QStringLiteral("Undo"), document_, &Document::Undo);
@@ -294,6 +303,16 @@ void MainWindow::Connect() {
     connect(DumpChnlData, &QPushButton::clicked, radio_, &RadioCommands::AskDumpOrTransferTest);
 }
 
+// The size the operator left the window at, within the screen it opens on now.
+void MainWindow::RestoreWindowSize() {
+    if (const auto size = desktop_->WindowSize()) {
+        resize(screen() != nullptr ? size->boundedTo(screen()->availableSize()) : *size);
+    }
+    if (desktop_->WindowMaximised()) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
 // --- Closing -----------------------------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -326,6 +345,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     editor_->HoldLeaveRules(false);
     port_->HoldLeaveCheck(false);
     if (event->isAccepted()) {
+        const bool maximised = isMaximized();
+        desktop_->KeepWindowSize(maximised ? normalGeometry().size() : size(), maximised);
         QMainWindow::closeEvent(event);
     }
 }

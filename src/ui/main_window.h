@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "operator.h"
@@ -13,6 +14,7 @@ class QPushButton;
 namespace kld::ui {
 
 class ChannelEditor;
+class DesktopSettings;
 class Document;
 class FileCommands;
 class MemorySummary;
@@ -20,11 +22,12 @@ class PortBox;
 class RadioCommands;
 class TransferView;
 class WindowDialogs;
+class WindowMenus;
 
 // The main window (frmKLD540): the channel editor over the document, the memory summary (or,
 // while a transfer runs, its progress in that place), the File, Data Transfer, Erase and
-// COM Port frames, and the Extras menu. The window arranges them and wires their buttons; what
-// each does is its own, and they hear of each other's changes through the document.
+// COM Port frames, and the File, Extras and Help menus. The window arranges them and wires their
+// buttons; what each does is its own, and they hear of each other's changes through the document.
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
@@ -61,6 +64,7 @@ class MainWindow : public QMainWindow {
     void BuildExtrasMenu();
     void ArrangeTransferButtons();
     void SetFocusOrder();
+    void RestoreWindowSize();
     void Connect();
 
     Operator& op_;
@@ -76,6 +80,8 @@ class MainWindow : public QMainWindow {
     PortBox* port_ = nullptr;
     FileCommands* files_ = nullptr;
     RadioCommands* radio_ = nullptr;
+    std::unique_ptr<DesktopSettings> desktop_;  // the window's size and the recent files
+    WindowMenus* menus_ = nullptr;
 
     // The button frames along the bottom, by the names the technicians' manual gives them.
     QGroupBox* FileFrame = nullptr;

@@ -97,7 +97,8 @@ class EndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
         ::setenv(kPortsDirVariable, Link().parent_path().c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);  // backups stay in the test
+        ::setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);      // backups stay in the test
+        ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);  // and the window's size
     }
     void TearDown() override { StopSim(); }
 

@@ -64,11 +64,13 @@ inline QString Q(const std::filesystem::path& path) {
 
 class Window : public ::testing::Test {
   protected:
-    // Ports (COM<n> links) and backups in the test's own folder, never the machine's.
+    // Ports (COM<n> links), backups and the desktop settings in the test's own folder, never
+    // the machine's.
     Window() {
         std::filesystem::create_directory(dir / "ports");
         ::setenv(kPortsDirVariable, (dir / "ports").c_str(), 1);
         ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
     }
     ~Window() override { ::unsetenv(kPortsDirVariable); }
     // `commandLine` enables the operating modes ("w n d"). Returns once the ports are listed.
