@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -62,6 +63,8 @@ class ChannelEditor : public QWidget {
 
     void ShowCurrent();
     void MoveWithScrollBar();
+    // Up, Down, Page Up and Page Down in the channel box; false for any other key.
+    bool StepWithKey(const QKeyEvent& key);
     void ChooseSimplex();
     void ChooseDuplex();
     void RefillSquelchListsForMode();
@@ -82,6 +85,7 @@ class ChannelEditor : public QWidget {
     bool leaving_ = false;  // a leave rule is running; its own message box must not run it again
     bool held_ = false;
     int shownMode_ = 0;  // the mode list's selection as its handler last saw it
+    int wheelTurn_ = 0;  // the scroll bar's wheel turned short of a notch (touch pads)
     ShadowDialog* shadowDialog_ = nullptr;
     SquelchDialog* squelchDialog_ = nullptr;
 

@@ -23,6 +23,7 @@
 #include "radio_commands.h"
 #include "settings_file.h"
 #include "splash.h"
+#include "tool_tips.h"
 #include "transfer_view.h"
 #include "window_widgets.h"
 
@@ -106,6 +107,7 @@ void MainWindow::Prepare() {
     port_->ShowPortInUse();
     BuildExtrasMenu();
     SetFocusOrder();
+    ExplainControls(*this);
 
     if (!settingsKept) {
         // Said once, where it does not stop the operator: the program works, only the template
