@@ -30,9 +30,8 @@ std::vector<Tip> EditorTips() {
         QStringLiteral("%1.00000 to %2.00000 MHz, on the 2.5 kHz or 6.25 kHz raster")
             .arg(kLowestMhz)
             .arg(kHighestMhz);
-    const QString hex = QStringLiteral(
-        "%1 hexadecimal digits (0-9, A-F); fewer are padded "
-        "with zeros on the left.");
+    const QString hex =
+        QStringLiteral("%1 hexadecimal digits (0-9, A-F),\nfewer padded with zeros on the left.");
     const QString tone =
         QStringLiteral("CTCSS tone in Hz, %1, used by the CTCSS squelch.").arg(Range(CtcssTable()));
     const QString code =
