@@ -170,7 +170,7 @@ FrequencyVerdict JudgeFrequency(std::string_view text) {
     // operator typed are the digits judged and shown, without single-precision noise.
     const double typed = LeadingNumber(text);
     const float mhz = static_cast<float>(typed);
-    if (!(mhz >= 136.0f && mhz <= 174.0f)) {
+    if (!(mhz >= kLowestMhz && mhz <= kHighestMhz)) {
         return {std::string(text), false, false};
     }
     std::string formatted = FormatFixed(typed, 5);  // "ddd.ddddd": three integer digits in band

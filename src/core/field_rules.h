@@ -22,6 +22,10 @@ inline constexpr int kIdCallChars = 7;
 inline constexpr int kSquelchValueChars = 2;  // the noise squelch dialog's box
 inline constexpr int kShadowBoxChars = 3;     // the shadow dialog's two boxes
 
+// The band the frequency boxes take, in MHz, both ends included.
+inline constexpr float kLowestMhz = 136.0f;
+inline constexpr float kHighestMhz = 174.0f;
+
 // A number the operator typed (channel box, primary, shadow, squelch level, iteration count),
 // read as the leading number of the text and rounded to a whole number (halves to the even
 // neighbour). Text that holds no number is 0. A number that does not fit a signed 16-bit

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "document.h"
 #include "field_rules.h"
@@ -29,6 +31,8 @@ namespace kld::ui {
 namespace {
 
 using Then = Document::Then;
+
+constexpr int kWheelNotch = 120;  // eighths of a degree, as wheel events count them
 
 std::optional<std::int16_t> SquelchOf(const QComboBox* box) {
     if (box->currentIndex() < 0) {
@@ -96,6 +100,7 @@ void ChannelEditor::InstallRules() {
     for (QLineEdit* box : {Channel, RFrq, TFrq, RTG, TTG, RNAC, TNAC}) {
         box->installEventFilter(this);
     }
+    ChnlScrll->installEventFilter(this);  // its wheel
 }
 
 void ChannelEditor::Connect() {
@@ -379,8 +384,50 @@ bool ChannelEditor::eventFilter(QObject* watched, QEvent* event) {
         EditorValues values = ReadEditor();
         (box == RTG ? FollowRxTalkGroup : FollowRxNac)(values);
         WriteTransmitSide(values);
+    } else if (event->type() == QEvent::KeyPress && box == Channel &&
+               StepWithKey(*static_cast<QKeyEvent*>(event))) {
+        return true;
+    } else if (event->type() == QEvent::Wheel && watched == ChnlScrll) {
+        // A notch of the wheel is one channel, as a click of the radio's knob; the bar on its
+        // own would move several lines at a time, up to its page.
+        wheelTurn_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
+        for (; wheelTurn_ >= kWheelNotch; wheelTurn_ -= kWheelNotch) {
+            ChnlScrll->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        }
+        for (; wheelTurn_ <= -kWheelNotch; wheelTurn_ += kWheelNotch) {
+            ChnlScrll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        }
+        return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// The channel box steps as the scroll bar beside it does, through the bar's own action, so that
+// the wrap at the ends and whatever else a move of the bar does apply to the keys as well.
+bool ChannelEditor::StepWithKey(const QKeyEvent& key) {
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        return false;
+    }
+    QAbstractSlider::SliderAction action = QAbstractSlider::SliderNoAction;
+    switch (key.key()) {
+        case Qt::Key_Up:  // the bar runs negated: its lower values are the higher channels
+            action = QAbstractSlider::SliderSingleStepSub;
+            break;
+        case Qt::Key_Down:
+            action = QAbstractSlider::SliderSingleStepAdd;
+            break;
+        case Qt::Key_PageUp:
+            action = QAbstractSlider::SliderPageStepSub;
+            break;
+        case Qt::Key_PageDown:
+            action = QAbstractSlider::SliderPageStepAdd;
+            break;
+        default:
+            return false;
+    }
+    ChnlScrll->triggerAction(action);
+    Channel->selectAll();  // so that a number typed next replaces the one shown
+    return true;
 }
 
 void ChannelEditor::RunLeaveRule(QLineEdit* box) {

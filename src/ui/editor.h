@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -65,6 +66,8 @@ class ChannelEditor : public QWidget {
 
     void ShowCurrent();
     void MoveWithScrollBar();
+    // Up, Down, Page Up and Page Down in the channel box; false for any other key.
+    bool StepWithKey(const QKeyEvent& key);
     void ChooseSimplex();
     void ChooseDuplex();
     void RefillSquelchListsForMode();
@@ -87,6 +90,7 @@ class ChannelEditor : public QWidget {
     bool asking_ = false;       // the unstored-edits question is up
     EditorValues shownValues_;  // what the boxes held when the channel was shown
     int shownMode_ = 0;         // the mode list's selection as its handler last saw it
+    int wheelTurn_ = 0;         // the scroll bar's wheel turned short of a notch (touch pads)
     ShadowDialog* shadowDialog_ = nullptr;
     SquelchDialog* squelchDialog_ = nullptr;
 

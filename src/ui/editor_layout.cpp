@@ -9,6 +9,7 @@
 
 #include "editor.h"
 #include "field_rules.h"
+#include "list_operations.h"
 #include "window_widgets.h"
 
 namespace kld::ui {
@@ -62,7 +63,8 @@ void ChannelEditor::BuildLayout() {
     // key and the wheel all lower its value whatever way it is drawn, so the bar runs over the
     // channels negated: value -n shows channel n, with -233 and 1 only there to let it wrap.
     ChnlScrll->setRange(-(kLastRecord + 1), 1);
-    ChnlScrll->setPageStep(1);
+    // A page is the six lines the memory summary shows.
+    ChnlScrll->setPageStep(kSelectionBoxes);
     ChnlScrll->setFocusPolicy(Qt::StrongFocus);
     ChnlScrll->setFixedHeight(Channel->sizeHint().height() * 2);
     Primary = Box("Primary", 4);
@@ -117,8 +119,6 @@ void ChannelEditor::BuildLayout() {
     Dx = Named(new QRadioButton(QStringLiteral("Dx")), "Dx");
     Sx->setAccessibleName(QStringLiteral("Simplex"));
     Dx->setAccessibleName(QStringLiteral("Duplex"));
-    Sx->setToolTip(QStringLiteral("Simplex: transmit on the receive settings"));
-    Dx->setToolTip(QStringLiteral("Duplex: separate transmit settings"));
     auto* sxdx = new QVBoxLayout;
     sxdx->addStretch();
     sxdx->addWidget(Sx);

@@ -1,8 +1,6 @@
 #include "file_commands.h"
 
-#include <QDesktopServices>
 #include <QPrinter>
-#include <QUrl>
 #include <QWidget>
 #include <filesystem>
 #include <string>
@@ -303,14 +301,26 @@ void FileCommands::CompareWithFile() {
 
 void FileCommands::OpenBackupFolder() {
     const BackupResult folder = BackupFolder();
-    std::error_code ec;
-    if (!folder || (std::filesystem::create_directories(*folder, ec), ec)) {
+    if (!folder) {
         op_.Tell({"The backup folder cannot be opened.", "Backups", Icon::Warning, Buttons::Ok,
-                  folder ? folder->string() + ": " + ec.message() : folder.Error().detail});
+                  folder.Error().detail});
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromSystem(folder->string())));
-    emit StatusMessage(QStringLiteral("Opened the backup folder ") + FromSystem(folder->string()));
+    // Where no file manager is set up (a bare window manager, a remote display) the operator can
+    // still go there by hand: the path is the message's text, which can be selected and copied.
+    const std::string where = folder->string();
+    std::error_code ec;
+    if (std::filesystem::create_directories(*folder, ec), ec) {
+        op_.Tell({"The backup folder cannot be created:\n" + where, "Backups", Icon::Warning,
+                  Buttons::Ok, ec.message()});
+        return;
+    }
+    if (!dialogs_->ShowFolder(FromSystem(where))) {
+        op_.Tell({"The backups are kept in:\n" + where, "Backups", Icon::Information, Buttons::Ok,
+                  "No file manager could show the folder; open it by hand."});
+        return;
+    }
+    emit StatusMessage(QStringLiteral("Opened the backup folder ") + FromSystem(where));
 }
 
 }  // namespace kld::ui

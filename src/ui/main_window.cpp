@@ -26,6 +26,7 @@
 #include "radio_commands.h"
 #include "settings_file.h"
 #include "splash.h"
+#include "tool_tips.h"
 #include "transfer_view.h"
 #include "window_menus.h"
 #include "window_widgets.h"
@@ -116,6 +117,7 @@ void MainWindow::Prepare() {
     menus_->BuildHelpMenu();
     SetFocusOrder();
     RestoreWindowSize();
+    ExplainControls(*this);
 
     if (!settingsKept) {
         // Said once, where it does not stop the operator: the program works, only the template

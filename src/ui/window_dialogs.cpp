@@ -1,9 +1,11 @@
 #include "window_dialogs.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStringList>
+#include <QUrl>
 
 namespace kld::ui {
 
@@ -49,6 +51,10 @@ std::optional<QString> QtWindowDialogs::OpenFileName(const QString& title, const
 bool QtWindowDialogs::ChoosePrinter(QPrinter& printer) {
     QPrintDialog dialog(&printer, parent_);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtWindowDialogs::ShowFolder(const QString& folder) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 }  // namespace kld::ui

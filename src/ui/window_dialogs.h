@@ -8,10 +8,10 @@ class QWidget;
 
 namespace kld::ui {
 
-// The platform dialogs the window's file and print commands ask: tests answer them through a
-// scripted double, the program through QtWindowDialogs. Filters are in Qt's form
-// ("KLD540 files (*.540);;All files (*.*)"); `preset` is the file name the dialog starts with.
-// None (or false) when the operator cancels.
+// The platform dialogs the window's file and print commands ask, and the desktop's file
+// manager: tests answer them through a scripted double, the program through QtWindowDialogs.
+// Filters are in Qt's form ("KLD540 files (*.540);;All files (*.*)"); `preset` is the file name
+// the dialog starts with. None (or false) when the operator cancels.
 class WindowDialogs {
   public:
     virtual ~WindowDialogs() = default;
@@ -20,9 +20,11 @@ class WindowDialogs {
     virtual std::optional<QString> OpenFileName(const QString& title, const QString& filter,
                                                 const QString& preset) = 0;
     virtual bool ChoosePrinter(QPrinter& printer) = 0;
+    // Shows `folder` in the desktop's file manager; false when none could.
+    virtual bool ShowFolder(const QString& folder) = 0;
 };
 
-// QFileDialog and QPrintDialog over the main window.
+// QFileDialog and QPrintDialog over the main window; QDesktopServices for the folder.
 class QtWindowDialogs : public WindowDialogs {
   public:
     explicit QtWindowDialogs(QWidget* parent) : parent_(parent) {}
@@ -31,6 +33,7 @@ class QtWindowDialogs : public WindowDialogs {
     std::optional<QString> OpenFileName(const QString& title, const QString& filter,
                                         const QString& preset) override;
     bool ChoosePrinter(QPrinter& printer) override;
+    bool ShowFolder(const QString& folder) override;
 
   private:
     QWidget* parent_;

@@ -92,6 +92,8 @@ Answer WindowOperator::Ask(const Message& message) {
                                              : MessageText(message.title));
     box.setTextFormat(Qt::PlainText);  // the exact text, even where it looks like markup
     box.setText(MessageText(message.text));
+    // A file's path or a channel's name can be copied out of any message.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.setIcon(BoxIcon(message.icon));
     const ButtonSet set = BoxButtons(message.buttons);
     box.setStandardButtons(set.buttons);

@@ -110,6 +110,27 @@ TEST_F(FileCommands, StatusLineSaysWhatEachCommandDid) {
     }
 }
 
+// The backup folder is made and shown in the file manager; where none shows it, or the folder
+// cannot be made, the operator is told where it is.
+TEST_F(FileCommands, BackupFolderSaysWhereItIsWhenItCannotBeShown) {
+    Start();
+    const std::string folder = (dir / "data" / "kld540" / "backups").string();
+    auto* open = Find<QAction>("OpenBackupFolder");
+    dialogs.folderShown = true;
+    open->trigger();
+    EXPECT_TRUE(op.shown.empty() && fs::is_directory(folder));
+    dialogs.folderShown = false;
+    open->trigger();
+    fs::remove_all(dir / "data");
+    test::WriteBytes(dir / "data", "");  // a file where the folders would go
+    open->trigger();
+    ASSERT_EQ(op.shown.size(), 2u);
+    EXPECT_EQ(std::pair(op.shown[0].text, op.shown[1].text),
+              std::pair("The backups are kept in:\n" + folder,
+                        "The backup folder cannot be created:\n" + folder));
+    EXPECT_EQ(dialogs.asked, std::vector<QString>(2, "folder|" + Q(folder)));
+}
+
 // The simulated radio as COM7 of the ports folder. Radio.* waits out its 30-second silence.
 class Radio : public Window {
   protected:

@@ -89,8 +89,8 @@ TEST(WindowOperator, BoxesShowTheMessageAndAnswerTheButtonPressed) {
     };
     const std::function<void(B&)> escape = [](B& box) { QTest::keyClick(&box, Qt::Key_Escape); };
     const std::function<void(B&)> close = [](B& box) { box.close(); };  // the title bar's X
-    // The message, its text and title shown, the icon, the buttons and the default shown, the
-    // press, the answer.
+    // The message, its text (selectable, to be copied) and title shown, the icon, the buttons and
+    // the default shown, the press, the answer.
     // clang-format off
     const std::tuple<Message, QString, B::Icon, B::StandardButtons, B::StandardButton,
                      std::function<void(B&)>, Answer> rows[] = {
@@ -122,8 +122,9 @@ TEST(WindowOperator, BoxesShowTheMessageAndAnswerTheButtonPressed) {
             EXPECT_EQ(
                 std::tuple(box->parentWidget() == &dialog, box->text() + "|" + box->windowTitle(),
                            box->textFormat(), box->icon(), box->standardButtons(),
-                           box->standardButton(box->defaultButton())),
-                std::tuple(true, shown, Qt::PlainText, icon, buttons, first));
+                           box->standardButton(box->defaultButton()),
+                           box->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)),
+                std::tuple(true, shown, Qt::PlainText, icon, buttons, first, true));
             // The detail in view; a long one cut there and whole behind Show Details.
             const bool cut = std::count(message.detail.begin(), message.detail.end(), '\n') >= 12;
             EXPECT_EQ(box->informativeText().toStdString(),

@@ -45,6 +45,11 @@ class ScriptedDialogs : public WindowDialogs {
                                         const QString& preset) override {
         return Next(title + "|" + filter + "|" + preset);
     }
+    bool folderShown = false;  // what the file manager does with the next folder
+    bool ShowFolder(const QString& folder) override {
+        asked.push_back("folder|" + folder);
+        return folderShown;
+    }
     bool ChoosePrinter(QPrinter& printer) override {
         const auto file = Next("printer");
         printer.setOutputFormat(QPrinter::PdfFormat);

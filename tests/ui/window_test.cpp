@@ -315,6 +315,58 @@ TEST_F(Window, SummaryListsAndScrollBar) {
                       false);
     QApplication::sendEvent(bar, &wheel);
     EXPECT_EQ(std::tuple(Current(), Box("Channel")->text()), std::tuple(68, QString("068")));
+    // The channel box steps as the bar does: Up from 001 as the top arrow, a page of six
+    // channels, and round at the ends; the number shown is selected for typing over.
+    GoTo(1);
+    QLineEdit* channel = Box("Channel");
+    channel->setFocus();
+    seen.clear();
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Down,
+                              Qt::Key_Down, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown}) {
+        QTest::keyClick(channel, key);
+        seen.push_back(Current());
+    }
+    EXPECT_EQ(seen, (std::vector<int>{2, 8, 2, 1, 0, 232, 0, 232}));
+    EXPECT_TRUE(channel->hasFocus() && channel->selectedText() == "GD2");
+}
+
+// Every control the mouse or the keyboard reaches, in the window with its debug buttons and in
+// each of its dialogs, has a tooltip. A piece Qt makes inside a control (unnamed or "qt_") shows
+// its control's, as Qt passes the tooltip up.
+TEST_F(Window, EveryControlHasATooltip) {
+    test::WriteBytes(dir / "KLD-540.log", "");  // debug mode: Read Debug Log and Dump as well
+    Start();
+    const auto untold = [](QWidget* top) {
+        QStringList missing;
+        int controls = 0;
+        for (QWidget* widget : top->findChildren<QWidget*>()) {
+            const bool control = widget->focusPolicy() != Qt::NoFocus ||
+                                 qobject_cast<QAbstractButton*>(widget) != nullptr ||
+                                 qobject_cast<QAbstractSlider*>(widget) != nullptr;
+            if (!control || !widget->isVisible() || widget->window() != top) {
+                continue;
+            }
+            ++controls;
+            QWidget* told = widget;
+            while (told->toolTip().isEmpty() && !told->isWindow() &&
+                   (told->objectName().isEmpty() || told->objectName().startsWith("qt_"))) {
+                told = told->parentWidget();
+            }
+            if (told->toolTip().isEmpty()) {
+                missing << widget->objectName() + " " + widget->metaObject()->className();
+            }
+        }
+        return std::pair(controls, missing);
+    };
+    const auto [controls, missing] = untold(window.get());
+    EXPECT_EQ(std::pair(controls >= 45, missing), std::pair(true, QStringList()));
+    for (auto* dialog : window->findChildren<QDialog*>()) {
+        dialog->show();
+        const auto [inDialog, missingThere] = untold(dialog);
+        EXPECT_EQ(std::pair(inDialog >= 2, missingThere), std::pair(true, QStringList()))
+            << dialog->objectName().toStdString();
+        dialog->hide();
+    }
 }
 
 // A pseudo-terminal stands in for a USB adapter, given the number 5 through the ports folder;
