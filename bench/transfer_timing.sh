@@ -73,4 +73,5 @@ PY
 }
 
 measure receive receive -o got.540
-measure send send full.540 --select-all --yes
+# The send alone: no copy of the radio before its erase (a receive of its own).
+measure send send full.540 --select-all --yes --no-radio-backup

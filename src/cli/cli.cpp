@@ -87,9 +87,12 @@ const std::vector<Verb>& Verbs() {
          RunReceive},
         {"send",
          "send FILE [--port COM<n>] [--select-all] [--purge] [--yes]\n"
-         "                              send FILE's selected channels to the radio",
+         "          [--no-radio-backup]\n"
+         "                              send FILE's selected channels to the radio; a send\n"
+         "                              that erases the radio first needs --yes, and copies\n"
+         "                              the radio into the backups folder before",
          1,
-         {"--select-all", "--purge", "--yes"},
+         {"--select-all", "--purge", "--yes", "--no-radio-backup"},
          {"--port"},
          false,
          RunSend},

@@ -177,26 +177,29 @@ int WithRadio(Session& session, const VerbArgs& args,
     return work(context);
 }
 
+int TransferExitStatus(Session& session, Operator& op, const TransferResult& result) {
+    if (result.failure) {
+        op.Tell(result.failure->AsMessage());
+    }
+    if (!result.EndedNormally()) {
+        return kExitFailed;
+    }
+    // Stopping at the warning ends the transfer as the window does, with "Transfer
+    // Complete."; but nothing went out, and a script must not take it for a send.
+    if (!PrintLine(session, kTransferComplete)) {
+        return kExitFailed;
+    }
+    if (result.outcome == Outcome::WarningDeclined) {
+        session.err << "Nothing was sent: the operating-mode warning was declined (--yes "
+                       "sends anyway).\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
 int RunTransfer(Session& session, const VerbArgs& args, Direction direction) {
     return WithRadio(session, args, [&](TransferContext& context) {
-        const TransferResult result = RadioTransfer(direction, context);
-        if (result.failure) {
-            context.op.Tell(result.failure->AsMessage());
-        }
-        if (!result.EndedNormally()) {
-            return kExitFailed;
-        }
-        // Stopping at the warning ends the transfer as the window does, with "Transfer
-        // Complete."; but nothing went out, and a script must not take it for a send.
-        if (!PrintLine(session, kTransferComplete)) {
-            return kExitFailed;
-        }
-        if (result.outcome == Outcome::WarningDeclined) {
-            session.err << "Nothing was sent: the operating-mode warning was declined (--yes "
-                           "sends anyway).\n";
-            return kExitFailed;
-        }
-        return kExitOk;
+        return TransferExitStatus(session, context.op, RadioTransfer(direction, context));
     });
 }
 

@@ -91,6 +91,8 @@ std::optional<int> PortForVerb(const VerbArgs& args, const ChannelMemory& memory
 // line; "Transfer Complete." goes to stdout. Returns the exit status: 0 complete, 1 not (a send
 // stopped at the operating-mode warning included), 2 when --port named no port.
 int RunTransfer(Session& session, const VerbArgs& args, Direction direction);
+// Says how a transfer ended, as RunTransfer does, and returns its exit status.
+int TransferExitStatus(Session& session, Operator& op, const TransferResult& result);
 // The port the verb names (or the settings file's), the serial device, the host and the operator
 // of a command-line transfer, set up for `work`; Ctrl-C stops it cleanly. A port that cannot be
 // named is a usage error.

@@ -32,7 +32,8 @@ Failure NotWritten(std::string why) {
 }
 
 const std::regex& BackupPattern() {
-    static const std::regex pattern(R"(^(\d{8}-\d{6})-(received|before-send)(-\d+)?\.540$)");
+    static const std::regex pattern(
+        R"(^(\d{8}-\d{6})-(received|before-send|radio-before-erase)(-\d+)?\.540$)");
     return pattern;
 }
 
@@ -65,7 +66,17 @@ BackupResult BackupFolder() {
 
 std::string BackupName(BackupKind kind, const BackupTime& when, int copy) {
     std::string name = Stamp(when);
-    name += kind == BackupKind::Received ? "-received" : "-before-send";
+    switch (kind) {
+        case BackupKind::Received:
+            name += "-received";
+            break;
+        case BackupKind::BeforeSend:
+            name += "-before-send";
+            break;
+        case BackupKind::RadioBeforeErase:
+            name += "-radio-before-erase";
+            break;
+    }
     if (copy > 1) {
         name += "-" + std::to_string(copy);
     }

@@ -11,9 +11,10 @@
 namespace kld {
 
 // Copies of the channel memory kept before it is overwritten, so that a send or a receive can
-// be undone: a copy of what arrived after every receive, and of what goes out before every send.
+// be undone: a copy of what arrived after every receive, of what goes out before every send, and
+// of what the radio held before a send erased it.
 
-enum class BackupKind { Received, BeforeSend };
+enum class BackupKind { Received, BeforeSend, RadioBeforeErase };
 
 // A moment as the clock on the wall shows it: the names carry it, so that they sort by time.
 struct BackupTime {
@@ -35,7 +36,8 @@ using BackupResult = Result<std::filesystem::path>;
 // when XDG_DATA_HOME is unset, empty or not absolute. A failure when neither names a place.
 BackupResult BackupFolder();
 
-// The file name of a backup: "20261206-153012-received.540", "...-before-send.540"; copy 2 and
+// The file name of a backup: "20261206-153012-received.540", "...-before-send.540",
+// "...-radio-before-erase.540"; copy 2 and
 // on add "-2", "-3" before ".540" for a second backup of the same kind within a second.
 std::string BackupName(BackupKind kind, const BackupTime& when, int copy = 1);
 

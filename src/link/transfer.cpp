@@ -49,7 +49,7 @@ TransferResult TransferEngine::Run() {
         }
     }
     FinishLogs();
-    if (Completed()) {
+    if (Completed() && !probe_) {
         ShowCompletion();
     }
     CloseLine();
@@ -86,6 +86,10 @@ void TransferEngine::RunSteps() {
         if (failed_ || outcome_ != Outcome::None) {
             return;
         }
+        if (probe_ && step_ == step::Stamp) {
+            outcome_ = Outcome::Complete;  // the stamp is in; Run sends the end frame
+            return;
+        }
         if (host_.CancelRequested()) {
             outcome_ = Outcome::Cancelled;
             return;
@@ -111,7 +115,8 @@ bool TransferEngine::Prepare() {
         case Direction::Send: {
             const SendStart start = StartSend(mem_);
             xferFlags_ = start.xferFlags;
-            usedModes_ = start.disabledModes;
+            // A probe sends no record, so the modes the records use are no question yet.
+            usedModes_ = probe_ ? 0 : start.disabledModes;
             if (start.selected == 0 && state_.PurgeMode == 0) {
                 outcome_ = Outcome::NothingSelected;
                 return false;
@@ -201,7 +206,8 @@ void TransferEngine::BuildCommand() {
             if (Sending()) {
                 cmd_ = kFrameStampQuestion;
             } else {
-                state_.MemoryStamp = MemoryStampFor(host_.LocalTime());
+                state_.MemoryStamp =
+                    stampToWrite_.empty() ? MemoryStampFor(host_.LocalTime()) : stampToWrite_;
                 cmd_ = std::string(kFrameStamp) + state_.MemoryStamp;
             }
             break;
@@ -309,7 +315,8 @@ void TransferEngine::HandleReply() {
     }
     if (Sending()) {
         if (reply_.starts_with(kFrameStamp)) {
-            if (reply_.substr(kFrameStamp.size(), 14) != state_.MemoryStamp) {
+            radioStamp_ = reply_.substr(kFrameStamp.size(), 14);
+            if (radioStamp_ != state_.MemoryStamp) {
                 xferFlags_ |= kXferStampDiffers;
             }
             sendMode_ = kDone;
@@ -468,6 +475,10 @@ void TransferEngine::CloseLine() {
     }
 }
 
+bool TransferEngine::StampDiffers() const {
+    return (xferFlags_ & kXferStampDiffers) != 0;
+}
+
 std::string OutcomeMessage(Outcome outcome, int step) {
     switch (outcome) {
         case Outcome::Complete:
@@ -600,6 +611,25 @@ std::string TransferResult::Message() const {
 
 TransferResult RadioTransfer(Direction direction, TransferContext& context) {
     return TransferEngine(direction, context).Run();
+}
+
+StampProbe ProbeRadioStamp(const TransferContext& context) {
+    // On copies: a send's opening learns the radio's modes and version into them.
+    ChannelMemory memory = context.memory;
+    ProgramState state = context.state;
+    TransferContext probe{memory, state, context.device, context.host, context.op, context.folder};
+    TransferEngine engine(Direction::Send, probe, true);
+    StampProbe result;
+    result.transfer = engine.Run();
+    if (result.transfer.Complete()) {
+        result.stampDiffers = engine.StampDiffers();
+        result.radioStamp = engine.RadioStamp();
+    }
+    return result;
+}
+
+TransferResult ReceiveWithStamp(TransferContext& context, const std::string& stamp) {
+    return TransferEngine(Direction::Receive, context, false, stamp).Run();
 }
 
 }  // namespace kld

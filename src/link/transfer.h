@@ -113,4 +113,22 @@ Failure TransferFailure(Outcome outcome, int step, Direction direction, int port
 // KVRX-540_Dbg.log only when it completes.
 TransferResult RadioTransfer(Direction direction, TransferContext& context);
 
+// What the radio says of its memory stamp when a send asks it.
+struct StampProbe {
+    TransferResult transfer;    // complete once the stamp is in and the end frame has gone out
+    bool stampDiffers = false;  // the radio's stamp is not the memory's: a send would purge
+    std::string radioStamp;     // as the radio answered
+};
+
+// Runs a send's opening as far as the radio's answer to the stamp question, then the end frame:
+// nothing is written into the radio, neither the memory nor the state changes, and nothing is
+// asked (the operating-mode warning waits for the send). "Transfer Complete." is not shown. A
+// memory with nothing to send, or with a record that cannot go, ends as its send would.
+StampProbe ProbeRadioStamp(const TransferContext& context);
+
+// A receive that writes `stamp` into the radio in place of a fresh one: given the stamp the radio
+// had, reading it leaves it as it was, and a later send is no more taken for one to a radio
+// changed elsewhere than it was before.
+TransferResult ReceiveWithStamp(TransferContext& context, const std::string& stamp);
+
 }  // namespace kld

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "debug_log.h"
 #include "file_io.h"
@@ -25,8 +26,13 @@ inline constexpr std::chrono::milliseconds kDrainLimit{2000};
 
 class TransferEngine {
   public:
-    TransferEngine(Direction direction, TransferContext& context)
+    // A stamp probe runs a send's opening as far as the radio's answer to the stamp question,
+    // then ends it. A receive writes `stampToWrite` into the radio when given, else a fresh one.
+    TransferEngine(Direction direction, TransferContext& context, bool stampProbe = false,
+                   std::string stampToWrite = {})
         : dir_(direction),
+          probe_(stampProbe),
+          stampToWrite_(std::move(stampToWrite)),
           c_(context),
           mem_(context.memory),
           state_(context.state),
@@ -34,6 +40,10 @@ class TransferEngine {
           host_(context.host) {}
 
     TransferResult Run();
+    // Whether the radio answered the stamp question with another stamp than the memory's, and
+    // what it answered.
+    bool StampDiffers() const;
+    const std::string& RadioStamp() const { return radioStamp_; }
 
   private:
     bool Sending() const { return dir_ == Direction::Send; }
@@ -76,6 +86,9 @@ class TransferEngine {
     }
 
     Direction dir_;
+    bool probe_;
+    std::string stampToWrite_;
+    std::string radioStamp_;
     TransferContext& c_;
     ChannelMemory& mem_;
     ProgramState& state_;

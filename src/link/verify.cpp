@@ -245,6 +245,24 @@ std::vector<VerifyDifference> CompareWithRadio(const ChannelMemory& sent,
     return differences;
 }
 
+TransferResult ReadRadioInto(ChannelMemory& scratch, ProgramState& scratchState,
+                             const ChannelMemory& like, const ProgramState& state,
+                             SerialDevice& device, TransferHost& host,
+                             const std::filesystem::path& folder, const std::string& keepStamp) {
+    // Only what the receive needs is taken over; the caller's memory is never touched.
+    scratch = ChannelMemory{};
+    scratch.EnabledModes = like.EnabledModes;
+    scratch.NoiseSquelchLevel = like.NoiseSquelchLevel;
+    scratch.PortNumber = like.PortNumber;
+    scratchState = ProgramState{};
+    scratchState.Version = state.Version;
+    scratchState.DebugMode = state.DebugMode;
+    DecliningOperator declining;
+    TransferContext context{scratch, scratchState, device, host, declining, folder};
+    return keepStamp.empty() ? RadioTransfer(Direction::Receive, context)
+                             : ReceiveWithStamp(context, keepStamp);
+}
+
 VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, SerialDevice& device,
                          TransferHost& host, const std::filesystem::path& folder) {
     VerifyResult result;
@@ -256,19 +274,10 @@ VerifyResult VerifyRadio(const ChannelMemory& sent, const ProgramState& state, S
         return result;
     }
 
-    // Only what the receive needs is taken over; the caller's memory is never touched.
     ChannelMemory scratch;
-    scratch.EnabledModes = sent.EnabledModes;
-    scratch.NoiseSquelchLevel = sent.NoiseSquelchLevel;
-    scratch.PortNumber = sent.PortNumber;
     ProgramState scratchState;
-    scratchState.Version = state.Version;
-    scratchState.DebugMode = state.DebugMode;
-
     CapturingLine line(device);
-    DecliningOperator declining;
-    TransferContext context{scratch, scratchState, line, host, declining, folder};
-    result.transfer = RadioTransfer(Direction::Receive, context);
+    result.transfer = ReadRadioInto(scratch, scratchState, sent, state, line, host, folder, {});
     if (!result.transfer.Complete()) {
         return result;
     }

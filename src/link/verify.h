@@ -55,6 +55,17 @@ struct VerifyResult {
     bool Ok() const { return transfer.Complete() && differences.empty(); }
 };
 
+// Reads the radio's memory into `scratch` and `scratchState` as a receive does, taking over from
+// `like` and `state` only what a receive needs (the modes, the noise squelch level, the port, the
+// program's version, debug mode). The memory check's remarks about the scratch memory, which the
+// operator never sees, go unsaid and its offer to move channels out of disabled modes is declined.
+// The receive writes `keepStamp` into the radio as its memory stamp, or a fresh stamp when it is
+// empty; `scratchState` then holds it.
+TransferResult ReadRadioInto(ChannelMemory& scratch, ProgramState& scratchState,
+                             const ChannelMemory& like, const ProgramState& state,
+                             SerialDevice& device, TransferHost& host,
+                             const std::filesystem::path& folder, const std::string& keepStamp);
+
 // Reads the radio's memory into a scratch memory (`sent` and `state` are never changed) and
 // compares it with the records a send of `sent` writes. A memory with nothing selected is
 // refused as the send refuses it, before the port is opened. The receive's failure is the

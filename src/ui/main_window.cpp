@@ -222,10 +222,16 @@ void MainWindow::BuildEditMenu() {
     follow();
 }
 
-// Extras beyond the radio's own rules: verify after sending, compare, the backups.
+// Extras beyond the radio's own rules: the copy before an erase, verify after sending, compare,
+// the backups.
 void MainWindow::BuildExtrasMenu() {
     QMenu* extras = menuBar()->addMenu(QStringLiteral("E&xtras"));
     extras->setObjectName(QStringLiteral("ExtrasMenu"));
+    QAction* copyRadio = extras->addAction(QStringLiteral("Back up the radio before erasing it"));
+    copyRadio->setObjectName(QStringLiteral("BackupRadioBeforeErase"));
+    copyRadio->setCheckable(true);
+    copyRadio->setChecked(true);
+    connect(copyRadio, &QAction::toggled, radio_, &RadioCommands::SetCopyRadioBeforeErase);
     QAction* verifyAfterSending = extras->addAction(QStringLiteral("Verify after sending"));
     verifyAfterSending->setObjectName(QStringLiteral("VerifyAfterSending"));
     verifyAfterSending->setCheckable(true);
@@ -269,9 +275,10 @@ void MainWindow::Connect() {
     connect(radio_, &RadioCommands::DumpAsked, files_, &FileCommands::WriteChannelDump);
     connect(document_, &Document::CaptionChanged, this, &QWidget::setWindowTitle);
 
-    // The progress frame takes the summary's place while a transfer runs, the window disabled
-    // but painted; as it goes, the records the transfer stored are shown at once. The one going
-    // hides before the other shows, so that the window never grows to hold both.
+    // The progress frame takes the summary's place while a transfer runs, the rest of the window
+    // disabled but painted (the frame's Cancel stays usable); as it goes, the records the
+    // transfer stored are shown at once. The one going hides before the other shows, so that the
+    // window never grows to hold both.
     connect(transfer_, &TransferView::RunningChanged, this, [this](bool running) {
         if (running) {
             summary_->hide();
@@ -280,7 +287,10 @@ void MainWindow::Connect() {
             transfer_->hide();
             summary_->show();
         }
-        centralWidget()->setEnabled(!running);
+        for (QWidget* part : std::initializer_list<QWidget*>{
+                 editor_, summary_, FileFrame, TransferFrame, EraseFrame, PortFrame}) {
+            part->setEnabled(!running);
+        }
         if (!running) {
             document_->ShowStoredSoFar();
         }

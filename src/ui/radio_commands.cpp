@@ -9,6 +9,7 @@
 #include "iteration_dialog.h"
 #include "qt_text.h"
 #include "repeated_transfer.h"
+#include "safe_send.h"
 #include "status_text.h"
 #include "transfer_view.h"
 #include "verify.h"
@@ -55,7 +56,31 @@ void RadioCommands::Send() {
         return;
     }
     KeepBackup(false);  // the memory about to be sent, whatever the send then does
-    if (RadioTransfer(Direction::Send).Complete() && verifyAfterSending_) {
+    SafeSendResult result;
+    RunWithRadio(StepOf(Direction::Send), [&](TransferContext& context) {
+        const auto mayErase = [&](const SendForecast& forecast) {
+            const std::string copy =
+                copyRadioBeforeErase_
+                    ? "What the radio holds now is read into the backups folder first."
+                    : "No copy of what the radio holds is kept (Extras menu).";
+            return op_.Ask({EraseWarningText(forecast) + "\n\n" + copy +
+                                "\n\nErase the radio and send?",
+                            "Download (to Radio)", Icon::Warning, Buttons::YesNo}) == Answer::Yes;
+        };
+        result = SafeSend(context, copyRadioBeforeErase_, mayErase);
+        if (result.transfer.failure) {
+            op_.Tell(result.transfer.failure->AsMessage());
+        }
+    });
+    if (result.declined) {
+        emit StatusMessage(QStringLiteral("Nothing was sent: the radio was left as it was."));
+    } else if (result.transfer.Complete()) {
+        emit StatusMessage(FromSystem(SendSummaryText(result)));
+    } else if (result.transfer.failure) {
+        emit StatusMessage(QStringLiteral("Send failed: %1.")
+                               .arg(FromSystem(result.transfer.failure->message)));
+    }
+    if (result.transfer.Complete() && verifyAfterSending_) {
         VerifyRadio();
     }
 }

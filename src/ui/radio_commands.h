@@ -21,7 +21,8 @@ class TransferView;
 // debug log, the verify (after every completed send when asked for, or at once), and the dump
 // or repeated-transfer test behind "Dump". Each transfer is one step of the document, run on
 // the window's thread through the transfer view; every completed receive, and every send before
-// it starts, leaves a copy in the backups folder.
+// it starts, leaves a copy in the backups folder. A send that erases the radio asks first, and
+// reads the radio into the backups folder before the erase (SafeSend).
 class RadioCommands : public QObject {
     Q_OBJECT
   public:
@@ -38,6 +39,8 @@ class RadioCommands : public QObject {
     // the repeated-transfer test that many rounds.
     void AskDumpOrTransferTest();
     void SetVerifyAfterSending(bool verify) { verifyAfterSending_ = verify; }
+    // Whether a send that erases the radio reads it into the backups folder first (on at start).
+    void SetCopyRadioBeforeErase(bool copy) { copyRadioBeforeErase_ = copy; }
 
     // One exchange with the radio through the port in use, the window disabled meanwhile. A
     // transfer asked for while another runs does nothing (its outcome is None).
@@ -64,6 +67,7 @@ class RadioCommands : public QObject {
     IterationDialog* iterationDialog_;
     QtSerialDevice device_;  // the one serial device; open only during a transfer
     bool verifyAfterSending_ = false;
+    bool copyRadioBeforeErase_ = true;
     bool backupFailureTold_ = false;  // a backup that cannot be written is said once a run
 };
 

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <string_view>
@@ -66,10 +67,21 @@ TransferView::TransferView(QWidget* parent)
     TfrProgressBar->setObjectName(QStringLiteral("TfrProgressBar"));
     TfrStatus = new QLabel(QStringLiteral("Status Message"));
     TfrStatus->setObjectName(QStringLiteral("TfrStatus"));
+    // Stopping a transfer costs a click, not the radio's 30 seconds of silence: the engine looks
+    // for the request between its waits, tells the radio and closes the port. Esc presses it
+    // while the frame is on show, that is while a transfer runs.
+    TfrCancel = new QPushButton(QStringLiteral("Cancel"));
+    TfrCancel->setObjectName(QStringLiteral("TfrCancel"));
+    TfrCancel->setShortcut(QKeySequence(Qt::Key_Escape));
+    TfrCancel->setFocusPolicy(Qt::NoFocus);
+    connect(TfrCancel, &QPushButton::clicked, this, &TransferView::RequestCancel);
     auto* progress = new QVBoxLayout(this);
     progress->addStretch();
     progress->addWidget(TfrProgressBar);
-    progress->addWidget(TfrStatus);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(TfrStatus, 1);
+    statusRow->addWidget(TfrCancel);
+    progress->addLayout(statusRow);
     progress->addStretch();
     TfrProgressBar->setRange(0, kLastRecord);
     hide();
@@ -85,12 +97,14 @@ void TransferView::Run(const std::function<void(TransferHost&)>& transfer) {
 void TransferView::RequestCancel() {
     if (host_ != nullptr) {
         host_->RequestCancel();
+        TfrCancel->setEnabled(false);  // asked once; the transfer is ending
     }
 }
 
 void TransferView::ShowProgress(bool transferring) {
     if (transferring) {
         TfrProgressBar->setValue(0);
+        TfrCancel->setEnabled(host_ == nullptr || !host_->CancelRequested());
     }
     emit RunningChanged(transferring);
 }

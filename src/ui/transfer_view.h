@@ -7,13 +7,15 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace kld::ui {
 
 class WindowTransferHost;
 
-// "Data Transfer Progress" (TfrProgress): the bar and the status line that take the summary's
-// place while a transfer runs, and the window's side of the transfer (WindowTransferHost).
+// "Data Transfer Progress" (TfrProgress): the bar, the status line and Cancel (Esc) that take the
+// summary's place while a transfer runs, and the window's side of the transfer
+// (WindowTransferHost).
 class TransferView : public QGroupBox {
     Q_OBJECT
   public:
@@ -36,6 +38,7 @@ class TransferView : public QGroupBox {
 
     QProgressBar* TfrProgressBar = nullptr;
     QLabel* TfrStatus = nullptr;
+    QPushButton* TfrCancel = nullptr;
     WindowTransferHost* host_ = nullptr;
 };
 

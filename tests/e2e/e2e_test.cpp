@@ -223,8 +223,9 @@ TEST_F(EndToEnd, TheDemoPlanImportsCleanly) {
 
 // One radio serves every verb, through the port KLD540.ini names. Ports the radio is not on or
 // another program holds, and a file that cannot be saved, are refused before the radio hears
-// anything. A receive saves the radio's memory; a send stops at the operating-mode warning unless
-// told --yes; each keeps a backup, and one that cannot be written is told in a line and changes
+// anything. A receive saves the radio's memory; a send stops at the operating-mode warning, and
+// one that erases the radio is refused, unless told --yes; each keeps a backup (an erasing send
+// of the radio's memory too), and one that cannot be written is told in a line and changes
 // nothing else. `ports` lists the radio's port while it serves.
 TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
     WritePlan("radio.540", PlanMemory(4));
@@ -242,15 +243,20 @@ TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
     std::ofstream(dir_ / "lines.txt") << "0040 C1 42\n2000 0001 0002 C1 0D\n";
     // The window's tests meet the radio at protocol levels 2 and 0; this one at level 1.
     // It corrupts channel 14 as a send stores it, as a line fault the checksum missed would.
-    ASSERT_TRUE(StartSim({"--load", "radio.540", "--save", "sent.540", "--debug-log", "lines.txt",
-                          "--level", "1", "--corrupt-record", "14"}));
-    // The backup a run names, of the kind it names.
+    ASSERT_TRUE(
+        StartSim({"--load", "radio.540", "--save", "sent.540", "--debug-log", "lines.txt",
+                  "--level", "1", "--corrupt-record", "14", "--stamp", std::string(kNoStamp)}));
+    // The backup of the kind given that a run names.
     const auto backupOf = [this](const Finished& run, const std::string& kind) {
         const std::string said = "Backup: " + Backups().string() + "/";
-        const auto at = std::min(run.err.find(said), run.err.size()) + said.size();
-        const std::string name = run.err.substr(at, run.err.find('\n', at) - at);
-        EXPECT_NE(name.find(kind), std::string::npos) << run.err;
-        return Backups() / name;
+        std::istringstream lines(run.err);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.starts_with(said) && line.find(kind) != std::string::npos) {
+                return Backups() / line.substr(said.size());
+            }
+        }
+        ADD_FAILURE() << "no " << kind << " backup named: " << run.err;
+        return Backups();
     };
 
     const std::string listed = "COM7\t" + fs::canonical(Link()).string() + "\n";
@@ -282,6 +288,14 @@ TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
     EXPECT_EQ(ReadBytes(dir_ / "sim.err").find("program:"), std::string::npos)
         << "the radio was not contacted";
 
+    // A send to a radio stamped as no radio has ever been read (as a file's memory is) erases
+    // nothing, but stops at the operating-mode warning without --yes.
+    const Finished declined = Cli({"send", "plan.540", "--select-all"});
+    EXPECT_TRUE(declined.status == 1 && declined.out == "Transfer Complete.\n" &&
+                declined.err.find("    Analog Wideband") != std::string::npos &&
+                declined.err.find("Nothing was sent") != std::string::npos)
+        << declined.out << declined.err;
+
     const Finished receive = Cli({"receive", "-o", "got.540"});
     ASSERT_EQ(receive.status, 0) << receive.err;
     // No progress drawn when stderr is not a terminal.
@@ -290,16 +304,25 @@ TEST_F(EndToEnd, EveryVerbThroughThePortTheSettingsName) {
     ExpectSameRecords(ReadPlan(dir_ / "got.540"), PlanMemory(4));
     EXPECT_EQ(ReadBytes(backupOf(receive, "-received")), ReadBytes(dir_ / "got.540"));
 
-    const Finished declined = Cli({"send", "plan.540", "--select-all"});
-    EXPECT_TRUE(declined.status == 1 && declined.out == "Transfer Complete.\n" &&
-                declined.err.find("    Analog Wideband") != std::string::npos &&
-                declined.err.find("Nothing was sent") != std::string::npos)
-        << declined.out << declined.err;
+    // Without --yes one that erases the radio is refused outright, and the radio is left as
+    // it was.
+    const Finished refused = Cli({"send", "plan.540", "--select-all"});
+    EXPECT_TRUE(refused.status == 1 && refused.out.empty() &&
+                refused.err.find("erases everything in the radio first") != std::string::npos &&
+                refused.err.find("then writes 11 channels") != std::string::npos)
+        << refused.err;
     EXPECT_FALSE(fs::exists(dir_ / "sent.540")) << "the radio saves only after a send";
 
+    // With --yes it erases the radio, once its memory is in the backups folder.
     const Finished send = Cli({"send", "plan.540", "--select-all", "--yes"});
     ASSERT_EQ(send.status, 0) << send.err;
     ExpectSameRecords(ReadPlan(backupOf(send, "-before-send")), plan);
+    ExpectSameRecords(ReadPlan(backupOf(send, "-radio-before-erase")), PlanMemory(4));
+    const Finished uncopied =
+        Cli({"send", "plan.540", "--select-all", "--yes", "--no-radio-backup"});
+    EXPECT_EQ(std::pair(uncopied.status, uncopied.err.find("radio-before-erase")),
+              std::pair(0, std::string::npos))
+        << uncopied.err;
     for (const auto end = Clock::now() + 10s;
          !fs::exists(dir_ / "sent.540") && Clock::now() < end;) {
         Nap();  // the radio saves a moment after the program has finished

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QStatusBar>
 
 #include "../test_memory.h"
@@ -285,6 +286,63 @@ TEST_F(RadioCommands, ClosingDuringATransferStopsItFirst) {
     // And the port is free again (the simulated radio may take a moment to serve it anew).
     EXPECT_TRUE(QTest::qWaitFor([] { return PortCanBeOpened(7); }, 2000));
     window.reset();
+}
+
+// A send that erases the radio asks first. "No" sends nothing; "Yes" with a radio that cannot
+// be read for its copy sends nothing either, and says why; without the copy (Extras) it goes.
+TEST_F(RadioCommands, ASendThatErasesTheRadioAsksAndNeedsItsCopy) {
+    Connect({"--over-long", "--save", Q(dir / "sent.540")});  // a receive fails at once
+    StoreChannel(5, "Fire");  // the memory was never read from this radio
+    op.answers = {Answer::No};
+    Click("Upload");
+    ASSERT_EQ(op.shown.size(), 1u);
+    EXPECT_EQ(op.shown[0].title, "Download (to Radio)");
+    EXPECT_TRUE(op.shown[0].text.starts_with("This send erases everything in the radio first (") &&
+                op.shown[0].text.find("then writes 1 channel into it.") != std::string::npos)
+        << op.shown[0].text;
+    EXPECT_TRUE(WindowBack() &&
+                window->statusBar()->currentMessage().startsWith("Nothing was sent"));
+    op.answers = {Answer::Yes};
+    Click("Upload");
+    ASSERT_EQ(op.shown.size(), 3u);
+    EXPECT_EQ(op.shown[2].text,
+              "Nothing was sent: the radio's memory could not be read for its copy.");
+    EXPECT_TRUE(op.shown[2].detail.starts_with("Download Failure")) << op.shown[2].detail;
+    EXPECT_FALSE(fs::exists(dir / "sent.540"));
+    Find<QAction>("BackupRadioBeforeErase")->trigger();
+    op.answers = {Answer::Yes};
+    Click("Upload");
+    EXPECT_EQ(op.shown.size(), 4u);
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "Sent 1 channel to the radio, after erasing it (no copy of what it held was kept).");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(dir / "sent.540"); }, 5000));
+    EXPECT_TRUE(Kept("-radio-before-erase.540").empty());
+}
+
+// Cancel (or Esc) stops a transfer waiting for a silent radio at once, not after its 30 seconds;
+// the memory stays as it was.
+TEST_F(RadioCommands, CancelStopsATransferFromASilentRadioAtOnce) {
+    Connect({"--silent-after", "3"});
+    StoreChannel(5, "Kept");
+    auto* cancel = Find<QPushButton>("TfrCancel");
+    EXPECT_FALSE(cancel->isVisible());
+    for (const bool byKey : {true, false}) {
+        SCOPED_TRACE(byKey ? "Esc" : "Cancel");
+        op.shown.clear();
+        auto pressed = std::chrono::steady_clock::now();
+        QTimer::singleShot(500, [&] {
+            EXPECT_TRUE(cancel->isVisible() && cancel->isEnabled());
+            pressed = std::chrono::steady_clock::now();
+            byKey ? QTest::keyClick(window.get(), Qt::Key_Escape)
+                  : QTest::mouseClick(cancel, Qt::LeftButton);
+        });
+        Click("Download");
+        EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::seconds(1));
+        ASSERT_EQ(op.shown.size(), 1u);
+        EXPECT_EQ(op.shown[0].text, "Transfer Cancelled");
+        EXPECT_EQ(std::tuple(WindowBack(), cancel->isVisible(), Mem().Rec(5).Desc.Trimmed()),
+                  std::tuple(true, false, "Kept"));
+    }
 }
 
 }  // namespace
