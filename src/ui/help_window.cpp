@@ -67,7 +67,11 @@ a channel to erase in the radio.</p>
 <tr><td>Ctrl+O</td><td>Open a channel file (as "Open File", Alt+O)</td></tr>
 <tr><td>Ctrl+P</td><td>Print the list (as "Print List", Alt+L)</td></tr>
 <tr><td>Ctrl+Q</td><td>Quit (asks first when the memory is not saved)</td></tr>
+<tr><td>Ctrl+Z</td><td>Undo the last change to the memory (Edit menu: a store, an erase, a
+selection, a receive, an open, an import, ...)</td></tr>
+<tr><td>Ctrl+Shift+Z, Ctrl+Y</td><td>Redo it</td></tr>
 <tr><td>F1</td><td>This help</td></tr>
+<tr><td>Esc</td><td>Cancel the transfer under way</td></tr>
 <tr><td>Alt+I, Alt+X, Alt+H</td><td>The File, Extras and Help menus</td></tr>
 <tr><td>Alt+R</td><td>Save Record: store the channel shown and go to the next</td></tr>
 <tr><td>Alt+T</td><td>Print to File</td></tr>
@@ -78,10 +82,15 @@ a channel to erase in the radio.</p>
 <tr><td>Alt+E</td><td>Un/Erase Current</td></tr>
 <tr><td>Tab, Shift+Tab</td><td>Through the editor, the list and the buttons</td></tr>
 <tr><td>Enter in the Memory box</td><td>Go to the channel typed (a number, DEF, GD1, GD2)</td></tr>
+<tr><td>Up, Down, Page Up, Page Down in the Memory box</td><td>The next or previous channel, or
+six on, as the scroll bar beside it</td></tr>
 </table>
 <p>A channel data file (.540), any older file "Open File" reads, or a CSV plan (.csv) dropped
 onto the window is opened or imported as those commands would. The last eight files opened or
 saved are under File, Open Recent.</p>
+<p>Moving to another channel while the boxes hold changes not yet stored asks whether to store
+them (Store), drop them (Discard) or stay (Cancel). Inside a text box Ctrl+Z undoes the typing
+there; elsewhere it undoes the last change to the memory.</p>
 )";
 
 }  // namespace
