@@ -77,8 +77,8 @@ void RadioCommands::Send() {
     } else if (result.transfer.Complete()) {
         emit StatusMessage(FromSystem(SendSummaryText(result)));
     } else if (result.transfer.failure) {
-        emit StatusMessage(QStringLiteral("Send failed: %1.")
-                               .arg(FromSystem(result.transfer.failure->message)));
+        emit StatusMessage(
+            QStringLiteral("Send failed: %1.").arg(FromSystem(result.transfer.failure->message)));
     }
     if (result.transfer.Complete() && verifyAfterSending_) {
         VerifyRadio();
