@@ -105,24 +105,23 @@ bool Document::GoTo(int index) {
 }
 
 void Document::Undo() {
-    const int stepsBefore = stepsTaken_;
-    // Edits stored on the way are the newest step: that is as far as this goes.
-    if (busy_ || !steps_->canUndo() || !MayLeaveCurrent() || stepsTaken_ != stepsBefore) {
-        return;
-    }
-    const bool savedBefore = memory_.Saved;
-    steps_->undo();
-    FollowSaved(savedBefore);
+    TakeStep(Way::Back);
 }
 
 void Document::Redo() {
+    TakeStep(Way::Forward);
+}
+
+void Document::TakeStep(Way way) {
+    const bool back = way == Way::Back;
     const int stepsBefore = stepsTaken_;
     // Edits stored on the way are the newest step: that is as far as this goes.
-    if (busy_ || !steps_->canRedo() || !MayLeaveCurrent() || stepsTaken_ != stepsBefore) {
+    if (busy_ || !(back ? steps_->canUndo() : steps_->canRedo()) || !MayLeaveCurrent() ||
+        stepsTaken_ != stepsBefore) {
         return;
     }
     const bool savedBefore = memory_.Saved;
-    steps_->redo();
+    back ? steps_->undo() : steps_->redo();
     FollowSaved(savedBefore);
 }
 

@@ -115,6 +115,8 @@ class Document : public QObject {
     void Restore(const Snapshot& snapshot);
     void TellChanges(const ChannelMemory& before, bool purgingBefore, bool reload);
     void TellSaved(bool savedBefore);
+    enum class Way { Back, Forward };
+    void TakeStep(Way way);
     void FollowSaved(bool savedBefore);
 
     ChannelMemory memory_;

@@ -293,9 +293,16 @@ bool ChannelEditor::HasUnstoredEdits() const {
 // and not stored are kept, dropped or the move called off, as the operator says. A store that
 // its rules refuse keeps the operator on the channel, with the edits.
 bool ChannelEditor::MayLeaveChannel() {
-    if (asking_ || !HasUnstoredEdits()) {
+    if (asking_) {
+        return false;  // nothing moves while the question is up
+    }
+    if (!HasUnstoredEdits()) {
         return true;
     }
+    // A scroll bar arrow held down would go on stepping under the question, its release going to
+    // the question: a scroll bar disabled for a moment stops repeating.
+    ChnlScrll->setEnabled(false);
+    ChnlScrll->setEnabled(true);
     const QScopedValueRollback asking(asking_, true);
     const Answer answer =
         op_.Ask({"Store the changes to channel " + ChannelBoxText(document_.Current()) + "?", "",

@@ -140,7 +140,9 @@ TEST_F(Undo, UnstoredEditsAreKeptDroppedOrStoredAsTheOperatorSays) {
     // Cancel stays with the edits, by the scroll bar as by the keyboard in the list.
     GoTo(4);
     TypeInto("Desc", "Edited");
+    op.whileShown = [this] { GoTo(100); };  // an arrow held down goes on under the question
     GoTo(6);
+    op.whileShown = nullptr;
     List()->setFocus();
     QTest::keyClick(List(), Qt::Key_Down);
     ASSERT_EQ(op.shown.size(), 2u);
