@@ -79,7 +79,8 @@ SafeSendResult SafeSend(TransferContext& context, bool copyRadio,
             result.forecast.channels = ChannelsWritten(memory, purgeMode, true);
         }
     }
-    if (!result.forecast.purges) {
+    // A cancel during the probe ends the send at once, without the question.
+    if (!result.forecast.purges || context.host.CancelRequested()) {
         result.transfer = RadioTransfer(Direction::Send, context);
         return result;
     }

@@ -123,18 +123,27 @@ void Document::TakeStep(Way way) {
     const bool savedBefore = memory_.Saved;
     back ? steps_->undo() : steps_->redo();
     FollowSaved(savedBefore);
+    if (steps_->isClean()) {
+        ShowCaption(savedCaption_);  // saved since the step was taken, perhaps under a new name
+    }
 }
 
-// The memory undo or redo went to is saved when it is the one last saved, or when no step since
-// the last save or open has made it unsaved (steps such as a selection leave it saved). The
-// stack's clean index is the last save (none when a later branch dropped it).
+// The memory undo or redo went to is saved when it is the one last saved (the stack's clean
+// index), or when it was saved when its step was taken and no save has been made since (steps
+// such as a selection leave the memory saved).
 void Document::FollowSaved(bool savedBefore) {
-    memory_.Saved =
-        steps_->isClean() || (restoredSaved_ && steps_->index() >= steps_->cleanIndex());
+    memory_.Saved = steps_->isClean() || restoredSaved_;
     TellSaved(savedBefore);
 }
 
 void Document::SetCaption(const QString& caption) {
+    if (!busy_ && steps_->isClean()) {
+        savedCaption_ = caption;  // a save, or the start: the file the saved memory is in
+    }
+    ShowCaption(caption);
+}
+
+void Document::ShowCaption(const QString& caption) {
     if (caption != caption_) {
         caption_ = caption;
         emit CaptionChanged(caption_);
@@ -142,7 +151,7 @@ void Document::SetCaption(const QString& caption) {
 }
 
 Document::Snapshot Document::Take() const {
-    return {memory_, state_, caption_};
+    return {memory_, state_, caption_, saves_};
 }
 
 // The memory and the state go back as the step found or left them; the program's version, debug
@@ -153,14 +162,15 @@ void Document::Restore(const Snapshot& snapshot) {
     const ProgramState running = state_;
     memory_ = snapshot.memory;
     memory_.PortNumber = before.PortNumber;
+    memory_.Rec(kDefaultRecord).RFRec = before.Rec(kDefaultRecord).RFRec;  // the port it keeps
     memory_.Saved = before.Saved;  // the caller works out whether this is the saved memory
-    restoredSaved_ = snapshot.memory.Saved;
+    restoredSaved_ = snapshot.memory.Saved && snapshot.saves == saves_;
     state_ = snapshot.state;
     state_.Version = running.Version;
     state_.DebugMode = running.DebugMode;
     TellChanges(before, purgingBefore, true);
     ShowChannel(memory_.Current);
-    SetCaption(snapshot.caption);
+    ShowCaption(snapshot.caption);
 }
 
 void Document::TellChanges(const ChannelMemory& before, bool purgingBefore, bool reload) {
@@ -202,6 +212,7 @@ bool Document::Save(const std::function<bool(ChannelMemory&, const ProgramState&
     const bool ok = save(memory_, state_);
     if (ok && memory_.Saved) {
         steps_->setClean();
+        ++saves_;
     }
     TellSaved(savedBefore);
     return ok;

@@ -110,6 +110,7 @@ class Document : public QObject {
         ChannelMemory memory;
         ProgramState state;
         QString caption;
+        int saves;  // saves made before it was taken
     };
     Snapshot Take() const;
     void Restore(const Snapshot& snapshot);
@@ -118,14 +119,17 @@ class Document : public QObject {
     enum class Way { Back, Forward };
     void TakeStep(Way way);
     void FollowSaved(bool savedBefore);
+    void ShowCaption(const QString& caption);
 
     ChannelMemory memory_;
     ProgramState state_;
     QString caption_;
     bool busy_ = false;
+    // The snapshot undo or redo last put back was saved, with no save made since.
     bool restoredSaved_ = true;
-    int stepsTaken_ =
-        0;  // steps pushed, ever  // the saved state the last undone or redone step recorded
+    int stepsTaken_ = 0;  // steps pushed, ever
+    int saves_ = 0;       // saves made, ever
+    QString savedCaption_;
     std::function<bool()> leaveGuard_;
     QUndoStack* steps_;
 };

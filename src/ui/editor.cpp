@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
+#include <cstdlib>
 
 #include "document.h"
 #include "field_rules.h"
@@ -314,6 +315,7 @@ bool ChannelEditor::MayLeaveChannel() {
             StoreChannel();
             return !HasUnstoredEdits();
         case Answer::No:
+            ShowCurrent();  // dropped now, whatever the move then does
             return true;
         case Answer::Ok:
         case Answer::Cancel:
@@ -397,12 +399,17 @@ bool ChannelEditor::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::Wheel && watched == ChnlScrll) {
         // A notch of the wheel is one channel, as a click of the radio's knob; the bar on its
         // own would move several lines at a time, up to its page.
+        // A move the operator calls off (edits not stored) ends the turn.
         wheelTurn_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
-        for (; wheelTurn_ >= kWheelNotch; wheelTurn_ -= kWheelNotch) {
-            ChnlScrll->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        }
-        for (; wheelTurn_ <= -kWheelNotch; wheelTurn_ += kWheelNotch) {
-            ChnlScrll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        while (std::abs(wheelTurn_) >= kWheelNotch) {
+            const bool up = wheelTurn_ > 0;
+            wheelTurn_ -= up ? kWheelNotch : -kWheelNotch;
+            const int before = document_.Current();
+            ChnlScrll->triggerAction(up ? QAbstractSlider::SliderSingleStepSub
+                                        : QAbstractSlider::SliderSingleStepAdd);
+            if (document_.Current() == before) {
+                wheelTurn_ = 0;
+            }
         }
         return true;
     }

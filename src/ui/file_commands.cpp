@@ -300,6 +300,9 @@ void FileCommands::CompareWithFile() {
 }
 
 void FileCommands::OpenBackupFolder() {
+    if (document_.Busy()) {
+        return;  // its messages would hold up the transfer's exchange
+    }
     const BackupResult folder = BackupFolder();
     if (!folder) {
         op_.Tell({"The backup folder cannot be opened.", "Backups", Icon::Warning, Buttons::Ok,

@@ -194,6 +194,11 @@ void MemorySummary::TakeBoxClick(int box) {
     if (syncing_) {
         return;
     }
+    // The channel on the box's line is shown next.
+    if (!document_.MayLeaveCurrent()) {
+        SyncSelectBoxes();
+        return;
+    }
     const int top = TopLine();
     const int state = BoxStateOf(Check[static_cast<std::size_t>(box)]->checkState());
     const QString step = (state == kBoxTicked ? QStringLiteral("Select Channel ")

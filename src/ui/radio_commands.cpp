@@ -52,7 +52,8 @@ void RadioCommands::StopTransfer() {
 }
 
 void RadioCommands::Send() {
-    if (document_.Busy()) {
+    // Edits stored now are in the backup and on the air; the transfer shows channel 1 after.
+    if (document_.Busy() || !document_.MayLeaveCurrent()) {
         return;
     }
     KeepBackup(false);  // the memory about to be sent, whatever the send then does
@@ -195,7 +196,8 @@ void RadioCommands::RunTransferTest(int rounds) {
 // The transfer works on the memory in place, as one step; the window keeps painting meanwhile.
 void RadioCommands::RunWithRadio(const QString& step,
                                  const std::function<void(TransferContext&)>& work) {
-    if (document_.Busy()) {
+    // Every transfer shows channel 1 afterwards: edits not stored are asked about first.
+    if (document_.Busy() || !document_.MayLeaveCurrent()) {
         return;
     }
     emit PortWanted();

@@ -165,6 +165,9 @@ void WindowMenus::ShowHelp() {
 }
 
 void WindowMenus::ShowAbout() {
+    if (document_.Busy()) {
+        return;  // a box now would hold up the transfer's exchange
+    }
     op_.Tell({"KLD-540 Dataloader\nVersion " + VersionText(document_.State().Version) +
                   "\n\nProgramming software for the KVRX-540 VHF radio.",
               "About KLD-540", Icon::Information, Buttons::Ok,

@@ -120,6 +120,21 @@ TEST_F(Undo, EveryStepComesBackAndGoesAgain) {
     keys(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_FALSE(Doc().Saved());
     keys(Qt::Key_Y, Qt::ControlModifier);
+    keys(Qt::Key_Y, Qt::ControlModifier);
+    // Saved again under another name: back and forth, the caption names the file it is in.
+    dialogs.names = {Q(dir / "again.540")};
+    Click("FileSave");
+    keys(Qt::Key_Z, Qt::ControlModifier);
+    keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(Doc().Saved() && window->windowTitle().endsWith("again.540"));
+    // The port chosen meanwhile is the running program's, not the step's.
+    Doc().KeepSetting([](ChannelMemory& memory, const ProgramState&) {
+        memory.Rec(kDefaultRecord).RFRec = memory.PortNumber = 9;
+        return true;
+    });
+    keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(Mem().PortNumber == 9 && Mem().Rec(kDefaultRecord).RFRec == 9);
+    keys(Qt::Key_Y, Qt::ControlModifier);
     op.shown.clear();
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(op.shown.empty());
@@ -150,6 +165,13 @@ TEST_F(Undo, UnstoredEditsAreKeptDroppedOrStoredAsTheOperatorSays) {
                          List()->currentIndex().row(), Find<QScrollBar>("ChnlScrll")->value()),
               std::tuple("Store the changes to channel 004?", Buttons::StoreDiscardCancel, 4,
                          QString("Edited"), 4, -4));
+    // A selection box shows its line's channel, and a transfer channel 1: both ask first.
+    const int selected = Mem().Rec(4).Select;
+    Click("Check3");
+    Click("Upload");
+    ASSERT_EQ(op.shown.size(), 4u);
+    EXPECT_EQ(std::tuple(op.shown[3].buttons, Current(), int{Mem().Rec(4).Select}),
+              std::tuple(Buttons::StoreDiscardCancel, 4, selected));
     // Discard, from the channel box.
     op.answers = {Answer::No};
     TypeInto("Channel", "10");
