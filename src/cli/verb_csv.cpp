@@ -29,6 +29,10 @@ int RunImportCsv(Session& session, const VerbArgs& args) {
         session.err.flush();
         return kExitFailed;
     }
+    // Names cut to the radio's length are said as warnings, named as the refusals are.
+    for (const std::string& warning : imported->warnings) {
+        session.err << args.positional[0] << ": warning: " << warning << "\n";
+    }
     FinishOpen(session.memory, session.state, session.op);
     return ExitStatus(session, SaveChannelFile(*args.Option("-o"), session.memory, session.state));
 }

@@ -132,7 +132,7 @@ PlanRow ReadPlanRow(RowCells& cells, const ChannelRecord& templateRecord, SeenOn
         }
     }
 
-    if (const auto desc = cells.Judged(kDescription, Description)) {
+    if (const auto desc = cells.CutDescription(kDescription)) {
         r.Desc = *desc;
     }
 
@@ -401,6 +401,7 @@ Result<CsvImport> ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& 
     scratch.Saved = false;
     memory = scratch;
     result.channels = static_cast<int>(rows.size());
+    result.warnings = refusals.Warnings();
     return result;
 }
 

@@ -33,6 +33,8 @@ std::string ExportCsv(const ChannelMemory& memory);
 struct CsvImport {
     bool chirp = false;  // the header was CHIRP's
     int channels = 0;    // rows loaded
+    // Cells taken otherwise than written, a line each: descriptions cut to eight characters.
+    std::vector<std::string> warnings;
 };
 
 // Reads a plan (this program's columns, or CHIRP's when the header has a Location column).

@@ -107,6 +107,11 @@ void Refusals::AddText(std::string text) {
     }
 }
 
+void Refusals::Warn(int line, std::string_view column, std::string_view what) {
+    warnings_.push_back("Line " + std::to_string(line) + ", column " + std::string(column) + ": " +
+                        std::string(what));
+}
+
 Failure Refusals::Failed() const {
     std::string lines;
     for (const std::string& refusal : list_) {
@@ -129,6 +134,19 @@ std::string RowCells::operator[](int column) const {
 void RowCells::Refuse(int column, std::string_view reason) {
     refusals_.Add(row_.line, names_[static_cast<std::size_t>(column)], reason);
     good_ = false;
+}
+
+// Plans shared by others carry longer names than the radio's eight characters; the name is cut
+// rather than the whole plan refused, and the cut is listed.
+std::optional<std::string> RowCells::CutDescription(int column) {
+    std::optional<std::string> desc = Judged(column, Description);
+    if (desc && desc->size() > static_cast<std::size_t>(kDescChars)) {
+        const std::string cut = desc->substr(0, static_cast<std::size_t>(kDescChars));
+        refusals_.Warn(row_.line, names_[static_cast<std::size_t>(column)],
+                       Quote((*this)[column]) + " cut to " + Quote(Utf8Text(cut)));
+        desc = cut;
+    }
+    return desc;
 }
 
 void ClaimChannel(RowCells& cells, int column, int index, const std::string& name, SeenOn& seenOn,
@@ -181,10 +199,6 @@ std::optional<std::string> Description(std::string_view text, std::string& why) 
             return std::nullopt;
         }
         latin1 += static_cast<char>(code);
-    }
-    if (latin1.size() > static_cast<std::size_t>(kDescChars)) {
-        why = Quote(text) + " is longer than " + std::to_string(kDescChars) + " characters";
-        return std::nullopt;
     }
     return latin1;
 }

@@ -37,13 +37,17 @@ class Refusals {
     void Add(int line, std::string_view column, std::string_view reason);
     void AddRow(int line, std::string_view reason);
     void AddText(std::string text);
+    // A cell taken in another form than it was written ("Line 6, column Name: ... cut to ...").
+    void Warn(int line, std::string_view column, std::string_view what);
     bool Any() const { return count_ > 0; }
+    const std::vector<std::string>& Warnings() const { return warnings_; }
     // Every refusal, a line each, as the failure's detail.
     Failure Failed() const;
 
   private:
     std::vector<std::string> list_;
     std::size_t count_ = 0;
+    std::vector<std::string> warnings_;
 };
 
 // Where each known column sits in the rows; -1 when the header lacks it.
@@ -87,6 +91,9 @@ class RowCells {
         return value;
     }
 
+    // The description cell: longer than the radio keeps, it is cut and the cut is a warning.
+    std::optional<std::string> CutDescription(int column);
+
     bool Good() const { return good_; }
     int Line() const { return row_.line; }
 
@@ -110,7 +117,7 @@ void ClaimChannel(RowCells& cells, int column, int index, const std::string& nam
 ChannelRecord NewRecord(const ChannelRecord& templateRecord, int index);
 
 // The judges of single cells: the value a record keeps, or none with the reason in `why`.
-// UTF-8 text as the Latin-1 a record keeps, at most kDescChars characters.
+// UTF-8 text as the Latin-1 a record keeps (RowCells::CutDescription cuts it to length).
 std::optional<std::string> Description(std::string_view text, std::string& why);
 // A frequency in MHz as the record keeps it, judged by the frequency boxes' leave rule.
 std::optional<std::string> Frequency(std::string_view text, std::string& why);

@@ -22,7 +22,7 @@ PlanRow ReadChirpRow(RowCells& cells, const ChannelRecord& templateRecord, SeenO
     p.record = NewRecord(templateRecord, p.index);
     ChannelRecord& r = p.record;
 
-    if (const auto desc = cells.Judged(kName, Description)) {
+    if (const auto desc = cells.CutDescription(kName)) {
         r.Desc = *desc;
     }
     const std::string mode = UpperCase(cells[kChirpMode]);

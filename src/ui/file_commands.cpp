@@ -226,12 +226,14 @@ void FileCommands::ImportCsvPath(const QString& name) {
     }
     // A plan with any refused cell is not loaded at all: the memory stays as it was.
     std::optional<Failure> refused;
+    std::vector<std::string> warnings;
     document_.Apply(QStringLiteral("Import CSV"), [&](ChannelMemory& memory, ProgramState& state) {
         const Result<CsvImport> result = kld::ImportCsv(*bytes, memory);
         if (!result) {
             refused = result.Error();
             return Then::KeepShown;
         }
+        warnings = result->warnings;
         FinishOpen(memory, state, op_);
         memory.Current = kFirstChannel;
         return Then::Reload;
@@ -241,6 +243,14 @@ void FileCommands::ImportCsvPath(const QString& name) {
         emit StatusMessage(QStringLiteral("%1 was not imported; the memory is as it was.")
                                .arg(FileNameText(PathOf(name))));
         return;
+    }
+    if (!warnings.empty()) {
+        std::string detail;
+        for (const std::string& warning : warnings) {
+            detail += warning + "\n";
+        }
+        op_.Tell({"Descriptions longer than 8 characters were cut to 8.", "Import CSV",
+                  Icon::Information, Buttons::Ok, detail});
     }
     emit StatusMessage(QStringLiteral("Imported %1 from %2.%3")
                            .arg(ChannelsText(ChannelCount(document_.Memory())),

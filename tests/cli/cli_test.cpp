@@ -58,6 +58,9 @@ TEST(Cli, StatusAndMessages) {
     test::WriteBytes(dir / "bad.csv",
                      "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
                      "005,1,Narrow,150.0040,Noise,Noise\n006,1,FM,150.0000,Noise,Noise\n");
+    test::WriteBytes(dir / "long.csv",
+                     "Channel,Description,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
+                     "005,Green Dot,1,Narrow,150.0000,Noise,Noise\n");
     const auto unreadable = [&dir](const std::string& name) {
         return "Error reading file.\n" + name + ": there is no such file in " +
                fs::canonical(dir.Path()).string() + "\n\n";
@@ -87,6 +90,10 @@ TEST(Cli, StatusAndMessages) {
           "bad.csv: Line 2, column RxFrequency: 150.0040 MHz is not on the 2.5 kHz or 6.25 kHz "
           "raster\nbad.csv: Line 3, column Mode: \"FM\" is no mode: Wide, Narrow or Digital\n"
           "kld540-cli: nothing was imported\n"}},
+        // A name longer than the radio keeps is cut and said, the plan imported.
+        {"import-csv long.csv -o cut.540",
+         {0, "",
+          "long.csv: warning: Line 2, column Description: \"Green Dot\" cut to \"Green Do\"\n"}},
         {"check a.540", {0, "", ""}},
         {"check tones.540",
          {1, "",
@@ -107,7 +114,7 @@ TEST(Cli, StatusAndMessages) {
     for (const auto& [args, run] : rows) {
         EXPECT_EQ(Cli(dir, args), run) << args;
     }
-    EXPECT_FALSE(fs::exists(dir / "out.540"));
+    EXPECT_TRUE(!fs::exists(dir / "out.540") && fs::exists(dir / "cut.540"));
     EXPECT_EQ(test::ReadBytes(dir / "kept.540"), test::ReadBytes(dir / "wide.540"));
     const std::string fixed = test::ReadBytes(dir / "fixed.540");
     ASSERT_EQ(fixed.size(), kDataFileBytes);

@@ -74,12 +74,18 @@ TEST(Csv, ExportThenImportGivesTheSameChannels) {
         EXPECT_EQ(ExportCsv(imported), csv);
     }
 
-    // A plan without Main or the guards leaves them as a reset makes them.
+    // A plan without Main or the guards leaves them as a reset makes them. A name longer than
+    // the radio keeps is cut, and the cut listed.
     ChannelMemory plain = ResetMemory();
-    ASSERT_TRUE(
-        ImportCsv(Bytes(kHeader + "005,Five,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n"),
-                  plain)
-            .Ok());
+    const Result<CsvImport> cut = ImportCsv(
+        Bytes(kHeader + "005,Five,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n"
+                        "006,Green D\xC3\xB6t,3,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n"),
+        plain);
+    ASSERT_TRUE(cut.Ok());
+    EXPECT_EQ(std::pair(cut->warnings, plain.Rec(6).Desc.Trimmed()),
+              std::pair(std::vector<std::string>{"Line 3, column Description: \"Green D\xC3\xB6t\" "
+                                                 "cut to \"Green D\xC3\xB6\""},
+                        std::string("Green D\xF6")));
     for (const int i : {1, kGuard1, kGuard2}) {
         EXPECT_EQ(plain.Rec(i), ResetMemory().Rec(i)) << i;
     }
