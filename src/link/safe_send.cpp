@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "backups.h"
+#include "characters.h"
 #include "send_plan.h"
 #include "verify.h"
 
@@ -26,8 +27,7 @@ std::string Channels(int count) {
 }
 
 bool IsStampText(const std::string& stamp) {
-    return stamp.size() == 14 &&
-           std::all_of(stamp.begin(), stamp.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return stamp.size() == 14 && std::all_of(stamp.begin(), stamp.end(), IsDigit);
 }
 
 }  // namespace
