@@ -77,6 +77,13 @@ const std::vector<Verb>& Verbs() {
          {},
          false,
          RunPorts},
+        {"find",
+         "find                        ask every port that opens whether a radio is on it",
+         0,
+         {},
+         {},
+         false,
+         RunFind},
         {"receive",
          "receive -o OUT [--port COM<n>] [--repair-modes]\n"
          "                              read the radio's memory and save it",
@@ -96,6 +103,18 @@ const std::vector<Verb>& Verbs() {
          {"--port"},
          false,
          RunSend},
+        {"fleet",
+         "fleet FILE --ports COM<n>,COM<m>,... [--select-all] [--purge] [--yes]\n"
+         "           [--verify] [--no-radio-backup] [--report OUT.csv]\n"
+         "fleet FILE --watch [--count N] [--ports ...] [the same options]\n"
+         "                              send FILE to every radio listed at once, or with\n"
+         "                              --watch to each radio that comes, until Ctrl-C or N\n"
+         "                              radios; --report writes a CSV row per radio",
+         1,
+         {"--select-all", "--purge", "--yes", "--verify", "--no-radio-backup", "--watch"},
+         {"--ports", "--report", "--count"},
+         false,
+         RunFleet},
         {"debug-log",
          "debug-log [--port COM<n>]   read the radio's debug log into "
          "KVRX-540_Dbg.log",

@@ -99,6 +99,8 @@ int RunDebugLog(Session& session, const VerbArgs& args);
 int RunVerify(Session& session, const VerbArgs& args);
 int RunExportCsv(Session& session, const VerbArgs& args);
 int RunImportCsv(Session& session, const VerbArgs& args);
+int RunFind(Session& session, const VerbArgs& args);
+int RunFleet(Session& session, const VerbArgs& args);
 
 // Entry point shared by main() and the tests.
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -17,7 +17,9 @@ int ListPorts(Session& session, const std::vector<PortEntry>& ports) {
     }
     std::string list;
     for (const PortEntry& port : ports) {
-        list += "COM" + std::to_string(port.number) + '\t' + port.device + '\n';
+        const std::string adapter = port.AdapterText();
+        list += "COM" + std::to_string(port.number) + '\t' + port.device +
+                (adapter.empty() ? "" : '\t' + adapter) + '\n';
     }
     return PrintText(session, list) ? kExitOk : kExitFailed;
 }

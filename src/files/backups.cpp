@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <exception>
+#include <mutex>
 #include <regex>
 #include <system_error>
 
@@ -85,6 +86,10 @@ std::string BackupName(BackupKind kind, const BackupTime& when, int copy) {
 
 BackupResult WriteBackup(const fs::path& folder, const ChannelMemory& memory,
                          const ProgramState& state, BackupKind kind, const BackupTime& when) {
+    // Radios programmed side by side keep their copies in the same second: one at a time, each
+    // finds a name the others have not taken.
+    static std::mutex writing;
+    const std::lock_guard<std::mutex> one(writing);
     try {
         std::error_code ec;
         fs::create_directories(folder, ec);

@@ -49,7 +49,7 @@ TransferResult TransferEngine::Run() {
         }
     }
     FinishLogs();
-    if (Completed() && !probe_) {
+    if (Completed() && probe_ == Probe::None) {
         ShowCompletion();
     }
     CloseLine();
@@ -86,7 +86,7 @@ void TransferEngine::RunSteps() {
         if (failed_ || outcome_ != Outcome::None) {
             return;
         }
-        if (probe_ && step_ == step::Stamp) {
+        if (probe_ != Probe::None && step_ == step::Stamp) {
             outcome_ = Outcome::Complete;  // the stamp is in; Run sends the end frame
             return;
         }
@@ -116,7 +116,10 @@ bool TransferEngine::Prepare() {
             const SendStart start = StartSend(mem_);
             xferFlags_ = start.xferFlags;
             // A probe sends no record, so the modes the records use are no question yet.
-            usedModes_ = probe_ ? 0 : start.disabledModes;
+            usedModes_ = probe_ == Probe::None ? start.disabledModes : 0;
+            if (probe_ == Probe::Identity) {
+                break;  // no memory of its own to send: only the radio's answers count
+            }
             if (start.selected == 0 && state_.PurgeMode == 0) {
                 outcome_ = Outcome::NothingSelected;
                 return false;
@@ -488,7 +491,7 @@ StampProbe ProbeRadioStamp(const TransferContext& context) {
     ChannelMemory memory = context.memory;
     ProgramState state = context.state;
     TransferContext probe{memory, state, context.device, context.host, context.op, context.folder};
-    TransferEngine engine(Direction::Send, probe, true);
+    TransferEngine engine(Direction::Send, probe, Probe::Stamp);
     StampProbe result;
     result.transfer = engine.Run();
     if (result.transfer.Complete()) {
@@ -499,7 +502,36 @@ StampProbe ProbeRadioStamp(const TransferContext& context) {
 }
 
 TransferResult ReceiveWithStamp(TransferContext& context, const std::string& stamp) {
-    return TransferEngine(Direction::Receive, context, false, stamp).Run();
+    return TransferEngine(Direction::Receive, context, Probe::None, stamp).Run();
+}
+
+RadioIdentity IdentifyRadio(int port, SerialDevice& device, TransferHost& host, Operator& op,
+                            const ProgramVersion& version) {
+    ChannelMemory memory;
+    memory.PortNumber = static_cast<std::int16_t>(port);
+    ProgramState state;
+    state.Version = version;
+    state.RadioVersion.clear();
+    TransferContext context{memory, state, device, host, op, {}};
+    TransferEngine engine(Direction::Send, context, Probe::Identity);
+    RadioIdentity identity;
+    identity.transfer = engine.Run();
+    identity.level = engine.OpeningRefusals();
+    if (identity.transfer.Complete()) {
+        identity.version = state.RadioVersion;
+        identity.modes = memory.EnabledModes;
+        identity.stamp = engine.RadioStamp();
+    }
+    return identity;
+}
+
+std::string RadioIdentity::Text() const {
+    std::string text = "version " + (version.empty() ? std::string("not given") : version) +
+                       ", protocol level " + std::to_string(level);
+    if (!stamp.empty()) {
+        text += ", memory stamp " + stamp;
+    }
+    return text;
 }
 
 }  // namespace kld

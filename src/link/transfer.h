@@ -131,4 +131,23 @@ StampProbe ProbeRadioStamp(const TransferContext& context);
 // changed elsewhere than it was before.
 TransferResult ReceiveWithStamp(TransferContext& context, const std::string& stamp);
 
+// What a radio says of itself when asked only that.
+struct RadioIdentity {
+    TransferResult transfer;  // complete once it has answered and the end frame has gone out
+    std::string version;      // the six digits of its version answer; empty when it gave none
+    int level = 0;            // its protocol level: the refusals before it accepted the opening
+    std::uint8_t modes = 0;   // the operating modes it has enabled
+    std::string stamp;        // its memory stamp, as it answered
+
+    // "version 021100, protocol level 2, memory stamp 20261207101530".
+    std::string Text() const;
+};
+
+// Asks whatever is on COM`port` whether it is a radio: a send's opening as far as the stamp
+// answer, then the end frame, as ProbeRadioStamp runs it but for no memory. Nothing is written
+// into the radio and nothing is asked. The host's answer limit decides how long a port where
+// nothing answers holds it up.
+RadioIdentity IdentifyRadio(int port, SerialDevice& device, TransferHost& host, Operator& op,
+                            const ProgramVersion& version);
+
 }  // namespace kld

@@ -17,6 +17,11 @@
 
 namespace kld {
 
+// How far a transfer goes: all the way, or a send's opening up to the stamp answer. The stamp
+// probe asks on behalf of a memory and refuses as its send would; the identity probe asks for
+// no memory at all.
+enum class Probe { None, Stamp, Identity };
+
 // What the exchange of one command does next.
 enum SendMode { kDone = 0, kSendFresh = 1, kSendAgain = 2, kWaitAgain = 3 };
 
@@ -26,12 +31,12 @@ inline constexpr std::chrono::milliseconds kDrainLimit{2000};
 
 class TransferEngine {
   public:
-    // A stamp probe runs a send's opening as far as the radio's answer to the stamp question,
-    // then ends it. A receive writes `stampToWrite` into the radio when given, else a fresh one.
-    TransferEngine(Direction direction, TransferContext& context, bool stampProbe = false,
+    // A probe runs a send's opening as far as the radio's answer to the stamp question, then
+    // ends it. A receive writes `stampToWrite` into the radio when given, else a fresh one.
+    TransferEngine(Direction direction, TransferContext& context, Probe probe = Probe::None,
                    std::string stampToWrite = {})
         : dir_(direction),
-          probe_(stampProbe),
+          probe_(probe),
           stampToWrite_(std::move(stampToWrite)),
           c_(context),
           mem_(context.memory),
@@ -44,6 +49,8 @@ class TransferEngine {
     // what it answered.
     bool StampDiffers() const;
     const std::string& RadioStamp() const { return radioStamp_; }
+    // How often the radio refused the opening request before it accepted it: its protocol level.
+    int OpeningRefusals() const { return helloTries_; }
 
   private:
     bool Sending() const { return dir_ == Direction::Send; }
@@ -86,7 +93,7 @@ class TransferEngine {
     }
 
     Direction dir_;
-    bool probe_;
+    Probe probe_;
     std::string stampToWrite_;
     std::string radioStamp_;
     TransferContext& c_;

@@ -34,6 +34,9 @@ class TransferHost {
     virtual bool LingersOnCompletion() const { return true; }
     // The progress frame's caption; the repeated-transfer test counts its rounds there.
     virtual void SetProgressCaption(std::string_view /*caption*/) {}
+    // How long an answer may take before the transfer ends with a time-out. A radio is given
+    // 30 seconds; looking for radios on every port gives each far less.
+    virtual std::chrono::seconds AnswerLimit() const { return std::chrono::seconds(30); }
     // True once the operator has asked the running transfer to stop. Looked at while the
     // transfer waits; it then sends the end frame, closes the port and ends as cancelled.
     virtual bool CancelRequested() { return false; }

@@ -10,7 +10,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::chrono::seconds kAnswerLimit{30};
 // How often the wait looks at the clock while no data comes; data ends the wait at once.
 constexpr std::chrono::milliseconds kWaitSlice{100};
 // The opening request's code byte counts refusals; a radio refusing this often will not accept.
@@ -66,7 +65,7 @@ bool TransferEngine::WaitForLine() {
             label_ += std::to_string(seconds);
             host_.SetStatus(label_);
         }
-        if (seconds > kAnswerLimit.count()) {
+        if (seconds > host_.AnswerLimit().count()) {
             outcome_ = Outcome::Timeout;
             log_.Note("<Timeout>");
             return true;

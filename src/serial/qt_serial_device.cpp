@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QThread>
 #include <QTimer>
 
@@ -462,7 +463,21 @@ bool PortCanBeOpened(int number) {
     return !WhyPortWillNotOpen(number);
 }
 
+std::string PortEntry::AdapterText() const {
+    std::string text;
+    for (const std::string& part : {maker, description}) {
+        if (!part.empty() && text.find(part) == std::string::npos) {
+            text += (text.empty() ? "" : ", ") + part;
+        }
+    }
+    if (!serialNumber.empty()) {
+        text += (text.empty() ? "serial " : ", serial ") + serialNumber;
+    }
+    return text;
+}
+
 std::vector<PortEntry> FindOpenablePorts() {
+    const QList<QSerialPortInfo> known = QSerialPortInfo::availablePorts();
     std::vector<PortEntry> ports;
     for (int number = kFirstPortNumber; number <= kLastPortNumber; ++number) {
         if (PortCanBeOpened(number)) {
@@ -471,7 +486,17 @@ std::vector<PortEntry> FindOpenablePorts() {
             std::string device = DeviceForPort(number).value_or("");
             std::error_code ec;
             const std::filesystem::path node = std::filesystem::canonical(device, ec);
-            ports.push_back({number, ec ? device : node.string()});
+            PortEntry entry;
+            entry.number = number;
+            entry.device = ec ? device : node.string();
+            for (const QSerialPortInfo& info : known) {
+                if (info.systemLocation().toStdString() == entry.device) {
+                    entry.maker = info.manufacturer().trimmed().toStdString();
+                    entry.description = info.description().trimmed().toStdString();
+                    entry.serialNumber = info.serialNumber().trimmed().toStdString();
+                }
+            }
+            ports.push_back(std::move(entry));
         }
     }
     return ports;

@@ -97,11 +97,20 @@ std::optional<std::string> WhyPortWillNotOpen(int number);
 bool PortCanBeOpened(int number);
 
 struct PortEntry {
-    int number;
+    int number = 0;
     std::string device;  // the device node itself, past any links the ports folder holds
+    // What the system knows of a USB adapter behind it, so that two cables can be told apart;
+    // empty for a port on the board or a pseudo-terminal.
+    std::string maker;
+    std::string description;
+    std::string serialNumber;
+
+    // "FTDI, FT232R USB UART, serial A10KX3D2"; empty when nothing is known.
+    std::string AdapterText() const;
 };
 
-// The ports from COM1 to COM99 that can be opened, in ascending order.
+// The ports from COM1 to COM99 that can be opened, in ascending order, with what the system
+// knows of their adapters.
 std::vector<PortEntry> FindOpenablePorts();
 
 }  // namespace kld

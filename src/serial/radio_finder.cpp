@@ -1,0 +1,85 @@
+#include "radio_finder.h"
+
+#include <QThread>
+
+#include <filesystem>
+#include <memory>
+
+#include "operator.h"
+#include "port_names.h"
+
+namespace kld {
+
+namespace {
+
+// Asking a port asks nobody: a probe has no question of its own.
+class SilentOperator : public Operator {
+  public:
+    Answer Ask(const Message& message) override {
+        return message.buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+    void Beep() override {}
+};
+
+class QtWorkerThread : public WorkerThread {
+  public:
+    explicit QtWorkerThread(std::function<void()> work)
+        : thread_(QThread::create(std::move(work))) {
+        thread_->start();
+    }
+    ~QtWorkerThread() override { Join(); }
+    void Join() override { thread_->wait(); }
+
+  private:
+    std::unique_ptr<QThread> thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<WorkerThread> StartQtThread(std::function<void()> work) {
+    return std::make_unique<QtWorkerThread>(std::move(work));
+}
+
+std::unique_ptr<SerialDevice> MakePortLine() {
+    return std::make_unique<QtSerialDevice>();
+}
+
+std::string DeviceNodeForPort(int number) {
+    const std::string device = DeviceForPort(number).value_or("");
+    std::error_code ec;
+    const std::filesystem::path node = std::filesystem::canonical(device, ec);
+    return ec ? device : node.string();
+}
+
+std::vector<FoundRadio> FindRadios(const std::vector<PortEntry>& ports,
+                                   std::chrono::seconds answerLimit,
+                                   const ProgramVersion& version) {
+    std::vector<RadioIdentity> identities(ports.size());
+    std::vector<std::unique_ptr<WorkerThread>> askers;
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        askers.push_back(StartQtThread([&, i] {
+            // The port is made, used and closed on this thread: it belongs to it.
+            QtSerialDevice line;
+            WorkerTransferHost host(answerLimit);
+            SilentOperator op;
+            identities[i] = IdentifyRadio(ports[i].number, line, host, op, version);
+        }));
+    }
+    for (const auto& asker : askers) {
+        asker->Join();
+    }
+    std::vector<FoundRadio> found;
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        if (identities[i].transfer.Complete()) {
+            found.push_back({ports[i], identities[i]});
+        }
+    }
+    return found;
+}
+
+std::string FoundRadioLine(const FoundRadio& found) {
+    return "COM" + std::to_string(found.port.number) + "  " + found.port.device + "  " +
+           found.identity.Text();
+}
+
+}  // namespace kld
