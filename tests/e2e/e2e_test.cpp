@@ -144,29 +144,38 @@ class EndToEnd : public ::testing::Test {
         return run;
     }
 
-    // The simulated radio on COM7 of the folder --ports-dir names, served once it says it is
-    // ready. Its stderr (sim.err) shows the traffic.
-    bool StartSim(std::vector<std::string> options) {
-        options.insert(options.begin(),
-                       {KVRX540_SIM, "--port", "7", "--ports-dir", Link().parent_path().string()});
+    // The simulated radio on COM`port` of the folder --ports-dir names, served once it says it
+    // is ready. Its stderr (sim.err for COM7, sim<port>.err for the others) shows the traffic.
+    bool StartSim(std::vector<std::string> options, int port = 7) {
+        const std::string name = port == 7 ? "sim" : "sim" + std::to_string(port);
+        const fs::path link = Link().parent_path() / ("COM" + std::to_string(port));
+        options.insert(options.begin(), {KVRX540_SIM, "--port", std::to_string(port), "--ports-dir",
+                                         link.parent_path().string()});
         ::unsetenv(kPortsDirVariable);  // so that only the option can name the folder
-        sim_ = Spawn(options, Create("sim.out"), Create("sim.err"));
-        ::setenv(kPortsDirVariable, Link().parent_path().c_str(), 1);
+        sims_.push_back(
+            Spawn(options, Create((name + ".out").c_str()), Create((name + ".err").c_str())));
+        ::setenv(kPortsDirVariable, link.parent_path().c_str(), 1);
         std::string said;
         for (const auto end = Clock::now() + 10s; said.empty() && Clock::now() < end; Nap()) {
-            said = ReadBytes(dir_ / "sim.out");
+            said = ReadBytes(dir_ / (name + ".out"));
         }
-        EXPECT_TRUE(said.starts_with("ready COM7 /dev/")) << said << ReadBytes(dir_ / "sim.err");
-        return fs::is_symlink(Link());
+        EXPECT_TRUE(said.starts_with("ready COM" + std::to_string(port) + " /dev/"))
+            << said << ReadBytes(dir_ / (name + ".err"));
+        return fs::is_symlink(link);
     }
-    // SIGTERM ends it in order: the link goes, the memory is saved when asked for, and it exits
-    // with 0.
+    // SIGTERM ends each in order: the link goes, the memory is saved when asked for, and it
+    // exits with 0. The last one's exit status.
     int StopSim() {
-        return sim_ > 0 ? (::kill(sim_, SIGTERM), Reap(std::exchange(sim_, -1), 5s, Nap)) : -1;
+        int status = -1;
+        for (const pid_t sim : std::exchange(sims_, {})) {
+            ::kill(sim, SIGTERM);
+            status = Reap(sim, 5s, Nap);
+        }
+        return status;
     }
 
     test::TempDir dir_;
-    pid_t sim_ = -1;
+    std::vector<pid_t> sims_;
 };
 
 // The desktop program on a display of its own (Xvfb), as a window manager sees it: its title
@@ -414,6 +423,104 @@ TEST_F(EndToEnd, PacedTransfersTheProgressBarOnATerminalAndAPulledCable) {
                          fs::exists(dir_ / "pulled.540")),
               std::tuple(1, true, true, false))
         << pulled.err;
+}
+
+// find asks every port at once: it lists the radios, with what each said, and not the port where
+// nothing answers; that silent port costs a few seconds, not the engine's thirty.
+TEST_F(EndToEnd, FindListsThePortsWhereARadioAnswers) {
+    ASSERT_TRUE(StartSim({"--quiet"}, 33));
+    ASSERT_TRUE(StartSim({"--quiet", "--level", "0", "--version", "021234"}, 34));
+    ASSERT_TRUE(StartSim({"--quiet", "--silent-after", "0"}, 35));
+    const auto before = Clock::now();
+    const Finished found = Cli({"find"});
+    EXPECT_LT(Clock::now() - before, 15s);
+    const auto device = [this](int port) {
+        return fs::canonical(Link().parent_path() / ("COM" + std::to_string(port))).string();
+    };
+    EXPECT_EQ(std::tuple(found.status, found.err), std::tuple(0, "")) << found.out;
+    EXPECT_EQ(found.out.substr(0, found.out.find(", memory stamp")),
+              "COM33  " + device(33) + "  version 021100, protocol level 2");
+    EXPECT_NE(found.out.find("\nCOM34  " + device(34) + "  version 021234, protocol level 0"),
+              std::string::npos)
+        << found.out;
+    EXPECT_EQ(found.out.find("COM35"), std::string::npos);
+    StopSim();
+    ASSERT_TRUE(StartSim({"--quiet", "--silent-after", "0"}, 35));
+    const Finished none = Cli({"find"});
+    EXPECT_EQ(std::tuple(none.status, none.out, none.err.substr(0, 19)),
+              std::tuple(1, "", "No radio answered.\n"));
+}
+
+// Four radios at once with one plan: one vanishes in the middle of the send, one corrupts a
+// record as it stores it. The two good ones end OK and hold the plan, each with a copy of what it
+// held before; the report has a row per radio with its outcome, and the plan file is untouched.
+TEST_F(EndToEnd, AFleetOfFourWhereOneVanishesAndOneCorrupts) {
+    WritePlan("old.540", PlanMemory(3));
+    WritePlan("plan.540", PlanMemory());
+    const std::string planBytes = ReadBytes(dir_ / "plan.540");
+    const std::vector<std::pair<int, std::vector<std::string>>> radios = {
+        {40, {}},
+        {41, {"--vanish-after", "46"}},
+        {42, {"--corrupt-record", "14"}},
+        {43, {"--level", "0"}}};
+    for (const auto& radio : radios) {
+        std::vector<std::string> options = {"--quiet", "--load", "old.540", "--save",
+                                            "sent" + std::to_string(radio.first) + ".540"};
+        options.insert(options.end(), radio.second.begin(), radio.second.end());
+        ASSERT_TRUE(StartSim(options, radio.first));
+    }
+    const Finished run = Cli({"fleet", "plan.540", "--ports", "COM40,COM41,COM42,COM43",
+                              "--select-all", "--yes", "--verify", "--report", "report.csv"});
+    EXPECT_EQ(std::pair(run.status, ReadBytes(dir_ / "plan.540")), std::pair(1, planBytes))
+        << run.err;
+    EXPECT_NE(run.out.find("2 of 4 radios programmed."), std::string::npos) << run.out;
+    std::istringstream report(ReadBytes(dir_ / "report.csv"));
+    std::vector<std::string> rows;
+    for (std::string row; std::getline(report, row);) {
+        rows.push_back(row);
+    }
+    ASSERT_EQ(rows.size(), 5u) << report.str();
+    EXPECT_EQ(rows[0], "Port,Device,Radio Version,Stamp,Channels,Verify,Seconds,Backup,Outcome\r");
+    // Each row's port, verify and outcome (the device, stamp, seconds and backup vary).
+    const auto cells = [](const std::string& row) {
+        std::vector<std::string> cells;
+        std::istringstream fields(row);
+        for (std::string cell; std::getline(fields, cell, ',');) {
+            cells.push_back(cell);
+        }
+        return std::tuple(cells.at(0), cells.at(5), cells.at(8).substr(cells.at(8)[0] == '"', 18),
+                          cells.at(7).find("radio-before-erase") != std::string::npos);
+    };
+    EXPECT_EQ(cells(rows[1]), std::tuple("COM40", "Verify OK", "Transfer Complete.", true));
+    EXPECT_EQ(cells(rows[2]), std::tuple("COM41", "", "Communication Erro", true));
+    EXPECT_EQ(cells(rows[3]),
+              std::tuple("COM42", "Channel 014 differs", "Transfer Complete.", true));
+    EXPECT_EQ(cells(rows[4]), std::tuple("COM43", "Verify OK", "Transfer Complete.", true));
+    StopSim();
+    ExpectSameRecords(ReadPlan(dir_ / "sent40.540"), PlanMemory());
+    ExpectSameRecords(ReadPlan(dir_ / "sent43.540"), PlanMemory());
+}
+
+// --watch programs each radio as it comes, here two started one after the other, and ends after
+// the count given.
+TEST_F(EndToEnd, AFleetWatchProgramsRadiosAsTheyCome) {
+    WritePlan("plan.540", PlanMemory());
+    const pid_t fleet = Spawn({KLD540_CLI, "fleet", "plan.540", "--select-all", "--yes", "--watch",
+                               "--count", "2", "--report", "report.csv"},
+                              Create("cli.out"), Create("cli.err"));
+    ASSERT_TRUE(StartSim({"--quiet", "--save", "sent50.540"}, 50));
+    for (const auto end = Clock::now() + 20s;
+         !fs::exists(dir_ / "sent50.540") && Clock::now() < end;) {
+        Nap();
+    }
+    ASSERT_TRUE(StartSim({"--quiet", "--save", "sent51.540"}, 51));
+    EXPECT_EQ(Reap(fleet, 60s, Nap), 0) << ReadBytes(dir_ / "cli.err");
+    const std::string report = ReadBytes(dir_ / "report.csv");
+    EXPECT_TRUE(report.find("\nCOM50,") != std::string::npos &&
+                report.find("\nCOM51,") != std::string::npos)
+        << report << ReadBytes(dir_ / "cli.err");
+    StopSim();
+    ExpectSameRecords(ReadPlan(dir_ / "sent51.540"), PlanMemory());
 }
 
 }  // namespace
