@@ -58,6 +58,9 @@ TEST(Cli, StatusAndMessages) {
     test::WriteBytes(dir / "bad.csv",
                      "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
                      "005,1,Narrow,150.0040,Noise,Noise\n006,1,FM,150.0000,Noise,Noise\n");
+    test::WriteBytes(dir / "mixed.csv",
+                     "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
+                     "005,1,Narrow,150.0000,Noise,Noise\n006,1,Narrow,180.0000,Noise,Noise\n");
     test::WriteBytes(dir / "long.csv",
                      "Channel,Description,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
                      "005,Green Dot,1,Narrow,150.0000,Noise,Noise\n");
@@ -90,6 +93,17 @@ TEST(Cli, StatusAndMessages) {
           "bad.csv: Line 2, column RxFrequency: 150.0040 MHz is not on the 2.5 kHz or 6.25 kHz "
           "raster\nbad.csv: Line 3, column Mode: \"FM\" is no mode: Wide, Narrow or Digital\n"
           "kld540-cli: nothing was imported\n"}},
+        // Asked to, the rows the radio cannot use are left out and said; with none usable the
+        // plan is refused all the same.
+        {"import-csv mixed.csv -o part.540 --skip-bad-rows",
+         {0, "",
+          "mixed.csv: skipped: Line 3, column RxFrequency: 180.0000 MHz is outside 136 to 174 "
+          "MHz\n"}},
+        {"import-csv bad.csv -o out.540 --skip-bad-rows",
+         {1, "",
+          "bad.csv: Line 2, column RxFrequency: 150.0040 MHz is not on the 2.5 kHz or 6.25 kHz "
+          "raster\nbad.csv: Line 3, column Mode: \"FM\" is no mode: Wide, Narrow or Digital\n"
+          "kld540-cli: nothing was imported\n"}},
         // A name longer than the radio keeps is cut and said, the plan imported.
         {"import-csv long.csv -o cut.540",
          {0, "",
@@ -115,6 +129,8 @@ TEST(Cli, StatusAndMessages) {
         EXPECT_EQ(Cli(dir, args), run) << args;
     }
     EXPECT_TRUE(!fs::exists(dir / "out.540") && fs::exists(dir / "cut.540"));
+    const std::string part = Cli(dir, "listing part.540").out;
+    EXPECT_TRUE(part.find("150.0000") != part.npos && part.find("180.0000") == part.npos);
     EXPECT_EQ(test::ReadBytes(dir / "kept.540"), test::ReadBytes(dir / "wide.540"));
     const std::string fixed = test::ReadBytes(dir / "fixed.540");
     ASSERT_EQ(fixed.size(), kDataFileBytes);
