@@ -140,10 +140,12 @@ const std::vector<Verb>& Verbs() {
          true,
          RunExportCsv},
         {"import-csv",
-         "import-csv IN.csv -o OUT.540\n"
-         "                              read a CSV plan (ours or CHIRP's) into a data file",
+         "import-csv IN.csv -o OUT.540 [--skip-bad-rows]\n"
+         "                              read a CSV plan (ours or CHIRP's) into a data file;\n"
+         "                              with --skip-bad-rows the rows this radio cannot use\n"
+         "                              are left out and listed, the rest imported",
          1,
-         {},
+         {"--skip-bad-rows"},
          {"-o"},
          true,
          RunImportCsv},

@@ -18,7 +18,9 @@ int RunImportCsv(Session& session, const VerbArgs& args) {
         Tell(session, bytes.Error());
         return kExitFailed;
     }
-    const Result<CsvImport> imported = ImportCsv(*bytes, session.memory);
+    const Result<CsvImport> imported = ImportCsv(
+        *bytes, session.memory,
+        args.flags.count("--skip-bad-rows") ? CsvRows::SkipUnusable : CsvRows::AllOrNothing);
     if (!imported) {
         // A refusal a line, each named by its file, as compilers name theirs.
         std::istringstream refusals(imported.Error().detail);
@@ -29,7 +31,12 @@ int RunImportCsv(Session& session, const VerbArgs& args) {
         session.err.flush();
         return kExitFailed;
     }
-    // Names cut to the radio's length are said as warnings, named as the refusals are.
+    // The rows left out, and names cut to the radio's length, are said a line each, named as
+    // the refusals are.
+    std::istringstream skipped(SkippedRowsText(*imported));
+    for (std::string reason; std::getline(skipped, reason);) {
+        session.err << args.positional[0] << ": skipped: " << reason << "\n";
+    }
     for (const std::string& warning : imported->warnings) {
         session.err << args.positional[0] << ": warning: " << warning << "\n";
     }

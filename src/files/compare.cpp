@@ -19,7 +19,15 @@ struct Field {
     std::string name;
     std::function<std::string(const ChannelRecord&)> shown;
     std::function<std::string(const ChannelRecord&)> held;
+    // Shown only where the summary line has its list columns (and the editor its List and Scan
+    // boxes): not for shadows, which take their primary's, nor for the guards. Elsewhere such a
+    // field counts as blank, whatever the record keeps there for the radio.
+    bool listColumns = false;
 };
+
+bool ShowsListColumns(const ChannelRecord& r, int index) {
+    return !r.IsShadow() && index < kGuard1;
+}
 
 std::string YesNo(bool value) {
     return value ? "yes" : "no";
@@ -59,21 +67,23 @@ std::string Mode(const ChannelRecord& r) {
     return std::string(1, code ? static_cast<char>(*code) : '?');
 }
 
-std::string Shadows(const ChannelRecord& r) {
-    std::string text;
+// A primary's shadows, in channel order: which slot of its list each took is the radio's
+// business, and shows nowhere.
+std::vector<int> ShadowChannels(const ChannelRecord& r) {
+    std::vector<int> shadows;
     for (int slot = 0; slot < kShadowSlots; ++slot) {
-        const int shadow = r.ShadList[static_cast<std::size_t>(slot)];
-        if (shadow != 0) {
-            text += (text.empty() ? "" : " ") + Format000(shadow);
+        if (const int shadow = r.ShadList[static_cast<std::size_t>(slot)]; shadow != 0) {
+            shadows.push_back(shadow);
         }
     }
-    return text;
+    std::sort(shadows.begin(), shadows.end());
+    return shadows;
 }
 
-std::string ShadowSlots(const ChannelRecord& r) {
+std::string Shadows(const ChannelRecord& r, std::string (*format)(int)) {
     std::string text;
-    for (int slot = 0; slot < kShadowSlots; ++slot) {
-        text += Number(r.ShadList[static_cast<std::size_t>(slot)]) + " ";
+    for (const int shadow : ShadowChannels(r)) {
+        text += (text.empty() ? "" : " ") + format(shadow);
     }
     return text;
 }
@@ -111,9 +121,10 @@ const std::vector<Field>& Fields() {
         const auto desc = [](const ChannelRecord& r) { return Text(r.Desc.View()); };
         const auto rawDesc = [](const ChannelRecord& r) { return Held(r.Desc.View()); };
         f.push_back({"Description", desc, rawDesc});
-        f.push_back({"List", Zone, [](const ChannelRecord& r) { return Number(r.Scan); }});
-        f.push_back({"Scan", [](const ChannelRecord& r) { return YesNo(r.IsScanMember()); },
-                     [](const ChannelRecord& r) { return YesNo(r.IsScanMember()); }});
+        // Scan's low bits are the radio's own (the guards' tell them apart), never shown.
+        f.push_back({"List", Zone, Zone, true});
+        const auto scan = [](const ChannelRecord& r) { return YesNo(r.IsScanMember()); };
+        f.push_back({"Scan", scan, scan, true});
         f.push_back({"Mode", Mode, [](const ChannelRecord& r) { return Number(r.Mode); }});
         AddDirection<&ChannelRecord::RSql, &ChannelRecord::RFrq, &ChannelRecord::RCTCSS,
                      &ChannelRecord::RDCS, &ChannelRecord::RTG, &ChannelRecord::RNAC>(f, "Rx");
@@ -125,15 +136,16 @@ const std::vector<Field>& Fields() {
                          return Number(r.IDCall[0]) + " " + Number(r.IDCall[1]) + " " +
                                 Number(r.IDCall[2]) + " " + Number(r.IDCall[3]);
                      }});
-        f.push_back({"Primary",
-                     [](const ChannelRecord& r) {
-                         return r.IsShadow() ? Format000(r.Prim) : std::string();
-                     },
-                     [](const ChannelRecord& r) {
-                         return r.IsShadow() ? Number(r.Prim) + " " + Number(r.Shad & kShadSlotMask)
-                                             : std::string();
-                     }});
-        f.push_back({"Shadows", Shadows, ShadowSlots});
+        f.push_back(
+            {"Primary",
+             [](const ChannelRecord& r) {
+                 return r.IsShadow() ? Format000(r.Prim) : std::string();
+             },
+             [](const ChannelRecord& r) { return r.IsShadow() ? Number(r.Prim) : std::string(); }});
+        // A shadow carries a copy of its primary's list, as it was when the shadow was made or
+        // as the radio sent it; only the primary's own is shown.
+        f.push_back({"Shadows", [](const ChannelRecord& r) { return Shadows(r, Format000); },
+                     [](const ChannelRecord& r) { return Shadows(r, Number); }, true});
         return f;
     }();
     return fields;
@@ -164,14 +176,18 @@ std::vector<FieldDifference> CompareMemories(const ChannelMemory& a, const Chann
         if (ra.IsErased()) {
             continue;
         }
+        const bool listColumnsA = ShowsListColumns(ra, index);
+        const bool listColumnsB = ShowsListColumns(rb, index);
         for (const Field& field : Fields()) {
-            const std::string heldA = field.held(ra);
-            const std::string heldB = field.held(rb);
+            const bool shownA = !field.listColumns || listColumnsA;
+            const bool shownB = !field.listColumns || listColumnsB;
+            const std::string heldA = shownA ? field.held(ra) : std::string();
+            const std::string heldB = shownB ? field.held(rb) : std::string();
             if (heldA == heldB) {
                 continue;
             }
-            std::string inA = field.shown(ra);
-            std::string inB = field.shown(rb);
+            std::string inA = shownA ? field.shown(ra) : std::string();
+            std::string inB = shownB ? field.shown(rb) : std::string();
             if (inA == inB) {
                 inA += " (" + heldA + ")";
                 inB += " (" + heldB + ")";

@@ -301,6 +301,56 @@ void PlaceRows(std::vector<PlanRow>& rows, bool chirp, ChannelMemory& scratch, R
     }
 }
 
+// Leaves out the rows refused so far and places the rest; a row refused in placing (a full
+// list, a primary that is not one) is left out in turn and the rest placed again, until what is
+// left places cleanly. A shadow goes with its primary's row. False when no row is left.
+bool PlaceUsableRows(std::vector<PlanRow>& rows, bool chirp, ChannelMemory& scratch,
+                     Refusals& refusals) {
+    std::array<int, kLastRecord + 1> leftOutOn{};  // the line of each channel's row left out
+    const ChannelMemory cleared = scratch;
+    for (std::vector<int> refused = refusals.Lines();;) {
+        std::erase_if(rows, [&](const PlanRow& p) {
+            if (std::binary_search(refused.begin(), refused.end(), p.line)) {
+                leftOutOn[static_cast<std::size_t>(p.index)] = p.line;
+                return true;
+            }
+            return false;
+        });
+        // A shadow cannot be linked to a row left out; round again for a shadow named as
+        // another's primary, so that each says which row it went with.
+        bool shadowsLeft = true;
+        while (shadowsLeft) {
+            shadowsLeft = false;
+            std::erase_if(rows, [&](const PlanRow& p) {
+                const int primaryLine =
+                    p.primary ? leftOutOn[static_cast<std::size_t>(*p.primary)] : 0;
+                if (primaryLine == 0) {
+                    return false;
+                }
+                refusals.AddRow(p.line, "its primary, channel " + ChannelBoxText(*p.primary) +
+                                            " on line " + std::to_string(primaryLine) +
+                                            ", cannot be used");
+                leftOutOn[static_cast<std::size_t>(p.index)] = p.line;
+                shadowsLeft = true;
+                return true;
+            });
+        }
+        scratch = cleared;
+        Refusals placing;
+        PlaceRows(rows, chirp, scratch, placing);
+        if (!placing.Any()) {
+            return !rows.empty();
+        }
+        refused = placing.Lines();
+        const auto listed = placing.ListedOn(refused);
+        for (std::size_t i = 0; i < refused.size(); ++i) {
+            for (const std::string& reason : listed[i]) {
+                refusals.AddText(reason, refused[i]);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::string ExportCsv(const ChannelMemory& memory) {
@@ -338,7 +388,8 @@ std::string ExportCsv(const ChannelMemory& memory) {
     return out;
 }
 
-Result<CsvImport> ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& memory) {
+Result<CsvImport> ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                            CsvRows refusedRows) {
     CsvImport result;
     Refusals refusals;
     if (bytes.size() > kMaxInputBytes) {
@@ -376,6 +427,7 @@ Result<CsvImport> ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& 
             if (row.Blank()) {
                 continue;
             }
+            ++result.rows;
             RowCells cells(row, *header, names, refusals);
             if (row.firstExtra != 0) {
                 refusals.Add(
@@ -392,17 +444,47 @@ Result<CsvImport> ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& 
     if (!reader.Error().empty()) {
         refusals.AddText(reader.Error());
     }
-    // Lists and shadows are settled even after refusals, so that theirs are listed too.
-    PlaceRows(rows, result.chirp, scratch, refusals);
-    if (refusals.Any()) {
-        return refusals.Failed();
+    std::vector<int> leftOut;
+    // Rows are left out only from a plan read to its end under a header read whole.
+    if (refusedRows == CsvRows::SkipUnusable && header && reader.Error().empty() &&
+        refusals.Any()) {
+        if (!PlaceUsableRows(rows, result.chirp, scratch, refusals)) {
+            // Nothing usable: refused with every reason, exactly as a whole plan is.
+            return ImportCsv(bytes, memory, CsvRows::AllOrNothing);
+        }
+        leftOut = refusals.Lines();
+        const auto reasons = refusals.ListedOn(leftOut);
+        for (std::size_t i = 0; i < leftOut.size(); ++i) {
+            result.skipped.push_back({leftOut[i], reasons[i]});
+        }
+    } else {
+        // Lists and shadows are settled even after refusals, so that theirs are listed too.
+        PlaceRows(rows, result.chirp, scratch, refusals);
+        if (refusals.Any()) {
+            return refusals.Failed();
+        }
     }
     scratch.Current = kFirstChannel;
     scratch.Saved = false;
     memory = scratch;
     result.channels = static_cast<int>(rows.size());
-    result.warnings = refusals.Warnings();
+    result.warnings = refusals.Warnings(leftOut);
     return result;
+}
+
+std::string SkippedRowsText(const CsvImport& plan) {
+    std::string text;
+    std::size_t unlisted = 0;
+    for (const CsvSkippedRow& row : plan.skipped) {
+        unlisted += row.reasons.empty() ? 1 : 0;
+        for (const std::string& reason : row.reasons) {
+            text += reason + "\n";
+        }
+    }
+    if (unlisted > 0) {
+        text += "... and " + std::to_string(unlisted) + " more rows not listed\n";
+    }
+    return text;
 }
 
 }  // namespace kld

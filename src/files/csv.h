@@ -29,12 +29,31 @@ inline constexpr std::array<std::string_view, 19> kCsvColumns{
 // shadows. UTF-8 (the records' Latin-1 text converted), quoted where RFC 4180 needs it, CR LF.
 std::string ExportCsv(const ChannelMemory& memory);
 
+// A row of a plan left out, with every reason it could not be used.
+struct CsvSkippedRow {
+    int line = 0;
+    std::vector<std::string> reasons;  // "Line N, column NAME: reason" or "Line N: reason"
+
+    friend bool operator==(const CsvSkippedRow&, const CsvSkippedRow&) = default;
+};
+
 // A plan loaded.
 struct CsvImport {
     bool chirp = false;  // the header was CHIRP's
     int channels = 0;    // rows loaded
+    int rows = 0;        // the plan's rows, blank ones aside
+    // Rows left out (CsvRows::SkipUnusable only), in line order.
+    std::vector<CsvSkippedRow> skipped;
     // Cells taken otherwise than written, a line each: descriptions cut to eight characters.
     std::vector<std::string> warnings;
+};
+
+// What becomes of a plan with refused rows.
+enum class CsvRows {
+    AllOrNothing,  // any refusal refuses the whole plan
+    // A row with any refusal is left out (listed in CsvImport::skipped) and the rest imported.
+    // So is a shadow whose primary's row is left out. Nothing in a row is guessed or repaired.
+    SkipUnusable,
 };
 
 // Reads a plan (this program's columns, or CHIRP's when the header has a Location column).
@@ -45,9 +64,15 @@ struct CsvImport {
 //
 // When anything is refused, the failure's detail has a line for each refused cell ("Line N,
 // column NAME: reason") or row ("Line N: reason"), and `memory` is left exactly as it was.
+// With CsvRows::SkipUnusable only a header that cannot be read, text that cannot be split into
+// rows, or a plan with refused rows and none usable fails so.
 // When loaded, `memory` holds the plan and is unsaved; the caller ends the load as an open does
 // (FinishOpen: the memory check, channel 1).
-Result<CsvImport> ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& memory);
+Result<CsvImport> ImportCsv(std::span<const std::uint8_t> bytes, ChannelMemory& memory,
+                            CsvRows refusedRows = CsvRows::AllOrNothing);
+
+// The reasons of the skipped rows, a line each, as the refusals are listed.
+std::string SkippedRowsText(const CsvImport& plan);
 
 // At most this many refusals are listed; a last line counts the rest.
 inline constexpr std::size_t kMaxCsvRefusals = 1000;

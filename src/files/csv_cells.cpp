@@ -91,31 +91,63 @@ std::optional<int> RecordOfCell(std::string_view text) {
 
 void Refusals::Add(int line, std::string_view column, std::string_view reason) {
     AddText("Line " + std::to_string(line) + ", column " + std::string(column) + ": " +
-            std::string(reason));
+                std::string(reason),
+            line);
 }
 
 void Refusals::AddRow(int line, std::string_view reason) {
-    AddText("Line " + std::to_string(line) + ": " + std::string(reason));
+    AddText("Line " + std::to_string(line) + ": " + std::string(reason), line);
 }
 
-void Refusals::AddText(std::string text) {
-    if (!list_.empty() && list_.back() == text) {
+void Refusals::AddText(std::string text, int line) {
+    if (!list_.empty() && list_.back().text == text) {
         return;  // TSQL judges one tone for both sides
     }
+    if (lines_.empty() || lines_.back() != line) {
+        lines_.push_back(line);  // a row's refusals come together: one entry each, mostly
+    }
     if (++count_ <= kMaxCsvRefusals) {
-        list_.push_back(std::move(text));
+        list_.push_back({line, std::move(text)});
     }
 }
 
 void Refusals::Warn(int line, std::string_view column, std::string_view what) {
-    warnings_.push_back("Line " + std::to_string(line) + ", column " + std::string(column) + ": " +
-                        std::string(what));
+    warnings_.push_back({line, "Line " + std::to_string(line) + ", column " + std::string(column) +
+                                   ": " + std::string(what)});
+}
+
+std::vector<std::string> Refusals::Warnings(const std::vector<int>& leftOut) const {
+    std::vector<std::string> kept;
+    for (const Entry& w : warnings_) {
+        if (!std::binary_search(leftOut.begin(), leftOut.end(), w.line)) {
+            kept.push_back(w.text);
+        }
+    }
+    return kept;
+}
+
+std::vector<int> Refusals::Lines() const {
+    std::vector<int> lines = lines_;
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    return lines;
+}
+
+std::vector<std::vector<std::string>> Refusals::ListedOn(const std::vector<int>& lines) const {
+    std::vector<std::vector<std::string>> listed(lines.size());
+    for (const Entry& e : list_) {
+        const auto at = std::lower_bound(lines.begin(), lines.end(), e.line);
+        if (at != lines.end() && *at == e.line) {
+            listed[static_cast<std::size_t>(at - lines.begin())].push_back(e.text);
+        }
+    }
+    return listed;
 }
 
 Failure Refusals::Failed() const {
     std::string lines;
-    for (const std::string& refusal : list_) {
-        lines += refusal + "\n";
+    for (const Entry& refusal : list_) {
+        lines += refusal.text + "\n";
     }
     if (count_ > kMaxCsvRefusals) {
         lines += "... and " + std::to_string(count_ - kMaxCsvRefusals) + " more refusals\n";

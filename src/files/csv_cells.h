@@ -30,24 +30,34 @@ std::optional<int> SmallNumber(std::string_view text);
 // The record a channel cell names: DEF, GD1, GD2 in any case, or its number 0 to 232.
 std::optional<int> RecordOfCell(std::string_view text);
 
-// The refusals of one import, in the order made. At most kMaxCsvRefusals are listed; a last line
-// counts the rest.
+// The refusals of one import, in the order made, each with the line it is about (0 for the file
+// as a whole). At most kMaxCsvRefusals are listed; a last line counts the rest.
 class Refusals {
   public:
     void Add(int line, std::string_view column, std::string_view reason);
     void AddRow(int line, std::string_view reason);
-    void AddText(std::string text);
+    void AddText(std::string text, int line = 0);
     // A cell taken in another form than it was written ("Line 6, column Name: ... cut to ...").
     void Warn(int line, std::string_view column, std::string_view what);
     bool Any() const { return count_ > 0; }
-    const std::vector<std::string>& Warnings() const { return warnings_; }
+    // The warnings, but those on `leftOut` lines (sorted), whose rows were not imported.
+    std::vector<std::string> Warnings(const std::vector<int>& leftOut = {}) const;
+    // Every line with a refusal, listed or not, in order.
+    std::vector<int> Lines() const;
+    // The refusals listed for each line, for the lines given (sorted).
+    std::vector<std::vector<std::string>> ListedOn(const std::vector<int>& lines) const;
     // Every refusal, a line each, as the failure's detail.
     Failure Failed() const;
 
   private:
-    std::vector<std::string> list_;
+    struct Entry {
+        int line;
+        std::string text;
+    };
+    std::vector<Entry> list_;
+    std::vector<int> lines_;  // the line of every refusal, listed or not
     std::size_t count_ = 0;
-    std::vector<std::string> warnings_;
+    std::vector<Entry> warnings_;
 };
 
 // Where each known column sits in the rows; -1 when the header lacks it.

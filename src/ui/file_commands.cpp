@@ -224,15 +224,33 @@ void FileCommands::ImportCsvPath(const QString& name) {
     if (!document_.MayLeaveCurrent()) {
         return;
     }
-    // A plan with any refused cell is not loaded at all: the memory stays as it was.
+    // A plan with refused rows and usable ones asks whether to import the usable ones; one with
+    // no usable row is not loaded at all. Unless Yes, the memory stays as it was.
     std::optional<Failure> refused;
+    bool declined = false;
+    std::size_t skipped = 0;
     std::vector<std::string> warnings;
     document_.Apply(QStringLiteral("Import CSV"), [&](ChannelMemory& memory, ProgramState& state) {
-        const Result<CsvImport> result = kld::ImportCsv(*bytes, memory);
+        ChannelMemory planned = memory;
+        const Result<CsvImport> result = kld::ImportCsv(*bytes, planned, CsvRows::SkipUnusable);
         if (!result) {
             refused = result.Error();
             return Then::KeepShown;
         }
+        skipped = result->skipped.size();
+        if (skipped > 0) {
+            const std::size_t usable = static_cast<std::size_t>(result->rows) - skipped;
+            const std::string question =
+                std::to_string(skipped) + " of " + std::to_string(result->rows) +
+                " rows cannot be used on this radio (listed). Import the other " +
+                (usable == 1 ? std::string("row") : std::to_string(usable)) + "?";
+            if (op_.Ask({question, "Import CSV", Icon::Warning, Buttons::YesNo,
+                         SkippedRowsText(*result)}) != Answer::Yes) {
+                declined = true;
+                return Then::KeepShown;
+            }
+        }
+        memory = planned;
         warnings = result->warnings;
         FinishOpen(memory, state, op_);
         memory.Current = kFirstChannel;
@@ -240,6 +258,8 @@ void FileCommands::ImportCsvPath(const QString& name) {
     });
     if (refused) {
         op_.Tell(refused->AsMessage("Import CSV", Icon::Warning));
+    }
+    if (refused || declined) {
         emit StatusMessage(QStringLiteral("%1 was not imported; the memory is as it was.")
                                .arg(FileNameText(PathOf(name))));
         return;
@@ -252,9 +272,12 @@ void FileCommands::ImportCsvPath(const QString& name) {
         op_.Tell({"Descriptions longer than 8 characters were cut to 8.", "Import CSV",
                   Icon::Information, Buttons::Ok, detail});
     }
-    emit StatusMessage(QStringLiteral("Imported %1 from %2.%3")
+    const QString left = skipped == 0   ? QString()
+                         : skipped == 1 ? QStringLiteral(", 1 row left out")
+                                        : QStringLiteral(", %1 rows left out").arg(skipped);
+    emit StatusMessage(QStringLiteral("Imported %1 from %2%3.%4")
                            .arg(ChannelsText(ChannelCount(document_.Memory())),
-                                FileNameText(PathOf(name)), kUndoHint));
+                                FileNameText(PathOf(name)), left, kUndoHint));
 }
 
 void FileCommands::WriteChannelDump() {

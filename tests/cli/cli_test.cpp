@@ -58,6 +58,9 @@ TEST(Cli, StatusAndMessages) {
     test::WriteBytes(dir / "bad.csv",
                      "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
                      "005,1,Narrow,150.0040,Noise,Noise\n006,1,FM,150.0000,Noise,Noise\n");
+    test::WriteBytes(dir / "mixed.csv",
+                     "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
+                     "005,1,Narrow,150.0000,Noise,Noise\n006,1,Narrow,180.0000,Noise,Noise\n");
     test::WriteBytes(dir / "long.csv",
                      "Channel,Description,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
                      "005,Green Dot,1,Narrow,150.0000,Noise,Noise\n");
@@ -90,6 +93,11 @@ TEST(Cli, StatusAndMessages) {
           "bad.csv: Line 2, column RxFrequency: 150.0040 MHz is not on the 2.5 kHz or 6.25 kHz "
           "raster\nbad.csv: Line 3, column Mode: \"FM\" is no mode: Wide, Narrow or Digital\n"
           "kld540-cli: nothing was imported\n"}},
+        // Asked to, the rows the radio cannot use are left out and said, the rest imported.
+        {"import-csv mixed.csv -o part.540 --skip-bad-rows",
+         {0, "",
+          "mixed.csv: skipped: Line 3, column RxFrequency: 180.0000 MHz is outside 136 to 174 "
+          "MHz\n"}},
         // A name longer than the radio keeps is cut and said, the plan imported.
         {"import-csv long.csv -o cut.540",
          {0, "",
@@ -114,7 +122,8 @@ TEST(Cli, StatusAndMessages) {
     for (const auto& [args, run] : rows) {
         EXPECT_EQ(Cli(dir, args), run) << args;
     }
-    EXPECT_TRUE(!fs::exists(dir / "out.540") && fs::exists(dir / "cut.540"));
+    EXPECT_TRUE(!fs::exists(dir / "out.540") && fs::exists(dir / "cut.540") &&
+                fs::exists(dir / "part.540"));
     EXPECT_EQ(test::ReadBytes(dir / "kept.540"), test::ReadBytes(dir / "wide.540"));
     const std::string fixed = test::ReadBytes(dir / "fixed.540");
     ASSERT_EQ(fixed.size(), kDataFileBytes);

@@ -31,6 +31,14 @@ TEST(Compare, OnlyChangedFieldsAreListedExactly) {
     erased.Rec(6).Select |= kSelErased;
     (other.Rec(6) = erased.Rec(6)).Desc = "Gone";
     EXPECT_TRUE(CompareMemories(erased, other).empty());
+    // Nor is what only the radio uses: Scan's own bits, the slot a shadow took, the copy of the
+    // list a shadow carries, and the list and scan flag shadows and the guards do not show.
+    ChannelMemory hidden = plan;
+    hidden.Rec(5).Scan |= 3, hidden.Rec(5).ShadList = {0, 6, 0, 0, 0, 0, 0, 0};
+    hidden.Rec(6).Shad = 2 | kShadScanMember, hidden.Rec(6).ShadList = {6, 9, 0, 0, 0, 0, 0, 0};
+    hidden.Rec(6).Scan = ScanOfZone(7);
+    hidden.Rec(kGuard1).Scan = ScanOfZone(3), hidden.Rec(kGuard2).Shad |= kShadScanMember;
+    EXPECT_TRUE(CompareMemories(plan, hidden).empty());
 
     ChannelMemory a = plan;
     ChannelMemory b = a;

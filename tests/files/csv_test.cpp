@@ -121,5 +121,45 @@ TEST(Csv, RefusedPlansChangeNothingAndListEveryRefusal) {
     }
 }
 
+// Skipping leaves out each row this radio cannot use, and a shadow of one, with every reason; a
+// shadow refused only once linked goes too, and the rest is imported as it would be alone. By
+// default the same plan is refused whole.
+TEST(Csv, UnusableRowsAreLeftOutAndListedWhenAsked) {
+    const std::string plan = kHeader +
+                             "005,Five,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n"
+                             "006,Far away!,2,No,Narrow,180.0000,,Noise,Noise,,,,,,,,,,\r\n"
+                             "007,Odd,2,No,Narrow,150.0040,,Noise,Noise,,,,,,,,,,\r\n"
+                             "008,Tone,2,No,Narrow,150.0000,,CTCSS,Noise,99.9,,,,,,,,,\r\n"
+                             "009,,,,Narrow,,,Noise,Noise,,,,,,,,,,006\r\n"
+                             "010,,,,Narrow,151.0000,,Noise,Noise,,,,,,,,,,005\r\n"
+                             "011,,,,Narrow,,,Noise,Noise,,,,,,,,,,005\r\n";
+    ChannelMemory memory = ResetMemory();
+    ASSERT_FALSE(ImportCsv(Bytes(plan), memory));
+    const Result<CsvImport> result = ImportCsv(Bytes(plan), memory, CsvRows::SkipUnusable);
+    ASSERT_TRUE(result) << result.Error().detail;
+    EXPECT_EQ(std::tuple(result->rows, result->channels, result->warnings.size()),
+              std::tuple(7, 2, 0u));
+    EXPECT_EQ(SkippedRowsText(*result),
+              "Line 3, column RxFrequency: 180.0000 MHz is outside 136 to 174 MHz\n"
+              "Line 4, column RxFrequency: 150.0040 MHz is not on the 2.5 kHz or 6.25 kHz raster\n"
+              "Line 5, column RxTone: \"99.9\" is not a CTCSS tone of the radio\n"
+              "Line 6: its primary, channel 006 on line 3, cannot be used\n"
+              "Line 7, column RxFrequency: a shadow uses its primary's frequencies (150.00000, "
+              "150.00000)\n");
+    EXPECT_EQ(result->skipped.front().line, 3);
+    ChannelMemory alone = ResetMemory();
+    ASSERT_TRUE(ImportCsv(Bytes(kHeader + "005,Five,2,No,Narrow,150.0000,,Noise,Noise,,,,,,,,,,\r\n"
+                                          "011,,,,Narrow,,,Noise,Noise,,,,,,,,,,005\r\n"),
+                          alone));
+    EXPECT_TRUE(memory.Records == alone.Records && memory.ZoneCounts == alone.ZoneCounts);
+    EXPECT_EQ(memory.Rec(11).Prim, 5);
+    // Nothing usable: refused as a whole plan is.
+    ChannelMemory none = ResetMemory();
+    const std::string bad = kHeader + "006,Far,2,No,Narrow,180.0000,,Noise,Noise,,,,,,,,,,\r\n";
+    EXPECT_EQ(ImportCsv(Bytes(bad), none, CsvRows::SkipUnusable).Error(),
+              ImportCsv(Bytes(bad), none).Error());
+    EXPECT_EQ(none.Records, ResetMemory().Records);
+}
+
 }  // namespace
 }  // namespace kld::test

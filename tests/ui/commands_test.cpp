@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QUndoStack>
 
 #include "../test_memory.h"
 #include "csv.h"
@@ -84,6 +85,40 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
                   std::tuple(1u, *desc != '\0', true, 1, true));
     }
     EXPECT_TRUE(dialogs.asked.back().endsWith("|" + Q(dir / "junk")));
+}
+
+// A plan with rows this radio cannot use asks whether to import the others, the refused rows in
+// the details: No leaves the memory as it was, Yes imports the rest as one step.
+TEST_F(FileCommands, PlanWithUnusableRowsAsksToImportTheRest) {
+    Start();
+    StoreChannel(5, "Fire");
+    test::WriteBytes(dir / "mixed.csv",
+                     "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
+                     "007,1,Narrow,150.0000,Noise,Noise\n"
+                     "008,1,Narrow,180.0000,Noise,Noise\n"
+                     "009,1,Narrow,150.0000,Noise,Noise\n");
+    const int steps = Doc().Steps().count();
+    // No: nothing changes, no step; Yes: the usable rows, one step.
+    const std::tuple<Answer, bool, int> rows[] = {{Answer::No, false, steps},
+                                                  {Answer::Yes, true, steps + 1}};
+    for (const auto& [answer, imported, count] : rows) {
+        op.shown.clear();
+        op.answers = {answer};
+        dialogs.names = {Q(dir / "mixed.csv")};
+        Click("ImportCsv");
+        ASSERT_FALSE(op.shown.empty());
+        EXPECT_EQ(
+            op.shown.front(),
+            (Message{"1 of 3 rows cannot be used on this radio (listed). Import the other 2?",
+                     "Import CSV", Icon::Warning, Buttons::YesNo,
+                     "Line 3, column RxFrequency: 180.0000 MHz is outside 136 to 174 MHz\n"}));
+        EXPECT_EQ(std::tuple(Mem().Rec(5).IsDefined(), Mem().Rec(7).IsDefined(),
+                             Mem().Rec(8).IsDefined(), Doc().Steps().count()),
+                  std::tuple(!imported, imported, false, count));
+    }
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "Imported 5 channels from mixed.csv, 1 row left out. Ctrl+Z brings back the memory "
+              "you had.");
 }
 
 // After each command the status line says what it did, with its numbers and the file's name; a
