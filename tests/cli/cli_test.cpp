@@ -32,6 +32,18 @@ TEST(Cli, UsageHelpAndVersion) {
         EXPECT_TRUE(run.status == 2 && run.err.find("Usage: kld540-cli") != std::string::npos)
             << '"' << bad << "\": " << run.err;
     }
+    // fleet's own words: the ports or --watch, a count only with --watch; a plan with nothing
+    // selected is refused before any port is opened.
+    for (const char* bad : {"fleet a.540", "fleet a.540 --ports COMX", "fleet a.540 --ports 3,,4",
+                            "fleet a.540 --ports 3 --count 2", "fleet a.540 --watch --count 0"}) {
+        const CliRun run = Cli(dir, bad);
+        EXPECT_TRUE(run.status == 2 && run.err.starts_with("kld540-cli: ")) << bad << run.err;
+    }
+    test::WriteBytes(dir / "a.540", EncodeDataFile(ResetMemory(), ProgramState{}));
+    const CliRun unselected = Cli(dir, "fleet a.540 --ports 3");
+    EXPECT_TRUE(unselected.status == 1 &&
+                unselected.err.starts_with("No data selected for transfer to Radio\n"))
+        << unselected.err;
     EXPECT_FALSE(fs::exists(dir / "KLD540.ini")) << "the tool never writes it";
 }
 
