@@ -106,7 +106,7 @@ const std::vector<Verb>& Verbs() {
         {"fleet",
          "fleet FILE --ports COM<n>,COM<m>,... [--select-all] [--purge] [--yes]\n"
          "           [--verify] [--no-radio-backup] [--report OUT.csv]\n"
-         "fleet FILE --watch [--count N] [--ports ...] [the same options]\n"
+         "  fleet FILE --watch [--count N] [--ports ...] [the same options]\n"
          "                              send FILE to every radio listed at once, or with\n"
          "                              --watch to each radio that comes, until Ctrl-C or N\n"
          "                              radios; --report writes a CSV row per radio",
