@@ -225,7 +225,7 @@ std::size_t Fleet::Start(int port, const std::string& device) {
     running->thread = startThread_([this, running] {
         RadioReport report;
         {
-            const std::unique_ptr<SerialDevice> line = makeLine_();
+            const std::unique_ptr<SerialDevice> line = makeLine_(running->port);
             report = ProgramRadio(plan_, state_, running->port, running->device, *line,
                                   running->host, options_);
         }

@@ -115,9 +115,9 @@ std::unique_ptr<WorkerThread> StartStandardThread(std::function<void()> work);
 // one thread (the window's, the command line's); Snapshot, Running and Reports from any.
 class Fleet {
   public:
-    // Makes the line of one radio, on that radio's thread (a serial port belongs to the thread
-    // that made it).
-    using LineMaker = std::function<std::unique_ptr<SerialDevice>()>;
+    // Makes the line to the radio on COM<port>, on that radio's thread (a serial port belongs to
+    // the thread that made it).
+    using LineMaker = std::function<std::unique_ptr<SerialDevice>(int port)>;
 
     // `plan` and `state` are copied: the caller's may change or go while the radios run.
     Fleet(const ChannelMemory& plan, const ProgramState& state, FleetOptions options,

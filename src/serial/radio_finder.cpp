@@ -40,7 +40,7 @@ std::unique_ptr<WorkerThread> StartQtThread(std::function<void()> work) {
     return std::make_unique<QtWorkerThread>(std::move(work));
 }
 
-std::unique_ptr<SerialDevice> MakePortLine() {
+std::unique_ptr<SerialDevice> MakePortLine(int /*port*/) {
     return std::make_unique<QtSerialDevice>();
 }
 

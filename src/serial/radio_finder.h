@@ -33,7 +33,7 @@ std::vector<FoundRadio> FindRadios(const std::vector<PortEntry>& ports,
 std::unique_ptr<WorkerThread> StartQtThread(std::function<void()> work);
 
 // The line to a radio on a real (or pseudo-terminal) port: what a fleet makes for each radio.
-std::unique_ptr<SerialDevice> MakePortLine();
+std::unique_ptr<SerialDevice> MakePortLine(int port);
 
 // The device node COM<n> stands for, past any links the ports folder holds; empty without one.
 std::string DeviceNodeForPort(int number);
