@@ -267,16 +267,20 @@ void FleetDialog::Follow() {
             continue;
         }
         const RadioReport& report = *radio.report;
+        // The bar says it in a word; the outcome's cell has the whole of it, and its tooltip
+        // what the outcome cannot say and where the radio's copy went.
         bar->setValue(report.ok ? kLastRecord : radio.progress.value);
-        bar->setFormat(FromSystem(report.outcome));
+        bar->setFormat(report.ok ? QStringLiteral("Programmed") : QStringLiteral("Not programmed"));
         QTableWidgetItem* outcome = table_->item(row, kOutcome);
         outcome->setText(FromSystem(report.outcome) +
                          (report.verify.empty() ? QString() : "  " + FromSystem(report.verify)));
         outcome->setForeground(report.ok ? palette().text() : QBrush(Qt::red));
-        QString told = FromSystem(report.detail);
-        if (!report.backup.empty()) {
-            told += (told.isEmpty() ? "" : "\n") + QStringLiteral("Backup: ") +
-                    FromSystem(report.backup);
+        QString told = outcome->text();
+        for (const auto& [label, text] :
+             {std::pair("", report.detail), {"Backup: ", report.backup}}) {
+            if (!text.empty()) {
+                told += "\n" + QString::fromLatin1(label) + FromSystem(text);
+            }
         }
         outcome->setToolTip(told);
         table_->item(row, kSeconds)->setText(QString::number(report.seconds, 'f', 1));

@@ -113,6 +113,7 @@ void RadioSearch::Conclude(const std::vector<PortEntry>& asked,
         for (const FoundRadio& radio : found) {
             lines << FromSystem(FoundRadioLine(radio));
         }
+        emit StatusMessage(QStringLiteral("%1 radios answered.").arg(found.size()));
         QInputDialog pick(window_);
         pick.setObjectName(QStringLiteral("FoundRadios"));
         pick.setWindowTitle(QStringLiteral("Find Radio"));
