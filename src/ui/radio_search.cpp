@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QPushButton>
 #include <QThread>
+#include <algorithm>
 #include <memory>
 
 #include "document.h"

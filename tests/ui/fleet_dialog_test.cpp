@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableWidget>
 
@@ -58,6 +59,11 @@ TEST_F(Radios, ProgramTwoAtOnceAndSaveTheReport) {
         auto* fleet = window->findChild<FleetDialog*>("frmFleet");
         ASSERT_NE(fleet, nullptr);
         auto* table = fleet->findChild<QTableWidget*>("FleetTable");
+        EXPECT_FALSE(table->toolTip().isEmpty());
+        for (QWidget* control : fleet->findChildren<QAbstractButton*>(
+                 QRegularExpression("^Fleet"))) {  // Qt's own pieces show their control's
+            EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+        }
         for (int row = 0; row < table->rowCount(); ++row) {
             table->item(row, 0)->setCheckState(Qt::Checked);
         }
