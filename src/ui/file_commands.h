@@ -29,6 +29,7 @@ class FileCommands : public QObject {
 
     // The file and printer dialogs; the window's own QFileDialog/QPrintDialog unless replaced.
     void SetDialogs(WindowDialogs* dialogs);
+    WindowDialogs& Dialogs() { return *dialogs_; }
 
     // False when the save was cancelled or failed (the close question needs to know).
     bool SaveToFile();

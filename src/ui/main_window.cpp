@@ -20,10 +20,12 @@
 #include "document.h"
 #include "editor.h"
 #include "file_commands.h"
+#include "fleet_dialog.h"
 #include "memory_summary.h"
 #include "port_box.h"
 #include "qt_text.h"
 #include "radio_commands.h"
+#include "radio_search.h"
 #include "settings_file.h"
 #include "splash.h"
 #include "tool_tips.h"
@@ -74,6 +76,8 @@ MainWindow::MainWindow(Operator& op, std::filesystem::path folder, std::string c
 
     files_ = new FileCommands(*document_, op_, this);
     radio_ = new RadioCommands(*document_, op_, *transfer_, folder_, this);
+    search_ = new RadioSearch(
+        *document_, op_, *port_, *FindRadio, [this] { return radio_->Transferring(); }, this);
     desktop_ = std::make_unique<DesktopSettings>();
     menus_ = new WindowMenus(*this, *document_, op_, *files_, *desktop_);
     Connect();
@@ -170,9 +174,11 @@ void MainWindow::BuildButtonFrames() {
 
     PortFrame = Named(new QGroupBox(QStringLiteral("COM Port")), "PortFrame");
     port_ = new PortBox(*document_, op_, folder_);
+    FindRadio = Button("FindRadio", "Fi&nd Radio");
     DumpChnlData = Button("DumpChnlData", "Dump");
     auto* port = new QVBoxLayout(PortFrame);
     port->addWidget(port_);
+    port->addWidget(FindRadio);
     port->addWidget(DumpChnlData);
 }
 
@@ -222,8 +228,8 @@ void MainWindow::BuildEditMenu() {
     follow();
 }
 
-// Extras beyond the radio's own rules: the copy before an erase, verify after sending, compare,
-// the backups.
+// Extras beyond the radio's own rules: the copy before an erase, verify after sending, several
+// radios at once, compare, the backups.
 void MainWindow::BuildExtrasMenu() {
     QMenu* extras = menuBar()->addMenu(QStringLiteral("E&xtras"));
     extras->setObjectName(QStringLiteral("ExtrasMenu"));
@@ -239,12 +245,31 @@ void MainWindow::BuildExtrasMenu() {
     connect(verifyAfterSending, &QAction::toggled, radio_, &RadioCommands::SetVerifyAfterSending);
     extras->addAction(QStringLiteral("Verify Radio Now"), radio_, &RadioCommands::VerifyRadio)
         ->setObjectName(QStringLiteral("VerifyRadioNow"));
+    QAction* fleet = extras->addAction(QStringLiteral("Program Several Radios..."), this,
+                                       &MainWindow::ProgramSeveralRadios);
+    fleet->setObjectName(QStringLiteral("ProgramSeveralRadios"));
+    connect(transfer_, &TransferView::RunningChanged, fleet,
+            [fleet](bool running) { fleet->setEnabled(!running); });
     extras->addSeparator();
     extras
         ->addAction(QStringLiteral("Compare with File..."), files_, &FileCommands::CompareWithFile)
         ->setObjectName(QStringLiteral("CompareWithFile"));
     extras->addAction(QStringLiteral("Open Backup Folder"), files_, &FileCommands::OpenBackupFolder)
         ->setObjectName(QStringLiteral("OpenBackupFolder"));
+}
+
+// The fleet dialog is made afresh each time: the ports that open now, nothing left of the last
+// run. It sends the memory as it stands and never changes it.
+void MainWindow::ProgramSeveralRadios() {
+    if (document_->Busy() || radio_->Transferring()) {
+        return;
+    }
+    port_->WaitForSearch();
+    search_->WaitForEnd();
+    FleetDialog dialog(*document_, op_, files_->Dialogs(), this);
+    connect(&dialog, &FleetDialog::StatusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    dialog.Run();
 }
 
 // The keyboard's order runs through the editor and the list, then along the frames; the
@@ -259,7 +284,7 @@ void MainWindow::SetFocusOrder() {
         order.append(centralWidget()->findChild<QWidget*>(QLatin1String(name)));
     }
     order << FileSave << FileOpen << Upload << Download << SelAll << ClearAll << EraseCurr
-          << EraseAll << port_;
+          << EraseAll << port_ << FindRadio;
     for (qsizetype i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -272,6 +297,9 @@ void MainWindow::Connect() {
     connect(radio_, &RadioCommands::StatusMessage, this, showStatus);
     connect(files_, &FileCommands::StatusMessage, this, showStatus);
     connect(radio_, &RadioCommands::PortWanted, port_, &PortBox::WaitForSearch);
+    connect(radio_, &RadioCommands::PortWanted, search_, &RadioSearch::WaitForEnd);
+    connect(search_, &RadioSearch::StatusMessage, this, showStatus);
+    connect(FindRadio, &QPushButton::clicked, search_, &RadioSearch::Find);
     connect(radio_, &RadioCommands::DumpAsked, files_, &FileCommands::WriteChannelDump);
     connect(document_, &Document::CaptionChanged, this, &QWidget::setWindowTitle);
 

@@ -19,6 +19,7 @@ class Document;
 class FileCommands;
 class MemorySummary;
 class PortBox;
+class RadioSearch;
 class RadioCommands;
 class TransferView;
 class WindowDialogs;
@@ -26,8 +27,9 @@ class WindowMenus;
 
 // The main window (frmKLD540): the channel editor over the document, the memory summary (or,
 // while a transfer runs, its progress in that place), the File, Data Transfer, Erase and
-// COM Port frames, and the File, Extras and Help menus. The window arranges them and wires their
-// buttons; what each does is its own, and they hear of each other's changes through the document.
+// COM Port frames (the port box and Find Radio), and the File, Extras and Help menus. The window
+// arranges them and wires their buttons; what each does is its own, and they hear of each other's
+// changes through the document.
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
@@ -63,6 +65,7 @@ class MainWindow : public QMainWindow {
     void BuildEditMenu();
     void BuildExtrasMenu();
     void ArrangeTransferButtons();
+    void ProgramSeveralRadios();
     void SetFocusOrder();
     void RestoreWindowSize();
     void Connect();
@@ -78,6 +81,7 @@ class MainWindow : public QMainWindow {
     MemorySummary* summary_;
     TransferView* transfer_;
     PortBox* port_ = nullptr;
+    RadioSearch* search_ = nullptr;  // Find Radio
     FileCommands* files_ = nullptr;
     RadioCommands* radio_ = nullptr;
     std::unique_ptr<DesktopSettings> desktop_;  // the window's size and the recent files
@@ -101,6 +105,7 @@ class MainWindow : public QMainWindow {
     QPushButton* EraseCurr = nullptr;
     QPushButton* EraseAll = nullptr;
     QGroupBox* PortFrame = nullptr;
+    QPushButton* FindRadio = nullptr;
     QPushButton* DumpChnlData = nullptr;
 };
 

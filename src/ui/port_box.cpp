@@ -1,8 +1,10 @@
 #include "port_box.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QStyle>
 #include <QThread>
 #include <QTimer>
 #include <memory>
@@ -75,11 +77,18 @@ void PortBox::StartSearch() {
             const QString text = currentText();
             const Quiet quiet{this};
             clear();
+            // The adapter's maker, model and serial number tell two cables apart; the entry's
+            // data stays the port's number, which is all the check and KLD540.ini use.
             for (const PortEntry& port : *found) {
-                addItem(QStringLiteral("COM%1  %2").arg(port.number).arg(ToQ(port.device)),
+                const std::string adapter = port.AdapterText();
+                addItem(QStringLiteral("COM%1  %2").arg(port.number).arg(FromSystem(port.device)) +
+                            (adapter.empty() ? QString() : "  " + FromSystem(adapter)),
                         port.number);
             }
             setEditText(text);
+            // The list may be wider than the box; it opens wide enough to show each entry whole.
+            view()->setMinimumWidth(view()->sizeHintForColumn(0) +
+                                    style()->pixelMetric(QStyle::PM_ScrollBarExtent));
         }
         emit PortsFound();
     });
@@ -101,14 +110,19 @@ void PortBox::focusOutEvent(QFocusEvent* event) {
     }
 }
 
-void PortBox::CheckPort() {
+bool PortBox::UsePort(int number) {
+    setEditText(PortText(number));
+    return CheckPort();
+}
+
+bool PortBox::CheckPort() {
     if (document_.Busy()) {
-        return;
+        return false;
     }
     const int number = PortNumberFromText(FromQ(currentText()));
     if (number == document_.Memory().PortNumber && number > 0) {
         setEditText(PortText(number));
-        return;  // the port in use, already kept
+        return true;  // the port in use, already kept
     }
     WaitForSearch();
     const std::optional<std::string> why =
@@ -119,7 +133,7 @@ void PortBox::CheckPort() {
     if (why) {
         op_.Tell(InvalidPortMessage(*why));
         ShowPortInUse();
-        return;
+        return false;
     }
     setEditText(PortText(number));
     const bool kept = document_.KeepSetting([&](ChannelMemory& memory, const ProgramState& state) {
@@ -131,6 +145,7 @@ void PortBox::CheckPort() {
                                           "written, so the next start will not remember it.")
                                .arg(number));
     }
+    return true;
 }
 
 }  // namespace kld::ui

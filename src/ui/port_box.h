@@ -12,9 +12,9 @@ namespace kld::ui {
 class Document;
 
 // The port box (CommPort): the port in use, and a list of the ports that can be opened with
-// their devices ("COM33  /dev/ttyUSB0"). A port typed or picked there is checked as the
-// operator leaves the box or presses Enter, and kept in KLD540.ini; typed text never becomes an
-// entry of the list.
+// their devices and USB adapters ("COM33  /dev/ttyUSB0  FTDI, FT232R USB UART, serial A10KX3D2"). A
+// port typed or picked there is checked as the operator leaves the box or presses Enter, and kept
+// in KLD540.ini; typed text never becomes an entry of the list.
 class PortBox : public QComboBox {
     Q_OBJECT
   public:
@@ -31,6 +31,9 @@ class PortBox : public QComboBox {
     // Returns once the search has ended: it opens every port in turn, and a port it holds at the
     // moment a transfer opens that port would look "in use".
     void WaitForSearch();
+    // Makes COM`number` the port in use as a port typed there would be: checked, then kept in
+    // KLD540.ini. False, with the reason told, when it will not open.
+    bool UsePort(int number);
     // While the window asks whether it may close, leaving the box checks nothing.
     void HoldLeaveCheck(bool hold) { held_ = hold; }
 
@@ -42,7 +45,7 @@ class PortBox : public QComboBox {
     void focusOutEvent(QFocusEvent* event) override;
 
   private:
-    void CheckPort();
+    bool CheckPort();
 
     Document& document_;
     Operator& op_;

@@ -127,6 +127,9 @@ std::vector<Tip> ListAndButtonTips() {
                              .arg(kFirstPortNumber)
                              .arg(kLastPortNumber) +
                          ports},
+        {"FindRadio", QStringLiteral("Ask every port that opens whether a radio answers there,\n"
+                                     "and use the port where one does. Nothing is written "
+                                     "into the radio.")},
         {"DumpChnlData", QStringLiteral("Asks for a count: 0 writes the channel data dump,\n"
                                         "any other runs the transfer test that many times.")},
     };
@@ -150,6 +153,22 @@ std::vector<Tip> DialogTips() {
         {"frmSquelch/cmdCancel", QStringLiteral("Close, keeping the level as it was.")},
         {"frmIteration/Iterations", QStringLiteral("0 writes the channel data dump; 1 to 32767 "
                                                    "runs the transfer test that many times.")},
+        {"frmFleet/FleetTable",
+         QStringLiteral("The ports that open. Tick the port of each radio to program;\n"
+                        "each row shows its radio's progress and outcome.")},
+        {"frmFleet/FleetErase",
+         QStringLiteral("Ticked: a radio whose memory must be cleared before the channels\n"
+                        "are sent is read into the backups folder, then erased.\n"
+                        "Not ticked: such a radio is left as it was.")},
+        {"frmFleet/FleetVerify",
+         QStringLiteral("Read each radio back after sending and compare it with what was sent.")},
+        {"frmFleet/FleetRefresh", QStringLiteral("List the ports that open now.")},
+        {"frmFleet/FleetStart",
+         QStringLiteral("Send the memory in the window to every radio ticked, all at once.")},
+        {"frmFleet/FleetStop", QStringLiteral("Stop every radio; each ends its transfer cleanly.")},
+        {"frmFleet/FleetSaveReport",
+         QStringLiteral("Save a row per radio (port, version, outcome, verify, backup) as CSV.")},
+        {"frmFleet/FleetClose", QStringLiteral("Close; radios still running are stopped first.")},
         {"frmIteration/cmdOK", QStringLiteral("Start.")},
         {"frmIteration/cmdCancel", QStringLiteral("Close without doing anything.")},
     };
@@ -163,7 +182,11 @@ void ExplainControls(QWidget& window) {
             const QString path = QLatin1String(tip.first);
             QWidget* control = nullptr;
             if (const qsizetype slash = path.indexOf(u'/'); slash >= 0) {
-                if (auto* dialog = window.findChild<QDialog*>(path.left(slash))) {
+                // A dialog made later explains itself: it is then the window given.
+                auto* dialog = window.objectName() == path.left(slash)
+                                   ? qobject_cast<QDialog*>(&window)
+                                   : window.findChild<QDialog*>(path.left(slash));
+                if (dialog != nullptr) {
                     control = dialog->findChild<QWidget*>(path.mid(slash + 1));
                 }
             } else {
