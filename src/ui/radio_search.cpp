@@ -83,7 +83,9 @@ void RadioSearch::WaitForEnd() {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     // Its end is dealt with now, so the port it finds is in use before the transfer opens one.
+    endingForTransfer_ = true;
     QCoreApplication::sendPostedEvents(this);
+    endingForTransfer_ = false;
 }
 
 void RadioSearch::Conclude(const std::vector<PortEntry>& asked,
@@ -109,6 +111,12 @@ void RadioSearch::Conclude(const std::vector<PortEntry>& asked,
         return;
     }
     std::size_t chosen = 0;
+    if (found.size() > 1 && endingForTransfer_) {
+        emit StatusMessage(QStringLiteral("%1 radios answered; the port in use is as it was. Press "
+                                          "Find Radio again to choose one.")
+                               .arg(found.size()));
+        return;
+    }
     if (found.size() > 1) {
         QStringList lines;
         for (const FoundRadio& radio : found) {

@@ -48,6 +48,9 @@ class RadioSearch : public QObject {
     std::function<bool()> transferring_;
     QWidget* window_;
     QThread* search_ = nullptr;
+    // The search is being ended for a transfer about to start: no list is offered then, as no
+    // question may open in the middle of a transfer's start.
+    bool endingForTransfer_ = false;
 };
 
 }  // namespace kld::ui
