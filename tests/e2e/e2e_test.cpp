@@ -28,6 +28,7 @@
 #include "../test_memory.h"
 #include "cli_transfer_host.h"
 #include "codecs.h"
+#include "csv_text.h"
 #include "data_file.h"
 #include "port_names.h"
 #include "program_state.h"
@@ -474,28 +475,21 @@ TEST_F(EndToEnd, AFleetOfFourWhereOneVanishesAndOneCorrupts) {
     EXPECT_EQ(std::pair(run.status, ReadBytes(dir_ / "plan.540")), std::pair(1, planBytes))
         << run.err;
     EXPECT_NE(run.out.find("2 of 4 radios programmed."), std::string::npos) << run.out;
-    std::istringstream report(ReadBytes(dir_ / "report.csv"));
-    std::vector<std::string> rows;
-    for (std::string row; std::getline(report, row);) {
-        rows.push_back(row);
+    // Each row's port, verify and outcome; the device, stamp and seconds vary.
+    using Row = std::tuple<std::string, std::string, std::string, bool>;
+    std::vector<Row> rows;
+    const std::string report = ReadBytes(dir_ / "report.csv");
+    csv::CsvReader reader(report);
+    for (csv::CsvRow row; reader.Next(row, 9);) {
+        rows.emplace_back(row.fields.at(0), row.fields.at(5), row.fields.at(8).substr(0, 18),
+                          row.fields.at(7).find("radio-before-erase") != std::string::npos);
     }
-    ASSERT_EQ(rows.size(), 5u) << report.str();
-    EXPECT_EQ(rows[0], "Port,Device,Radio Version,Stamp,Channels,Verify,Seconds,Backup,Outcome\r");
-    // Each row's port, verify and outcome (the device, stamp, seconds and backup vary).
-    const auto cells = [](const std::string& row) {
-        std::vector<std::string> cells;
-        std::istringstream fields(row);
-        for (std::string cell; std::getline(fields, cell, ',');) {
-            cells.push_back(cell);
-        }
-        return std::tuple(cells.at(0), cells.at(5), cells.at(8).substr(cells.at(8)[0] == '"', 18),
-                          cells.at(7).find("radio-before-erase") != std::string::npos);
-    };
-    EXPECT_EQ(cells(rows[1]), std::tuple("COM40", "Verify OK", "Transfer Complete.", true));
-    EXPECT_EQ(cells(rows[2]), std::tuple("COM41", "", "Communication Erro", true));
-    EXPECT_EQ(cells(rows[3]),
-              std::tuple("COM42", "Channel 014 differs", "Transfer Complete.", true));
-    EXPECT_EQ(cells(rows[4]), std::tuple("COM43", "Verify OK", "Transfer Complete.", true));
+    EXPECT_EQ(rows, (std::vector<Row>{{"Port", "Verify", "Outcome", false},
+                                      {"COM40", "Verify OK", "Transfer Complete.", true},
+                                      {"COM41", "", "Communication Erro", true},
+                                      {"COM42", "Channel 014 differs", "Transfer Complete.", true},
+                                      {"COM43", "Verify OK", "Transfer Complete.", true}}))
+        << report;
     StopSim();
     ExpectSameRecords(ReadPlan(dir_ / "sent40.540"), PlanMemory());
     ExpectSameRecords(ReadPlan(dir_ / "sent43.540"), PlanMemory());
