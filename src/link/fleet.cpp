@@ -1,7 +1,6 @@
 #include "fleet.h"
 
 #include <algorithm>
-#include <ctime>
 #include <thread>
 
 #include "csv_text.h"
@@ -140,17 +139,6 @@ std::string FleetReportCsv(const std::vector<RadioReport>& rows) {
                               NumberText(row.seconds), row.backup, outcome});
     }
     return text;
-}
-
-std::chrono::steady_clock::time_point WorkerTransferHost::Now() {
-    return std::chrono::steady_clock::now();
-}
-
-std::tm WorkerTransferHost::LocalTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
 }
 
 void WorkerTransferHost::Pause(std::chrono::milliseconds duration) {

@@ -72,13 +72,11 @@ struct RadioProgress {
 // The host of a transfer on a thread of its own: the real clock, waits that block on the device
 // (no processor time is spent waiting), the progress kept where another thread can look at it,
 // and a stop that can be asked for from anywhere.
-class WorkerTransferHost : public TransferHost {
+class WorkerTransferHost : public RealClockTransferHost {
   public:
     explicit WorkerTransferHost(std::chrono::seconds answerLimit = std::chrono::seconds(30))
         : answerLimit_(answerLimit) {}
 
-    std::chrono::steady_clock::time_point Now() override;
-    std::tm LocalTime() override;
     void Pause(std::chrono::milliseconds duration) override;
     void WaitForData(SerialDevice& device, std::chrono::milliseconds bound) override;
     void ShowProgress(bool /*transferring*/) override {}

@@ -42,4 +42,12 @@ class TransferHost {
     virtual bool CancelRequested() { return false; }
 };
 
+// The clocks of every real program: the monotonic one and the local time. (The tests' host runs a
+// fake clock instead.)
+class RealClockTransferHost : public TransferHost {
+  public:
+    std::chrono::steady_clock::time_point Now() override;
+    std::tm LocalTime() override;
+};
+
 }  // namespace kld

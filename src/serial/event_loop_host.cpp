@@ -10,17 +10,6 @@
 
 namespace kld {
 
-std::chrono::steady_clock::time_point EventLoopTransferHost::Now() {
-    return std::chrono::steady_clock::now();
-}
-
-std::tm EventLoopTransferHost::LocalTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
-
 void EventLoopTransferHost::Pause(std::chrono::milliseconds duration) {
     if (QCoreApplication::instance() == nullptr) {
         std::this_thread::sleep_for(duration);

@@ -16,10 +16,8 @@ namespace kld {
 // (The other way, a worker thread that owns the port, would need the memory to be shared with
 // the window while records arrive; waiting in a local event loop keeps one thread and one
 // memory.)
-class EventLoopTransferHost : public TransferHost {
+class EventLoopTransferHost : public RealClockTransferHost {
   public:
-    std::chrono::steady_clock::time_point Now() override;
-    std::tm LocalTime() override;
     // Window events are processed during the pause too.
     void Pause(std::chrono::milliseconds duration) override;
     // QtSerialDevice waits in a local event loop on the application's thread.

@@ -137,15 +137,23 @@ bool FleetDialog::Running() const {
     return fleet_ && fleet_->Running();
 }
 
+std::vector<int> FleetDialog::TickedRows() const {
+    std::vector<int> rows;
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        if (table_->item(row, kPort)->checkState() == Qt::Checked) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
 void FleetDialog::ListPorts() {
     if (Running()) {
         return;
     }
     std::vector<int> ticked;
-    for (int row = 0; row < table_->rowCount(); ++row) {
-        if (table_->item(row, kPort)->checkState() == Qt::Checked) {
-            ticked.push_back(ports_[static_cast<std::size_t>(row)].number);
-        }
+    for (const int row : TickedRows()) {
+        ticked.push_back(ports_[static_cast<std::size_t>(row)].number);
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ports_ = FindOpenablePorts();
@@ -188,12 +196,7 @@ void FleetDialog::Start() {
     if (Running()) {
         return;
     }
-    std::vector<int> rows;
-    for (int row = 0; row < table_->rowCount(); ++row) {
-        if (table_->item(row, kPort)->checkState() == Qt::Checked) {
-            rows.push_back(row);
-        }
-    }
+    const std::vector<int> rows = TickedRows();
     if (rows.empty()) {
         op_.Tell(DialogMessage("No port is ticked.", Icon::Information, Buttons::Ok,
                                "Tick the port of each radio to program."));

@@ -47,6 +47,8 @@ class FleetDialog : public QDialog {
     void reject() override;
 
   private:
+    // The rows whose port is ticked to take part.
+    std::vector<int> TickedRows() const;
     void Follow();
     void Finish();
     void ShowIdle();
