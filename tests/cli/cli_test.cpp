@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
+#include "../cases.h"
 #include "../test_memory.h"
 #include "cli_run.h"
 #include "compare.h"
@@ -67,72 +69,25 @@ TEST(Cli, StatusAndMessages) {
     write("tones.540", tones), write("wide.540", wide);
     test::WriteBytes(dir / "a.txt", TextListing(ResetMemory()));
     test::WriteBytes(dir / "odd.540", "this is no channel file\r\n");
-    test::WriteBytes(dir / "bad.csv",
-                     "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
-                     "005,1,Narrow,150.0040,Noise,Noise\n006,1,FM,150.0000,Noise,Noise\n");
-    test::WriteBytes(dir / "mixed.csv",
-                     "Channel,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
-                     "005,1,Narrow,150.0000,Noise,Noise\n006,1,Narrow,180.0000,Noise,Noise\n");
-    test::WriteBytes(dir / "long.csv",
-                     "Channel,Description,List,Mode,RxFrequency,RxSquelch,TxSquelch\n"
-                     "005,Green Dot,1,Narrow,150.0000,Noise,Noise\n");
-    const auto unreadable = [&dir](const std::string& name) {
-        return "Error reading file.\n" + name + ": there is no such file in " +
-               fs::canonical(dir.Path()).string() + "\n\n";
-    };
-    const std::string notOurs =
-        "Unrecognised Format - Do you wish to try to import as old .540 file?\n\n";
-    const std::string diff = DiffText(CompareMemories(ResetMemory(), b));
-    // The check's messages, each followed by a blank line; the question about the modes declined.
-    const std::string invalid = "Memory data contains invalid data\n\n";
-    const std::string modes =
-        "The following operating modes are used in the memory data but are currently disabled:\n\n"
-        "    Analog Wideband\n\nDo you wish to update memory data to use a valid mode?\n\nPress OK "
-        "to update data or CANCEL to leave data unchanged\n\n";
-    const std::tuple<const char*, CliRun> rows[] = {
-        {"listing missing.540", {1, "", unreadable("missing.540")}},
-        {"listing -- -o", {0, TextListing(ResetMemory()), ""}},
-        {"listing -- --help", {1, "", unreadable("--help")}},
-        {"convert odd.540 -o out.540", {1, "", notOurs}},
-        {"convert a.540 -o no-folder/out.540",
-         {1, "",
-          "Error writing to file.\nout.540: the folder " + fs::canonical(dir.Path()).string() +
-              "/no-folder does not exist\n\n"}},
-        {"import-csv missing.csv -o out.540", {1, "", unreadable("missing.csv")}},
-        // A CSV plan with any refused cell is not imported: every reason on stderr.
-        {"import-csv bad.csv -o out.540",
-         {1, "",
-          "bad.csv: Line 2, column RxFrequency: 150.0040 MHz is not on the 2.5 kHz or 6.25 kHz "
-          "raster\nbad.csv: Line 3, column Mode: \"FM\" is no mode: Wide, Narrow or Digital\n"
-          "kld540-cli: nothing was imported\n"}},
-        // Asked to, the rows the radio cannot use are left out and said, the rest imported.
-        {"import-csv mixed.csv -o part.540 --skip-bad-rows",
-         {0, "",
-          "mixed.csv: skipped: Line 3, column RxFrequency: 180.0000 MHz is outside 136 to 174 "
-          "MHz\n"}},
-        // A name longer than the radio keeps is cut and said, the plan imported.
-        {"import-csv long.csv -o cut.540",
-         {0, "",
-          "long.csv: warning: Line 2, column Description: \"Green Dot\" cut to \"Green Do\"\n"}},
-        {"check a.540", {0, "", ""}},
-        {"check tones.540",
-         {1, "",
-          "These channels cannot be sent to the radio:\nChannel 007: Rx Tone: position 57 is not "
-          "in its table; Tx Code: position -3 is not in its table\n\n"}},
-        {"diff a.540 a.txt", {0, "", ""}},
-        {"diff a.540 b.540", {1, diff, ""}},
-        {"diff a.540 missing.540", {1, "", unreadable("missing.540")}},
-        {"diff missing.540 a.540", {1, "", unreadable("missing.540")}},
-        {"diff odd.540 a.540", {1, "", notOurs}},
-        {"check wide.540 -o kept.540", {1, "", invalid + modes}},
-        // The listing shows the messages but succeeds, and leaves the modes alone.
-        {"listing wide.540", {0, TextListing(wide), invalid + modes}},
-        // Allowing wideband on the command line silences the question.
-        {"--modes 'w n d' check wide.540", {1, "", invalid}},
-        {"check wide.540 --repair-modes -o fixed.540", {1, "", invalid + modes}},
-    };
-    for (const auto& [args, run] : rows) {
-        EXPECT_EQ(Cli(dir, args), run) << args;
+    for (const char* plan : {"bad.csv", "mixed.csv", "long.csv"}) {  // refused rows, a long name
+        fs::copy_file(fs::path(KLD_CASES_DIR) / plan, dir / plan);
+    }
+    // The rows of cases/status_and_messages.txt, with the texts that depend on the run filled in.
+    const std::map<std::string, std::string> filled = {
+        {"{dir}", fs::canonical(dir.Path()).string()},
+        {"{listing a.540}", TextListing(ResetMemory())},
+        {"{listing wide.540}", TextListing(wide)},
+        {"{diff}", DiffText(CompareMemories(ResetMemory(), b))}};
+    for (test::Cells row : test::Cases("status_and_messages.txt")) {
+        for (std::string& cell : row) {
+            for (const auto& [name, text] : filled) {
+                for (std::size_t at; (at = cell.find(name)) != std::string::npos;) {
+                    cell.replace(at, name.size(), text);
+                }
+            }
+        }
+        EXPECT_EQ(Cli(dir, row.at(0)), (CliRun{std::stoi(row.at(1)), row.at(2), row.at(3)}))
+            << row.at(0);
     }
     EXPECT_TRUE(!fs::exists(dir / "out.540") && fs::exists(dir / "cut.540") &&
                 fs::exists(dir / "part.540"));

@@ -1,5 +1,7 @@
 #include "channel_editor.h"
 
+#include <sstream>
+
 #include "core_support.h"
 
 namespace kld::test {
@@ -52,95 +54,67 @@ TEST(ChannelEditor, FollowRulesModeListAndChannelBox) {
     EXPECT_EQ(std::pair(int{memory.Current}, op.beeps), std::pair(231, 1));
 }
 
-// "Save Record" on channel `index` as shown and then edited by the row, with the modes the row
-// enables. Channel 5 was received in list 2 and is shown in duplex on 150 MHz with CTCSS/DCS
-// squelch, channel 7 was made here in list 2, 9 is a shadow in list 6, and list 4 is full. The
-// summary: the messages, then "stored" with the record's Select, Scan, mode and squelch letters,
-// the next channel, the lists whose counts changed, what the window must refill and whether the
-// settings file was written; or "refused", which changes nothing.
+// The edits of a row of cases/store.txt made to the values shown; false for "ini=fails".
+bool Edit(const std::string& edits, V& v, M& memory) {
+    std::istringstream words(edits);
+    bool iniWritten = true;
+    for (std::string word; words >> word;) {
+        const std::string box = word.substr(0, word.find('=')), value = word.substr(box.size() + 1);
+        if (box == "list") {
+            v.list = value == "none" ? std::nullopt : std::optional(Int(value));
+        } else if (box == "mode") {
+            v.mode = Int(value);
+        } else if (box == "rxFreq" || box == "txFreq") {
+            (box == "rxFreq" ? v.rxFreq : v.txFreq) = value;
+        } else if (box == "rxSquelch") {
+            v.rxSquelch.reset();
+        } else if (box == "txSquelch") {
+            v.txSquelch = value.at(0);
+        } else if (box == "current") {
+            memory.Current = static_cast<S>(Int(value));
+        } else {
+            iniWritten = false;
+            EXPECT_EQ(word, "ini=fails");
+        }
+    }
+    return iniWritten;
+}
+
+// "Save Record" as each row of cases/store.txt says: the messages, and what the store did.
 TEST(ChannelEditor, StoreListsFlagsModeCheckAndRefusals) {
-    const std::string missing = "The channel was not stored: nothing is chosen in\n\n    ";
-    const std::string choose =
-        "\n\nMake a choice there, then store the channel again.|Save Record!refused";
-    const std::string noList = missing + "List" + choose;
-    const std::string moved =
-        "Selected Operating Mode is currently disabled in the radio\n\nMode will be changed to a "
-        "valid choice|Radio Operating Modes!stored C1 20 ";
-    const std::string notWritten =
-        "The default channel is stored, but KLD540.ini could not be written.\n\nCheck that the "
-        "program's folder can be written to, then store the default channel again to keep it for "
-        "the next start.|Settings File!";
-    const struct {
-        std::uint8_t enabled;
-        int index;
-        void (*edit)(V&, M&);
-        std::string summary;
-        bool iniWritten = true;
-    } rows[] = {
-        // clang-format off
-        {0x30, 6, [](V& v, M&) { v.list = 0; }, "stored A1 00 1xx next 7 0+1"},
-        {0x30, 7, [](V&, M&) {}, "stored A1 20 1xx next 8"},
-        {0x30, 7, [](V& v, M&) { v.list = 3; }, "stored A1 30 1xx next 8 2-1 3+1"},  // no 0x04
-        {0x30, 5, [](V& v, M&) { v.list = 3; }, "stored C5 30 1tc next 6 2-1 3+1"},
-        {0x30, 5, [](V&, M&) {}, "stored C1 20 1tc next 6"},
-        {0x30, 0, [](V& v, M&) { v.list = 5; }, "stored 81 50 1xx next 1 saved"},  // in no list
-        {0x30, 0, [](V& v, M&) { v.list = 5; }, notWritten + "stored 81 50 1xx next 1 saved", false},
-        {0x30, 232, [](V&, M&) {}, "stored 81 F1 1xx next 1"},  // a guard keeps its list
-        {0x30, 230, [](V& v, M&) { v.list = 1; }, "stored A1 10 1xx next 231 1+1"},
-        {0x30, 9, [](V&, M&) {}, "stored A1 60 1xx next 10"},  // not counted, in its list
-        {0x30, 5, [](V& v, M&) { v.mode = kModeWide, v.txFreq = "157.0000"; }, "stored C1 20 0tc next 6"},  // marine
-        {0x30, 5, [](V& v, M&) { v.mode = kModeWide; }, moved + "1tc next 6 selected"},
-        {0x10, 5, [](V& v, M&) { v.mode = kModeWide, v.rxSquelch.reset(); }, moved + "2mg next 6 selected lists"},
-        {0x40, 5, [](V& v, M&) { v.mode = kModeDigital, v.rxSquelch.reset(), v.txSquelch = 'i'; },
-         moved + "0xx next 6 selected lists"},
-        {0x00, 5, [](V&, M&) {}, moved + "1tc next 6"},  // nothing to replace it with
-        {0x30, 5, [](V& v, M&) { v.rxFreq = "180", v.txFreq = "100"; },
-         "Invalid Rx Frequency;Rx Frequency not valid;Invalid Tx Frequency;Tx Frequency not valid;refused"},
-        {0x30, 5, [](V& v, M&) { v.list.reset(); }, noList},
-        {0x10, 5, [](V& v, M&) { v.mode = kModeWide, v.list.reset(); }, noList},  // nothing replaced
-        {0x30, 5, [](V& v, M&) { v.list = 4; }, noList},  // full
-        {0x30, 5, [](V& v, M&) { v.list = 15; }, noList},  // never offered
-        {0x30, 5, [](V& v, M&) { v.rxSquelch.reset(), v.txSquelch = kSqlMonitor; },
-         missing + "Rx Squelch Mode\n    Tx Squelch Mode" + choose},
-        // No mode chosen is refused whatever is enabled, never replaced, never "disabled".
-        {0x00, 5, [](V& v, M&) { v.mode = -1; }, missing + "Operating Mode" + choose},
-        {0x30, 5, [](V& v, M&) { v.mode = -1; }, missing + "Operating Mode" + choose},
-        {0x70, 5, [](V& v, M&) { v.mode = 3, v.list.reset(); }, missing + "List\n    Operating Mode" + choose},
-        {0x10, 5, [](V& v, M&) { v.mode = -7, v.rxSquelch.reset(); }, missing + "Operating Mode\n    Rx Squelch Mode" + choose},
-        {0x30, 0, [](V&, M& m) { m.Current = 233; }, "refused"},  // names no record
-        // clang-format on
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.summary);
+    for (const Cells& row : Cases("store.txt")) {
+        SCOPED_TRACE(row.at(3));
+        const int index = Int(row.at(1));
         M memory = CleanMemory();
-        memory.ZoneCounts[4] = kMaxChannelsPerZone, memory.EnabledModes = row.enabled;
+        memory.ZoneCounts[4] = kMaxChannelsPerZone;
+        memory.EnabledModes = static_cast<std::uint8_t>(Int(row.at(0)));
         ChannelRecord& five = Define(memory, 5, 0xC0);
         five.TFrq = "150.0000", five.RSql = kSqlCtcss, five.TSql = kSqlDcs;
         Define(memory, 7, 0xA0), Define(memory, 9, 0xA1, 6).Shad = 3, --memory.ZoneCounts[6];
-        V values = Shown(memory, row.index);
-        row.edit(values, memory);
+        V values = Shown(memory, index);
+        const bool iniWritten = Edit(row.at(2), values, memory);
         const M before = memory;
         ScriptedOperator op;
         bool saved = false;
         const StoreOutcome out =
-            StoreChannel(memory, values, op, [&] { return saved = true, row.iniWritten; });
+            StoreChannel(memory, values, op, [&] { return saved = true, iniWritten; });
         std::string summary = Texts(op.shown) + (out.stored ? "stored" : "refused");
         if (out.stored) {
-            const ChannelRecord& r = memory.Rec(row.index);
+            const ChannelRecord& r = memory.Rec(index);
             char text[40];
             std::snprintf(text, sizeof text, " %02X %02X %d%c%c next %d", r.Select, r.Scan, r.Mode,
                           r.RSql, r.TSql, out.next);
             summary += text;
             EXPECT_EQ(std::tuple(r.Prim, r.Chnl, int{memory.Current}, memory.Saved),
-                      std::tuple(row.index, row.index, out.next, false));
+                      std::tuple(index, index, out.next, false));
         } else {
             EXPECT_TRUE(memory.Records == before.Records && memory.Current == before.Current &&
                         memory.Saved);
         }
         summary += CountChanges(before, memory) + (out.modeSelected ? " selected" : "") +
                    (out.squelchLists ? " lists" : "") + (saved ? " saved" : "");
-        EXPECT_EQ(summary, row.summary);
-        EXPECT_EQ(out.defaultsWritten, row.iniWritten);
+        EXPECT_EQ(summary, row.at(3));
+        EXPECT_EQ(out.defaultsWritten, iniWritten);
     }
 }
 

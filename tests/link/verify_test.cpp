@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "../cases.h"
 #include "send_plan.h"
 #include "sim_rig.h"
 #include "tables.h"
@@ -68,19 +69,10 @@ TEST(VerifyCompare, NamesEachFieldThatDiffers) {
 // Against the simulated radio (a clean one is in the send selection's test): a corrupted record, a
 // radio answering rubbish, nothing to check. The program's own memory and state never change.
 TEST(VerifyRadio, ReportsOkTheCorruptedChannelOrTheTransfersFailure) {
-    const std::tuple<const char*, bool, Outcome, std::string> rows[] = {
-        {"--corrupt-record 12", true, Outcome::Complete,
-         "Verify found 1 difference:\n"
-         "Channel  Field        Sent     In radio\n"
-         "012      Description  \"Ch 12\"  \"Dh 12\"\n"},
-        // Rubbish, then a bad checksum on the next record, and again.
-        {"--garbage 2 --bad-checksum always --bad-checksum-for T20400000", true, Outcome::Checksum,
-         "Verify failed: Checksum Error 0\nTwo answers from the radio arrived damaged. It stopped "
-         "at step 0, receiving the memory (answer 1)."},
-        {"", false, Outcome::NothingSelected,
-         "Verify failed: No data selected for transfer to Radio\nNo channel is marked"},
-    };
-    for (const auto& [radio, select, outcome, report] : rows) {
+    for (const test::Cells& row : test::Cases("verify_radio.txt")) {
+        const std::string &radio = row.at(0), &report = row.at(3);
+        const bool select = row.at(1) == "yes";
+        const auto outcome = static_cast<Outcome>(std::stoi(row.at(2)));
         SCOPED_TRACE(radio);
         Rig rig(radio);
         rig.StampsAlike();
