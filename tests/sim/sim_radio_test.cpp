@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "../cases.h"
 #include "../sim_config.h"
 #include "../test_memory.h"
 #include "wire_codec.h"
@@ -25,39 +26,23 @@ ChannelMemory ResetMemory() {
     return memory;
 }
 
-// A conversation line by line, and the speed the radio then runs at. How it serves whole receives
-// and sends, and the speed after their end, the transfer tests show.
+// A conversation line by line (cases/conversation.txt), and the speed the radio then runs at. How
+// it serves whole receives and sends, and the speed after their end, the transfer tests show.
 TEST(SimRadioTest, AnswersAScriptedConversation) {
     SimRadio radio(test::SimConfigFrom("--version 021234"));
     radio.Memory() = ResetMemory();
-    const std::string stamp = "T20B00002120250607080910",
-                      record1 = W(RecordFrameText(*RecordImage(radio.Memory(), 1)));
-    const std::tuple<std::string, std::string, int> rows[] = {
-        {"hello\r", kRefused, kSlowRate},              // no frame
-        {W("T007000021020600"), kRefused, kSlowRate},  // level 2: two refusals
-        {W("T007000022020600"), kAccepted, kSlowRate},
-        {"T204000022D8\r", kRefused, kSlowRate},  // wrong checksum
-        {"T204000022d9\r", kRefused, kSlowRate},  // lower-case checksum
-        {"\n\r", "", kSlowRate},                  // line feed dropped, empty line ignored
-        {"T2040", "", kSlowRate},                 // a partial line waits for its CR
-        {"00022D9\r", W("T207000023021234"), kSlowRate},
-        {W("T2060000320060"), kRefused, kSlowRate},  // another speed
-        {W("T2060000320480"), kAccepted, kFastRate},
-        {W("T204000020"), W("T20B00002100000000000000"), kFastRate},
-        {W(stamp), kAccepted, kFastRate},
-        {W("T204000020"), W(stamp), kFastRate},
-        {W("T204000001"), W(stamp), kFastRate},      // the last line again
-        {W("T20B0000212025"), kRefused, kFastRate},  // a stamp too short
-        {W("T204000077"), kRefused, kFastRate},      // unknown command
-        {record1, kRefused, kFastRate},              // record frame outside a send
-        {W("T20400FF10"), kRefused, kFastRate},      // erase of channel 255
-        {W("T20400E710"), kAccepted, kFastRate},     // erase of 231
+    const auto wire = [&radio](std::string cell) {
+        for (std::size_t open; (open = cell.find('<')) != std::string::npos;) {
+            const std::size_t close = cell.find('>', open);
+            cell.replace(open, close + 1 - open, W(cell.substr(open + 1, close - open - 1)));
+        }
+        return cell == "{record 1}" ? W(RecordFrameText(*RecordImage(radio.Memory(), 1))) : cell;
     };
-    for (const auto& [sent, answer, rate] : rows) {
-        SCOPED_TRACE(sent);
-        radio.Receive(sent);
-        EXPECT_EQ(radio.TakeOutput(), answer);
-        EXPECT_EQ(radio.LineRate(), rate);
+    for (const test::Cells& row : test::Cases("conversation.txt")) {
+        SCOPED_TRACE(row.at(0));
+        radio.Receive(wire(row.at(0)));
+        EXPECT_EQ(radio.TakeOutput(), wire(row.at(1)));
+        EXPECT_EQ(radio.LineRate(), std::stoi(row.at(2)));
     }
     EXPECT_FALSE(radio.Memory().Rec(kGuard1).IsDefined());
 }
