@@ -170,24 +170,13 @@ TEST_F(FileCommands, BackupFolderSaysWhereItIsWhenItCannotBeShown) {
 // The simulated radio as COM7 of the ports folder. Radio.* waits out its 30-second silence.
 class Radio : public Window {
   protected:
-    void TearDown() override {
-        Window::TearDown();
-        sim.terminate();
-        sim.waitForFinished(5000);
-    }
     // The radio on, the window started, and the operator picks COM7 in the port box.
     void Connect(const QStringList& faults = {}, const std::string& commandLine = "") {
         test::WriteBytes(dir / "radio.540", EncodeDataFile(test::PlanMemory(), ProgramState{}));
         test::WriteBytes(dir / "debug.txt", "0040C142\n00418D0A\n");
-        // clang-format off
-        sim.start(QStringLiteral(KVRX540_SIM), QStringList{"--port", "7", "--ports-dir",
-            Q(dir / "ports"), "--load", Q(dir / "radio.540"), "--debug-log", Q(dir / "debug.txt"),
-            "--quiet"} + faults);
-        // clang-format on
-        ASSERT_TRUE(sim.waitForStarted());
-        for (int i = 0; i < 200 && !sim.readAllStandardOutput().contains("ready"); ++i) {
-            sim.waitForReadyRead(50);
-        }
+        StartSim(7,
+                 QStringList{"--load", Q(dir / "radio.540"), "--debug-log", Q(dir / "debug.txt")} +
+                     faults);
         Start(commandLine);
         auto* port = Find<QComboBox>("CommPort");
         port->setFocus();
@@ -222,8 +211,6 @@ class Radio : public Window {
         }
         return {};
     }
-
-    QProcess sim;
 };
 
 using RadioCommands = Radio;

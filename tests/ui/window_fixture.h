@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPrinter>
+#include <QProcess>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -96,6 +97,23 @@ class Window : public ::testing::Test {
             window->close();
             window.reset();
         }
+        for (const auto& sim : sims) {
+            sim->terminate();
+            sim->waitForFinished(5000);
+        }
+    }
+    // The simulated radio as COM`port` of the ports folder, with its `options`, once it says it
+    // is ready.
+    void StartSim(int port, const QStringList& options = {}) {
+        auto& sim = sims.emplace_back(std::make_unique<QProcess>());
+        sim->start(QStringLiteral(KVRX540_SIM),
+                   QStringList{"--port", QString::number(port), "--ports-dir", Q(dir / "ports"),
+                               "--quiet"} +
+                       options);
+        ASSERT_TRUE(sim->waitForStarted());
+        for (int i = 0; i < 200 && !sim->readAllStandardOutput().contains("ready"); ++i) {
+            sim->waitForReadyRead(50);
+        }
     }
     Document& Doc() { return window->Doc(); }
     const ChannelMemory& Mem() { return window->Doc().Memory(); }
@@ -166,6 +184,7 @@ class Window : public ::testing::Test {
     ScriptedDialogs dialogs;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QSignalSpy> redrawn;  // the summary list's lines told to change
+    std::vector<std::unique_ptr<QProcess>> sims;
 };
 
 }  // namespace kld::ui
