@@ -13,14 +13,7 @@ int RunFind(Session& session, const VerbArgs& /*args*/) {
     const std::vector<FoundRadio> found =
         FindRadios(ports, kFindAnswerLimit, session.state.Version);
     if (found.empty()) {
-        std::string asked;
-        for (const PortEntry& port : ports) {
-            asked += (asked.empty() ? "" : ", ") + ("COM" + std::to_string(port.number));
-        }
-        Tell(session, {"No radio answered.",
-                       "Asked " + asked +
-                           ". Check that the cable is in, the radio is switched on and in "
-                           "programming mode, and that no other program is talking to it."});
+        Tell(session, NoRadioFailure(ports));
         return kExitFailed;
     }
     std::string list;

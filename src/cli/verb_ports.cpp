@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "qt_serial_device.h"
+#include "radio_finder.h"
 
 namespace kld::cli {
 
@@ -10,9 +11,7 @@ int RunPorts(Session& session, const VerbArgs& /*args*/) {
 
 int ListPorts(Session& session, const std::vector<PortEntry>& ports) {
     if (ports.empty()) {
-        session.err << "No serial port can be opened. Plug in the programming cable (or its USB "
-                       "adapter); if it is in, you may lack the right to use it (the dialout "
-                       "group) or another program holds it.\n";
+        Tell(session, NoPortFailure());
         return kExitFailed;
     }
     std::string list;

@@ -77,6 +77,23 @@ std::vector<FoundRadio> FindRadios(const std::vector<PortEntry>& ports,
     return found;
 }
 
+Failure NoPortFailure() {
+    return {"No serial port can be opened.",
+            "Plug in the programming cable (or its USB adapter); if it is in, you may lack the "
+            "right to use it (the dialout group) or another program holds it."};
+}
+
+Failure NoRadioFailure(const std::vector<PortEntry>& asked) {
+    std::string names;
+    for (const PortEntry& port : asked) {
+        names += (names.empty() ? "" : ", ") + ("COM" + std::to_string(port.number));
+    }
+    return {"No radio answered.",
+            "Asked " + names +
+                ". Check that the cable is in, the radio is switched on and in programming mode, "
+                "and that no other program is talking to it."};
+}
+
 std::string FoundRadioLine(const FoundRadio& found) {
     return "COM" + std::to_string(found.port.number) + "  " + found.port.device + "  " +
            found.identity.Text();

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "failure.h"
 #include "fleet.h"
 #include "program_state.h"
 #include "qt_serial_device.h"
@@ -37,6 +38,11 @@ std::unique_ptr<SerialDevice> MakePortLine(int port);
 
 // The device node COM<n> stands for, past any links the ports folder holds; empty without one.
 std::string DeviceNodeForPort(int number);
+
+// What to say when no port can be opened at all, and when ports were asked but no radio answered:
+// the message and what to check, the same from the command line and the window.
+Failure NoPortFailure();
+Failure NoRadioFailure(const std::vector<PortEntry>& asked);
 
 // "COM33  /dev/ttyUSB0  version 021100, protocol level 2, memory stamp 20261207101530".
 std::string FoundRadioLine(const FoundRadio& found);

@@ -90,24 +90,10 @@ void RadioSearch::WaitForEnd() {
 
 void RadioSearch::Conclude(const std::vector<PortEntry>& asked,
                            const std::vector<FoundRadio>& found) {
-    if (asked.empty()) {
-        emit StatusMessage(QStringLiteral("No serial port can be opened."));
-        op_.Tell(FindMessage("No serial port can be opened.",
-                             "Plug in the programming cable (or its USB adapter); if it is in, you "
-                             "may lack the right to use it (the dialout group) or another program "
-                             "holds it."));
-        return;
-    }
-    if (found.empty()) {
-        std::string names;
-        for (const PortEntry& port : asked) {
-            names += (names.empty() ? "" : ", ") + ("COM" + std::to_string(port.number));
-        }
-        emit StatusMessage(QStringLiteral("No radio answered."));
-        op_.Tell(FindMessage("No radio answered.",
-                             "Asked " + names +
-                                 ". Check that the cable is in, the radio is switched on and in "
-                                 "programming mode, and that no other program is talking to it."));
+    if (asked.empty() || found.empty()) {
+        const Failure failure = asked.empty() ? NoPortFailure() : NoRadioFailure(asked);
+        emit StatusMessage(FromSystem(failure.message));
+        op_.Tell(FindMessage(failure.message, failure.detail));
         return;
     }
     std::size_t chosen = 0;
