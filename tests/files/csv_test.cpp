@@ -3,8 +3,13 @@
 #include <algorithm>
 
 #include "../cases.h"
+#include "csv_cells.h"
+#include "csv_chirp.h"
+#include "csv_text.h"
 #include "file_io.h"
+#include "import_common.h"
 #include "plans.h"
+#include "tables.h"
 #include "temp_dir.h"
 
 namespace kld::test {
@@ -159,6 +164,101 @@ TEST(Csv, UnusableRowsAreLeftOutAndListedWhenAsked) {
     EXPECT_EQ(ImportCsv(Bytes(bad), none, CsvRows::SkipUnusable).Error(),
               ImportCsv(Bytes(bad), none).Error());
     EXPECT_EQ(none.Records, ResetMemory().Records);
+}
+
+// Every tone mode, duplex and mode CHIRP writes that this radio can store, a row each, and the
+// channels they make, as this program's own plan lists them; rows the radio cannot hold, each
+// refused for its one reason, import nothing.
+TEST(Csv, ChirpRowsMapToThisRadiosChannelsOrAreReported) {
+    const std::filesystem::path golden = KLD_GOLDEN_DIR;
+    ChannelMemory memory = ResetMemory();
+    const Result<CsvImport> refused =
+        ImportCsv(Bytes(ReadBytes(golden / "chirp-refused.csv")), memory);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.Error().detail, ReadBytes(golden / "chirp-refused.txt"));
+    EXPECT_TRUE(memory.Records == ResetMemory().Records);
+    const Result<CsvImport> result = ImportCsv(Bytes(ReadBytes(golden / "chirp.csv")), memory);
+    ASSERT_TRUE(result) << result.Error().detail;
+    EXPECT_TRUE(result->chirp);
+    ExpectGolden("chirp.export.csv", ExportCsv(memory));
+
+    // Lists fill sixteen at a time in Location order, whatever order the rows are in, and every
+    // location fits: fifteen lists of sixteen take 240 channels.
+    std::string plan =
+        "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+        "RxDtcsCode,CrossMode,Mode,TStep,Skip,Comment\r\n";
+    for (int location = 230; location >= 1; --location) {
+        plan += std::to_string(location) + ",,146.520000,,0,,88.5,88.5,023,NN,023,,FM,,,\n";
+    }
+    memory = ResetMemory();
+    ASSERT_TRUE(ImportCsv(Bytes(plan), memory).Ok());
+    EXPECT_EQ(std::tuple(memory.ZoneCounts[0], memory.ZoneCounts[1], memory.ZoneCounts[14]),
+              std::tuple(16, 16, 230 - 14 * 16));
+    EXPECT_EQ(std::tuple(ZoneOf(memory.Rec(16).Scan), ZoneOf(memory.Rec(17).Scan)),
+              std::tuple(0, 1));
+}
+
+// Each cell of cases/csv_cells.txt as the editor judges its box.
+TEST(CsvCells, EachCellIsJudgedAsTheEditorJudgesItsBox) {
+    const auto judged = [](auto judge) {
+        return CaseFn{1, [judge](const Cells& a) {
+                          std::string why;
+                          const auto value = judge(a[0], why);
+                          return value ? AsText(*value) : "refused: " + why;
+                      }};
+    };
+    ExpectCases(
+        "csv_cells.txt",
+        {{"Description", judged(csv::Description)},
+         {"Frequency", judged(csv::Frequency)},
+         {"Tone", judged(csv::Tone)},
+         {"DcsCode", judged(csv::DcsCodeCell)},
+         {"Record", {1, [](const Cells& a) { return AsText(csv::RecordOfCell(a[0])); }}},
+         {"SmallNumber", {1, [](const Cells& a) { return AsText(csv::SmallNumber(a[0])); }}}});
+}
+
+TEST(ImportCommon, NumSkipsEveryBlankAndFrequenciesTakeTheirFormat) {
+    ExpectCases(
+        "import_common.txt",
+        {{"Num", {1, [](const Cells& a) { return AsText(import::Num(a[0])); }}},
+         {"Frequency", {1, [](const Cells& a) { return import::ImportedFrequency(a[0]); }}}});
+}
+
+// The rows each text splits into, each as its line, its fields and the first field past two;
+// and the error that stopped the reading.
+TEST(CsvText, RowsAndFieldsAsRfc4180Has) {
+    const auto shown = [](std::string text) {
+        for (std::size_t at = 0; (at = text.find_first_of("\r\n", at)) != std::string::npos;) {
+            text.replace(at, 1, text[at] == '\r' ? "\\r" : "\\n");
+        }
+        return "[" + text + "]";
+    };
+    std::string out;
+    for (const auto& c : Cases("csv_text.txt")) {
+        out += c.at(0) + "\n";
+        csv::CsvReader reader(c.at(1));
+        for (csv::CsvRow row; reader.Next(row, 2);) {
+            out += "  line " + std::to_string(row.line) + ":";
+            for (const std::string& field : row.fields) {
+                out += " " + shown(field);
+            }
+            out += row.firstExtra ? " then field " + std::to_string(row.firstExtra) + "\n" : "\n";
+        }
+        out += reader.Error().empty() ? "" : "  " + reader.Error() + "\n";
+    }
+    ExpectGolden("csv_text.rows.txt", out);
+}
+
+TEST(CsvText, WritingQuotesWhereNeededAndMarksAreDropped) {
+    std::string out;
+    csv::AppendRow(out, {"plain", "a,b", "say \"hi\"", "two\r\nlines", "cr\r", ""});
+    EXPECT_EQ(out, "plain,\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",\"cr\r\",\r\n");
+    EXPECT_EQ(csv::WithoutByteOrderMark("\xEF\xBB\xBF"
+                                        "Channel"),
+              "Channel");
+    EXPECT_EQ(csv::WithoutByteOrderMark("\xEF\xBB"), "\xEF\xBB");
+    EXPECT_TRUE((csv::CsvRow{1, {" ", ""}, 0}).Blank());
+    EXPECT_FALSE((csv::CsvRow{1, {" ", ""}, 3}).Blank());
 }
 
 }  // namespace
