@@ -50,8 +50,7 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     // A cancelled printer dialog prints nothing; a chosen printer gets the listing.
     Click("PrintList");
     EXPECT_FALSE(fs::exists(dir / "list.pdf"));
-    dialogs.names = {Q(dir / "list.pdf")};
-    Click("PrintList");
+    ClickChoosing("PrintList", "list.pdf");
     EXPECT_GT(fs::exists(dir / "list.pdf") ? fs::file_size(dir / "list.pdf") : 0, 1000u);
     // A cancelled open leaves the memory as it was; compare names the channel changed since.
     StoreChannel(5, "Changed");
@@ -78,8 +77,7 @@ TEST_F(FileCommands, EachCommandThroughItsDialogs) {
     test::WriteBytes(dir / "junk.540", std::string(5 * 1024 * 1024, 'x'));
     op.shown.clear();
     for (const auto& [name, desc] : {std::pair("junk.540", ""), {"план ß.540", "Fire"}}) {
-        dialogs.names = {Q(dir / name)};
-        Click("FileOpen");
+        ClickChoosing("FileOpen", name);
         EXPECT_EQ(std::tuple(op.shown.size(), Mem().Rec(5).IsDefined(), Line(5).contains(desc),
                              Current(), Redrawn(0, kLastRecord)),
                   std::tuple(1u, *desc != '\0', true, 1, true));
@@ -104,8 +102,7 @@ TEST_F(FileCommands, PlanWithUnusableRowsAsksToImportTheRest) {
     for (const auto& [answer, imported, count] : rows) {
         op.shown.clear();
         op.answers = {answer};
-        dialogs.names = {Q(dir / "mixed.csv")};
-        Click("ImportCsv");
+        ClickChoosing("ImportCsv", "mixed.csv");
         ASSERT_FALSE(op.shown.empty());
         EXPECT_EQ(
             op.shown.front(),
@@ -140,8 +137,7 @@ TEST_F(FileCommands, StatusLineSaysWhatEachCommandDid) {
     };
     for (const auto& [command, name, said] : rows) {
         SCOPED_TRACE(command);
-        dialogs.names = {Q(dir / name)};
-        Click(command);
+        ClickChoosing(command, name);
         EXPECT_EQ(window->statusBar()->currentMessage(), said);
     }
 }

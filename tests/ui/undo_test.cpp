@@ -54,14 +54,7 @@ TEST_F(Undo, EveryStepComesBackAndGoesAgain) {
              ClickAnswering("CreateShadow", "frmShadow", "ShadChnl", "9", "cmdOK");
          }},
         {"Noise Squelch Level",
-         [this] {
-             QTimer::singleShot(0, [this] {
-                 auto* dialog = Find<QDialog>("frmSquelch");
-                 dialog->findChild<QLineEdit*>("SquelchValue")->setText("4");
-                 QTest::mouseClick(dialog->findChild<QAbstractButton*>("cmdOK"), Qt::LeftButton);
-             });
-             Click("NoiseSquelch");
-         }},
+         [this] { ClickAnswering("NoiseSquelch", "frmSquelch", "SquelchValue", "4", "cmdOK"); }},
         {"Erase",
          [this] {
              GoTo(9);  // the shadow: a channel made here simply goes
@@ -75,19 +68,10 @@ TEST_F(Undo, EveryStepComesBackAndGoesAgain) {
              GoTo(5);
              Click("Check3");  // the third line in view is the channel shown
          }},
-        {"Open File",
-         [this] {
-             dialogs.names = {Q(dir / "saved.540")};
-             Click("FileOpen");
-         }},
-        {"Import CSV",
-         [this] {
-             dialogs.names = {Q(dir / "plan.csv")};
-             Click("ImportCsv");
-         }},
+        {"Open File", [this] { ClickChoosing("FileOpen", "saved.540"); }},
+        {"Import CSV", [this] { ClickChoosing("ImportCsv", "plan.csv"); }},
     };
-    dialogs.names = {Q(dir / "saved.540")};  // opened again on the way
-    Click("FileSave");
+    ClickChoosing("FileSave", "saved.540");  // opened again on the way
     auto* undo = Find<QAction>("UndoStep");
     auto* redo = Find<QAction>("RedoStep");
     for (const auto& [name, step] : steps) {
@@ -112,8 +96,7 @@ TEST_F(Undo, EveryStepComesBackAndGoesAgain) {
         EXPECT_TRUE(shown() == after);
     }
     // Back to what was saved: closing asks nothing.
-    dialogs.names = {Q(dir / "saved.540")};
-    Click("FileSave");
+    ClickChoosing("FileSave", "saved.540");
     StoreChannel(7, "Later");
     keys(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(Doc().Saved());
@@ -122,8 +105,7 @@ TEST_F(Undo, EveryStepComesBackAndGoesAgain) {
     keys(Qt::Key_Y, Qt::ControlModifier);
     keys(Qt::Key_Y, Qt::ControlModifier);
     // Saved again under another name: back and forth, the caption names the file it is in.
-    dialogs.names = {Q(dir / "again.540")};
-    Click("FileSave");
+    ClickChoosing("FileSave", "again.540");
     keys(Qt::Key_Z, Qt::ControlModifier);
     keys(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_TRUE(Doc().Saved() && window->windowTitle().endsWith("again.540"));

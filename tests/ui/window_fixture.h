@@ -137,6 +137,11 @@ class Window : public ::testing::Test {
         return told;
     }
     void Click(const char* name) { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
+    // Clicks `command`, its file dialog answered with `name` in the test's folder.
+    void ClickChoosing(const char* command, const std::string& name) {
+        dialogs.names = {Q(dir / name)};
+        Click(command);
+    }
     // Records set up as a file or a radio would have left them.
     void Edit(const std::function<void(ChannelMemory&)>& change) {
         Doc().Apply("test", [&](ChannelMemory& memory, ProgramState&) {
