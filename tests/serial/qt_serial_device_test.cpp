@@ -41,7 +41,7 @@ TEST_F(PtyPort, LineCarriesBothWaysDrainsOnCloseAndFailsWhenPulled) {
     ASSERT_TRUE(device_.Write("T9030000FC\r"));
     EXPECT_EQ(pty_.Receive(11, 2s), "T9030000FC\r");
     // An answer, then a line longer than the receive buffer: it comes in pieces, but all of it
-    // comes (that a wait for data does not spin, the paced end-to-end test shows).
+    // comes (that a wait for data does not spin, bench/ shows by the CPU time a transfer takes).
     const std::string lines = "T204000000FB\rT1" + std::string(500, 'A') + "\r";
     ASSERT_TRUE(pty_.Send(lines));
     std::string got;
