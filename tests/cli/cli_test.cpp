@@ -129,6 +129,9 @@ TEST(Verbs, WriteWhatTheProgramRenders) {
         {"export-csv fresh.540 -o plan.csv", "plan.csv", ExportCsv(reset)},
         {"import-csv plan.csv -o back.540", "", ""},
         {"listing back.540", "", TextListing(reset)},
+        // The plan scripts/run puts into the simulated radio is taken whole, without a word.
+        {"import-csv '" KLD_DEMO_PLAN "' -o demo.540", "", ""},
+        {"check demo.540", "", ""},
     };
     for (const auto& [args, file, text] : rows) {
         SCOPED_TRACE(args);

@@ -208,22 +208,6 @@ TEST_F(EndToEnd, DesktopProgramOnADisplayIsTitledAsSetAndKeepsItsSettings) {
                 fs::file_size(dir_ / "KLD540.ini") == 138);
 }
 
-// The plan scripts/run puts into the simulated radio is one the program takes whole: imported
-// without a word, passed by the memory check, a dozen channels with a primary and its shadows.
-TEST_F(EndToEnd, TheDemoPlanImportsCleanly) {
-    const Finished imported = Cli({"import-csv", KLD_DEMO_PLAN, "-o", "demo.540"});
-    const Finished checked = Cli({"check", "demo.540"});
-    EXPECT_EQ(std::tuple(imported.status, imported.err, checked.status, checked.err),
-              std::tuple(0, "", 0, ""));
-    const ChannelMemory plan = ReadPlan(dir_ / "demo.540");
-    const auto count = [&plan](bool (ChannelRecord::*is)() const) {
-        return std::ranges::count_if(plan.Records,
-                                     [is](const ChannelRecord& r) { return (r.*is)(); });
-    };
-    EXPECT_EQ(std::pair(count(&ChannelRecord::IsDefined) >= 12, count(&ChannelRecord::IsShadow)),
-              std::pair(true, std::ptrdiff_t{2}));
-}
-
 // One radio serves every verb, through the port KLD540.ini names. Ports the radio is not on or
 // another program holds, and a file that cannot be saved, are refused before the radio hears
 // anything. A receive saves the radio's memory; a send stops at the operating-mode warning, and
